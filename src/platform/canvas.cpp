@@ -1,0 +1,34 @@
+#include "platform/canvas.h"
+
+#include "platform/qt/window_table.h"
+
+namespace plat {
+
+WindowCanvas::WindowCanvas(Window w) : window_(w) {
+  auto r = qt::findRecord(w);
+  if (!r || r->isControl) return;
+  lock_ = std::unique_lock(r->surfaceMutex);
+  surface_ = r->client.get();
+}
+
+WindowCanvas::~WindowCanvas() {
+  if (!surface_) return;
+  lock_.unlock();
+  if (auto r = qt::findRecord(window_)) qt::presentClient(r);
+}
+
+void WindowCanvas::setStretchMode(int mode) {
+  if (surface_) surface_->setStretchMode(mode);
+}
+
+int windowStretchMode(Window w) {
+  WindowCanvas c(w);
+  return c ? c.surface()->stretchMode() : 0;
+}
+
+void setWindowStretchMode(Window w, int mode) {
+  WindowCanvas c(w);
+  c.setStretchMode(mode);
+}
+
+}  // namespace plat

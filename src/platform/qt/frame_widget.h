@@ -1,0 +1,70 @@
+// The Qt side of a top-level window: a frameless widget that draws its own frame,
+// caption, close box and menu bar row, with a client widget that shows the retained
+// client surface. Display thread only.
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "platform/qt/window_table.h"
+
+namespace plat::qt {
+
+class ClientWidget;
+
+class FrameWidget : public QWidget {
+  Q_OBJECT
+ public:
+  explicit FrameWidget(RecordPtr record);
+  ~FrameWidget() override;
+  void sync();  // geometry, title, visibility, drops and menu from the record
+  ClientWidget* client() const { return client_; }
+  const RecordPtr& record() const { return record_; }
+  Hit hitTest(QPoint local) const;
+  QRect closeBox() const;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+  void dragEnterEvent(QDragEnterEvent*) override;
+  void dropEvent(QDropEvent*) override;
+  void changeEvent(QEvent*) override;
+
+ private:
+  int menuItemAt(QPoint local) const;
+  std::vector<QRect> menuItemRects() const;
+  RecordPtr record_;
+  ClientWidget* client_;
+  bool tracking_ = false;
+  bool closePressed_ = false;
+};
+
+class ClientWidget : public QWidget {
+  Q_OBJECT
+ public:
+  ClientWidget(FrameWidget* frame, RecordPtr record);
+
+ protected:
+  bool event(QEvent*) override;
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
+  void keyReleaseEvent(QKeyEvent*) override;
+
+ private:
+  RecordPtr record_;
+};
+
+// Posts a key press for the window as KeyDown (with its text) or KeyUp.
+void postKey(const RecordPtr& r, QKeyEvent* e, bool down);
+// The window a widget stands for (its own, or the nearest ancestor's).
+Window windowOfWidget(const QWidget* w);
+void tagWidget(QWidget* w, Window handle);
+
+}  // namespace plat::qt

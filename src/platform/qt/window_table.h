@@ -1,0 +1,119 @@
+// The shared state of the window system: window records and the client threads' queues.
+// Client threads and the display thread both read it; every field says who guards it.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/message.h"
+#include "platform/surface.h"
+#include "platform/window.h"
+
+class QWidget;
+
+namespace plat::qt {
+
+class FrameWidget;
+
+// A message sent across threads: the sender waits until `done`.
+struct SentMessage {
+  Message* message = nullptr;
+  intptr_t result = 0;
+  bool done = false;
+  struct ThreadQueue* sender = nullptr;
+};
+
+// One queue per client thread. Guarded by `m`.
+struct ThreadQueue {
+  std::mutex m;
+  std::condition_variable cv;
+  std::deque<Message> posted;
+  std::deque<SentMessage*> sent;
+  std::set<std::pair<uint32_t, uint32_t>> paintPending;  // (slot, generation) with an invalid area
+  bool quit = false;
+  int quitCode = 0;
+  // Key state of the message being handled (only the owner thread touches these).
+  bool ctrl = false;
+  bool shift = false;
+  std::set<int> keysDown;
+};
+// The calling thread's queue, made on first use.
+ThreadQueue& currentQueue();
+std::shared_ptr<ThreadQueue> currentQueueShared();
+
+struct WindowRecord {
+  Window handle;
+  std::shared_ptr<ThreadQueue> owner;  // set at creation, never changed
+  WindowProc proc = nullptr;
+  std::string className;
+  uint32_t style = 0;
+  bool doubleClicks = false;
+  uint32_t background = 0;
+  Window ownerWindow;
+  // Controls
+  bool isControl = false;
+  ControlKind controlKind = ControlKind::Static;
+  Window parent;
+  int controlId = 0;
+  bool tabStop = false;
+  std::vector<Window> children;  // controls, in creation order
+
+  // Guarded by `m`.
+  std::mutex m;
+  Rect outer;  // top-level: screen; control: client coordinates of the parent
+  std::string title;
+  std::vector<std::string> menuBar;
+  std::vector<int> menuBarIds;
+  std::vector<bool> menuBarEnabled;
+  Rect invalid;
+  bool acceptDrops = false;
+  bool visible = false;
+  bool alive = true;
+  uint64_t zOrder = 0;
+
+  // The retained client surface, guarded by surfaceMutex.
+  std::mutex surfaceMutex;
+  std::unique_ptr<Surface> client;
+
+  // Display thread only.
+  FrameWidget* frame = nullptr;
+  QWidget* widget = nullptr;  // controls: the Qt control; top-level: the client widget
+};
+using RecordPtr = std::shared_ptr<WindowRecord>;
+
+void initWindowSystem();
+void shutdownWindowSystem();
+
+// Live record for a handle, or null.
+RecordPtr findRecord(Window w);
+RecordPtr newRecord();
+void removeRecord(Window w);
+std::vector<RecordPtr> allRecords();
+uint64_t nextZOrder();
+
+// Client offset of a top-level window's client area within its outer rectangle.
+Point clientOffset(uint32_t style);
+
+// Queue a message for the window's owner thread (from any thread, the display too).
+void postTo(const RecordPtr& r, Message m);
+void markPaint(const RecordPtr& r, const Rect& clientRect);
+
+// Resizes the retained client surface (content kept at the top left).
+void resizeClientSurface(WindowRecord& r, int width, int height);
+// Asks the display to repaint the client area from the retained surface.
+void presentClient(const RecordPtr& r);
+
+// Display side: create/destroy the Qt widgets of a record.
+void createFrameWidget(const RecordPtr& r);
+void createControlWidget(const RecordPtr& r, const std::string& text, bool sunken);
+void destroyWidgets(const RecordPtr& r);
+void syncGeometry(const RecordPtr& r);
+void raiseFrame(const RecordPtr& r);
+
+}  // namespace plat::qt

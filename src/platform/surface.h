@@ -1,0 +1,74 @@
+// Pixel surfaces and the blits between them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "platform/types.h"
+
+namespace plat {
+
+// One palette entry in memory order blue, green, red, reserved.
+struct PaletteEntry {
+  uint8_t blue = 0, green = 0, red = 0, reserved = 0;
+  friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
+};
+using Palette = std::array<PaletteEntry, 256>;
+Palette greyPalette();
+
+// Width x height pixels, top-down rows. 32-bit: words 0x00RRGGBB, stride 4*width.
+// 8-bit: palette indices, stride (width + 3) & ~3, with a 256-entry palette.
+// The memory is zero when made and is addressed by the program directly.
+class Surface {
+ public:
+  // Null when the size is not positive or the memory cannot be had.
+  static std::unique_ptr<Surface> create(int width, int height, int bits);
+  ~Surface();
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  int bits() const { return bits_; }
+  size_t stride() const { return stride_; }
+  size_t byteSize() const { return stride_ * static_cast<size_t>(height_); }
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+  uint32_t* row32(int y) { return reinterpret_cast<uint32_t*>(data_ + stride_ * y); }
+  const uint32_t* row32(int y) const { return reinterpret_cast<const uint32_t*>(data_ + stride_ * y); }
+  uint8_t* row8(int y) { return data_ + stride_ * y; }
+  const uint8_t* row8(int y) const { return data_ + stride_ * y; }
+
+  Palette& palette() { return palette_; }
+  const Palette& palette() const { return palette_; }
+  // COLORONCOLOR (3) or HALFTONE (4); used when this surface is a stretch destination.
+  int stretchMode() const { return stretchMode_; }
+  void setStretchMode(int mode) { if (mode == kColorOnColor || mode == kHalftone) stretchMode_ = mode; }
+
+ private:
+  Surface(int width, int height, int bits, size_t stride, uint8_t* data);
+  int width_, height_, bits_;
+  size_t stride_;
+  uint8_t* data_;
+  Palette palette_;
+  int stretchMode_ = kColorOnColor;
+};
+
+// Copies a w x h block from src (sx, sy) to dst (dx, dy), clipped to both surfaces.
+// Between depths: 8 -> 32 through the source palette, 32 -> 8 by the nearest entry of
+// the destination palette.
+void bitBlt(Surface& dst, int dx, int dy, int w, int h, const Surface& src, int sx, int sy);
+// Stretches the source rectangle onto the destination rectangle with dst.stretchMode():
+// COLORONCOLOR takes the nearest source pixel, HALFTONE averages the covered area.
+// A negative width or height on one side mirrors that axis. Clipped to both surfaces.
+void stretchBlt(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy,
+                int sw, int sh);
+// Colours are 0xRRGGBB; on 8-bit surfaces the nearest palette index is used.
+void fillRect(Surface& dst, const Rect& r, uint32_t rgb);
+void fillRectIndex(Surface& dst, const Rect& r, uint8_t index);
+void invertRect(Surface& dst, const Rect& r);
+uint8_t nearestPaletteIndex(const Palette& pal, uint32_t rgb);
+
+}  // namespace plat

@@ -1,0 +1,259 @@
+#include "platform/test.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWheelEvent>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+#include "platform/app.h"
+#include "platform/canvas.h"
+#include "platform/qt/display.h"
+#include "platform/qt/frame_widget.h"
+#include "platform/qt/keys.h"
+#include "platform/qt/test_hooks.h"
+#include "platform/qt/window_table.h"
+
+namespace plat::qt {
+
+namespace {
+std::mutex seamMutex;
+std::deque<int> menuAnswers;
+std::optional<Menu> shownMenu;
+int pinnedWidth = 0, pinnedHeight = 0;
+}  // namespace
+
+bool takeMenuAnswer(const Menu& m, int* chosen) {
+  std::lock_guard lock(seamMutex);
+  shownMenu = m;
+  if (menuAnswers.empty()) return false;
+  *chosen = menuAnswers.front();
+  menuAnswers.pop_front();
+  return true;
+}
+
+bool pinnedScreenSize(int* width, int* height) {
+  std::lock_guard lock(seamMutex);
+  if (pinnedWidth <= 0) return false;
+  *width = pinnedWidth;
+  *height = pinnedHeight;
+  return true;
+}
+
+}  // namespace plat::qt
+
+namespace plat::test {
+
+using qt::findRecord;
+
+namespace {
+
+Qt::MouseButton qtButton(Button b) {
+  return b == Button::Left ? Qt::LeftButton : b == Button::Right ? Qt::RightButton : Qt::MiddleButton;
+}
+
+// The widget under a client point of a window (a control if one is there), and the
+// point in that widget's coordinates.
+QWidget* targetAt(Window w, Point client, QPoint* local) {
+  auto r = findRecord(w);
+  if (!r || !r->widget) return nullptr;
+  QWidget* base = r->widget;
+  QPoint p(client.x, client.y);
+  if (r->isControl) {
+    *local = p;
+    return base;
+  }
+  QWidget* child = base->childAt(p);
+  QWidget* target = child ? child : base;
+  *local = target->mapFrom(base, p);
+  return target;
+}
+
+void sendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButton button,
+               Qt::MouseButtons held, Qt::KeyboardModifiers mods) {
+  QPointF global = target->mapToGlobal(QPointF(local));
+  QMouseEvent e(type, QPointF(local), global, button, held, mods);
+  QApplication::sendEvent(target, &e);
+}
+
+Qt::KeyboardModifiers mods(bool ctrl, bool shift = false) {
+  Qt::KeyboardModifiers m;
+  if (ctrl) m |= Qt::ControlModifier;
+  if (shift) m |= Qt::ShiftModifier;
+  return m;
+}
+
+}  // namespace
+
+int runHeadless(int argc, char** argv, std::function<int()> body) {
+  setAutoCloseMessageBoxes(true);
+  return runApplication(argc, argv, std::move(body), true);
+}
+
+void sync() {
+  // Twice: events that the first round's handlers posted run in the second.
+  for (int i = 0; i < 2; ++i)
+    qt::runOnDisplay([] { QCoreApplication::sendPostedEvents(); });
+}
+
+void click(Window w, Point client, Button b, bool ctrl) {
+  qt::runOnDisplay([&] {
+    QPoint local;
+    QWidget* t = targetAt(w, client, &local);
+    if (!t) return;
+    sendMouse(t, QEvent::MouseButtonPress, local, qtButton(b), qtButton(b), mods(ctrl));
+    sendMouse(t, QEvent::MouseButtonRelease, local, qtButton(b), Qt::NoButton, mods(ctrl));
+  });
+}
+
+void doubleClick(Window w, Point client) {
+  qt::runOnDisplay([&] {
+    QPoint local;
+    QWidget* t = targetAt(w, client, &local);
+    if (!t) return;
+    sendMouse(t, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton, {});
+    sendMouse(t, QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton, {});
+    sendMouse(t, QEvent::MouseButtonDblClick, local, Qt::LeftButton, Qt::LeftButton, {});
+    sendMouse(t, QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton, {});
+  });
+}
+
+void mouseMove(Window w, Point client, bool leftHeld) {
+  qt::runOnDisplay([&] {
+    QPoint local;
+    QWidget* t = targetAt(w, client, &local);
+    if (!t) return;
+    sendMouse(t, QEvent::MouseMove, local, Qt::NoButton, leftHeld ? Qt::LeftButton : Qt::NoButton, {});
+  });
+}
+
+void pressOuter(Window w, Point outer, Button b) {
+  qt::runOnDisplay([&] {
+    auto r = findRecord(w);
+    if (!r || !r->frame) return;
+    QPoint p(outer.x, outer.y);
+    sendMouse(r->frame, QEvent::MouseButtonPress, p, qtButton(b), qtButton(b), {});
+    sendMouse(r->frame, QEvent::MouseButtonRelease, p, qtButton(b), Qt::NoButton, {});
+  });
+}
+
+void dragOuter(Window w, Point from, Point to) {
+  qt::runOnDisplay([&] {
+    auto r = findRecord(w);
+    if (!r || !r->frame) return;
+    // Global positions are fixed at the start: the frame moves under the pointer.
+    QPointF origin = r->frame->mapToGlobal(QPointF(0, 0));
+    auto send = [&](QEvent::Type type, Point p, Qt::MouseButton b, Qt::MouseButtons held) {
+      QPointF global = origin + QPointF(p.x, p.y);
+      QMouseEvent e(type, r->frame->mapFromGlobal(global), global, b, held, {});
+      QApplication::sendEvent(r->frame, &e);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, {(from.x + to.x) / 2, (from.y + to.y) / 2}, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+  });
+}
+
+void wheel(Window w, Point client, int delta, bool ctrl) {
+  qt::runOnDisplay([&] {
+    QPoint local;
+    QWidget* t = targetAt(w, client, &local);
+    if (!t) return;
+    QWheelEvent e(QPointF(local), t->mapToGlobal(QPointF(local)), QPoint(), QPoint(0, delta),
+                  Qt::NoButton, mods(ctrl), Qt::NoScrollPhase, false);
+    QApplication::sendEvent(t, &e);
+  });
+}
+
+void key(Window w, int virtualKey, bool ctrl, bool shift) {
+  qt::runOnDisplay([&] {
+    auto r = findRecord(w);
+    if (!r || !r->widget) return;
+    QWidget* target = QApplication::focusWidget();
+    if (!target || target->window() != r->widget->window()) target = r->widget;
+    bool keypad = false;
+    int k = qt::qtKeyFromVirtual(virtualKey, &keypad);
+    if (virtualKey == vk::Tab && shift) k = Qt::Key_Backtab;
+    Qt::KeyboardModifiers m = mods(ctrl, shift);
+    if (keypad) m |= Qt::KeypadModifier;
+    QString text = QString::fromStdU16String(qt::textForVirtualKey(virtualKey, ctrl, shift));
+    QKeyEvent press(QEvent::KeyPress, k, m, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, k, m, text);
+    QApplication::sendEvent(target, &release);
+  });
+}
+
+void typeText(Window w, const std::u16string& text) {
+  qt::runOnDisplay([&] {
+    auto r = findRecord(w);
+    if (!r || !r->widget) return;
+    QWidget* target = QApplication::focusWidget();
+    if (!target || target->window() != r->widget->window()) target = r->widget;
+    for (char16_t u : text) {
+      QString s(QChar(static_cast<ushort>(u)));
+      int k = (u >= 'a' && u <= 'z') ? Qt::Key_A + (u - 'a') : (u < 128 ? QChar(u).toUpper().unicode() : 0);
+      QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, s);
+      QApplication::sendEvent(target, &press);
+      QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, s);
+      QApplication::sendEvent(target, &release);
+    }
+  });
+}
+
+void dropFiles(Window w, const std::vector<std::string>& paths) {
+  qt::runOnDisplay([&] {
+    auto r = findRecord(w);
+    if (!r || !r->frame || !r->frame->acceptDrops()) return;
+    QMimeData data;
+    QList<QUrl> urls;
+    for (auto& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p));
+    data.setUrls(urls);
+    QPointF at = r->frame->client()->geometry().center();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(r->frame, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(r->frame, &drop);
+  });
+}
+
+void answerNextMenu(int chosenId) {
+  std::lock_guard lock(qt::seamMutex);
+  qt::menuAnswers.push_back(chosenId);
+}
+
+const Menu* lastMenu() {
+  std::lock_guard lock(qt::seamMutex);
+  return qt::shownMenu ? &*qt::shownMenu : nullptr;
+}
+
+std::unique_ptr<Surface> clientPixels(Window w) {
+  WindowCanvas c(w);
+  if (!c) return nullptr;
+  Surface& s = *c.surface();
+  auto copy = Surface::create(s.width(), s.height(), 32);
+  if (copy) bitBlt(*copy, 0, 0, s.width(), s.height(), s, 0, 0);
+  return copy;
+}
+
+std::string title(Window w) {
+  std::string t;
+  qt::runOnDisplay([&] {
+    auto r = findRecord(w);
+    if (r && r->frame) t = r->frame->windowTitle().toStdString();
+  });
+  return t;
+}
+
+void pinScreenSize(int width, int height) {
+  std::lock_guard lock(qt::seamMutex);
+  qt::pinnedWidth = width;
+  qt::pinnedHeight = height;
+}
+
+}  // namespace plat::test

@@ -1,0 +1,60 @@
+// Test seams: injected input, scripted dialogs, and views of what the display shows.
+// Compiled in always; only tests call them.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/menu.h"
+#include "platform/surface.h"
+#include "platform/types.h"
+
+namespace plat::test {
+
+// Runs a GoogleTest-style main: Qt offscreen with a 1280 x 1024 screen (unless
+// QT_QPA_PLATFORM is set), `body` on the program thread.
+int runHeadless(int argc, char** argv, std::function<int()> body);
+
+// Waits until every input, request and update posted to the display so far has been
+// handled, and everything the display posted to client queues has been queued.
+void sync();
+
+enum class Button { Left, Right, Middle };
+// Presses and releases (or double-clicks) at a client point of a window or control:
+// the events go through Qt, so the real widget paths run.
+void click(Window w, Point client, Button b = Button::Left, bool ctrl = false);
+void doubleClick(Window w, Point client);
+void mouseMove(Window w, Point client, bool leftHeld = false);
+// Presses and releases at a point given relative to the window's outer top-left
+// corner (the caption, the frame), optionally dragging to an outer point.
+void pressOuter(Window w, Point outer, Button b = Button::Left);
+void dragOuter(Window w, Point from, Point to);
+void wheel(Window w, Point client, int delta, bool ctrl = false);
+// Sends a key press and release to the window or control with the focus inside w.
+void key(Window w, int virtualKey, bool ctrl = false, bool shift = false);
+void typeText(Window w, const std::u16string& text);
+void dropFiles(Window w, const std::vector<std::string>& paths);
+
+// The next dialog or popup menu is answered at once instead of being shown.
+void answerNextFileDialog(const std::string& path, int filterIndex = -1);  // "" cancels
+void answerNextMenu(int chosenId);  // 0: nothing chosen
+// What popup menus were shown (the last one last), and message boxes.
+const Menu* lastMenu();
+struct ShownMessageBox {
+  std::string text, title;
+  unsigned flags;
+};
+std::vector<ShownMessageBox> messageBoxes();
+void clearMessageBoxes();
+// Message boxes close at once while this is on (default on in runHeadless).
+void setAutoCloseMessageBoxes(bool on);
+
+// The window's client surface as the display presents it (a copy).
+std::unique_ptr<Surface> clientPixels(Window w);
+std::string title(Window w);
+
+// Pins the screen size reported by the system metrics (default: the screen's own).
+void pinScreenSize(int width, int height);
+
+}  // namespace plat::test

@@ -1,0 +1,81 @@
+// Basic value types and constants of the window system stand-in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Edges are left/top inclusive, right/bottom exclusive.
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  bool empty() const { return right <= left || bottom <= top; }
+  bool contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+  Rect translated(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+  Rect united(const Rect& o) const;
+  Rect intersected(const Rect& o) const;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// A window handle: a slot index and the generation of the window in that slot,
+// so that a handle of a destroyed window never matches a later one.
+struct Window {
+  uint32_t slot = 0;
+  uint32_t generation = 0;
+  explicit operator bool() const { return generation != 0; }
+  friend bool operator==(const Window&, const Window&) = default;
+};
+
+// The platform's default position for a coordinate.
+inline constexpr int kDefaultPosition = -1;
+
+// Fixed frame metrics of every top-level window.
+inline constexpr int kFrameWidth = 4;     // SM_CXFRAME, SM_CYFRAME
+inline constexpr int kCaptionHeight = 19; // SM_CYCAPTION
+inline constexpr int kMinTrackWidth = 112;  // SM_CXMIN
+inline constexpr int kMinTrackHeight = 27;  // SM_CYMIN
+inline constexpr int kMenuBarHeight = 19;
+
+enum class Metric { CxFrame, CyFrame, CyCaption, CxMin, CyMin, CxScreen, CyScreen, CyMenu };
+int systemMetric(Metric m);
+int displayColorDepth();
+
+// Stretch modes of a surface.
+inline constexpr int kColorOnColor = 3;
+inline constexpr int kHalftone = 4;
+
+// Virtual-key codes, the numbers the library logic compares against.
+namespace vk {
+inline constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11,
+                     Menu = 0x12, Escape = 0x1B, Space = 0x20, Prior = 0x21, Next = 0x22,
+                     End = 0x23, Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28,
+                     Insert = 0x2D, Delete = 0x2E, Numpad0 = 0x60, Multiply = 0x6A, Add = 0x6B,
+                     Subtract = 0x6D, Decimal = 0x6E, Divide = 0x6F, F1 = 0x70, OemPlus = 0xBB,
+                     OemMinus = 0xBD;
+}  // namespace vk
+
+// Notification codes of edit controls, carried in Message::notifyCode.
+inline constexpr int kEditSetFocus = 0x0100;
+inline constexpr int kEditKillFocus = 0x0200;
+inline constexpr int kEditChange = 0x0300;
+
+// Hit-test codes of the non-client area, carried by NcRButtonDown.
+enum class Hit { Nowhere, Client, Caption, Close, Left, Right, Top, Bottom, TopLeft, TopRight,
+                 BottomLeft, BottomRight };
+
+// Window texts are UTF-8 at this interface and UTF-16 inside Qt.
+using Utf8 = std::string;
+
+}  // namespace plat
