@@ -18,6 +18,10 @@ class Thread {
   bool finished = false;
   bool abandoned = false;
   std::thread thread;
+  // A thread nobody joined is let go; its handle may be the last thing it holds.
+  ~Thread() {
+    if (thread.joinable()) thread.detach();
+  }
 };
 
 namespace {
