@@ -29,6 +29,7 @@
 #include <new>
 #include <numeric>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace plat {
@@ -138,17 +139,27 @@ NearestMap nearestMap(const Axis& a) {
   return m;
 }
 
-// Covered source pixels of every destination pixel along an axis that is written, in walk
-// order. Pixel k takes weights [first[k], first[k + 1]) of (source, weight); total[k] is the
-// sum of those weights.
+// Covered source pixels of every destination pixel along an axis that is written, by
+// ascending destination coordinate dest0, dest0 + 1, ... Pixel k covers the source pixels
+// lowest[k], lowest[k] + 1, ... with the weights [first[k], first[k + 1]) in that order;
+// total[k] is the sum of its weights.
 struct AreaMap {
-  std::vector<int> dest;
+  int dest0 = 0;
+  std::vector<int> lowest;
   std::vector<size_t> first{0};
-  std::vector<int> source;
-  std::vector<uint64_t> weight;
+  std::vector<uint32_t> weight;
   std::vector<uint64_t> total;
-  uint64_t maxTotal = 0;
-  size_t size() const { return dest.size(); }
+  uint64_t minTotal = UINT64_MAX, maxTotal = 0;
+  bool unitWeights = true;  // every weight is 1
+  size_t size() const { return lowest.size(); }
+  size_t count(size_t k) const { return first[k + 1] - first[k]; }
+  // The source coordinates [columnsBegin, columnsEnd) that the map reads.
+  int columnsBegin() const { return *std::min_element(lowest.begin(), lowest.end()); }
+  int columnsEnd() const {
+    int end = 0;
+    for (size_t k = 0; k < size(); ++k) end = std::max(end, lowest[k] + static_cast<int>(count(k)));
+    return end;
+  }
 };
 
 AreaMap areaMap(const Axis& a) {
@@ -158,22 +169,43 @@ AreaMap areaMap(const Axis& a) {
   a.sourceInside(ulo, uhi);
   if (lo >= hi || ulo >= uhi) return m;
   const int64_t S = a.S, D = a.D, g = std::gcd(S, D);
+  std::vector<int> dest;
   for (int64_t i = lo; i < hi; ++i) {
     // In units of 1/D pixel: destination i covers [i * S, (i + 1) * S), source u [u * D, ...).
     const int64_t begin = i * S, end = (i + 1) * S;
     const int64_t u0 = std::max(begin / D, ulo), u1 = std::min((end - 1) / D + 1, uhi);
     if (u0 >= u1) continue;
+    const size_t at = m.weight.size();
     uint64_t sum = 0;
     for (int64_t u = u0; u < u1; ++u) {
-      uint64_t w = static_cast<uint64_t>((std::min(end, (u + 1) * D) - std::max(begin, u * D)) / g);
-      m.source.push_back(a.sourceAt(u));
+      auto w = static_cast<uint32_t>((std::min(end, (u + 1) * D) - std::max(begin, u * D)) / g);
       m.weight.push_back(w);
+      m.unitWeights = m.unitWeights && w == 1;
       sum += w;
     }
-    m.dest.push_back(a.destAt(i));
-    m.first.push_back(m.source.size());
+    if (a.sStep < 0) std::reverse(m.weight.begin() + at, m.weight.end());
+    dest.push_back(a.destAt(i));
+    m.lowest.push_back(std::min(a.sourceAt(u0), a.sourceAt(u1 - 1)));
+    m.first.push_back(m.weight.size());
     m.total.push_back(sum);
+    m.minTotal = std::min(m.minTotal, sum);
     m.maxTotal = std::max(m.maxTotal, sum);
+  }
+  if (dest.empty()) return m;
+  m.dest0 = std::min(dest.front(), dest.back());
+  if (a.dStep < 0) {  // walked right to left: turn the map round
+    AreaMap r;
+    r.dest0 = m.dest0;
+    r.minTotal = m.minTotal;
+    r.maxTotal = m.maxTotal;
+    r.unitWeights = m.unitWeights;
+    for (size_t k = m.size(); k-- > 0;) {
+      r.lowest.push_back(m.lowest[k]);
+      r.weight.insert(r.weight.end(), m.weight.begin() + m.first[k], m.weight.begin() + m.first[k + 1]);
+      r.first.push_back(r.weight.size());
+      r.total.push_back(m.total[k]);
+    }
+    return r;
   }
   return m;
 }
@@ -220,9 +252,13 @@ struct PackedSums {
     return {(c & 0xFFu) | uint64_t{c & 0xFF00u} << 13 | uint64_t{c & 0xFF0000u} << 26};
   }
   void add(PackedSums x, uint64_t w) { v += x.v * w; }
+  void add(PackedSums x) { v += x.v; }
   uint64_t blue() const { return v & 0x1FFFFF; }
   uint64_t green() const { return (v >> 21) & 0x1FFFFF; }
   uint64_t red() const { return v >> 42; }
+  uint32_t word() const {  // sums that are single channel values
+    return static_cast<uint32_t>(red() << 16 | green() << 8 | blue());
+  }
 };
 
 // One sum a channel, for totals too big to pack.
@@ -235,9 +271,11 @@ struct ChannelSums {
     g += x.g * w;
     r += x.r * w;
   }
+  void add(ChannelSums x) { add(x, 1); }
   T blue() const { return b; }
   T green() const { return g; }
   T red() const { return r; }
+  uint32_t word() const { return static_cast<uint32_t>(r << 16 | g << 8 | b); }
 };
 
 __extension__ using Wide = unsigned __int128;
@@ -259,46 +297,98 @@ struct Rounder {
     if (m) return static_cast<uint32_t>(((static_cast<uint64_t>(n) + half) * m) >> k);
     return static_cast<uint32_t>((n + half) / t);
   }
+  template <class Sums>
+  uint32_t average(const Sums& s) const {
+    return (*this)(s.red()) << 16 | (*this)(s.green()) << 8 | (*this)(s.blue());
+  }
 };
 
+// The same for packed sums whose total is 2^shift (shift <= 13): half is added to every
+// channel at once and all three are shifted together; what the shift brings down from the
+// channel above lands at bit 21 - shift >= 8 of the one below and is masked off.
+inline uint32_t averageByShift(PackedSums s, uint64_t halves, unsigned shift) {
+  const uint64_t x = (s.v + halves) >> shift;
+  return static_cast<uint32_t>((x >> 26 & 0xFF0000) | (x >> 13 & 0xFF00) | (x & 0xFF));
+}
+
+// Area averaging in two passes: each source row that is needed is summed across into one
+// value per destination column (kept for the two rows used last, since neighbouring
+// destination rows share source rows), then those sums are weighed down the rows.
 template <class Sums>
 class Halftone {
  public:
   Halftone(Surface& dst, const Surface& src, const AreaMap& cols, const AreaMap& rows)
       : dst_(dst), cols_(cols), rows_(rows),
-        reader_(src, *std::min_element(cols.source.begin(), cols.source.end()),
-                *std::max_element(cols.source.begin(), cols.source.end()) + 1),
+        reader_(src, cols.columnsBegin(), cols.columnsEnd()),
         acc_(cols.size()), out_(cols.size()), rounders_(cols.size()) {
     for (auto& slot : cache_) slot.sums.resize(cols.size());
-    // Destination columns left to right.
-    leftToRight_ = cols.size() < 2 || cols.dest.front() < cols.dest.back();
+    if (dst.bits() == 8) nearest_.emplace(dst.palette());
   }
 
   void run() {
+    const size_t n = cols_.size();
     uint64_t roundedFor = 0;  // the row total the rounders are made for
+    bool unitTotals = false;  // every pixel of the row has total weight 1
     size_t previous = SIZE_MAX;
     for (size_t j = 0; j < rows_.size(); ++j) {
-      const int y = rows_.dest[j];
       if (previous != SIZE_MAX && sameSources(previous, j)) {
-        copyRow(rows_.dest[previous], y);
+        copyRow(previous, j);
         continue;
       }
       previous = j;
       if (rows_.total[j] != roundedFor) {
         roundedFor = rows_.total[j];
-        for (size_t k = 0; k < cols_.size(); ++k) rounders_[k] = Rounder(cols_.total[k] * roundedFor);
+        unitTotals = roundedFor == 1 && cols_.maxTotal == 1;
+        shift_ = -1;
+        const uint64_t t = cols_.minTotal * roundedFor;
+        if (std::is_same_v<Sums, PackedSums> && cols_.minTotal == cols_.maxTotal &&
+            std::has_single_bit(t) && t <= (uint64_t{1} << 13)) {
+          shift_ = std::countr_zero(t);
+          halves_ = (t / 2) * (1 | uint64_t{1} << 21 | uint64_t{1} << 42);
+        }
+        for (size_t k = 0; k < n; ++k) rounders_[k] = Rounder(cols_.total[k] * roundedFor);
       }
-      std::fill(acc_.begin(), acc_.end(), Sums{});
-      for (size_t e = rows_.first[j]; e < rows_.first[j + 1]; ++e) {
-        const Sums* h = filtered(rows_.source[e]);
-        const uint64_t w = rows_.weight[e];
-        for (size_t k = 0; k < acc_.size(); ++k) acc_[k].add(h[k], w);
+      const size_t e0 = rows_.first[j], e1 = rows_.first[j + 1];
+      const int v0 = rows_.lowest[j];
+      uint32_t* out = out_.data();
+      if (unitTotals) {  // one source pixel of weight 1 each: its colour as it is
+        const uint32_t* in = reader_.row(v0);
+        const int* lowest = cols_.lowest.data();
+        for (size_t k = 0; k < n; ++k) out[k] = in[lowest[k]] & 0xFFFFFF;
+        writeRow(j);
+        continue;
       }
-      for (size_t k = 0; k < acc_.size(); ++k) {
-        const Rounder& r = rounders_[k];
-        out_[k] = r(acc_[k].red()) << 16 | r(acc_[k].green()) << 8 | r(acc_[k].blue());
+      const Sums* h = filtered(v0);
+      const Rounder* rounders = rounders_.data();
+      if (e1 - e0 == 1) {
+        const uint64_t w = rows_.weight[e0];
+        for (size_t k = 0; k < n; ++k) {
+          Sums a;
+          a.add(h[k], w);
+          out[k] = rounders[k].average(a);
+        }
+      } else {
+        Sums* acc = acc_.data();
+        const uint64_t w0 = rows_.weight[e0];
+        for (size_t k = 0; k < n; ++k) {
+          acc[k] = Sums{};
+          acc[k].add(h[k], w0);
+        }
+        for (size_t e = e0 + 1; e < e1; ++e) {
+          const Sums* hv = filtered(v0 + static_cast<int>(e - e0));
+          const uint64_t w = rows_.weight[e];
+          for (size_t k = 0; k < n; ++k) acc[k].add(hv[k], w);
+        }
+        if constexpr (std::is_same_v<Sums, PackedSums>) {
+          if (shift_ >= 0) {
+            for (size_t k = 0; k < n; ++k) out[k] = averageByShift(acc[k], halves_, shift_);
+            writeRow(j);
+            continue;
+          }
+        }
+        for (size_t k = 0; k < n; ++k) out[k] = rounders[k].average(acc[k]);
       }
-      writeRow(y);
+      writeRow(j);
     }
   }
 
@@ -308,58 +398,107 @@ class Halftone {
     std::vector<Sums> sums;
   };
 
-  // Whether rows j and i take the same source rows with the same weights.
+  // Whether destination rows i and j take the same source rows with the same weights.
   bool sameSources(size_t i, size_t j) const {
-    size_t a = rows_.first[i], b = rows_.first[j], n = rows_.first[i + 1] - a;
-    if (rows_.first[j + 1] - b != n) return false;
-    for (size_t e = 0; e < n; ++e) {
-      if (rows_.source[a + e] != rows_.source[b + e] || rows_.weight[a + e] != rows_.weight[b + e])
-        return false;
-    }
-    return true;
+    const size_t a = rows_.first[i], b = rows_.first[j], n = rows_.count(i);
+    return rows_.lowest[i] == rows_.lowest[j] && rows_.count(j) == n &&
+           std::equal(rows_.weight.begin() + a, rows_.weight.begin() + a + n,
+                      rows_.weight.begin() + b);
   }
 
-  // The horizontal sums of a source row, kept for the two rows used last: a source row
-  // shared by neighbouring destination rows is summed once.
   const Sums* filtered(int y) {
-    for (auto& slot : cache_) {
-      if (slot.row == y) {
-        lastUsed_ = static_cast<int>(&slot - cache_);
-        return slot.sums.data();
+    for (int s = 0; s < 2; ++s) {
+      if (cache_[s].row == y) {
+        lastUsed_ = s;
+        return cache_[s].sums.data();
       }
     }
-    Slot& slot = cache_[1 - lastUsed_];
     lastUsed_ = 1 - lastUsed_;
+    Slot& slot = cache_[lastUsed_];
     slot.row = y;
-    const uint32_t* in = reader_.row(y);
-    for (size_t k = 0; k < cols_.size(); ++k) {
-      Sums h;
-      for (size_t e = cols_.first[k]; e < cols_.first[k + 1]; ++e)
-        h.add(Sums::of(in[cols_.source[e]]), cols_.weight[e]);
-      slot.sums[k] = h;
-    }
+    sumAcross(reader_.row(y), slot.sums.data());
     return slot.sums.data();
   }
 
-  void writeRow(int y) {
+  // Sums of one source row for every destination column.
+  void sumAcross(const uint32_t* in, Sums* h) const {
+    const size_t n = cols_.size();
+    const int* lowest = cols_.lowest.data();
+    const size_t* first = cols_.first.data();
+    const uint32_t* weight = cols_.weight.data();
+    if constexpr (std::is_same_v<Sums, PackedSums>) {
+      if (cols_.maxTotal <= kNarrowTotal) {
+        // Red and blue share a 32-bit word (16 bits each), green has its own.
+        for (size_t k = 0; k < n; ++k) {
+          const uint32_t* p = in + lowest[k];
+          const uint32_t* w = weight + first[k];
+          const size_t count = first[k + 1] - first[k];
+          uint32_t rb = 0, g = 0;
+          if (count == 1) {
+            rb = (p[0] & 0xFF00FFu) * w[0];
+            g = (p[0] & 0xFF00u) * w[0];
+          } else if (cols_.unitWeights) {
+            if (count == 2) {
+              rb = (p[0] & 0xFF00FFu) + (p[1] & 0xFF00FFu);
+              g = (p[0] & 0xFF00u) + (p[1] & 0xFF00u);
+            } else {
+              // Two pixels a step: their red and blue in four 16-bit lanes, green in two.
+              uint64_t rb2 = 0, g2 = 0;
+              size_t e = 0;
+              for (; e + 2 <= count; e += 2) {
+                uint64_t two;
+                std::memcpy(&two, p + e, 8);
+                rb2 += two & 0x00FF00FF00FF00FFu;
+                g2 += two & 0x0000FF000000FF00u;
+              }
+              rb = static_cast<uint32_t>(rb2) + static_cast<uint32_t>(rb2 >> 32);
+              g = static_cast<uint32_t>(g2) + static_cast<uint32_t>(g2 >> 32);
+              if (e < count) {
+                rb += p[e] & 0xFF00FFu;
+                g += p[e] & 0xFF00u;
+              }
+            }
+          } else {
+            for (size_t e = 0; e < count; ++e) {
+              rb += (p[e] & 0xFF00FFu) * w[e];
+              g += (p[e] & 0xFF00u) * w[e];
+            }
+          }
+          h[k].v = (rb & 0xFFFFu) | uint64_t{g} << 13 | uint64_t{rb >> 16} << 42;
+        }
+        return;
+      }
+    }
+    for (size_t k = 0; k < n; ++k) {
+      const uint32_t* p = in + lowest[k];
+      const uint32_t* w = weight + first[k];
+      const size_t count = first[k + 1] - first[k];
+      Sums s;
+      for (size_t e = 0; e < count; ++e) s.add(Sums::of(p[e]), w[e]);
+      h[k] = s;
+    }
+  }
+
+  void writeRow(size_t j) {
+    const int y = rows_.dest0 + static_cast<int>(j);
     const size_t n = out_.size();
-    const int x0 = leftToRight_ ? cols_.dest.front() : cols_.dest.back();
-    if (!leftToRight_) std::reverse(out_.begin(), out_.end());
     if (dst_.bits() == 32) {
-      std::memcpy(dst_.row32(y) + x0, out_.data(), n * 4);
+      std::memcpy(dst_.row32(y) + cols_.dest0, out_.data(), n * 4);
     } else {
-      if (!nearest_) nearest_.emplace(dst_.palette());
-      uint8_t* d = dst_.row8(y) + x0;
+      uint8_t* d = dst_.row8(y) + cols_.dest0;
       for (size_t k = 0; k < n; ++k) d[k] = (*nearest_)(out_[k]);
     }
   }
 
-  void copyRow(int from, int to) {
-    const int x0 = leftToRight_ ? cols_.dest.front() : cols_.dest.back();
-    const size_t bytes = cols_.size() * (dst_.bits() / 8);
-    const size_t offset = static_cast<size_t>(x0) * (dst_.bits() / 8);
-    std::memcpy(dst_.row8(to) + offset, dst_.row8(from) + offset, bytes);
+  void copyRow(size_t from, size_t to) {
+    const size_t bpp = dst_.bits() / 8;
+    std::memcpy(dst_.row8(rows_.dest0 + static_cast<int>(to)) + cols_.dest0 * bpp,
+                dst_.row8(rows_.dest0 + static_cast<int>(from)) + cols_.dest0 * bpp,
+                cols_.size() * bpp);
   }
+
+  // Weighted sums of 255 * 257 still fit 16 bits.
+  static constexpr uint64_t kNarrowTotal = 257;
 
   Surface& dst_;
   const AreaMap& cols_;
@@ -370,7 +509,8 @@ class Halftone {
   std::vector<Rounder> rounders_;
   Slot cache_[2];
   int lastUsed_ = 0;
-  bool leftToRight_ = true;
+  int shift_ = -1;       // >= 0: every total of the row is 2^shift_
+  uint64_t halves_ = 0;  // then half of it in every channel
   std::optional<NearestIndex> nearest_;
 };
 

@@ -46,6 +46,7 @@ TEST(Font, StockMetricsAndCellAdvances) {
   TextStyle t;
   EXPECT_EQ(textOut(*s, 0, 0, u"A", t), m.charWidth);
   EXPECT_EQ(textOut(*s, 0, 0, u"あ", t), 2 * m.charWidth);
+  EXPECT_EQ(textOut(*s, 0, 0, u"é", t), 2 * m.charWidth);  // any unit from 128 on
   EXPECT_EQ(textOut(*s, 0, 0, u"Aあ1\t", t), 5 * m.charWidth);
   EXPECT_EQ(textOut(*s, 0, 0, u"\U0001F600", t), 4 * m.charWidth);  // two units, two cells each
   EXPECT_EQ(textOut(*s, 0, 0, u"", t), 0);

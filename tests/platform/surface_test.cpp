@@ -178,6 +178,11 @@ TEST(Surface, FillsAndInvertsClippedRectangles) {
     }
   fillRectIndex(*s32, {5, 3, 6, 4}, 77);  // a 32-bit surface takes the palette colour
   EXPECT_EQ(s32->row32(3)[5], 0x4D4D4Du);
+  fillRect(*s32, {4, 0, 99, 1}, 0xFFFFFF);  // stops at the row's end
+  fillRectIndex(*s8, {4, 0, 99, 1}, 9);
+  EXPECT_EQ(s32->row32(1)[0], 0x123456u);
+  EXPECT_EQ(s8->row8(0)[6], 0);  // the padding of the 8-bit row
+  EXPECT_EQ(s8->row8(1)[0], 77);
 
   std::mt19937 rng(7);
   for (auto* s : {s32.get(), s8.get()}) {
@@ -333,7 +338,11 @@ TEST(StretchBlt, MatchesTheStraightVersionOnLargeRatiosAndSums) {
   randomise(*src8, rng);
   const StretchCase cases[] = {
       {0, 0, 6, 5, 0, 0, 60, 50},     // tenfold down
-      {0, 0, 1, 1, 0, 0, 60, 50},     // one pixel of 3000: per-channel sums
+      {0, 0, 15, 12, 0, 0, 30, 24},   // twofold down: totals of 4
+      {1, 1, 8, 8, 0, 0, 32, 32},     // fourfold down: totals of 16
+      {0, 0, 1, 1, 0, 0, 60, 50},     // one pixel of 3000
+      {0, 0, 7, 1, 0, 0, 300, 1},     // totals of 300 across, 1 down
+      {0, 0, 7, 7, 0, 0, 300, 300},   // totals of 90000: one sum a channel
       {0, 0, 7, 3, 0, 0, -60, 50},    // uneven, mirrored source
       {-5, 0, 40, 37, 59, 49, -7, -5},  // up, both mirrored, clipped
       {0, 0, 16, 16, 0, 0, 0x7FFFFFFF, 0x7FFFFFFF},  // huge source rectangle, clipped to 60x50
