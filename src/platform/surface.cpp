@@ -227,6 +227,8 @@ class SourceRows {
   SourceRows(const Surface& s, int lo, int hi) : src_(s), lo_(lo), hi_(hi), table_(s.palette()) {
     if (s.bits() == 8) scratch_.resize(static_cast<size_t>(s.width()));
   }
+  // Whether rows are the surface's own memory (and so stay valid side by side).
+  bool direct() const { return src_.bits() == 32; }
   const uint32_t* row(int y) {
     if (src_.bits() == 32) return src_.row32(y);
     const uint8_t* in = src_.row8(y);
@@ -311,18 +313,43 @@ inline uint32_t averageByShift(PackedSums s, uint64_t halves, unsigned shift) {
   return static_cast<uint32_t>((x >> 26 & 0xFF0000) | (x >> 13 & 0xFF00) | (x & 0xFF));
 }
 
+// Adds up a run of pixels with red and blue sharing a 32-bit word (16 bits each) and green
+// in another, two pixels a step; exact for runs of up to 257 pixels.
+inline void addRun(const uint32_t* p, int count, uint32_t& rb, uint32_t& g) {
+  uint64_t rb2 = 0, g2 = 0;
+  int e = 0;
+  for (; e + 2 <= count; e += 2) {
+    uint64_t two;
+    std::memcpy(&two, p + e, 8);
+    rb2 += two & 0x00FF00FF00FF00FFu;
+    g2 += two & 0x0000FF000000FF00u;
+  }
+  rb += static_cast<uint32_t>(rb2) + static_cast<uint32_t>(rb2 >> 32);
+  g += static_cast<uint32_t>(g2) + static_cast<uint32_t>(g2 >> 32);
+  if (e < count) {
+    rb += p[e] & 0xFF00FFu;
+    g += p[e] & 0xFF00u;
+  }
+}
+
+inline PackedSums packRun(uint32_t rb, uint32_t g) {
+  return {(rb & 0xFFFFu) | uint64_t{g} << 13 | uint64_t{rb >> 16} << 42};
+}
+
 // Area averaging in two passes: each source row that is needed is summed across into one
 // value per destination column (kept for the two rows used last, since neighbouring
 // destination rows share source rows), then those sums are weighed down the rows.
 template <class Sums>
 class Halftone {
  public:
-  Halftone(Surface& dst, const Surface& src, const AreaMap& cols, const AreaMap& rows)
-      : dst_(dst), cols_(cols), rows_(rows),
+  Halftone(Surface& dst, const Surface& src, const AreaMap& cols, const AreaMap& rows,
+           bool reuseRows)
+      : dst_(dst), cols_(cols), rows_(rows), reuseRows_(reuseRows),
         reader_(src, cols.columnsBegin(), cols.columnsEnd()),
         acc_(cols.size()), out_(cols.size()), rounders_(cols.size()) {
     for (auto& slot : cache_) slot.sums.resize(cols.size());
     if (dst.bits() == 8) nearest_.emplace(dst.palette());
+    findBoxes();
   }
 
   void run() {
@@ -350,45 +377,74 @@ class Halftone {
       }
       const size_t e0 = rows_.first[j], e1 = rows_.first[j + 1];
       const int v0 = rows_.lowest[j];
-      uint32_t* out = out_.data();
+      const int y = rows_.dest0 + static_cast<int>(j);
+      uint32_t* out = dst_.bits() == 32 ? dst_.row32(y) + cols_.dest0 : out_.data();
+      const Rounder* rounders = rounders_.data();
+      const int shift = shift_;
+      auto finish = [&](size_t k, const Sums& a) -> uint32_t {
+        if constexpr (std::is_same_v<Sums, PackedSums>) {
+          if (shift >= 0) return averageByShift(a, halves_, shift);
+        }
+        return rounders[k].average(a);
+      };
       if (unitTotals) {  // one source pixel of weight 1 each: its colour as it is
         const uint32_t* in = reader_.row(v0);
         const int* lowest = cols_.lowest.data();
         for (size_t k = 0; k < n; ++k) out[k] = in[lowest[k]] & 0xFFFFFF;
-        writeRow(j);
-        continue;
-      }
-      const Sums* h = filtered(v0);
-      const Rounder* rounders = rounders_.data();
-      if (e1 - e0 == 1) {
-        const uint64_t w = rows_.weight[e0];
-        for (size_t k = 0; k < n; ++k) {
-          Sums a;
-          a.add(h[k], w);
-          out[k] = rounders[k].average(a);
+      } else if (fusedBox_) {
+        if constexpr (std::is_same_v<Sums, PackedSums>) fusedBoxRow(v0, e1 - e0, out, finish);
+      } else if (reuseRows_) {
+        // Upscaling down the rows: sums across are kept and shared by destination rows.
+        const Sums* h = filtered(v0);
+        if (e1 - e0 == 1) {
+          const uint64_t w = rows_.weight[e0];
+          for (size_t k = 0; k < n; ++k) {
+            Sums a;
+            a.add(h[k], w);
+            out[k] = finish(k, a);
+          }
+        } else {
+          Sums* acc = acc_.data();
+          const uint64_t w0 = rows_.weight[e0];
+          for (size_t k = 0; k < n; ++k) {
+            acc[k] = Sums{};
+            acc[k].add(h[k], w0);
+          }
+          for (size_t e = e0 + 1; e < e1; ++e) {
+            const Sums* hv = filtered(v0 + static_cast<int>(e - e0));
+            const uint64_t w = rows_.weight[e];
+            for (size_t k = 0; k < n; ++k) acc[k].add(hv[k], w);
+          }
+          for (size_t k = 0; k < n; ++k) out[k] = finish(k, acc[k]);
         }
+      } else if (e1 - e0 == 1) {
+        // Each source row serves at most two destination rows: sum as the rows stream by.
+        const uint64_t w = rows_.weight[e0];
+        sumAcross(reader_.row(v0), [&](size_t k, Sums h) {
+          Sums a;
+          a.add(h, w);
+          out[k] = finish(k, a);
+        });
       } else {
         Sums* acc = acc_.data();
         const uint64_t w0 = rows_.weight[e0];
-        for (size_t k = 0; k < n; ++k) {
+        sumAcross(reader_.row(v0), [&](size_t k, Sums h) {
           acc[k] = Sums{};
-          acc[k].add(h[k], w0);
-        }
-        for (size_t e = e0 + 1; e < e1; ++e) {
-          const Sums* hv = filtered(v0 + static_cast<int>(e - e0));
+          acc[k].add(h, w0);
+        });
+        for (size_t e = e0 + 1; e + 1 < e1; ++e) {
           const uint64_t w = rows_.weight[e];
-          for (size_t k = 0; k < n; ++k) acc[k].add(hv[k], w);
+          sumAcross(reader_.row(v0 + static_cast<int>(e - e0)),
+                    [&](size_t k, Sums h) { acc[k].add(h, w); });
         }
-        if constexpr (std::is_same_v<Sums, PackedSums>) {
-          if (shift_ >= 0) {
-            for (size_t k = 0; k < n; ++k) out[k] = averageByShift(acc[k], halves_, shift_);
-            writeRow(j);
-            continue;
-          }
-        }
-        for (size_t k = 0; k < n; ++k) out[k] = rounders[k].average(acc[k]);
+        const uint64_t wl = rows_.weight[e1 - 1];
+        sumAcross(reader_.row(v0 + static_cast<int>(e1 - 1 - e0)), [&](size_t k, Sums h) {
+          Sums a = acc[k];
+          a.add(h, wl);
+          out[k] = finish(k, a);
+        });
       }
-      writeRow(j);
+      if (dst_.bits() == 8) writeRow(j);
     }
   }
 
@@ -416,17 +472,31 @@ class Halftone {
     lastUsed_ = 1 - lastUsed_;
     Slot& slot = cache_[lastUsed_];
     slot.row = y;
-    sumAcross(reader_.row(y), slot.sums.data());
+    Sums* sums = slot.sums.data();
+    sumAcross(reader_.row(y), [sums](size_t k, Sums h) { sums[k] = h; });
     return slot.sums.data();
   }
 
-  // Sums of one source row for every destination column.
-  void sumAcross(const uint32_t* in, Sums* h) const {
+  // Sums of one source row for every destination column k, handed to visit(k, sums).
+  template <class Visit>
+  void sumAcross(const uint32_t* in, Visit&& visit) const {
     const size_t n = cols_.size();
     const int* lowest = cols_.lowest.data();
     const size_t* first = cols_.first.data();
     const uint32_t* weight = cols_.weight.data();
     if constexpr (std::is_same_v<Sums, PackedSums>) {
+      if (boxWidth_ > 0) {
+        // Whole boxes of boxWidth_ pixels side by side, every weight one.
+        const uint32_t* p = in + lowest[0];
+        const ptrdiff_t step = boxStep_;
+        const int nb = boxWidth_;
+        for (size_t k = 0; k < n; ++k, p += step) {
+          uint32_t rb = 0, g = 0;
+          addRun(p, nb, rb, g);
+          visit(k, packRun(rb, g));
+        }
+        return;
+      }
       if (cols_.maxTotal <= kNarrowTotal) {
         // Red and blue share a 32-bit word (16 bits each), green has its own.
         for (size_t k = 0; k < n; ++k) {
@@ -442,21 +512,7 @@ class Halftone {
               rb = (p[0] & 0xFF00FFu) + (p[1] & 0xFF00FFu);
               g = (p[0] & 0xFF00u) + (p[1] & 0xFF00u);
             } else {
-              // Two pixels a step: their red and blue in four 16-bit lanes, green in two.
-              uint64_t rb2 = 0, g2 = 0;
-              size_t e = 0;
-              for (; e + 2 <= count; e += 2) {
-                uint64_t two;
-                std::memcpy(&two, p + e, 8);
-                rb2 += two & 0x00FF00FF00FF00FFu;
-                g2 += two & 0x0000FF000000FF00u;
-              }
-              rb = static_cast<uint32_t>(rb2) + static_cast<uint32_t>(rb2 >> 32);
-              g = static_cast<uint32_t>(g2) + static_cast<uint32_t>(g2 >> 32);
-              if (e < count) {
-                rb += p[e] & 0xFF00FFu;
-                g += p[e] & 0xFF00u;
-              }
+              addRun(p, static_cast<int>(count), rb, g);
             }
           } else {
             for (size_t e = 0; e < count; ++e) {
@@ -464,7 +520,7 @@ class Halftone {
               g += (p[e] & 0xFF00u) * w[e];
             }
           }
-          h[k].v = (rb & 0xFFFFu) | uint64_t{g} << 13 | uint64_t{rb >> 16} << 42;
+          visit(k, packRun(rb, g));
         }
         return;
       }
@@ -475,19 +531,14 @@ class Halftone {
       const size_t count = first[k + 1] - first[k];
       Sums s;
       for (size_t e = 0; e < count; ++e) s.add(Sums::of(p[e]), w[e]);
-      h[k] = s;
+      visit(k, s);
     }
   }
 
+  // An 8-bit destination row from the colours made for it.
   void writeRow(size_t j) {
-    const int y = rows_.dest0 + static_cast<int>(j);
-    const size_t n = out_.size();
-    if (dst_.bits() == 32) {
-      std::memcpy(dst_.row32(y) + cols_.dest0, out_.data(), n * 4);
-    } else {
-      uint8_t* d = dst_.row8(y) + cols_.dest0;
-      for (size_t k = 0; k < n; ++k) d[k] = (*nearest_)(out_[k]);
-    }
+    uint8_t* d = dst_.row8(rows_.dest0 + static_cast<int>(j)) + cols_.dest0;
+    for (size_t k = 0; k < out_.size(); ++k) d[k] = (*nearest_)(out_[k]);
   }
 
   void copyRow(size_t from, size_t to) {
@@ -497,18 +548,67 @@ class Halftone {
                 cols_.size() * bpp);
   }
 
+  // Boxes down and across, all in one pass over the covered rows.
+  // Halving both ways, the commonest case, has its sizes fixed at compile time (0: not fixed).
+  template <class Finish>
+  void fusedBoxRow(int v0, size_t count, uint32_t* out, Finish& finish) {
+    if (boxWidth_ == 2 && count == 2) fusedBoxRow<2, 2>(v0, 2, out, finish);
+    else fusedBoxRow<0, 0>(v0, count, out, finish);
+  }
+  template <int kWidth, int kRows, class Finish>
+  void fusedBoxRow(int v0, size_t count, uint32_t* out, Finish& finish) {
+    const size_t n = cols_.size();
+    const int rowsInBox = kRows ? kRows : static_cast<int>(count);
+    const int nb = kWidth ? kWidth : boxWidth_;
+    for (int r = 0; r < rowsInBox; ++r) boxRows_[r] = reader_.row(v0 + r);
+    const uint32_t* const* rowsOf = boxRows_.data();
+    const ptrdiff_t step = boxStep_;
+    ptrdiff_t offset = cols_.lowest[0];
+    for (size_t k = 0; k < n; ++k, offset += step) {
+      uint32_t rb = 0, g = 0;
+      for (int r = 0; r < rowsInBox; ++r) addRun(rowsOf[r] + offset, nb, rb, g);
+      out[k] = finish(k, packRun(rb, g));
+    }
+  }
+
+  // Whether the columns are whole boxes of equal width (an integer downscale across) that
+  // follow each other left to right or right to left.
+  void findBoxes() {
+    if (!std::is_same_v<Sums, PackedSums> || !cols_.unitWeights || cols_.maxTotal > kNarrowTotal) return;
+    const size_t n = cols_.size();
+    const int width = static_cast<int>(cols_.count(0));
+    const ptrdiff_t step = n > 1 ? ptrdiff_t{cols_.lowest[1]} - cols_.lowest[0] : width;
+    if (step != width && step != -width) return;
+    for (size_t k = 0; k < n; ++k) {
+      if (static_cast<int>(cols_.count(k)) != width ||
+          cols_.lowest[k] != cols_.lowest[0] + static_cast<ptrdiff_t>(k) * step)
+        return;
+    }
+    boxWidth_ = width;
+    boxStep_ = step;
+    // Whole boxes down the rows too, from a 32-bit source, with sums that fit the words.
+    fusedBox_ = !reuseRows_ && rows_.unitWeights && reader_.direct() &&
+                cols_.maxTotal * rows_.maxTotal <= kNarrowTotal;
+    if (fusedBox_) boxRows_.resize(rows_.maxTotal);
+  }
+
   // Weighted sums of 255 * 257 still fit 16 bits.
   static constexpr uint64_t kNarrowTotal = 257;
 
   Surface& dst_;
   const AreaMap& cols_;
   const AreaMap& rows_;
+  bool reuseRows_;  // source rows serve several destination rows
   SourceRows reader_;
   std::vector<Sums> acc_;
   std::vector<uint32_t> out_;
   std::vector<Rounder> rounders_;
   Slot cache_[2];
   int lastUsed_ = 0;
+  int boxWidth_ = 0;     // > 0: the columns are boxes of this width, boxStep_ apart
+  ptrdiff_t boxStep_ = 0;
+  bool fusedBox_ = false;  // boxes down the rows as well: one pass
+  std::vector<const uint32_t*> boxRows_;
   int shift_ = -1;       // >= 0: every total of the row is 2^shift_
   uint64_t halves_ = 0;  // then half of it in every channel
   std::optional<NearestIndex> nearest_;
@@ -517,14 +617,15 @@ class Halftone {
 void stretchHalftone(Surface& dst, const Surface& src, const Axis& ax, const Axis& ay) {
   const AreaMap cols = areaMap(ax), rows = areaMap(ay);
   if (cols.size() == 0 || rows.size() == 0) return;
+  const bool reuse = ay.S < ay.D;
   // Channel sums reach 255 times the total weight, plus half of it when rounded.
   const Wide total = Wide{cols.maxTotal} * rows.maxTotal;
   if (total <= PackedSums::kMaxTotal) {
-    Halftone<PackedSums>(dst, src, cols, rows).run();
+    Halftone<PackedSums>(dst, src, cols, rows, reuse).run();
   } else if (total * 256 < (Wide{1} << 64)) {
-    Halftone<ChannelSums<uint64_t>>(dst, src, cols, rows).run();
+    Halftone<ChannelSums<uint64_t>>(dst, src, cols, rows, reuse).run();
   } else {
-    Halftone<ChannelSums<Wide>>(dst, src, cols, rows).run();
+    Halftone<ChannelSums<Wide>>(dst, src, cols, rows, reuse).run();
   }
 }
 

@@ -340,6 +340,8 @@ TEST(StretchBlt, MatchesTheStraightVersionOnLargeRatiosAndSums) {
       {0, 0, 6, 5, 0, 0, 60, 50},     // tenfold down
       {0, 0, 15, 12, 0, 0, 30, 24},   // twofold down: totals of 4
       {1, 1, 8, 8, 0, 0, 32, 32},     // fourfold down: totals of 16
+      {14, 11, -15, -12, 0, 0, 30, 24},  // twofold down, mirrored destination
+      {0, 0, 10, 8, 59, 47, -60, -48},   // sixfold down, mirrored source
       {0, 0, 1, 1, 0, 0, 60, 50},     // one pixel of 3000
       {0, 0, 7, 1, 0, 0, 300, 1},     // totals of 300 across, 1 down
       {0, 0, 7, 7, 0, 0, 300, 300},   // totals of 90000: one sum a channel
