@@ -336,9 +336,12 @@ inline PackedSums packRun(uint32_t rb, uint32_t g) {
   return {(rb & 0xFFFFu) | uint64_t{g} << 13 | uint64_t{rb >> 16} << 42};
 }
 
-// Area averaging in two passes: each source row that is needed is summed across into one
-// value per destination column (kept for the two rows used last, since neighbouring
-// destination rows share source rows), then those sums are weighed down the rows.
+// Area averaging, row by row of the destination. In general each covered source row is
+// summed across into one value per destination column and those sums are weighed down the
+// rows: as the rows stream by when downscaling, or kept for the two source rows used last
+// when upscaling (neighbouring destination rows then share them). Whole boxes (an integer
+// downscale both ways) are summed in one pass; a destination row with the same sources as
+// the one before is copied.
 template <class Sums>
 class Halftone {
  public:
