@@ -1,0 +1,65 @@
+// Movies for the player: a file opened through OpenCV's video capture (FFmpeg), frames
+// handed out as packed blue-green-red bytes, the capture properties by their numbers,
+// and the conversion of a frame into a 32-bit image buffer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace app {
+
+// Capture property numbers, as the player prints and sets them.
+enum MovieProperty : int {
+  kPosMsec = 0,
+  kPosFrames = 1,  // the number of the next frame to be read
+  kPosAviRatio = 2,
+  kFrameWidth = 3,
+  kFrameHeight = 4,
+  kFps = 5,
+  kFourcc = 6,
+  kFrameCount = 7,
+};
+inline constexpr int kMoviePropertyCount = 8;
+
+// One decoded frame: rows top-down, 3 bytes a pixel in the order blue, green, red,
+// `stride` bytes from one row to the next (at least 3 * width).
+struct MovieFrame {
+  const uint8_t* bgr = nullptr;
+  int width = 0;
+  int height = 0;
+  int stride = 0;
+};
+
+class MovieCapture {
+ public:
+  // The movie at `path` (UTF-8), or null with the reason in *error. Never throws.
+  static std::unique_ptr<MovieCapture> open(const std::string& path, std::string* error = nullptr);
+  ~MovieCapture();  // releases the decoder and the file
+  MovieCapture(const MovieCapture&) = delete;
+  MovieCapture& operator=(const MovieCapture&) = delete;
+
+  // Decodes the next frame; null at the end of the movie or when it cannot be decoded.
+  // The frame stays valid until the next queryFrame or the capture's release. A frame
+  // the decoder gives in another layout (grey, four channels, 16 bits) is converted.
+  const MovieFrame* queryFrame();
+
+  // Property 0..7; any other number, or one the decoder does not know, gives 0.
+  double property(int id) const;
+  // True when the decoder took the value. Numbers outside 0..7 and values that are
+  // not finite are refused.
+  bool setProperty(int id, double value);
+
+ private:
+  struct State;
+  explicit MovieCapture(std::unique_ptr<State> state);
+  std::unique_ptr<State> state_;
+};
+
+// Copies a frame into a 32-bit buffer of destWidth x destHeight words 0x00RRGGBB
+// (destWidth words a row): pixel (x, y) becomes red * 65536 + green * 256 + blue. Only
+// the area the two share at their top-left corner is written; the rest of the buffer
+// is left as it was.
+void ConvertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth, int destHeight);
+
+}  // namespace app
