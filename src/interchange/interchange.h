@@ -1,0 +1,34 @@
+// Image interchange: the open and save file dialogs, which remember their folder and
+// file type between uses for the whole run.
+#pragma once
+
+#include <string>
+
+// Room for a file name at the library interface, the terminating zero included: a
+// name is at most 259 bytes of UTF-8.
+inline constexpr int kFileNameBytes = 260;
+
+// The save dialog's filter index 1..6 (2 BMP at start); the image file saving maps it
+// to a format.
+extern int ImageFileType;
+
+// Results of the dialogs.
+inline constexpr int kDialogChosen = 0;
+inline constexpr int kDialogCancelled = 1;
+inline constexpr int kDialogNameTooLong = 2;  // the chosen name does not fit; nothing changes
+
+// title: UTF-8 or null for none; name: room for kFileNameBytes. On anything but
+// kDialogChosen the name buffer is left as it was.
+int TAV_OpenFileDialog(const char* title, char* name);
+int TAV_SaveFileDialog(char* name);
+
+namespace interchange {
+
+// The program's start directory; both dialogs' folders start there. A missing final
+// "/" is added. False (and nothing changes) when it is empty or does not fit in
+// kFileNameBytes.
+bool setStartDirectory(const std::string& directory);
+// Back to the state at start: both folders the start directory, open filter 9, save 2.
+void resetFileDialogs();
+
+}  // namespace interchange
