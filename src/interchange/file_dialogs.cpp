@@ -151,8 +151,9 @@ int TAV_OpenFileDialog(const char* title, char* name) {
 int TAV_SaveFileDialog(char* name) {
   if (!name) return kDialogCancelled;
   using namespace interchange;
-  int index = SaveDialogParams().filterIndex;
-  int result = RunDialog(true, SaveDialogParams(), name, State.saveFolder, index, kSaveFilterCount);
+  plat::FileDialogParams params = SaveDialogParams();
+  int index = params.filterIndex;
+  int result = RunDialog(true, std::move(params), name, State.saveFolder, index, kSaveFilterCount);
   if (result == kDialogChosen) ImageFileType = index;
   return result;
 }
