@@ -58,7 +58,7 @@ void trackFrame(Window w, Hit edge, Point start) {
       Rect now = getWindowRect(w);
       if (!(ask.rect == now)) {
         setWindowPos(w, ask.rect.left, ask.rect.top, ask.rect.width(), ask.rect.height(),
-                     (moving ? kNoSize : 0) | kNoZOrder);
+                     (moving ? uint32_t{kNoSize} : 0u) | kNoZOrder);
       }
       if (m.kind == Msg::NcLButtonUp) return;
       continue;

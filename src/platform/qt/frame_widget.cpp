@@ -71,6 +71,7 @@ FrameWidget::FrameWidget(RecordPtr record)
   setMouseTracking(false);
   client_ = new ClientWidget(this, record_);
   tagWidget(this, record_->handle);
+  setFocusProxy(client_);
   sync();
 }
 
@@ -287,6 +288,13 @@ void FrameWidget::changeEvent(QEvent* e) {
     update();
   }
   QWidget::changeEvent(e);
+}
+
+// Keys that reach the frame itself (no child has the focus) belong to the window.
+void FrameWidget::keyPressEvent(QKeyEvent* e) { postKey(record_, e, true); }
+
+void FrameWidget::keyReleaseEvent(QKeyEvent* e) {
+  if (!e->isAutoRepeat()) postKey(record_, e, false);
 }
 
 // ---------------------------------------------------------------- client

@@ -32,6 +32,8 @@ class FrameWidget : public QWidget {
   void dragEnterEvent(QDragEnterEvent*) override;
   void dropEvent(QDropEvent*) override;
   void changeEvent(QEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
+  void keyReleaseEvent(QKeyEvent*) override;
 
  private:
   int menuItemAt(QPoint local) const;

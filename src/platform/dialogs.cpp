@@ -1,0 +1,141 @@
+#include "platform/dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+#include "platform/qt/display.h"
+#include "platform/qt/window_table.h"
+#include "platform/test.h"
+
+namespace plat {
+
+namespace {
+
+struct FileAnswer {
+  std::string path;
+  int filterIndex;
+};
+
+std::mutex seamMutex;
+std::vector<test::ShownMessageBox> shownBoxes;
+bool autoCloseBoxes = false;
+std::deque<FileAnswer> fileAnswers;
+
+std::optional<FileAnswer> takeFileAnswer() {
+  std::lock_guard lock(seamMutex);
+  if (fileAnswers.empty()) return std::nullopt;
+  FileAnswer a = fileAnswers.front();
+  fileAnswers.pop_front();
+  return a;
+}
+
+QWidget* ownerWidget(Window owner) {
+  auto r = qt::findRecord(owner);
+  return r ? r->frame : nullptr;
+}
+
+// "*.AVI" becomes "*.[aA][vV][iI]": the dialog's own matching may be case-sensitive.
+QString caseless(const std::string& pattern) {
+  QString out;
+  for (QChar c : QString::fromStdString(pattern)) {
+    if (c.isLetter() && c.toLower() != c.toUpper())
+      out += QStringLiteral("[%1%2]").arg(c.toLower()).arg(c.toUpper());
+    else
+      out += c;
+  }
+  return out;
+}
+
+QStringList qtFilters(const std::vector<FileFilter>& filters) {
+  QStringList list;
+  for (const FileFilter& f : filters) {
+    QStringList patterns;
+    for (const std::string& p : f.patterns) patterns << caseless(p);
+    // The label keeps its own text; the details the dialog matches with are hidden.
+    list << QString::fromStdString(f.label) + " (" + patterns.join(' ') + ")";
+  }
+  return list;
+}
+
+std::string runFileDialog(FileDialogParams& params, bool save) {
+  if (auto answer = takeFileAnswer()) {
+    if (!answer->path.empty() && answer->filterIndex > 0) params.filterIndex = answer->filterIndex;
+    return answer->path;
+  }
+  std::string chosen;
+  qt::runOnDisplay([&] {
+    QFileDialog dialog(ownerWidget(params.owner), QString::fromStdString(params.title),
+                       QString::fromStdString(params.initialFolder));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(!save && params.fileMustExist ? QFileDialog::ExistingFile
+                                                     : QFileDialog::AnyFile);
+    if (save && !params.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    QStringList filters = qtFilters(params.filters);
+    if (!filters.isEmpty()) {
+      dialog.setNameFilters(filters);
+      int index = params.filterIndex >= 1 && params.filterIndex <= filters.size()
+                      ? params.filterIndex - 1
+                      : 0;
+      dialog.selectNameFilter(filters[index]);
+    }
+    if (!params.initialName.empty()) dialog.selectFile(QString::fromStdString(params.initialName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    QString path = dialog.selectedFiles().front();
+    if (params.pathMustExist && !QFileInfo(path).absoluteDir().exists()) return;
+    chosen = path.toStdString();
+    int index = filters.indexOf(dialog.selectedNameFilter());
+    if (index >= 0) params.filterIndex = index + 1;
+  });
+  return chosen;
+}
+
+}  // namespace
+
+void messageBox(Window owner, const std::string& text, const std::string& title, unsigned flags) {
+  bool autoClose;
+  {
+    std::lock_guard lock(seamMutex);
+    shownBoxes.push_back({text, title, flags});
+    autoClose = autoCloseBoxes;
+  }
+  if (autoClose) return;
+  qt::runOnDisplay([&] {
+    QMessageBox box((flags & kMbIconError) ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+                    ownerWidget(owner));
+    box.exec();
+  });
+}
+
+std::string openFileDialog(FileDialogParams& params) { return runFileDialog(params, false); }
+std::string saveFileDialog(FileDialogParams& params) { return runFileDialog(params, true); }
+
+namespace test {
+
+void answerNextFileDialog(const std::string& path, int filterIndex) {
+  std::lock_guard lock(seamMutex);
+  fileAnswers.push_back({path, filterIndex});
+}
+
+std::vector<ShownMessageBox> messageBoxes() {
+  std::lock_guard lock(seamMutex);
+  return shownBoxes;
+}
+
+void clearMessageBoxes() {
+  std::lock_guard lock(seamMutex);
+  shownBoxes.clear();
+}
+
+void setAutoCloseMessageBoxes(bool on) {
+  std::lock_guard lock(seamMutex);
+  autoCloseBoxes = on;
+}
+
+}  // namespace test
+}  // namespace plat
