@@ -113,7 +113,9 @@ TEST_F(WindowTest, PostedMessagesArriveInOrderAndPaintsCoalesceAfterThem) {
   Message m;
   while (peekMessage(m, Peek::Remove)) {
     got.push_back(m);
-    if (m.kind == Msg::Paint) EXPECT_EQ(beginPaint(w), (Rect{0, 0, 70, 80}));
+    if (m.kind == Msg::Paint) {
+      EXPECT_EQ(beginPaint(w), (Rect{0, 0, 70, 80}));
+    }
   }
   ASSERT_EQ(got.size(), 4u);
   for (int i = 0; i < 3; ++i) {

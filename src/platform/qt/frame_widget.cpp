@@ -1,3 +1,4 @@
+#include <QGuiApplication>
 #include "platform/qt/frame_widget.h"
 
 #include <QDragEnterEvent>
@@ -405,7 +406,9 @@ void syncGeometry(const RecordPtr& r) {
 
 void raiseFrame(const RecordPtr& r) {
   if (!r->frame) return;
-  r->frame->raise();
+  // The headless plugin has no stacking order and says so on every raise.
+  static const bool stacked = QGuiApplication::platformName() != QLatin1String("offscreen");
+  if (stacked) r->frame->raise();
   r->frame->activateWindow();
 }
 

@@ -1,0 +1,230 @@
+#include "app/compose_pixels.h"
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+namespace app {
+
+namespace {
+
+constexpr uint32_t kRed = 0x00FF0000u;
+constexpr uint32_t kGreen = 0x0000FF00u;
+constexpr uint32_t kBlue = 0x000000FFu;
+
+// Below this many pixels a second thread costs more than it saves.
+constexpr int64_t kSplitThreshold = 1 << 18;
+
+// Runs fn(begin, end) over [0, count), on two threads when the job is big enough.
+// The parts write disjoint rows, so the result does not depend on the split.
+template <typename Fn>
+void splitRows(int64_t count, int64_t pixelsPerRow, Fn fn) {
+  if (count <= 1 || count * pixelsPerRow < kSplitThreshold ||
+      std::thread::hardware_concurrency() < 2) {
+    fn(int64_t{0}, count);
+    return;
+  }
+  const int64_t mid = count / 2;
+  std::thread second([&] { fn(mid, count); });
+  fn(int64_t{0}, mid);
+  second.join();
+}
+
+const uint32_t* rowOf(ConstPixelBuffer b, int64_t y) {
+  if (!b.pixels || y < 0 || y >= b.height) return nullptr;
+  return b.pixels + static_cast<size_t>(y) * static_cast<size_t>(b.width);
+}
+
+uint32_t* rowOf(PixelBuffer b, int64_t y) {
+  return b.pixels + static_cast<size_t>(y) * static_cast<size_t>(b.width);
+}
+
+// One output row of the column-stripe method: channel j of pixel x is the matching
+// channel of stripe 3x + j - offset, black where there is no such stripe.
+void writeStripeRow(uint32_t* out, int64_t outWidth, const uint32_t* vals, int64_t count,
+                    int64_t offset) {
+  auto at = [vals, count](int64_t c) { return c >= 0 && c < count ? vals[c] : 0u; };
+  auto edge = [&](int64_t x) {
+    const int64_t c = 3 * x - offset;
+    return (at(c) & kRed) | (at(c + 1) & kGreen) | (at(c + 2) & kBlue);
+  };
+  // Pixels whose three stripes all exist: 3x - offset >= 0 and 3x - offset + 2 < count.
+  const int64_t first = std::min(outWidth, (offset + 2) / 3);
+  const int64_t t = count - 3 + offset;
+  const int64_t last = std::clamp<int64_t>(t < 0 ? 0 : t / 3 + 1, first, outWidth);
+  int64_t x = 0;
+  for (; x < first; ++x) out[x] = edge(x);
+  const uint32_t* v = vals + (3 * first - offset);
+  for (; x < last; ++x, v += 3) out[x] = (v[0] & kRed) | (v[1] & kGreen) | (v[2] & kBlue);
+  for (; x < outWidth; ++x) out[x] = edge(x);
+}
+
+}  // namespace
+
+void BuildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth, int viewHeight,
+                     int W, int H, int bands) {
+  if (bands < 1 || W <= 0 || H <= 0 || !work.pixels || work.width <= 0) return;
+  const double sx = static_cast<double>(viewWidth) / (3.0 * W);
+  const double sy = static_cast<double>(viewHeight) / static_cast<double>(H);
+  const int64_t cols = std::min<int64_t>(3 * static_cast<int64_t>(W) * bands, work.width);
+  const int64_t rows = std::min<int64_t>(H, work.height);
+  if (cols <= 0 || rows <= 0) return;
+
+  // The source column of every work column, -1 where it falls outside.
+  std::vector<int64_t> source(static_cast<size_t>(cols));
+  for (int64_t x = 0; x < cols; ++x) {
+    const int64_t s = TruncToInt64(std::trunc(static_cast<double>(x) * sx));
+    source[x] = s >= 0 && s < multiView.width ? s : -1;
+  }
+  splitRows(rows, cols, [&](int64_t begin, int64_t end) {
+    for (int64_t y = begin; y < end; ++y) {
+      uint32_t* out = rowOf(work, y);
+      const uint32_t* in = rowOf(multiView, TruncToInt64(std::trunc(static_cast<double>(y) * sy)));
+      if (!in) {
+        std::memset(out, 0, static_cast<size_t>(cols) * 4);
+        continue;
+      }
+      for (int64_t x = 0; x < cols; ++x) out[x] = source[x] >= 0 ? in[source[x]] : 0;
+    }
+  });
+}
+
+StripePlan PlanStableStripes(double pitch, int views, int W, int outputWidth) {
+  StripePlan plan;
+  if (views < 1) return plan;
+  const double d = pitch / views;
+  // Stripes from here on start right of the picture and draw nothing; the loop ends
+  // there even when no further boundary is ever reached (an infinite or huge pitch).
+  const int64_t end = std::max<int64_t>(0, 3 * static_cast<int64_t>(outputWidth) - views / 2);
+  const int64_t columns = 3 * static_cast<int64_t>(W);
+  double g = d;
+  double f = 0;
+  bool blend = false;
+  int64_t c = 0;
+  while (c < columns) {
+    int p = 0;
+    while (p < views) {
+      if (c >= end) return plan;
+      plan.view.push_back(p);
+      plan.blend.push_back(blend ? 1 : 0);
+      plan.fraction.push_back(f);
+      ++c;
+      blend = false;
+      if (ReachesBoundary(c, g)) {
+        ++p;
+        blend = true;
+        f = BoundaryFraction(g);
+        g += d;
+      }
+    }
+  }
+  return plan;
+}
+
+int64_t ComposeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
+                            int bands) {
+  if (bands < 1 || p.views < 1 || !output.pixels || output.width <= 0 || output.height <= 0) {
+    return 0;
+  }
+  const StripePlan plan = PlanStableStripes(p.pitch, p.views, p.width, output.width);
+  const int64_t count = static_cast<int64_t>(plan.size());
+  const int64_t shift = p.views / 2;
+  const int64_t groups = std::max(0, p.height / 3);
+  const int64_t band = std::max(0, work.width) / bands;
+  const int64_t drawnRows = std::min<int64_t>(3 * groups, output.height);
+
+  // Work column of each stripe in row group 0; row group r reads 3r further right.
+  std::vector<int64_t> base(static_cast<size_t>(count));
+  for (int64_t c = 0; c < count; ++c) base[c] = c + plan.view[c] * band;
+
+  splitRows((drawnRows + 2) / 3, 3 * static_cast<int64_t>(output.width), [&](int64_t begin,
+                                                                              int64_t end) {
+    std::vector<uint32_t> vals(static_cast<size_t>(count));
+    for (int64_t r = begin; r < end; ++r) {
+      const uint32_t* in = rowOf(work, 3 * r);
+      uint32_t prev = 0;
+      for (int64_t c = 0; c < count; ++c) {
+        const int64_t col = base[c] + 3 * r;
+        const uint32_t a = in && col >= 0 && col < work.width ? in[col] : 0;
+        vals[c] = plan.blend[c] ? BlendColor(plan.fraction[c], a, prev) : a;
+        prev = a;
+      }
+      for (int64_t y = 3 * r; y < std::min(3 * r + 3, drawnRows); ++y) {
+        writeStripeRow(rowOf(output, y), output.width, vals.data(), count, shift + y);
+      }
+    }
+  });
+  for (int64_t y = drawnRows; y < output.height; ++y) {
+    std::memset(rowOf(output, y), 0, static_cast<size_t>(output.width) * 4);
+  }
+  return count;
+}
+
+BetaTables BuildBetaTables(double pitch, int views, int W, int H) {
+  BetaTables t;
+  if (views < 1) return t;
+  const int64_t n = std::max<int64_t>(0, 3 * static_cast<int64_t>(W) + H);
+  t.view.resize(static_cast<size_t>(n));
+  t.mark.assign(static_cast<size_t>(n), 0);
+  t.fraction.assign(static_cast<size_t>(n), 0.0);
+  const double d = pitch / views;
+  double e = d;
+  int v = 0;
+  for (int64_t j = 0; j < n; ++j) {
+    t.view[j] = v;
+    if (ReachesBoundary(j, e)) {
+      t.mark[j] = 1;
+      t.fraction[j] = BoundaryFraction(e);
+      e += d;
+      if (++v == views) v = 0;
+    }
+  }
+  return t;
+}
+
+void ComposeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p) {
+  if (p.views < 1 || !output.pixels || output.width <= 0 || output.height <= 0) return;
+  const int64_t columns = 3 * static_cast<int64_t>(p.width);
+  const int64_t groups = p.height / 3;
+  if (columns <= 0 || groups <= 0) return;
+  // Nothing below the output is written, and the state carried from one row group to
+  // the next only flows downwards, so the row groups under the picture can be left out.
+  const int64_t drawnGroups = std::min<int64_t>(groups, (output.height + 2) / 3);
+  const BetaTables t = BuildBetaTables(p.pitch, p.views, p.width, p.height);
+  const int64_t pixels = std::min<int64_t>(p.width, output.width);
+
+  // Staged colours of one row group, with two black words before the first.
+  std::vector<uint32_t> staged(static_cast<size_t>(columns) + 2, 0);
+  uint32_t* a = staged.data() + 2;
+  bool blend = false;
+  double held = 0;
+  uint32_t heldColor = 0;
+  for (int64_t g = 0; g < drawnGroups; ++g) {
+    const int64_t y0 = 3 * g;
+    const int32_t* view = t.view.data() + 3 * (groups - g);
+    const uint32_t* in = rowOf(work, y0);
+    for (int64_t l = 0; l < columns; ++l) {
+      const int64_t col = l + view[l] * columns;
+      uint32_t c = in && col < work.width ? in[col] : 0;
+      if (blend) {
+        c = BlendColor(held, c, heldColor);
+        blend = false;
+      }
+      if (t.mark[l]) {
+        blend = true;
+        held = t.fraction[l];
+        heldColor = c;
+      }
+      a[l] = c;
+    }
+    for (int q = 0; q < 3 && y0 + q < output.height; ++q) {
+      uint32_t* out = rowOf(output, y0 + q);
+      const uint32_t* s = a - q;
+      for (int64_t x = 0; x < pixels; ++x, s += 3) {
+        out[x] = (s[0] & kRed) | (s[1] & kGreen) | (s[2] & kBlue);
+      }
+    }
+  }
+}
+
+}  // namespace app

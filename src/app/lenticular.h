@@ -1,0 +1,50 @@
+// The lenticular composition of the player: the multi-view image is resampled into
+// the work image (one band per view, one work pixel per output sub-pixel) and the
+// work image is interleaved into the output picture for the slanted lenses.
+#pragma once
+
+#include <cstdint>
+
+#include "app/compose_pixels.h"
+
+namespace app {
+
+// The image windows of the pipeline.
+inline constexpr int kMultiViewImage = 1;
+inline constexpr int kWorkImage = 2;
+inline constexpr int kOutputImage = 3;
+
+// Settings, driven by the playback loop.
+extern double Pitch;         // sub-pixel columns per lens
+extern int View_num;         // V, 2 to 180
+extern int Width;            // W, output pixels per row, at most 1920
+extern int Height;           // H, output rows, at most 1240
+extern int builtViewCount;   // bands the work image holds; 0 until it is first built
+extern bool betaMode;        // the row-group method instead of the column stripes
+
+LentiParams CurrentLentiParams();
+
+// Each of these is skipped while builtViewCount is 0 (or View_num is below 1) or an
+// image window it reads or writes is not open. The compositions show the output
+// afterwards.
+void BuildWorkImage(int viewWidth, int viewHeight);
+void ComposeStable();
+void ComposeBeta();
+void Compose();  // ComposeBeta when betaMode is on, else ComposeStable
+
+// The same, one pixel at a time through the current image, selecting the image read
+// from before every read and the image written to before every batch of writes. They
+// leave the images, the current image, its history and the pen position exactly as
+// the versions above do; tests and benchmarks measure against them.
+void BuildWorkImageStraight(int viewWidth, int viewHeight);
+void ComposeStableStraight();
+void ComposeBetaStraight();
+
+// Sub-pixel s of row 3r, s+1 of row 3r+1 and s+2 of row 3r+2 of the current image
+// each take the matching channel of color; the other channels of those pixels stay.
+void PutDiagonal(int64_t s, uint32_t color, int64_t r);
+
+// Settings back to their start values.
+void resetLenticularForTests();
+
+}  // namespace app

@@ -1,0 +1,388 @@
+#include "imagewin/imagewin.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/canvas.h"
+#include "platform/window.h"
+
+std::array<ImageWindowRecord, kImageWindowCount> ImageTable;
+std::array<uint8_t*, kImageWindowCount> ImagePixels{};
+int CurrentImage = 0;
+std::array<int, kSelectionDepth> SelectionHistory{};
+
+namespace {
+
+constexpr const char* kClassName = "tav_iw";
+// No minimise or maximise box; the thick frame is there, but the zoom controls refuse
+// frame resizing.
+constexpr uint32_t kImageWindowStyle = plat::kStyleOverlapped;
+constexpr size_t kCaptionBytes = 255;
+
+plat::Window g_owner;
+void (*g_refreshWindowEdges)() = nullptr;
+
+bool isOpen(int number) {
+  return static_cast<unsigned>(number) < kImageWindowCount && ImageTable[number].inUse;
+}
+
+ImageWindowRecord* currentRecord() {
+  return isOpen(CurrentImage) ? &ImageTable[CurrentImage] : nullptr;
+}
+
+// Cuts a UTF-8 text to at most maxBytes without splitting a character.
+void cutUtf8(std::string& s, size_t maxBytes) {
+  if (s.size() <= maxBytes) return;
+  size_t cut = maxBytes;
+  while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+  s.resize(cut);
+}
+
+// A real rounded toward zero, as an int; the values reaching this are bounded by the
+// screen limits times 100.
+int truncToInt(double v) { return static_cast<int>(std::trunc(v)); }
+
+}  // namespace
+
+ColorParts SplitColor(uint32_t color) {
+  return {static_cast<int>((color >> 16) & 0xff), static_cast<int>((color >> 8) & 0xff),
+          static_cast<int>(color & 0xff)};
+}
+
+SizeLimits GetSizeLimits(int mode) {
+  using plat::Metric;
+  const int cxScreen = plat::systemMetric(Metric::CxScreen);
+  const int cyScreen = plat::systemMetric(Metric::CyScreen);
+  if (mode != 1) return {1, 1, 2 * cxScreen, 2 * cyScreen};
+  const int cxFrame = plat::systemMetric(Metric::CxFrame);
+  const int cyCaption = plat::systemMetric(Metric::CyCaption);
+  // The minimum height subtracts the horizontal frame width twice, like the width.
+  return {plat::systemMetric(Metric::CxMin) - 2 * cxFrame,
+          plat::systemMetric(Metric::CyMin) - 2 * cxFrame - cyCaption, cxScreen,
+          cyScreen - cyCaption};
+}
+
+std::optional<ZoomFit> FitZoom(int width, int height, int zoom, const SizeLimits& limits) {
+  const int64_t w = std::max(width, 1);
+  const int64_t h = std::max(height, 1);
+  auto clampAxis = [](double v, int max) {
+    const double m = std::min(v, static_cast<double>(max));
+    return m < 1 ? 1.0 : m;
+  };
+  const double x = clampAxis(static_cast<double>(w) * zoom / 100.0, limits.maxWidth);
+  const double y = clampAxis(static_cast<double>(h) * zoom / 100.0, limits.maxHeight);
+  // The axis that hits its maximum first decides; the aspect ratio is kept.
+  int64_t z = truncToInt(std::min(x * 100.0 / w, y * 100.0 / h));
+  int64_t dw = z * w / 100;
+  int64_t dh = z * h / 100;
+  if (dw < limits.minWidth || dh < limits.minHeight) {
+    z = std::max(static_cast<int64_t>(std::ceil(limits.minWidth * 100.0 / w)),
+                 static_cast<int64_t>(std::ceil(limits.minHeight * 100.0 / h)));
+    dw = z * w / 100;
+    dh = z * h / 100;
+    if (dw > limits.maxWidth || dh > limits.maxHeight) return std::nullopt;
+  }
+  return ZoomFit{static_cast<int>(z), static_cast<int>(dw), static_cast<int>(dh)};
+}
+
+std::string ImageCaption(const std::string& title, int zoom, int bits, bool halftone) {
+  std::string caption = title + "(" + std::to_string(zoom) + "%)";
+  if (bits == 8) caption += "[8bit]";
+  if (halftone) caption += "*";
+  cutUtf8(caption, kCaptionBytes);
+  return caption;
+}
+
+int TAV_CreateImage(int number, const char* title, int x, int y, int width, int height, int zoom) {
+  return CreateImageWindow(number, title, x, y, width, height, zoom, 32, 1);
+}
+int TAV_CreateImage8(int number, const char* title, int x, int y, int width, int height, int zoom) {
+  return CreateImageWindow(number, title, x, y, width, height, zoom, 8, 1);
+}
+int TAV_CreateImageFL(int number, const char* title, int x, int y, int width, int height,
+                      int zoom) {
+  return CreateImageWindow(number, title, x, y, width, height, zoom, 32, 0);
+}
+int TAV_CreateImage8FL(int number, const char* title, int x, int y, int width, int height,
+                       int zoom) {
+  return CreateImageWindow(number, title, x, y, width, height, zoom, 8, 0);
+}
+
+int CreateImageWindow(int number, const char* title, int x, int y, int width, int height,
+                      int zoom, int depth, int mode) {
+  if (static_cast<unsigned>(number) >= kImageWindowCount) return kCreateBadNumber;
+  ImageWindowRecord& rec = ImageTable[number];
+  if (rec.inUse) return kCreateInUse;
+  if (depth != 8 && depth != 32) return kCreateNoBuffer;
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  const std::optional<ZoomFit> fit = FitZoom(width, height, zoom, GetSizeLimits(mode));
+  if (!fit) return kCreateTooLarge;
+
+  // The buffer is made before the window, so a picture too big for memory never
+  // shows a window at all.
+  std::unique_ptr<plat::Surface> surface = plat::Surface::create(width, height, depth);
+  if (!surface) return kCreateNoBuffer;
+  surface->palette() = plat::greyPalette();
+  surface->setStretchMode(plat::kColorOnColor);
+
+  imagewin::registerImageWindowClass();
+  const std::string titleCopy = title ? title : "";
+  plat::CreateParams params;
+  params.className = kClassName;
+  params.title = ImageCaption(titleCopy, fit->zoom, depth, false);
+  params.style = kImageWindowStyle;
+  const plat::Rect outer =
+      plat::adjustWindowRect({0, 0, fit->dispWidth, fit->dispHeight}, kImageWindowStyle);
+  params.x = x == -1 ? plat::kDefaultPosition : x;
+  params.y = y == -1 ? plat::kDefaultPosition : y;
+  params.width = outer.width();
+  params.height = outer.height();
+  params.owner = g_owner;
+  const plat::Window window = plat::createWindow(params);
+  if (!window) return kCreateNoBuffer;
+
+  rec.bits = depth;
+  rec.sizeLimitMode = mode;
+  rec.width = width;
+  rec.height = height;
+  rec.dispWidth = fit->dispWidth;
+  rec.dispHeight = fit->dispHeight;
+  rec.zoom = fit->zoom;
+  rec.window = window;
+  rec.title = titleCopy;
+  rec.surface = std::move(surface);
+  ImagePixels[number] = rec.surface->data();
+  plat::setWindowStretchMode(window, plat::kColorOnColor);
+  plat::setForegroundWindow(window);
+  plat::dragAcceptFiles(window, true);
+
+  rec.inUse = 1;
+  if (g_refreshWindowEdges) g_refreshWindowEdges();
+  TAV_SelectImage(number);
+  return kCreateOk;
+}
+
+int TAV_DestroyImage(int number) {
+  if (!isOpen(number)) return 1;
+  ImageWindowRecord& rec = ImageTable[number];
+  rec.inUse = 0;
+  const plat::Window window = rec.window;
+  rec.window = {};
+  ImagePixels[number] = nullptr;
+  rec.surface.reset();
+  rec.title.clear();
+  rec.title.shrink_to_fit();
+  plat::destroyWindow(window);
+  return 0;
+}
+
+int TAV_ResizeImage(int number, int width, int height) {
+  if (!isOpen(number)) return 1;
+  ImageWindowRecord& rec = ImageTable[number];
+  std::string title = rec.title;
+  cutUtf8(title, kCaptionBytes);  // the title is kept in a 256-byte buffer meanwhile
+  const int bits = rec.bits;
+  const plat::Rect outer = plat::getWindowRect(rec.window);
+  const int zoom = rec.zoom;
+  const int stretchMode = plat::windowStretchMode(rec.window);
+  const plat::Palette palette = rec.surface->palette();
+
+  TAV_DestroyImage(number);
+  const int result =
+      CreateImageWindow(number, title.c_str(), outer.left, outer.top, width, height, zoom, bits, 1);
+  if (result != kCreateOk) return result;
+  if (bits == 8) ImageTable[number].surface->palette() = palette;
+  TAV_SetStretchMode(stretchMode, number);
+  return 0;
+}
+
+int TAV_SelectImage(int number) {
+  if (!isOpen(number)) return 1;
+  std::copy_backward(SelectionHistory.begin(), SelectionHistory.end() - 1,
+                     SelectionHistory.end());
+  SelectionHistory[0] = CurrentImage;
+  CurrentImage = number;
+  return 0;
+}
+
+int TAV_RestoreImage() {
+  const int number = SelectionHistory[0];
+  if (!isOpen(number)) return 1;
+  CurrentImage = number;
+  // Entry 7 keeps its value, so the oldest entry is then in both 6 and 7.
+  std::copy(SelectionHistory.begin() + 1, SelectionHistory.end(), SelectionHistory.begin());
+  return 0;
+}
+
+namespace {
+
+// Columns [first, last) of a row of w elements starting at picture column x0 that lie
+// inside a picture `width` wide; empty when none does.
+struct Span {
+  int64_t first = 0;
+  int64_t last = 0;
+};
+Span insideColumns(int64_t x0, int64_t w, int64_t width) {
+  Span s;
+  s.first = std::clamp<int64_t>(-x0, 0, w);
+  s.last = std::clamp<int64_t>(width - x0, s.first, w);
+  return s;
+}
+
+}  // namespace
+
+void TAV_GetImageBlock(void* destination, int x0, int y0, int w, int h) {
+  const ImageWindowRecord* rec = currentRecord();
+  if (!rec || !destination || w <= 0 || h <= 0) return;
+  const size_t elem = rec->bits == 32 ? 4 : 1;
+  const size_t rowBytes = static_cast<size_t>(w) * elem;
+  auto* dst = static_cast<uint8_t*>(destination);
+  const Span cols = insideColumns(x0, w, rec->width);
+  for (int64_t j = 0; j < h; ++j) {
+    uint8_t* out = dst + static_cast<size_t>(j) * rowBytes;
+    const int64_t sy = y0 + j;
+    if (sy < 0 || sy >= rec->height || cols.first == cols.last) {
+      std::memset(out, 0, rowBytes);
+      continue;
+    }
+    const uint8_t* in = rec->surface->row8(static_cast<int>(sy));
+    std::memset(out, 0, static_cast<size_t>(cols.first) * elem);
+    std::memcpy(out + cols.first * elem, in + (x0 + cols.first) * elem,
+                static_cast<size_t>(cols.last - cols.first) * elem);
+    std::memset(out + cols.last * elem, 0, static_cast<size_t>(w - cols.last) * elem);
+  }
+}
+
+void TAV_PutImageBlock(const void* source, int x0, int w, int h) {
+  ImageWindowRecord* rec = currentRecord();
+  if (!rec || !source || w <= 0 || h <= 0) return;
+  const size_t elem = rec->bits == 32 ? 4 : 1;
+  const size_t rowBytes = static_cast<size_t>(w) * elem;
+  const auto* src = static_cast<const uint8_t*>(source);
+  const Span cols = insideColumns(x0, w, rec->width);
+  if (cols.first == cols.last) return;
+  // The block's top row always lands on picture row 0.
+  const int rows = std::min(h, rec->height);
+  for (int j = 0; j < rows; ++j) {
+    std::memcpy(rec->surface->row8(j) + (x0 + cols.first) * elem,
+                src + static_cast<size_t>(j) * rowBytes + cols.first * elem,
+                static_cast<size_t>(cols.last - cols.first) * elem);
+  }
+}
+
+int TAV_SetPalette(const plat::PaletteEntry* entries, int count) {
+  ImageWindowRecord* rec = currentRecord();
+  if (!rec) return 1;
+  if (rec->bits != 8) return 2;
+  const int n = entries ? std::clamp(count, 0, 256) : 0;
+  std::copy(entries, entries + n, rec->surface->palette().begin());
+  plat::invalidate(rec->window);
+  return 0;
+}
+
+int TAV_GetPalette(plat::PaletteEntry* entries) {
+  const ImageWindowRecord* rec = currentRecord();
+  if (!rec) return 1;
+  if (rec->bits != 8) return 2;
+  if (entries) std::copy(rec->surface->palette().begin(), rec->surface->palette().end(), entries);
+  return 0;
+}
+
+int TAV_FindImage(plat::Window window) {
+  for (int n = 0; n < kImageWindowCount; ++n) {
+    if (ImageTable[n].inUse && ImageTable[n].window == window) return n;
+  }
+  return -1;
+}
+
+int TAV_FindImage(plat::Window window, bool selectFound) {
+  const int number = TAV_FindImage(window);
+  if (selectFound) TAV_SelectImage(number);
+  return number;
+}
+
+int TAV_ShowImage(int number) {
+  if (!isOpen(number)) return 1;
+  ImageWindowRecord& rec = ImageTable[number];
+  plat::WindowCanvas canvas(rec.window);
+  if (!canvas) return 0;
+  if (rec.zoom == 100) {
+    plat::bitBlt(*canvas.surface(), 0, 0, rec.width, rec.height, *rec.surface, 0, 0);
+  } else {
+    plat::stretchBlt(*canvas.surface(), 0, 0, rec.dispWidth, rec.dispHeight, *rec.surface, 0, 0,
+                     rec.width, rec.height);
+  }
+  return 0;
+}
+
+int TAV_SetStretchMode(int mode, int number) {
+  if (!isOpen(number)) return 1;
+  ImageWindowRecord& rec = ImageTable[number];
+  if (mode == plat::kColorOnColor || mode == plat::kHalftone) {
+    plat::setWindowStretchMode(rec.window, mode);
+    rec.surface->setStretchMode(mode);
+  }
+  plat::invalidate(rec.window);
+  RebuildImageCaption(number);
+  return 0;
+}
+
+int TAV_GetStretchMode(int number) {
+  if (!isOpen(number)) return 0;
+  return plat::windowStretchMode(ImageTable[number].window);
+}
+
+void RebuildImageCaption(int number) {
+  if (!isOpen(number)) return;
+  const ImageWindowRecord& rec = ImageTable[number];
+  plat::setWindowText(rec.window, ImageCaption(rec.title, rec.zoom, rec.bits,
+                                               rec.surface->stretchMode() == plat::kHalftone));
+}
+
+namespace imagewin {
+
+intptr_t ImageWindowProc(plat::Window window, plat::Message& message) {
+  switch (message.kind) {
+    case plat::Msg::Close: {
+      const int number = TAV_FindImage(window);
+      if (number < 0) break;
+      TAV_DestroyImage(number);
+      return 0;
+    }
+    case plat::Msg::Paint: {
+      plat::beginPaint(window);
+      const int number = TAV_FindImage(window);
+      if (number >= 0) TAV_ShowImage(number);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return plat::defWindowProc(window, message);
+}
+
+void registerImageWindowClass() {
+  if (plat::classExists(kClassName)) return;
+  plat::WindowClass c;
+  c.name = kClassName;
+  c.proc = &ImageWindowProc;
+  plat::registerClass(c);
+}
+
+void setOwnerWindow(plat::Window owner) { g_owner = owner; }
+plat::Window ownerWindow() { return g_owner; }
+void setRefreshWindowEdgesHook(void (*hook)()) { g_refreshWindowEdges = hook; }
+
+void resetForTests() {
+  for (int n = 0; n < kImageWindowCount; ++n) TAV_DestroyImage(n);
+  for (ImageWindowRecord& rec : ImageTable) rec = ImageWindowRecord{};
+  ImagePixels.fill(nullptr);
+  CurrentImage = 0;
+  SelectionHistory.fill(0);
+  g_owner = {};
+  g_refreshWindowEdges = nullptr;
+}
+
+}  // namespace imagewin

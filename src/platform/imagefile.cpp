@@ -1,0 +1,163 @@
+#include "platform/imagefile.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QString>
+#include <cstring>
+
+namespace plat {
+
+const char* imageFileErrorText(ImageFileError e) {
+  switch (e) {
+    case ImageFileError::None: return "no error";
+    case ImageFileError::CannotOpen: return "cannot open the file";
+    case ImageFileError::CannotDecode: return "not a readable image";
+    case ImageFileError::OutOfMemory: return "not enough memory for the picture";
+    case ImageFileError::UnknownExtension:
+      return "unknown image type (use .png, .bmp, .tif, .tiff, .jpg or .jpeg)";
+    case ImageFileError::UnsupportedDepth: return "only 8-bit and 32-bit pictures can be saved";
+    case ImageFileError::CannotWrite: return "cannot write the file";
+  }
+  return "unknown error";
+}
+
+namespace {
+
+QString qPath(const std::string& path) { return QString::fromUtf8(path.data(), path.size()); }
+
+// The writer's format name for a file name's extension, or null.
+const char* formatForName(const std::string& path) {
+  const QString suffix = QFileInfo(qPath(path)).suffix().toLower();
+  if (suffix == u"png") return "png";
+  if (suffix == u"bmp") return "bmp";
+  if (suffix == u"tif" || suffix == u"tiff") return "tiff";
+  if (suffix == u"jpg" || suffix == u"jpeg") return "jpeg";
+  return nullptr;
+}
+
+LoadedImage fail(ImageFileError e) {
+  LoadedImage r;
+  r.error = e;
+  return r;
+}
+
+LoadedImage fromIndexed(const QImage& image) {
+  std::unique_ptr<Surface> s = Surface::create(image.width(), image.height(), 8);
+  if (!s) return fail(ImageFileError::OutOfMemory);
+  for (int y = 0; y < image.height(); ++y) {
+    std::memcpy(s->row8(y), image.constScanLine(y), static_cast<size_t>(image.width()));
+  }
+  Palette& pal = s->palette();
+  pal = greyPalette();
+  const QList<QRgb> table = image.colorTable();
+  const int count = static_cast<int>(std::min<qsizetype>(table.size(), 256));
+  for (int i = 0; i < count; ++i) {
+    pal[i] = {static_cast<uint8_t>(qBlue(table[i])), static_cast<uint8_t>(qGreen(table[i])),
+              static_cast<uint8_t>(qRed(table[i])), 0};
+  }
+  LoadedImage r;
+  r.surface = std::move(s);
+  r.paletteCount = count;
+  return r;
+}
+
+LoadedImage fromColour(const QImage& decoded) {
+  const QImage image = decoded.convertToFormat(QImage::Format_RGB32);
+  if (image.isNull()) return fail(ImageFileError::OutOfMemory);
+  std::unique_ptr<Surface> s = Surface::create(image.width(), image.height(), 32);
+  if (!s) return fail(ImageFileError::OutOfMemory);
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    uint32_t* out = s->row32(y);
+    for (int x = 0; x < image.width(); ++x) out[x] = in[x] & 0x00FFFFFFu;
+  }
+  LoadedImage r;
+  r.surface = std::move(s);
+  return r;
+}
+
+// A view of the surface's pixels for the encoder (no copy of the pixels).
+QImage imageOf(const Surface& s) {
+  if (s.bits() == 32) {
+    return QImage(s.data(), s.width(), s.height(), static_cast<qsizetype>(s.stride()),
+                  QImage::Format_RGB32);
+  }
+  QImage image(s.data(), s.width(), s.height(), static_cast<qsizetype>(s.stride()),
+               QImage::Format_Indexed8);
+  QList<QRgb> table;
+  table.reserve(256);
+  for (const PaletteEntry& e : s.palette()) table.push_back(qRgb(e.red, e.green, e.blue));
+  image.setColorTable(table);
+  return image;
+}
+
+}  // namespace
+
+LoadedImage loadImageFile(const std::string& path) {
+  const QFileInfo info(qPath(path));
+  if (!info.isFile() || !info.isReadable()) return fail(ImageFileError::CannotOpen);
+  QImageReader reader(qPath(path));
+  reader.setAutoTransform(false);
+  QImage image;
+  if (!reader.read(&image) || image.isNull()) {
+    return fail(reader.error() == QImageReader::FileNotFoundError ||
+                        reader.error() == QImageReader::DeviceError
+                    ? ImageFileError::CannotOpen
+                    : ImageFileError::CannotDecode);
+  }
+  if (image.width() < 1 || image.height() < 1) return fail(ImageFileError::CannotDecode);
+  return image.format() == QImage::Format_Indexed8 ? fromIndexed(image) : fromColour(image);
+}
+
+bool isSavableImageName(const std::string& path) { return formatForName(path) != nullptr; }
+
+struct StagedImageFile::Impl {
+  QSaveFile file;
+  explicit Impl(const QString& path) : file(path) {}
+};
+
+StagedImageFile::StagedImageFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+StagedImageFile::~StagedImageFile() {
+  if (impl_) impl_->file.cancelWriting();
+}
+
+std::unique_ptr<StagedImageFile> StagedImageFile::stage(const Surface& s, const std::string& path,
+                                                        ImageFileError* error) {
+  auto report = [error](ImageFileError e) {
+    if (error) *error = e;
+    return nullptr;
+  };
+  const char* format = formatForName(path);
+  if (!format) return report(ImageFileError::UnknownExtension);
+  if (s.bits() != 32 && s.bits() != 8) return report(ImageFileError::UnsupportedDepth);
+  auto impl = std::make_unique<Impl>(qPath(path));
+  if (!impl->file.open(QIODevice::WriteOnly)) return report(ImageFileError::CannotWrite);
+  QImageWriter writer(&impl->file, format);
+  if (std::strcmp(format, "jpeg") == 0) writer.setQuality(100);
+  if (!writer.write(imageOf(s)) || impl->file.error() != QFileDevice::NoError) {
+    impl->file.cancelWriting();
+    return report(ImageFileError::CannotWrite);
+  }
+  if (error) *error = ImageFileError::None;
+  return std::unique_ptr<StagedImageFile>(new StagedImageFile(std::move(impl)));
+}
+
+bool StagedImageFile::commit() {
+  if (!impl_) return false;
+  const bool ok = impl_->file.commit();
+  impl_.reset();
+  return ok;
+}
+
+ImageFileError saveImageFile(const Surface& s, const std::string& path) {
+  ImageFileError error = ImageFileError::None;
+  std::unique_ptr<StagedImageFile> staged = StagedImageFile::stage(s, path, &error);
+  if (!staged) return error;
+  return staged->commit() ? ImageFileError::None : ImageFileError::CannotWrite;
+}
+
+}  // namespace plat

@@ -1,0 +1,209 @@
+// direvo-compose: composes a lenticular picture from views laid side by side, as the
+// player's Lenti command does on a fresh output picture, without opening any window.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/compose_pixels.h"
+#include "platform/imagefile.h"
+#include "platform/surface.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: direvo-compose --multiview IN --views V [--pitch P] [--width W] [--height H]\n"
+    "                      [--method stable|beta] --out OUT [--work WORK]\n"
+    "\n"
+    "Composes a picture for a slanted lenticular display from V views laid side by side\n"
+    "in the image IN, and writes it to OUT (.png, .bmp, .tif, .tiff, .jpg or .jpeg).\n"
+    "\n"
+    "  --multiview IN   the views, side by side, each trunc(IN width / V) columns wide\n"
+    "  --views V        number of views, 2 to 180\n"
+    "  --pitch P        lens pitch in sub-pixel columns (default 17.319)\n"
+    "  --width W        output width in pixels, 1 to 1920 (default 800)\n"
+    "  --height H       output height in rows, 1 to 1240 (default 480)\n"
+    "  --method M       stable (column stripes, the default) or beta (row groups)\n"
+    "  --out OUT        the composed picture, W x H\n"
+    "  --work WORK      also write the work image (3 W V x H, one band per view)\n"
+    "  --help           show this text\n"
+    "\n"
+    "Bad arguments and unreadable or unwritable files end it with status 2, writing nothing.\n";
+
+struct Options {
+  std::string multiview;
+  std::optional<int> views;
+  double pitch = 17.319;
+  int width = 800;
+  int height = 480;
+  bool beta = false;
+  std::string out;
+  std::string work;
+};
+
+[[noreturn]] void fail(const std::string& message) {
+  std::fprintf(stderr, "direvo-compose: %s\n", message.c_str());
+  std::exit(2);
+}
+
+int parseInt(const std::string& name, const std::string& text, int low, int high) {
+  errno = 0;
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno == ERANGE || v < low || v > high) {
+    fail(name + " must be a whole number from " + std::to_string(low) + " to " +
+         std::to_string(high) + " (got \"" + text + "\")");
+  }
+  return static_cast<int>(v);
+}
+
+// Any number the player would take from a typed text, infinities and NaN included.
+double parsePitch(const std::string& text) {
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || end == text.c_str() || *end != '\0') {
+    fail("--pitch must be a number (got \"" + text + "\")");
+  }
+  return v;
+}
+
+Options parse(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    }
+  }
+  Options o;
+  std::vector<std::string> seen;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> value;
+    if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    static const char* const kKnown[] = {"--multiview", "--views", "--pitch", "--width",
+                                         "--height",    "--method", "--out",  "--work"};
+    bool known = false;
+    for (const char* k : kKnown) known = known || name == k;
+    if (!known) fail("unknown argument \"" + args[i] + "\" (see --help)");
+    for (const std::string& s : seen) {
+      if (s == name) fail(name + " is given twice");
+    }
+    seen.push_back(name);
+    if (!value) {
+      if (i + 1 >= args.size()) fail(name + " needs a value");
+      value = args[++i];
+    }
+    if (name == "--multiview") o.multiview = *value;
+    if (name == "--views") o.views = parseInt(name, *value, 2, 180);
+    if (name == "--pitch") o.pitch = parsePitch(*value);
+    if (name == "--width") o.width = parseInt(name, *value, 1, 1920);
+    if (name == "--height") o.height = parseInt(name, *value, 1, 1240);
+    if (name == "--out") o.out = *value;
+    if (name == "--work") o.work = *value;
+    if (name == "--method") {
+      if (*value != "stable" && *value != "beta") {
+        fail("--method must be stable or beta (got \"" + *value + "\")");
+      }
+      o.beta = *value == "beta";
+    }
+  }
+  if (o.multiview.empty()) fail("--multiview IN is required (see --help)");
+  if (!o.views) fail("--views V is required (see --help)");
+  if (o.out.empty()) fail("--out OUT is required (see --help)");
+  for (const std::string* path : {&o.out, &o.work}) {
+    if (!path->empty() && !plat::isSavableImageName(*path)) {
+      fail("cannot write " + *path + ": " +
+           plat::imageFileErrorText(plat::ImageFileError::UnknownExtension));
+    }
+  }
+  return o;
+}
+
+// The views as 32-bit pixels; an indexed file goes through its palette.
+std::unique_ptr<plat::Surface> toColour(std::unique_ptr<plat::Surface> s) {
+  if (!s || s->bits() == 32) return s;
+  std::unique_ptr<plat::Surface> c = plat::Surface::create(s->width(), s->height(), 32);
+  if (!c) return nullptr;
+  const plat::Palette& pal = s->palette();
+  for (int y = 0; y < s->height(); ++y) {
+    const uint8_t* in = s->row8(y);
+    uint32_t* out = c->row32(y);
+    for (int x = 0; x < s->width(); ++x) {
+      const plat::PaletteEntry& e = pal[in[x]];
+      out[x] = (uint32_t{e.red} << 16) | (uint32_t{e.green} << 8) | e.blue;
+    }
+  }
+  return c;
+}
+
+std::unique_ptr<plat::Surface> newPicture(int width, int height) {
+  std::unique_ptr<plat::Surface> s = plat::Surface::create(width, height, 32);
+  if (!s) fail("not enough memory for a " + std::to_string(width) + " x " +
+               std::to_string(height) + " picture");
+  return s;
+}
+
+app::PixelBuffer bufferOf(plat::Surface& s) {
+  return {s.row32(0), s.width(), s.height()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options o = parse(argc, argv);
+  const int V = *o.views;
+
+  plat::LoadedImage loaded = plat::loadImageFile(o.multiview);
+  if (!loaded.surface) {
+    fail("cannot read " + o.multiview + ": " + plat::imageFileErrorText(loaded.error));
+  }
+  std::unique_ptr<plat::Surface> multiView = toColour(std::move(loaded.surface));
+  if (!multiView) fail("not enough memory for " + o.multiview);
+
+  // As the player does on Lenti: one band per view, each view stretched to 3W x H.
+  const int viewWidth = multiView->width() / V;
+  const int viewHeight = multiView->height();
+  std::unique_ptr<plat::Surface> work = newPicture(3 * o.width * V, o.height);
+  std::unique_ptr<plat::Surface> output = newPicture(o.width, o.height);  // black
+  const app::PixelBuffer mv = bufferOf(*multiView);
+  app::BuildWorkPixels({mv.pixels, mv.width, mv.height}, bufferOf(*work), viewWidth, viewHeight,
+                       o.width, o.height, V);
+  const app::PixelBuffer wb = bufferOf(*work);
+  const app::ConstPixelBuffer workPixels{wb.pixels, wb.width, wb.height};
+  const app::LentiParams params{o.pitch, V, o.width, o.height};
+  if (o.beta) {
+    app::ComposeBetaPixels(workPixels, bufferOf(*output), params);
+  } else {
+    app::ComposeStablePixels(workPixels, bufferOf(*output), params, V);
+  }
+
+  // Both files are complete before either replaces anything; std::exit runs no
+  // destructors, so a staged file is dropped by hand before failing.
+  plat::ImageFileError error = plat::ImageFileError::None;
+  std::unique_ptr<plat::StagedImageFile> outFile =
+      plat::StagedImageFile::stage(*output, o.out, &error);
+  if (!outFile) fail("cannot write " + o.out + ": " + plat::imageFileErrorText(error));
+  std::unique_ptr<plat::StagedImageFile> workFile;
+  if (!o.work.empty()) {
+    workFile = plat::StagedImageFile::stage(*work, o.work, &error);
+    if (!workFile) {
+      outFile.reset();
+      fail("cannot write " + o.work + ": " + plat::imageFileErrorText(error));
+    }
+  }
+  if (!outFile->commit()) {
+    workFile.reset();
+    fail("cannot write " + o.out);
+  }
+  if (workFile && !workFile->commit()) fail("cannot write " + o.work);
+  return 0;
+}
