@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/qt/display.h"
+#include "platform/qt/frame_widget.h"
 #include "platform/qt/window_table.h"
 #include "platform/test.h"
 

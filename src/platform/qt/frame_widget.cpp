@@ -1,8 +1,8 @@
-#include <QGuiApplication>
 #include "platform/qt/frame_widget.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
