@@ -194,7 +194,7 @@ void TAV_OpenInputBox(int x, int y, int items) {
   state.focusedEdit = {};
   state.renameItem = 0;
   for (int i = 0; i < items; ++i) {
-    char label[16];
+    char label[24];
     std::snprintf(label, sizeof label, "Item %d", i);
     state.labels[i] = plat::createControl({plat::ControlKind::Static, box, kLabelId, label, labelRect(i)});
     InputBoxItemText[i] = std::move(texts[i]);
