@@ -26,7 +26,13 @@ int TAV_ClearImage(int number);
 // operations; connected polylines start from it.
 extern plat::Point PenPosition;
 
+// Drawing colours, 0xRRGGBB: DrawColor for the drawing commands (or, after a pick on an
+// 8-bit image, a palette index), tav_tc for bitmap-font text, tav_tttc for TrueType text.
+extern uint32_t DrawColor, tav_tc, tav_tttc;
+
 namespace imaging {
 // Returns the drawing state to its start values.
 void resetForTests();
+// Returns DrawColor, tav_tc and tav_tttc to their start values.
+void resetDrawColors();
 }  // namespace imaging

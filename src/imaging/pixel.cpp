@@ -88,5 +88,8 @@ int TAV_ClearImage(int number) {
 }
 
 namespace imaging {
-void resetForTests() { PenPosition = {}; }
+void resetForTests() {
+  PenPosition = {};
+  resetDrawColors();
+}
 }  // namespace imaging
