@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <deque>
@@ -38,6 +39,23 @@ QWidget* ownerWidget(Window owner) {
   return r ? r->frame : nullptr;
 }
 
+// Runs a dialog until it closes. It blocks input to its owner only, never to the rest
+// of the program: a dialog the worker shows leaves the main window's Exit usable.
+int runDialog(QDialog& dialog) {
+  dialog.setWindowModality(dialog.parentWidget() ? Qt::WindowModal : Qt::NonModal);
+  QEventLoop loop;
+  int result = QDialog::Rejected;
+  QObject::connect(&dialog, &QDialog::finished, &loop, [&](int r) {
+    result = r;
+    loop.quit();
+  });
+  dialog.show();
+  dialog.raise();
+  dialog.activateWindow();
+  loop.exec();
+  return result;
+}
+
 // "*.AVI" becomes "*.[aA][vV][iI]": the dialog's own matching may be case-sensitive.
 QString caseless(const std::string& pattern) {
   QString out;
@@ -68,7 +86,9 @@ std::string runFileDialog(FileDialogParams& params, bool save) {
   }
   std::string chosen;
   qt::runOnDisplay([&] {
-    QFileDialog dialog(ownerWidget(params.owner), QString::fromStdString(params.title),
+    // Without a title of its own the dialog says what it does.
+    const std::string title = !params.title.empty() ? params.title : save ? "Save As" : "Open";
+    QFileDialog dialog(ownerWidget(params.owner), QString::fromStdString(title),
                        QString::fromStdString(params.initialFolder));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -85,7 +105,7 @@ std::string runFileDialog(FileDialogParams& params, bool save) {
       dialog.selectNameFilter(filters[index]);
     }
     if (!params.initialName.empty()) dialog.selectFile(QString::fromStdString(params.initialName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    if (runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     QString path = dialog.selectedFiles().front();
     if (params.pathMustExist && !QFileInfo(path).absoluteDir().exists()) return;
     chosen = path.toStdString();
@@ -109,7 +129,7 @@ void messageBox(Window owner, const std::string& text, const std::string& title,
     QMessageBox box((flags & kMbIconError) ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
                     ownerWidget(owner));
-    box.exec();
+    runDialog(box);
   });
 }
 

@@ -1,0 +1,119 @@
+// The playing loop (decode, convert into window 0, show) beside a plain OpenCV read
+// loop on the same movies, in one run. The movies are made in the set-up with ffmpeg.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
+
+#include "app/movie_capture.h"
+#include "imagewin/imagewin.h"
+#include "platform/message.h"
+#include "platform/test.h"
+
+namespace {
+
+struct Movie {
+  const char* name;
+  const char* encoder;  // ffmpeg arguments after the input
+  int width, height, frames;
+};
+constexpr Movie kMovies[] = {
+    {"h264_1920x1080", "-c:v libx264 -preset veryfast -pix_fmt yuv420p", 1920, 1080, 90},
+    {"mjpeg_320x240", "-c:v mjpeg -q:v 3", 320, 240, 300},
+};
+
+std::string moviePath(const Movie& m) {
+  return (std::filesystem::temp_directory_path() / (std::string("direvo_bench_") + m.name + ".avi"))
+      .string();
+}
+
+bool makeMovie(const Movie& m) {
+  const std::string path = moviePath(m);
+  if (std::filesystem::exists(path)) return true;
+  char command[512];
+  std::snprintf(command, sizeof command,
+                "ffmpeg -loglevel error -y -f lavfi -i testsrc2=size=%dx%d:rate=30 -frames:v %d "
+                "%s %s",
+                m.width, m.height, m.frames, m.encoder, path.c_str());
+  return std::system(command) == 0;
+}
+
+void pumpOwnQueue() {
+  plat::Message msg;
+  while (plat::peekMessage(msg, plat::Peek::Remove)) {
+    plat::translateMessage(msg);
+    plat::dispatchMessage(msg);
+  }
+}
+
+// Decode, convert and show, as the player does while playing; rewinds at the end.
+void playerLoop(benchmark::State& state, const Movie* m) {
+  auto movie = app::MovieCapture::open(moviePath(*m));
+  if (!movie) {
+    state.SkipWithError("movie does not open");
+    return;
+  }
+  if (TAV_CreateImage(0, "bench", 0, 0, m->width, m->height, 100) != kCreateOk) {
+    state.SkipWithError("no frame window");
+    return;
+  }
+  for (auto _ : state) {
+    pumpOwnQueue();
+    const app::MovieFrame* frame = movie->queryFrame();
+    if (!frame) {
+      movie->setProperty(app::kPosFrames, 0.0);
+      frame = movie->queryFrame();
+    }
+    app::ConvertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[0]), m->width,
+                             m->height);
+    TAV_ShowImage(0);
+  }
+  state.SetItemsProcessed(state.iterations());
+  TAV_DestroyImage(0);
+  pumpOwnQueue();
+}
+
+// Only the decoding: what OpenCV alone reaches on the same movie.
+void plainLoop(benchmark::State& state, const Movie* m) {
+  cv::VideoCapture capture(moviePath(*m), cv::CAP_FFMPEG);
+  if (!capture.isOpened()) {
+    state.SkipWithError("movie does not open");
+    return;
+  }
+  cv::Mat frame;
+  for (auto _ : state) {
+    if (!capture.read(frame)) {
+      capture.set(cv::CAP_PROP_POS_FRAMES, 0.0);
+      capture.read(frame);
+    }
+    benchmark::DoNotOptimize(frame.data);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return plat::test::runHeadless(argc, argv, [argc, argv]() mutable {
+    for (const Movie& m : kMovies) {
+      if (!makeMovie(m)) {
+        std::fprintf(stderr, "ffmpeg could not make %s\n", m.name);
+        return 1;
+      }
+      benchmark::RegisterBenchmark((std::string("Playback/Player/") + m.name).c_str(), playerLoop, &m)
+          ->Unit(benchmark::kMillisecond);
+      benchmark::RegisterBenchmark((std::string("Playback/PlainDecode/") + m.name).c_str(), plainLoop,
+                                   &m)
+          ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+  });
+}

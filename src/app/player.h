@@ -1,0 +1,82 @@
+// The player: the control panel it lays out at set-up, and the playback loop that
+// plays a movie into window 0, runs the button box's commands while paused and
+// follows the settings typed into the input box.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/movie_capture.h"
+#include "core/core.h"
+
+namespace app {
+
+inline constexpr int kFrameImage = 0;
+inline constexpr int kPlayerButtonCount = 24;
+inline constexpr int kMaxViews = 180;
+
+struct Point2 {
+  int left = 0;
+  int top = 0;
+};
+
+// What the playback loop keeps for the whole run; it survives "break".
+struct PlayerState {
+  std::unique_ptr<MovieCapture> capture;
+  std::string path;  // the last chosen movie, UTF-8
+  double frameCount = 0;
+  int frameWidth = 0;
+  int frameHeight = 0;
+  bool paused = false;
+  int rangeLeft = 1;
+  int rangeRight = 1;
+  std::array<int, kMaxViews + 1> viewFrames{};
+  Point2 outputPosition{0, 232};
+  int viewWidth = 0;
+  int viewHeight = 0;
+  double lastPitch = 17.319;
+  int lastWidth = 800;
+  int lastHeight = 480;
+  bool needsRebuild = false;
+  bool breakRequested = false;  // set by "break": the loop goes back to movie selection
+  int composeCount = 0;         // compositions asked for, for the record
+};
+extern PlayerState Player;
+
+// The button labels of the control panel, by button number.
+extern const std::array<const char*, kPlayerButtonCount> kButtonLabels;
+
+// One attempt at opening a movie: the open dialog, then the capture. False (after
+// printing why) when the chosen file does not open.
+bool TrySelectMovie();
+// One pass of playing: pump, decode and show the next frame (rewinding at the end),
+// then take "pause" and "break" from the button box.
+void PlayStep();
+// Runs every latched command in button order, then reads the input box. Stops early
+// when a command asked for "break".
+void CommandPass();
+void RunCommand(int index);
+void ReadInputBox();
+// Decodes the next frame into window 0 and shows it; false when there was none.
+bool DecodeAndShow();
+bool SeekAndShow(double frame);
+void MakeMultiView(bool rightToLeft);
+void Lenti();
+void BreakMovie(bool rememberOutput);
+// Composes the output with the current method and counts it.
+void ComposeOutput();
+bool ImageExists(int number);
+
+// The player's state back to its start values; the movie is released.
+void resetPlayerForTests();
+
+}  // namespace app
+
+// The user task as the program hands it to the library.
+UserTask PlayerTask();
+void PlayerSetup();
+[[noreturn]] void PlayerMain();
+void SetViewFrames(int left, int right);
+// Waits about 100 ms, pumping; 1 as soon as Stop was pressed, else 0.
+int PauseTick();

@@ -1,0 +1,61 @@
+// The control panel: text window 0 for messages, the button box with the commands,
+// the input box with the settings, and the defaults of the playback loop.
+#include <cstdio>
+
+#include "app/lenticular.h"
+#include "app/player.h"
+#include "boxes/boxes.h"
+#include "textwin/textwin.h"
+
+namespace app {
+
+const std::array<const char*, kPlayerButtonCount> kButtonLabels = {
+    "play",  "pause", "prop",      "",          "<",     ">",     "< 10",   "> 10",
+    "<<",    ">>",    "",          "break",     "View_num-", "View_num+", "mark<",  "goto<",
+    "mark>", "goto>", "make<",     "make>",     "clear", "Lenti", "stable", "Beta"};
+
+namespace {
+
+constexpr std::array<const char*, 5> kInputLabels = {"Width", "Height", "Pic_num", "View_num",
+                                                     "Pitch"};
+
+}  // namespace
+}  // namespace app
+
+void PlayerSetup() {
+  using namespace app;
+  TAV_OpenTextWindow(0, 216, 0, 152, 469);
+  TAV_SetForeground(MainWindowHandle());
+  TAV_OpenButtonBox(0, 0, 2, 12);
+  if (boxes::buttonBoxWindow()) {
+    for (int i = 0; i < kPlayerButtonCount; ++i) {
+      if (i < boxes::buttonBoxButtonCount()) TAV_SetButtonBoxTitle(i, kButtonLabels[i]);
+    }
+  }
+
+  Pitch = 17.319;
+  Height = 480;
+  Width = 800;
+  View_num = 7;
+  Player.lastPitch = Pitch;
+  Player.lastHeight = Height;
+  Player.lastWidth = Width;
+  Player.outputPosition = {0, 232};
+  startRequested.store(1);
+
+  TAV_OpenInputBox(376, 0, 5);
+  if (!boxes::inputBoxWindow()) return;
+  const int values[4] = {Width, Height, builtViewCount, View_num};
+  for (int i = 0; i < static_cast<int>(kInputLabels.size()); ++i) {
+    if (i >= boxes::inputBoxItemCount()) break;
+    TAV_SetInputBoxTitle(i, kInputLabels[i]);
+    char text[32];
+    if (i < 4)
+      std::snprintf(text, sizeof text, "%d", values[i]);
+    else
+      std::snprintf(text, sizeof text, "%.10g", Pitch);
+    TAV_SetInputBoxText(i, text);
+  }
+}
+
+UserTask PlayerTask() { return {PlayerSetup, PlayerMain}; }

@@ -1,0 +1,55 @@
+// The frame of the library: program start, the main window, the worker thread that
+// runs the user task, and the flags through which the two threads cooperate.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "platform/types.h"
+
+// The application's code, run on the worker thread: the set-up routine once, then
+// (after Start, or when set-up asked for it) the main routine.
+struct UserTask {
+  void (*setup)() = nullptr;
+  void (*main)() = nullptr;
+};
+
+// Shared between the program thread and the worker; one writer at a time.
+extern std::atomic<int> startRequested;
+extern std::atomic<int> mainRunning;
+extern std::atomic<int> stopRequested;
+extern std::atomic<int> quitRequested;  // 0 none, 1 requested, 2 acknowledged
+
+// Command identifiers of the main window.
+inline constexpr int kCmdStart = 1001;
+inline constexpr int kCmdExit = 1002;
+inline constexpr int kCmdStop = 1003;
+inline constexpr int kCmdPaste = 1026;
+inline constexpr int kCmdImageWindow = 1027;
+inline constexpr int kCmdTextWindow = 1028;
+inline constexpr int kCmdInputBox = 1044;
+inline constexpr int kCmdWindowInfo = 1045;
+inline constexpr int kCmdButtonBox = 1051;
+inline constexpr int kStatusLineId = 2001;
+
+// The program entry, run on the program thread: exit code 0, or 1 when start-up fails.
+int ProgramEntry(UserTask task);
+
+// The main window (TAVMAINWINDOW in generated source); invalid before start-up.
+plat::Window MainWindowHandle();
+int InstanceNumber();
+int DisplayColorDepth();
+// The current directory at start, ending in "/".
+const std::string& StartDirectory();
+
+// Milliseconds from the performance counter, low 32 bits; compare differences unsigned.
+int32_t GetMilliseconds();
+// The worker's pump: dialog keys for the input box and button box first.
+void PumpUserMessages();
+// The program thread's pump, without dialog handling.
+void PumpMessages();
+void ShowPauseBox(const std::string& text);
+void TAV_SetForeground(plat::Window w);
+
+

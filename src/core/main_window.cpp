@@ -1,0 +1,160 @@
+// The main window: status line, drop-in, popup menu, Start, Stop and Exit.
+#include "core/main_window.h"
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+
+#include "core/core.h"
+#include "core/worker.h"
+#include "imagewin/imagewin.h"
+#include "platform/platform.h"
+#include "textwin/textwin.h"
+
+namespace core {
+
+namespace {
+
+// Written during creation on the program thread, read by the worker and by tests.
+std::atomic<plat::Window> mainWindow{};
+int colorDepth = 0;
+
+// Each step moves the window by its offset; they add up to +55.
+constexpr std::array<int, 28> kDropSteps = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, -6, -5, -4, -3,
+                                            -2, -1, 1, 2, 3, 4, 5, 6, -3, -2, -1, 1, 2, 3};
+constexpr int kDropStepMs = 20;
+constexpr int kDropSettleMs = 500;
+// How long Exit waits for the worker to end by itself.
+constexpr int kExitWaitMs = 2000;
+
+void busyWaitFrom(int32_t since, int ms) {
+  while (static_cast<uint32_t>(GetMilliseconds() - since) < static_cast<uint32_t>(ms)) {
+  }
+}
+
+void dropIn(plat::Window w) {
+  int32_t start = GetMilliseconds();
+  int32_t last = start;
+  for (int offset : kDropSteps) {
+    plat::Rect r = plat::getWindowRect(w);
+    plat::setWindowPos(w, r.left, r.top + offset, 0, 0,
+                       plat::kNoSize | plat::kNoZOrder | plat::kShowWindow);
+    busyWaitFrom(last, kDropStepMs);
+    last = GetMilliseconds();
+  }
+  busyWaitFrom(start, kDropSettleMs);
+}
+
+struct PopupEntry {
+  const char* text;  // null: a separator
+  int id;
+  bool alwaysEnabled;
+};
+// The main window's popup menu, in order.
+constexpr PopupEntry kPopup[] = {
+    {"Paste\tCtrl+V", kCmdPaste, false},     {nullptr, 0, false},
+    {"Start", kCmdStart, false},             {"Stop", kCmdStop, true},
+    {"E&xit", kCmdExit, true},               {nullptr, 0, false},
+    {"Image Window", kCmdImageWindow, false}, {"Text Window", kCmdTextWindow, false},
+    {"Input Box", kCmdInputBox, false},      {"Button Box", kCmdButtonBox, false},
+    {nullptr, 0, false},                     {"&Window Info.\tCtrl+W", kCmdWindowInfo, false},
+};
+
+void showPopup(plat::Window w) {
+  bool restricted = mainRunning.load() == 1 || InputOwner.load() != 0;
+  plat::Menu menu;
+  for (const PopupEntry& e : kPopup) {
+    if (!e.text)
+      menu.separator();
+    else
+      menu.add(e.text, e.id, restricted && !e.alwaysEnabled);
+  }
+  plat::trackPopupMenu(menu, plat::cursorPos(), w);
+}
+
+void start() {
+  if (mainRunning.load() == 0) startRequested.store(1);
+}
+
+void stop() { stopRequested.store(1); }
+
+void exitProgram(plat::Window w) {
+  InputOwner.store(0);
+  stopRequested.store(1);
+  quitRequested.store(1);
+  TAV_CloseAllLogs();
+  int32_t since = GetMilliseconds();
+  while (WorkerExitCode() == plat::kStillActive &&
+         static_cast<uint32_t>(GetMilliseconds() - since) <= static_cast<uint32_t>(kExitWaitMs)) {
+    plat::sleepMs(0);
+  }
+  if (WorkerExitCode() == plat::kStillActive) AbandonWorker(1);
+  if (quitRequested.load() == 1) quitRequested.store(2);
+  plat::destroyWindow(w);
+}
+
+void command(plat::Window w, int id) {
+  switch (id) {
+    case kCmdStart: start(); break;
+    case kCmdStop: stop(); break;
+    case kCmdExit: exitProgram(w); break;
+    default: break;  // the window-building commands come with the main window commands
+  }
+}
+
+intptr_t keyDown(plat::Window w, const plat::Message& m) {
+  if (m.ctrl) {
+    if (m.key == 'V') plat::postCommand(w, kCmdPaste);
+    if (m.key == 'W') plat::postCommand(w, kCmdWindowInfo);
+    return 0;
+  }
+  if (m.key == 'X' || m.key == plat::vk::Escape) exitProgram(w);
+  else if (m.key == 'S') start();
+  else if (m.key == 'C') stop();
+  return 0;
+}
+
+}  // namespace
+
+intptr_t MainWindowProc(plat::Window w, plat::Message& m) {
+  switch (m.kind) {
+    case plat::Msg::Create: {
+      mainWindow = w;  // the worker uses the handle before creation returns
+      imagewin::setOwnerWindow(w);
+      plat::createControl({plat::ControlKind::Static, w, kStatusLineId, "Ready", {0, 6, 234, 26}});
+      dropIn(w);
+      colorDepth = plat::displayColorDepth();
+      StartWorker();
+      return 0;
+    }
+    case plat::Msg::Destroy:
+      plat::postQuitMessage(0);
+      return 0;
+    case plat::Msg::Move:
+      RefreshWindowEdges();
+      return 0;
+    case plat::Msg::Moving:
+      SnapMovingWindow(m.rect, w);
+      return 0;
+    case plat::Msg::Sizing:
+      m.rect = plat::getWindowRect(w);  // the main window keeps its size
+      return 0;
+    case plat::Msg::RButtonDown:
+    case plat::Msg::NcRButtonDown:
+      showPopup(w);
+      return 0;
+    case plat::Msg::KeyDown:
+      return keyDown(w, m);
+    case plat::Msg::Command:
+      command(w, m.commandId);
+      return 0;
+    default:
+      return plat::defWindowProc(w, m);
+  }
+}
+
+plat::Window MainWindow() { return mainWindow.load(); }
+int MainWindowColorDepth() { return colorDepth; }
+void ResetMainWindow() { mainWindow.store({}); }
+
+}  // namespace core

@@ -1,0 +1,10 @@
+// The program: hands the library's entry to the platform.
+#include "app/player.h"
+#include "core/core.h"
+#include "platform/app.h"
+
+int main(int argc, char** argv) {
+  int code = plat::runApplication(argc, argv, [] { return ProgramEntry(PlayerTask()); });
+  // An abandoned worker may still hold library state: end without static destructors.
+  plat::quickExit(code);
+}

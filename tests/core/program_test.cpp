@@ -1,0 +1,137 @@
+// The program frame run in-process: the main window, the worker, Start, Stop and Exit.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "core/core.h"
+#include "core/worker.h"
+#include "platform/platform.h"
+#include "platform/test.h"
+
+namespace {
+
+std::atomic<int> mainCalls{0};
+std::atomic<int> setupCalls{0};
+
+void countingSetup() { ++setupCalls; }
+void countingMain() { ++mainCalls; }
+void selfStartingSetup() { startRequested = 1; }
+// A main routine that never polls the stop flag, like a user task stuck in work.
+void stuckMain() {
+  ++mainCalls;
+  for (;;) plat::sleepMs(1);
+}
+
+class ProgramTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    // A private runtime folder, so the instance locks of a running program don't count.
+    char dir[] = "/tmp/direvo-test-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    setenv("XDG_RUNTIME_DIR", dir, 1);
+    mainCalls = 0;
+    setupCalls = 0;
+  }
+  // Runs the program on this thread while `driver` acts from another one.
+  int run(UserTask task, const std::function<void()>& driver) {
+    std::thread d([&] {
+      while (!plat::isWindow(MainWindowHandle())) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      driver();
+    });
+    int code = ProgramEntry(task);
+    d.join();
+    return code;
+  }
+  static void waitFor(const std::function<bool()>& done) {
+    while (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+};
+
+TEST_F(ProgramTest, StartPressedTwiceRunsTheMainRoutineOnceAndExitEndsCleanly) {
+  int code = run({countingSetup, countingMain}, [] {
+    plat::Window w = MainWindowHandle();
+    plat::postCommand(w, kCmdStart);
+    plat::postCommand(w, kCmdStart);
+    waitFor([] { return mainCalls.load() == 1; });
+    plat::postCommand(w, kCmdStart);  // ignored while the main routine runs
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    plat::postCommand(w, kCmdExit);
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(setupCalls.load(), 1);
+  EXPECT_EQ(mainCalls.load(), 1);
+  EXPECT_FALSE(core::WorkerAbandoned());
+  EXPECT_EQ(quitRequested.load(), 2);
+}
+
+TEST_F(ProgramTest, ExitWhileTheMainRoutineRunsAbandonsTheWorkerAfterTwoSeconds) {
+  std::chrono::steady_clock::time_point exitAt;
+  int code = run({selfStartingSetup, stuckMain}, [&] {
+    waitFor([] { return mainRunning.load() == 1; });
+    exitAt = std::chrono::steady_clock::now();
+    plat::postCommand(MainWindowHandle(), kCmdExit);
+  });
+  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - exitAt).count();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(mainCalls.load(), 1);
+  EXPECT_TRUE(core::WorkerAbandoned());
+  EXPECT_EQ(core::WorkerExitCode(), 1);
+  EXPECT_GE(waited, 1990);
+  EXPECT_LT(waited, 4000);
+  EXPECT_EQ(stopRequested.load(), 1);
+}
+
+TEST_F(ProgramTest, PopupGreysAllButStopAndExitWhileTheMainRoutineRuns) {
+  std::vector<plat::MenuItem> before, during;
+  run({countingSetup, stuckMain}, [&] {
+    plat::Window w = MainWindowHandle();
+    plat::test::answerNextMenu(0);
+    plat::test::click(w, {5, 5}, plat::test::Button::Right);
+    waitFor([] { return plat::test::lastMenu() != nullptr; });
+    before = plat::test::lastMenu()->items;
+    plat::test::key(w, 'S');  // S starts
+    waitFor([] { return mainRunning.load() == 1; });
+    plat::test::answerNextMenu(0);
+    plat::test::click(w, {5, 5}, plat::test::Button::Right);
+    waitFor([&] { return plat::test::lastMenu()->items[2].grayed; });
+    during = plat::test::lastMenu()->items;
+    plat::test::key(w, plat::vk::Escape);  // Esc exits
+  });
+  ASSERT_EQ(before.size(), 12u);
+  EXPECT_EQ(before[0].text, "Paste\tCtrl+V");
+  EXPECT_EQ(before[11].text, "&Window Info.\tCtrl+W");
+  for (auto& item : before) EXPECT_FALSE(item.grayed) << item.text;
+  ASSERT_EQ(during.size(), 12u);
+  for (auto& item : during) {
+    if (item.separator) continue;
+    bool stays = item.id == kCmdStop || item.id == kCmdExit;
+    EXPECT_EQ(item.grayed, !stays) << item.text;
+  }
+}
+
+TEST_F(ProgramTest, TheMainWindowDropsInToTheBottomWithItsStatusLine) {
+  plat::Rect where;
+  std::string status;
+  run({countingSetup, countingMain}, [&] {
+    plat::Window w = MainWindowHandle();
+    // Creation (with the drop-in) is over once the status line shows the depth.
+    plat::Window line;
+    waitFor([&] {
+      line = plat::controlById(w, kStatusLineId);
+      return line && plat::getControlText(line).find("-bit color") != std::string::npos;
+    });
+    where = plat::getWindowRect(w);
+    status = plat::getControlText(line);
+    plat::postCommand(w, kCmdExit);
+  });
+  EXPECT_EQ(where.bottom, 1024);
+  // The status line centres its text in 63 columns: 18 - length / 2 spaces before it.
+  const std::string text = std::to_string(DisplayColorDepth()) + "-bit color";
+  EXPECT_EQ(status, std::string(18 - text.size() / 2, ' ') + text);
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The player from end to end on an X display: open a movie in the dialog, pause, mark a
+# range, make the multi-view image left to right, and check the windows and that the
+# output holds what direvo-compose makes of the same movie and marks.
+set -euo pipefail
+direvo=$1
+compose=$2
+sample=$3
+out=${4:-.}
+mkdir -p "$out"
+display=${DIREVO_E2E_DISPLAY:-}
+pid=""
+runtime=$(mktemp -d)
+work=$(mktemp -d)
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$runtime" "$work"
+}
+trap cleanup EXIT
+if [ -z "$display" ]; then
+  for n in $(seq 150 199); do [ -e "/tmp/.X${n}-lock" ] || { display=":$n"; break; }; done
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+export DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$runtime
+fail() { echo "FAILED: $*"; import -window root "$out/player_failed.png" || true; exit 1; }
+window_named() {
+  for _ in $(seq 150); do
+    id=$(xdotool search --all --pid "$pid" --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+# Client size of a window: its outer size less the frame (4 each side) and caption (19).
+client_size() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$((WIDTH - 8))x$((HEIGHT - 27))"
+}
+
+cd "$work"
+"$sample" movie.avi >/dev/null
+"$direvo" >"$out/player_stdout.txt" 2>&1 &
+pid=$!
+dialog=$(window_named '^Open$') || fail "no open dialog"
+xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+xdotool type --delay 20 "movie.avi"
+xdotool key Return
+frame=$(window_named '^DIREVO window\(100%\)$') || fail "no frame window"
+[ "$(client_size "$frame")" = "640x360" ] || fail "frame window is $(client_size "$frame")"
+box=$(window_named '^ButtonBox$') || fail "no button box"
+
+# Button i of the 2 x 12 box: 98 x 26 buttons with gaps of 4, below the caption.
+press() {
+  local i=$1
+  local x=$((4 + 4 + (i % 2) * 102 + 49)) y=$((23 + 4 + (i / 2) * 30 + 13))
+  xdotool mousemove --window "$box" "$x" "$y" click 1
+  sleep 0.6  # one command pass at a time, so they run in this order
+}
+sleep 1
+press 1   # pause
+press 8   # << : frame 1, position 2
+press 14  # mark< at 2
+press 7   # > 10: frame 11, position 12
+press 16  # mark> at 12
+press 19  # make>
+hello=$(window_named '^Hello,there!\(100%\)$') || fail "no output window"
+multi=$(window_named '^Multi View\(') || fail "no multi-view window"
+workwin=$(window_named '^work\(') || fail "no work window"
+[ "$(client_size "$hello")" = "800x480" ] || fail "output is $(client_size "$hello")"
+sleep 1
+import -window root "$out/player_made.png"
+echo "windows: frame $(client_size "$frame"), multi view $(client_size "$multi"), work $(client_size "$workwin"), output $(client_size "$hello")"
+
+"$compose" --movie movie.avi --left 2 --right 12 --out expected.png
+eval "$(xdotool getwindowgeometry --shell "$hello")"
+import -window root -crop "800x480+$((X + 4))+$((Y + 23))" +repage shown.png
+diff=$(compare -metric AE shown.png expected.png null: 2>&1 || true)
+[ "$diff" = "0" ] || { cp shown.png expected.png "$out/"; fail "output differs from direvo-compose in $diff pixels"; }
+echo "output equals direvo-compose --movie --left 2 --right 12"
+echo "passed"

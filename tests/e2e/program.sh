@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Whole-program checks of direvo on an X display: start-up, instance numbers, the
+# instance limit, and Exit while the main routine runs.
+set -euo pipefail
+direvo=$1
+out=${2:-.}
+mkdir -p "$out"
+display=${DIREVO_E2E_DISPLAY:-}
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$runtime"
+}
+runtime=$(mktemp -d)
+trap cleanup EXIT
+if [ -z "$display" ]; then
+  for n in $(seq 150 199); do [ -e "/tmp/.X${n}-lock" ] || { display=":$n"; break; }; done
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+export DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$runtime
+work=$(mktemp -d)
+cd "$work"
+
+fail() { echo "FAILED: $*"; exit 1; }
+# The id of a window of process $1 whose name matches $2, waiting for it to appear.
+window_of() {
+  for _ in $(seq 100); do
+    id=$(xdotool search --all --pid "$1" --name "$2" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+start() { "$direvo" >/dev/null 2>&1 & pids+=($!); echo $!; }
+
+# Start-up: the main window drops in to the bottom of the screen.
+first=$(start)
+main=$(window_of "$first" '^DIREVO$') || fail "no main window"
+sleep 1.5
+eval "$(xdotool getwindowgeometry --shell "$main")"
+[ $((Y + HEIGHT)) -eq 1024 ] || fail "main window not at the bottom: y=$Y h=$HEIGHT"
+import -window root "$out/program_start.png"
+echo "start-up: main window at $X,$Y ${WIDTH}x$HEIGHT"
+
+# A second instance takes number 1; after the first is killed, its number is free again.
+second=$(start)
+window_of "$second" '^DIREVO\[1\]$' >/dev/null || fail "second instance is not number 1"
+kill -9 "$first"
+third=$(start)
+window_of "$third" '^DIREVO$' >/dev/null || fail "the killed instance's number was not taken again"
+echo "instances: numbers 1 then 0 again after a kill"
+
+# Ten running: the eleventh says so and ends with 1.
+for _ in $(seq 8); do start >/dev/null; done
+for n in $(seq 2 9); do
+  for _ in $(seq 100); do xdotool search --name "^DIREVO\[$n\]$" >/dev/null 2>&1 && break; sleep 0.1; done
+done
+"$direvo" >/dev/null 2>&1 &
+eleventh=$!
+box=$(window_of "$eleventh" 'DIREVO') || fail "no message box for the eleventh instance"
+import -window root "$out/program_instance_limit.png"
+xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
+set +e
+wait "$eleventh"
+code=$?
+set -e
+[ "$code" -eq 1 ] || fail "the eleventh instance ended with $code"
+echo "instance limit: the eleventh instance showed its box and ended with 1"
+for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+pids=()
+sleep 0.5
+
+# Exit while the main routine runs: ends after about two seconds with code 0.
+"$direvo" >/dev/null 2>&1 &
+prog=$!
+pids+=($prog)
+main=$(window_of "$prog" '^DIREVO$') || fail "no main window"
+sleep 2
+xdotool windowfocus --sync "$main" key s
+sleep 0.5
+xdotool windowfocus --sync "$main" key x
+t0=$(date +%s%N)
+set +e
+wait "$prog"
+code=$?
+set -e
+ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+[ "$code" -eq 0 ] || fail "Exit ended with $code"
+[ "$ms" -ge 1500 ] && [ "$ms" -lt 5000 ] || fail "Exit took $ms ms"
+echo "exit while running: code 0 after $ms ms"
+echo "passed"

@@ -1,0 +1,283 @@
+// The playback loop on movies written here: opening, view frames, the commands, the
+// input box settings and the composition they drive.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
+
+#include "app/lenticular.h"
+#include "app/player.h"
+#include "boxes/boxes.h"
+#include "imagewin/imagewin.h"
+#include "imaging/imaging.h"
+#include "interchange/interchange.h"
+#include "platform/test.h"
+#include "platform/window.h"
+#include "textwin/textwin.h"
+
+namespace {
+
+using app::Player;
+
+constexpr int kW = 64, kH = 48;
+
+// Frame n carries its number in two flat channels, coarse enough for JPEG.
+cv::Mat NumberedFrame(int n) {
+  return cv::Mat(kH, kW, CV_8UC3, cv::Scalar(128, (n >> 4) * 16 + 8, (n & 15) * 16 + 8));
+}
+int NumberOf(uint32_t pixel) {
+  const int red = (pixel >> 16) & 0xff, green = (pixel >> 8) & 0xff;
+  return static_cast<int>(std::lround((green - 8) / 16.0)) * 16 +
+         static_cast<int>(std::lround((red - 8) / 16.0));
+}
+
+std::string WriteMovie(const std::string& name, int frames) {
+  const std::string path = (std::filesystem::path(testing::TempDir()) / name).string();
+  cv::VideoWriter out(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25,
+                      cv::Size(kW, kH));
+  for (int n = 0; n < frames; ++n) out.write(NumberedFrame(n));
+  return path;
+}
+
+// The number of the frame window 0 shows.
+int ShownFrame() {
+  return NumberOf(reinterpret_cast<uint32_t*>(ImagePixels[app::kFrameImage])[kH / 2 * kW + kW / 2]);
+}
+
+class PlayerTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    movie251_ = WriteMovie("direvo_player_251.avi", 251);
+    movie20_ = WriteMovie("direvo_player_20.avi", 20);
+  }
+  void SetUp() override {
+    app::resetPlayerForTests();
+    app::resetLenticularForTests();
+    imagewin::resetForTests();
+    imaging::resetForTests();
+    boxes::resetForTests();
+    textwin::resetTextWindows();
+    interchange::resetFileDialogs();
+    PlayerSetup();
+    startRequested.store(0);
+  }
+  void TearDown() override {
+    app::resetPlayerForTests();
+    imagewin::resetForTests();
+    boxes::resetForTests();
+    textwin::resetTextWindows();
+  }
+  void Open(const std::string& path) {
+    plat::test::answerNextFileDialog(path, 1);
+    ASSERT_TRUE(app::TrySelectMovie());
+  }
+  static std::string movie251_, movie20_;
+};
+std::string PlayerTest::movie251_, PlayerTest::movie20_;
+
+TEST_F(PlayerTest, SetUpLaysOutThePanelWithItsDefaults) {
+  EXPECT_TRUE(boxes::buttonBoxWindow());
+  EXPECT_EQ(boxes::buttonLabel(19), "make>");
+  EXPECT_EQ(boxes::buttonLabel(3), "");
+  ASSERT_TRUE(boxes::inputBoxWindow());
+  EXPECT_EQ(boxes::inputBoxLabel(4), "Pitch");
+  EXPECT_STREQ(TAV_GetInputBoxText(4), "17.319");
+  EXPECT_STREQ(TAV_GetInputBoxText(2), "0");
+  EXPECT_EQ(app::View_num, 7);
+  EXPECT_EQ(TextWindowTable[0].inUse, 1);
+}
+
+TEST_F(PlayerTest, OpeningSpreadsTheViewsOverTheWholeMovie) {
+  Open(movie251_);
+  EXPECT_EQ(Player.frameCount, 251);
+  EXPECT_EQ(Player.rangeLeft, 1);
+  EXPECT_EQ(Player.rangeRight, 251);
+  const int expected[] = {1, 36, 72, 108, 143, 179, 215, 251};
+  for (int i = 0; i <= 7; ++i) EXPECT_EQ(Player.viewFrames[i], expected[i]) << i;
+  ASSERT_EQ(ImageTable[0].inUse, 1);
+  EXPECT_EQ(ImageTable[0].width, kW);
+  EXPECT_EQ(ImageTable[0].height, kH);
+}
+
+TEST_F(PlayerTest, AMovieThatDoesNotOpenIsRefusedAndTheNextChoiceOpens) {
+  plat::test::answerNextFileDialog(testing::TempDir() + "/no_such_movie.avi", 1);
+  EXPECT_FALSE(app::TrySelectMovie());
+  EXPECT_FALSE(Player.capture);
+  EXPECT_EQ(ImageTable[0].inUse, 0);
+  // A cancel tries the last choice again, which still fails.
+  plat::test::answerNextFileDialog("", 1);
+  EXPECT_FALSE(app::TrySelectMovie());
+  Open(movie20_);
+  EXPECT_EQ(Player.frameCount, 20);
+}
+
+TEST_F(PlayerTest, ViewCountStaysWithinTwoAndOneHundredEighty) {
+  Open(movie251_);
+  app::View_num = 2;
+  app::RunCommand(12);
+  EXPECT_EQ(app::View_num, 2);
+  EXPECT_EQ(Player.viewFrames[2], 251);
+  app::View_num = 180;
+  app::RunCommand(13);
+  EXPECT_EQ(app::View_num, 180);
+  EXPECT_EQ(Player.viewFrames[0], 1);
+  EXPECT_EQ(Player.viewFrames[180], 251);
+  EXPECT_EQ(Player.viewFrames[90], 1 + static_cast<int>((90.0 * 250 + 0.5) / 180));
+}
+
+TEST_F(PlayerTest, MarksMoveOnlyInsideTheRange) {
+  Open(movie20_);
+  Player.rangeRight = 10;
+  app::SeekAndShow(9);  // position 10: not before the right mark
+  app::RunCommand(14);
+  EXPECT_EQ(Player.rangeLeft, 1);
+  app::SeekAndShow(4);
+  app::RunCommand(14);
+  EXPECT_EQ(Player.rangeLeft, 5);
+  app::SeekAndShow(2);  // position 3: not after the left mark
+  app::RunCommand(16);
+  EXPECT_EQ(Player.rangeRight, 10);
+  // goto< shows the frame the mark was taken on.
+  app::RunCommand(15);
+  EXPECT_EQ(ShownFrame(), 4);
+}
+
+TEST_F(PlayerTest, StepCommandsShowTheFramesAroundThePosition) {
+  Open(movie20_);
+  app::SeekAndShow(12);
+  app::RunCommand(4);  // "<"
+  EXPECT_EQ(ShownFrame(), 11);
+  app::RunCommand(5);  // ">"
+  EXPECT_EQ(ShownFrame(), 12);
+  app::RunCommand(6);  // "< 10"
+  EXPECT_EQ(ShownFrame(), 2);
+  app::RunCommand(7);  // "> 10"
+  EXPECT_EQ(ShownFrame(), 12);
+  app::RunCommand(9);  // ">>"
+  EXPECT_EQ(ShownFrame(), 19);
+  app::RunCommand(5);  // past the end: nothing new, no crash
+  EXPECT_EQ(ShownFrame(), 19);
+  app::RunCommand(8);  // "<<"
+  EXPECT_EQ(ShownFrame(), 1);
+}
+
+TEST_F(PlayerTest, PlayingRewindsAtTheEnd) {
+  Open(movie20_);
+  app::SeekAndShow(19);
+  app::PlayStep();  // no frame left: back to the start
+  EXPECT_EQ(Player.capture->property(app::kPosFrames), 0);
+  app::PlayStep();
+  EXPECT_EQ(ShownFrame(), 0);
+}
+
+TEST_F(PlayerTest, PauseAndBreakAreTakenWhilePlaying) {
+  Open(movie20_);
+  ButtonPressCount[1] = 1;
+  app::PlayStep();
+  EXPECT_TRUE(Player.paused);
+  EXPECT_EQ(ButtonPressCount[1], 0);
+  ButtonPressCount[11] = 1;
+  app::PlayStep();
+  EXPECT_TRUE(Player.breakRequested);
+  EXPECT_FALSE(Player.capture);
+  EXPECT_EQ(ImageTable[0].inUse, 0);
+}
+
+TEST_F(PlayerTest, ACommandPassRunsEveryLatchedCommandInButtonOrder) {
+  Open(movie20_);
+  Player.paused = true;
+  app::SeekAndShow(7);  // position 8
+  // mark< runs before mark>, so mark> finds the left mark at 8 and keeps the right one.
+  ButtonPressCount[16] = 1;
+  ButtonPressCount[14] = 1;
+  ButtonPressCount[0] = 1;
+  app::CommandPass();
+  EXPECT_FALSE(Player.paused);
+  EXPECT_EQ(Player.rangeLeft, 8);
+  EXPECT_EQ(Player.rangeRight, 20);
+  for (int i = 0; i < app::kPlayerButtonCount; ++i) EXPECT_EQ(ButtonPressCount[i], 0) << i;
+}
+
+TEST_F(PlayerTest, MakeLaysTheViewsSideBySideAndComposes) {
+  Open(movie20_);
+  app::View_num = 3;
+  Player.rangeLeft = 2;
+  Player.rangeRight = 17;
+  SetViewFrames(2, 17);  // views 2, 7, 12, 17
+  app::RunCommand(19);   // make>
+  ASSERT_EQ(ImageTable[1].inUse, 1);
+  EXPECT_EQ(ImageTable[1].width, 3 * kW);
+  const auto* multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), Player.viewFrames[v] - 1);
+  EXPECT_EQ(app::builtViewCount, 3);
+  ASSERT_EQ(ImageTable[2].inUse, 1);
+  EXPECT_EQ(ImageTable[2].width, 3 * 800 * 3);
+  ASSERT_EQ(ImageTable[3].inUse, 1);
+  EXPECT_EQ(ImageTable[3].width, 800);
+  EXPECT_EQ(Player.composeCount, 1);
+
+  app::RunCommand(18);  // make<: the same views, right to left
+  multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), Player.viewFrames[3 - v] - 1);
+}
+
+TEST_F(PlayerTest, InputBoxChangesRebuildAndComposeAndOversizesArePutBack) {
+  Open(movie20_);
+  app::RunCommand(19);
+  const int before = Player.composeCount;
+  TAV_SetInputBoxText(0, "1921");
+  app::ReadInputBox();
+  EXPECT_STREQ(TAV_GetInputBoxText(0), "800");
+  EXPECT_EQ(app::Width, 800);
+  EXPECT_EQ(Player.composeCount, before);
+
+  TAV_SetInputBoxText(4, "20.5");
+  TAV_SetInputBoxText(0, "640");
+  app::ReadInputBox();
+  EXPECT_EQ(app::Pitch, 20.5);
+  EXPECT_EQ(app::Width, 640);
+  EXPECT_EQ(Player.composeCount, before + 2);  // once for the pitch, once after the rebuild
+  EXPECT_EQ(ImageTable[3].width, 640);
+  EXPECT_EQ(ImageTable[2].width, 3 * 640 * 7);
+
+  TAV_SetInputBoxText(1, "0");  // accepted; the windows take it as one row
+  app::ReadInputBox();
+  EXPECT_EQ(app::Height, 0);
+  EXPECT_EQ(ImageTable[3].height, 1);
+  TAV_SetInputBoxText(1, "1241");
+  app::ReadInputBox();
+  EXPECT_STREQ(TAV_GetInputBoxText(1), "0");
+}
+
+TEST_F(PlayerTest, ClearAndBreakKeepWhereTheOutputStood) {
+  Open(movie20_);
+  app::RunCommand(19);
+  plat::setWindowPos(ImageTable[3].window, 300, 200, 0, 0, plat::kNoSize | plat::kNoZOrder);
+  plat::test::sync();
+  app::RunCommand(20);  // clear
+  EXPECT_EQ(ImageTable[3].inUse, 0);
+  EXPECT_EQ(ImageTable[2].inUse, 0);
+  EXPECT_EQ(ImageTable[1].inUse, 1);
+  EXPECT_EQ(Player.outputPosition.left, 300);
+  EXPECT_EQ(Player.outputPosition.top, 200);
+  app::RunCommand(21);  // Lenti makes them again where the output was
+  EXPECT_EQ(plat::getWindowRect(ImageTable[3].window).left, 300);
+  app::RunCommand(11);  // break
+  for (int n = 0; n < 4; ++n) EXPECT_EQ(ImageTable[n].inUse, 0) << n;
+  EXPECT_FALSE(Player.capture);
+}
+
+TEST_F(PlayerTest, FramesAreNotWrittenIntoAClosedFrameWindow) {
+  Open(movie20_);
+  TAV_DestroyImage(0);
+  EXPECT_TRUE(app::DecodeAndShow());
+  app::RunCommand(19);  // make> without window 0: an empty multi-view image, no crash
+  EXPECT_EQ(ImageTable[1].inUse, 1);
+}
+
+}  // namespace
