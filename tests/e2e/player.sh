@@ -3,10 +3,10 @@
 # range, make the multi-view image left to right, and check the windows and that the
 # output holds what direvo-compose makes of the same movie and marks.
 set -euo pipefail
-direvo=$1
-compose=$2
-sample=$3
-out=${4:-.}
+direvo=$(realpath "$1")
+compose=$(realpath "$2")
+sample=$(realpath "$3")
+out=$(realpath -m "${4:-.}")
 mkdir -p "$out"
 display=${DIREVO_E2E_DISPLAY:-}
 pid=""

@@ -2,8 +2,8 @@
 # Whole-program checks of direvo on an X display: start-up, instance numbers, the
 # instance limit, and Exit while the main routine runs.
 set -euo pipefail
-direvo=$1
-out=${2:-.}
+direvo=$(realpath "$1")
+out=$(realpath -m "${2:-.}")
 mkdir -p "$out"
 display=${DIREVO_E2E_DISPLAY:-}
 pids=()
@@ -34,10 +34,12 @@ window_of() {
   done
   return 1
 }
-start() { "$direvo" >/dev/null 2>&1 & pids+=($!); echo $!; }
+# Starts an instance; the caller records the pid (this runs in a subshell).
+start() { "$direvo" >/dev/null 2>&1 & echo $!; }
 
 # Start-up: the main window drops in to the bottom of the screen.
 first=$(start)
+pids+=("$first")
 main=$(window_of "$first" '^DIREVO$') || fail "no main window"
 sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$main")"
@@ -47,14 +49,16 @@ echo "start-up: main window at $X,$Y ${WIDTH}x$HEIGHT"
 
 # A second instance takes number 1; after the first is killed, its number is free again.
 second=$(start)
+pids+=("$second")
 window_of "$second" '^DIREVO\[1\]$' >/dev/null || fail "second instance is not number 1"
 kill -9 "$first"
 third=$(start)
+pids+=("$third")
 window_of "$third" '^DIREVO$' >/dev/null || fail "the killed instance's number was not taken again"
 echo "instances: numbers 1 then 0 again after a kill"
 
 # Ten running: the eleventh says so and ends with 1.
-for _ in $(seq 8); do start >/dev/null; done
+for _ in $(seq 8); do pids+=("$(start)"); done
 for n in $(seq 2 9); do
   for _ in $(seq 100); do xdotool search --name "^DIREVO\[$n\]$" >/dev/null 2>&1 && break; sleep 0.1; done
 done
@@ -70,8 +74,8 @@ set -e
 [ "$code" -eq 1 ] || fail "the eleventh instance ended with $code"
 echo "instance limit: the eleventh instance showed its box and ended with 1"
 for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
 pids=()
-sleep 0.5
 
 # Exit while the main routine runs: ends after about two seconds with code 0.
 "$direvo" >/dev/null 2>&1 &
