@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 namespace app {
@@ -25,7 +26,13 @@ void splitRows(int64_t count, int64_t pixelsPerRow, Fn fn) {
     return;
   }
   const int64_t mid = count / 2;
-  std::thread second([&] { fn(mid, count); });
+  std::thread second;
+  try {
+    second = std::thread([&] { fn(mid, count); });
+  } catch (const std::system_error&) {
+    fn(int64_t{0}, count);  // no thread to be had: all of it here
+    return;
+  }
   fn(int64_t{0}, mid);
   second.join();
 }
