@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 namespace app {
@@ -25,7 +26,13 @@ void splitRows(int64_t count, int64_t pixelsPerRow, Fn fn) {
     return;
   }
   const int64_t mid = count / 2;
-  std::thread second([&] { fn(mid, count); });
+  std::thread second;
+  try {
+    second = std::thread([&] { fn(mid, count); });
+  } catch (const std::system_error&) {
+    fn(int64_t{0}, count);  // no thread to be had: all of it here
+    return;
+  }
   fn(int64_t{0}, mid);
   second.join();
 }
@@ -54,8 +61,10 @@ void writeStripeRow(uint32_t* out, int64_t outWidth, const uint32_t* vals, int64
   const int64_t last = std::clamp<int64_t>(t < 0 ? 0 : t / 3 + 1, first, outWidth);
   int64_t x = 0;
   for (; x < first; ++x) out[x] = edge(x);
-  const uint32_t* v = vals + (3 * first - offset);
-  for (; x < last; ++x, v += 3) out[x] = (v[0] & kRed) | (v[1] & kGreen) | (v[2] & kBlue);
+  // Indexed rather than a moving pointer: with no stripes at all vals may be null.
+  for (int64_t c = 3 * x - offset; x < last; ++x, c += 3) {
+    out[x] = (vals[c] & kRed) | (vals[c + 1] & kGreen) | (vals[c + 2] & kBlue);
+  }
   for (; x < outWidth; ++x) out[x] = edge(x);
 }
 

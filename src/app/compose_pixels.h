@@ -58,7 +58,8 @@ inline uint32_t BlendColor(double x, uint32_t a, uint32_t b) {
   auto channel = [x, a, b](int shift) {
     const double ca = static_cast<double>((a >> shift) & 0xff);
     const double cb = static_cast<double>((b >> shift) & 0xff);
-    return static_cast<uint64_t>(TruncToInt64(std::trunc((1.0 - x) * ca + x * cb)));
+    // The conversion itself truncates toward zero; no separate trunc is needed.
+    return static_cast<uint64_t>(TruncToInt64((1.0 - x) * ca + x * cb));
   };
   return static_cast<uint32_t>(channel(16) * 65536u + channel(8) * 256u + channel(0));
 }

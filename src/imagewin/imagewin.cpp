@@ -159,7 +159,7 @@ int CreateImageWindow(int number, const char* title, int x, int y, int width, in
   plat::dragAcceptFiles(window, true);
 
   rec.inUse = 1;
-  if (g_refreshWindowEdges) g_refreshWindowEdges();
+  imagewin::refreshWindowEdges();
   TAV_SelectImage(number);
   return kCreateOk;
 }
@@ -343,26 +343,6 @@ void RebuildImageCaption(int number) {
 
 namespace imagewin {
 
-intptr_t ImageWindowProc(plat::Window window, plat::Message& message) {
-  switch (message.kind) {
-    case plat::Msg::Close: {
-      const int number = TAV_FindImage(window);
-      if (number < 0) break;
-      TAV_DestroyImage(number);
-      return 0;
-    }
-    case plat::Msg::Paint: {
-      plat::beginPaint(window);
-      const int number = TAV_FindImage(window);
-      if (number >= 0) TAV_ShowImage(number);
-      return 0;
-    }
-    default:
-      break;
-  }
-  return plat::defWindowProc(window, message);
-}
-
 void registerImageWindowClass() {
   if (plat::classExists(kClassName)) return;
   plat::WindowClass c;
@@ -374,6 +354,9 @@ void registerImageWindowClass() {
 void setOwnerWindow(plat::Window owner) { g_owner = owner; }
 plat::Window ownerWindow() { return g_owner; }
 void setRefreshWindowEdgesHook(void (*hook)()) { g_refreshWindowEdges = hook; }
+void refreshWindowEdges() {
+  if (g_refreshWindowEdges) g_refreshWindowEdges();
+}
 
 void resetForTests() {
   for (int n = 0; n < kImageWindowCount; ++n) TAV_DestroyImage(n);
@@ -383,6 +366,7 @@ void resetForTests() {
   SelectionHistory.fill(0);
   g_owner = {};
   g_refreshWindowEdges = nullptr;
+  resetDisplayControlsForTests();
 }
 
 }  // namespace imagewin

@@ -76,6 +76,10 @@ int TAV_FindImage(plat::Window window);
 int TAV_FindImage(plat::Window window, bool selectFound);
 
 int TAV_ShowImage(int number);
+// Changes the zoom of an image window, and with it the window's size and caption:
+// 0 done, 1 the number is out of range or free, 2 no zoom fits the size limits (then
+// nothing changes).
+int TAV_SetImageZoom(int zoom, int number);
 int TAV_SetStretchMode(int mode, int number);
 int TAV_GetStretchMode(int number);
 void RebuildImageCaption(int number);
@@ -120,8 +124,40 @@ void setOwnerWindow(plat::Window owner);
 plat::Window ownerWindow();
 // Called wherever a window appears or changes place; the text window layer supplies it.
 void setRefreshWindowEdgesHook(void (*hook)());
+void refreshWindowEdges();  // runs the hook, if there is one
 
-// Closes every image window and returns all state to its start values.
+// Closes every image window and returns all state to its start values, hooks included.
 void resetForTests();
+void resetDisplayControlsForTests();
+
+// The zoom steps of the keys and the wheel: from 100, in gives 111, 123, 137 and out
+// gives 90, 81, 73.
+int zoomIn(int zoom);
+int zoomOut(int zoom);
+// COLORONCOLOR becomes HALFTONE, anything else COLORONCOLOR; the caption follows.
+int toggleStretchMode(int number);
+
+// The leading decimal integer of a typed line, as the C library reads one (blanks, a
+// sign, digits), clamped to the int range; 0 when there is none.
+int leadingInteger(const std::string& text);
+
+// The typed zoom: asks for one line and hands its number to TAV_SetImageZoom; the
+// result is that of TAV_SetImageZoom.
+int typedZoom(int number);
+// The typed resize: asks for the new width and height and re-creates the window at that
+// size with a cleared picture (TAV_ResizeImage). A size the window cannot be re-created
+// at (no zoom fits, or no memory for the pixels) is refused before anything is
+// destroyed: 2 or 3, and the window stays as it was. 1 when the number is not open.
+int typedResize(int number);
+
+// Window edge snapping for a window being dragged (its proposed outer rectangle, which
+// the hook may shift), supplied by the text window layer; none means no snapping.
+void setSnapMovingWindowHook(void (*hook)(plat::Window, plat::Rect&));
+// Prints a prompt into the text window and reads one line there, supplied by the text
+// window layer; none means every answer is empty.
+void setPromptLineHook(std::string (*hook)(const std::string& prompt));
+// Whether a point pick holds the image windows' keys, supplied by the picking tools;
+// none means never.
+void setPickInProgressHook(bool (*hook)());
 
 }  // namespace imagewin

@@ -1,0 +1,187 @@
+// direvo-compose run as a program: what it refuses, and that what it writes is the
+// player's composition of the same views.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/lenticular.h"
+#include "imagewin/imagewin.h"
+#include "imaging/imaging.h"
+#include "platform/imagefile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ComposeTool : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(testing::TempDir()) / ("direvo-compose-" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    imagewin::resetForTests();
+    imaging::resetForTests();
+    app::resetLenticularForTests();
+  }
+  void TearDown() override {
+    imagewin::resetForTests();
+    fs::remove_all(dir_);
+  }
+
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  // Runs the tool; its exit status, with what it printed on stderr in `err`.
+  int run(const std::string& args, std::string* err = nullptr) const {
+    const std::string errFile = path("stderr.txt");
+    const std::string cmd = std::string(DIREVO_COMPOSE_PATH) + " " + args + " >" +
+                            path("stdout.txt") + " 2>" + errFile;
+    const int status = std::system(cmd.c_str());
+    if (err) {
+      std::ifstream in(errFile);
+      *err = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Views side by side: noise, so any misplaced column shows.
+  std::unique_ptr<plat::Surface> writeViews(const std::string& name, int width, int height) {
+    auto s = plat::Surface::create(width, height, 32);
+    std::mt19937 rng(9);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) s->row32(y)[x] = rng() & 0x00FFFFFF;
+    }
+    EXPECT_EQ(plat::saveImageFile(*s, path(name)), plat::ImageFileError::None);
+    return s;
+  }
+
+  // The player's own steps on image windows, pixel by pixel: the views in window 1,
+  // the work image in 2, a black output in 3.
+  static void composeInWindows(const plat::Surface& views, double pitch, int V, int W, int H,
+                               bool beta) {
+    app::Pitch = pitch;
+    app::View_num = V;
+    app::Width = W;
+    app::Height = H;
+    app::builtViewCount = V;
+    app::betaMode = beta;
+    ASSERT_EQ(TAV_CreateImageFL(app::kMultiViewImage, "mv", 0, 0, views.width(), views.height(), 1),
+              0);
+    TAV_PutImageBlock(views.data(), 0, views.width(), views.height());
+    ASSERT_EQ(TAV_CreateImageFL(app::kWorkImage, "work", 0, 0, 3 * W * V, H, 1), 0);
+    ASSERT_EQ(TAV_CreateImageFL(app::kOutputImage, "out", 0, 0, W, H, 1), 0);
+    app::BuildWorkImageStraight(views.width() / V, views.height());
+    if (beta) {
+      app::ComposeBetaStraight();
+    } else {
+      app::ComposeStableStraight();
+    }
+  }
+
+  static void expectPicture(const std::string& file, int number) {
+    plat::LoadedImage loaded = plat::loadImageFile(file);
+    ASSERT_TRUE(loaded.surface) << file;
+    const ImageWindowRecord& rec = ImageTable[number];
+    ASSERT_EQ(loaded.surface->width(), rec.width);
+    ASSERT_EQ(loaded.surface->height(), rec.height);
+    const auto* expected = reinterpret_cast<const uint32_t*>(ImagePixels[number]);
+    for (int y = 0; y < rec.height; ++y) {
+      for (int x = 0; x < rec.width; ++x) {
+        ASSERT_EQ(loaded.surface->row32(y)[x] & 0x00FFFFFF, expected[y * rec.width + x])
+            << file << " at " << x << ", " << y;
+      }
+    }
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ComposeTool, WritesThePlayersCompositionForBothMethods) {
+  const auto views = writeViews("views.png", 4 * 37, 23);  // views 37 wide
+  for (bool beta : {false, true}) {
+    SCOPED_TRACE(beta ? "beta" : "stable");
+    imagewin::resetForTests();
+    const std::string method = beta ? "beta" : "stable";
+    ASSERT_EQ(run("--multiview " + path("views.png") + " --views 4 --pitch 9.3 --width 41 "
+                  "--height 20 --method " + method + " --out " + path(method + ".png") +
+                  " --work " + path(method + "-work.bmp")),
+              0);
+    composeInWindows(*views, 9.3, 4, 41, 20, beta);
+    if (HasFatalFailure()) return;
+    expectPicture(path(method + ".png"), app::kOutputImage);
+    expectPicture(path(method + "-work.bmp"), app::kWorkImage);
+  }
+}
+
+TEST_F(ComposeTool, DefaultsAndAPitchThatNeverCrossesABoundary) {
+  const auto views = writeViews("views.tif", 7 * 50, 30);
+  ASSERT_EQ(run("--multiview " + path("views.tif") + " --views 7 --out " + path("out.png")), 0);
+  composeInWindows(*views, 17.319, 7, 800, 480, false);
+  if (HasFatalFailure()) return;
+  expectPicture(path("out.png"), app::kOutputImage);
+
+  // An infinite pitch shows view 0 everywhere, and the tool still ends.
+  imagewin::resetForTests();
+  ASSERT_EQ(run("--multiview " + path("views.tif") + " --views 7 --pitch inf --width 30 "
+                "--height 9 --out " + path("inf.png")),
+            0);
+  composeInWindows(*views, HUGE_VAL, 7, 30, 9, false);
+  if (HasFatalFailure()) return;
+  expectPicture(path("inf.png"), app::kOutputImage);
+}
+
+TEST_F(ComposeTool, RefusesBadArgumentsWithOneLineAndWritesNothing) {
+  writeViews("views.png", 40, 10);
+  {
+    std::ofstream junk(path("junk.png"));
+    junk << "not a picture";
+  }
+  const std::string in = " --multiview " + path("views.png");
+  const std::string out = " --out " + path("out.png") + " --work " + path("work.png");
+  const std::vector<std::string> refused = {
+      in + " --views 1" + out,
+      in + " --views 181" + out,
+      in + " --views 4 --width 0" + out,
+      in + " --views 4 --width 1921" + out,
+      in + " --views 4 --height 0" + out,
+      in + " --views 4 --height 1241" + out,
+      in + " --views 4 --width 12x" + out,
+      in + " --views 4 --pitch fast" + out,
+      in + " --views 4 --method best" + out,
+      in + out,                                                     // no views
+      in + " --views 4",                                            // no output
+      " --views 4" + out,                                           // no input
+      " --multiview " + path("missing.png") + " --views 4" + out,   // unreadable input
+      " --multiview " + path("junk.png") + " --views 4" + out,      // not a picture
+      in + " --views 4 --out " + path("out.gif2") + " --work " + path("work.png"),
+      in + " --views 4 --out " + path("no/such/dir/out.png") + " --work " + path("work.png"),
+      in + " --views 4 --out " + path("out.png") + " --work " + path("no/such/dir/w.png"),
+      in + " --views 4 --views 5" + out,
+      in + " --views 4 --frobnicate" + out,
+  };
+  for (const std::string& args : refused) {
+    std::string err;
+    EXPECT_EQ(run(args, &err), 2) << args;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << args << ": " << err;
+    EXPECT_FALSE(fs::exists(path("out.png"))) << args;
+    EXPECT_FALSE(fs::exists(path("work.png"))) << args;
+  }
+  // Nothing but the files written here is left behind (no staged temporaries).
+  size_t files = 0;
+  for (const auto& e : fs::directory_iterator(dir_)) files += e.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 4u);  // views.png, junk.png, stdout.txt, stderr.txt
+}
+
+TEST_F(ComposeTool, HelpPrintsUsage) {
+  ASSERT_EQ(run("--help"), 0);
+  std::ifstream in(path("stdout.txt"));
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  EXPECT_NE(text.find("usage: direvo-compose --multiview IN --views V"), std::string::npos);
+}
+
+}  // namespace
