@@ -1,10 +1,12 @@
 // The playback loop: movie selection, playing, and the command passes while paused.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cmath>
 
 #include "app/lenticular.h"
 #include "app/player.h"
+#include "app/view_frames.h"
 #include "boxes/boxes.h"
 #include "imagewin/imagewin.h"
 #include "interchange/interchange.h"
@@ -154,12 +156,8 @@ void resetPlayerForTests() { Player = PlayerState{}; }
 void SetViewFrames(int left, int right) {
   using app::Player;
   const int v = app::View_num;
-  Player.viewFrames[0] = left;
-  Player.viewFrames[v] = right;
-  for (int i = 1; i < v; ++i) {
-    const double step = (static_cast<double>(i) * (right - left) + 0.5) / v;
-    Player.viewFrames[i] = left + static_cast<int>(app::TruncToInt64(step));
-  }
+  const std::vector<int> frames = app::SpreadViewFrames(left, right, v);
+  std::copy(frames.begin(), frames.end(), Player.viewFrames.begin());
   TAV_Printf("L:%d R:%d\n", left, right);
   TAV_Printf("num:%d\n", v);
   TAV_Printf("dt:%f\n", static_cast<double>(right - left) / v);

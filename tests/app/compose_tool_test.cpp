@@ -3,14 +3,21 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
+
 #include "app/lenticular.h"
+#include "app/movie_views.h"
+#include "app/view_frames.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "platform/imagefile.h"
@@ -175,6 +182,74 @@ TEST_F(ComposeTool, RefusesBadArgumentsWithOneLineAndWritesNothing) {
   size_t files = 0;
   for (const auto& e : fs::directory_iterator(dir_)) files += e.is_regular_file() ? 1 : 0;
   EXPECT_EQ(files, 4u);  // views.png, junk.png, stdout.txt, stderr.txt
+}
+
+// A movie of 30 frames, frame n a flat colour of its own.
+std::string WriteMovie(const std::string& path) {
+  cv::VideoWriter out(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25,
+                      cv::Size(48, 32));
+  for (int n = 0; n < 30; ++n) out.write(cv::Mat(32, 48, CV_8UC3, cv::Scalar(8 * n, 255 - 8 * n, 90)));
+  return path;
+}
+
+TEST_F(ComposeTool, MovieModeComposesTheViewsMakeTakes) {
+  const std::string movie = WriteMovie(path("m.avi"));
+  for (const char* order : {"ltr", "rtl"}) {
+    ASSERT_EQ(run(std::string(" --movie ") + movie + " --left 3 --right 27 --order " + order +
+                  " --views 5 --width 60 --height 20 --out " + path("from_movie.png")),
+              0);
+    // The same views laid out here, then composed from a picture file.
+    auto capture = app::MovieCapture::open(movie);
+    ASSERT_TRUE(capture);
+    const app::MultiViewPicture views = app::MultiViewFromMovie(
+        *capture, app::SpreadViewFrames(3, 27, 5), std::string(order) == "rtl");
+    ASSERT_EQ(views.width, 5 * 48);
+    auto s = plat::Surface::create(views.width, views.height, 32);
+    for (int y = 0; y < views.height; ++y) {
+      std::copy_n(views.pixels.data() + y * views.width, views.width, s->row32(y));
+    }
+    ASSERT_EQ(plat::saveImageFile(*s, path("views.png")), plat::ImageFileError::None);
+    ASSERT_EQ(run(" --multiview " + path("views.png") +
+                  " --views 5 --width 60 --height 20 --out " + path("from_views.png")),
+              0);
+    auto a = plat::loadImageFile(path("from_movie.png"));
+    auto b = plat::loadImageFile(path("from_views.png"));
+    ASSERT_TRUE(a.surface && b.surface);
+    for (int y = 0; y < 20; ++y) {
+      ASSERT_EQ(std::memcmp(a.surface->row32(y), b.surface->row32(y), 60 * 4), 0) << order << y;
+    }
+  }
+  // Right to left puts view V first and clips view 0 away; left to right the reverse.
+  auto capture = app::MovieCapture::open(movie);
+  const auto ltr = app::MultiViewFromMovie(*capture, app::SpreadViewFrames(3, 27, 5), false);
+  const auto rtl = app::MultiViewFromMovie(*capture, app::SpreadViewFrames(3, 27, 5), true);
+  EXPECT_NE(ltr.pixels, rtl.pixels);
+  EXPECT_EQ(ltr.pixels[1 * 48], rtl.pixels[4 * 48]);  // view 1: second, and last
+}
+
+TEST_F(ComposeTool, MovieModeRefusesMarksOutsideTheMovieAndUnreadableMovies) {
+  const std::string movie = WriteMovie(path("m.avi"));
+  {
+    std::ofstream junk(path("junk.avi"));
+    junk << "not a movie";
+  }
+  const std::string out = " --out " + path("out.png");
+  const std::vector<std::string> refused = {
+      " --movie " + movie + " --left 0 --right 10" + out,
+      " --movie " + movie + " --left 1 --right 31" + out,
+      " --movie " + movie + " --left 12 --right 10" + out,
+      " --movie " + movie + " --left 1" + out,
+      " --movie " + movie + " --left 1 --right 10 --order up" + out,
+      " --movie " + path("junk.avi") + " --left 1 --right 10" + out,
+      " --movie " + path("none.avi") + " --left 1 --right 10" + out,
+      " --movie " + movie + " --multiview " + movie + " --left 1 --right 10 --views 4" + out,
+  };
+  for (const std::string& args : refused) {
+    std::string err;
+    EXPECT_EQ(run(args, &err), 2) << args;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << args << ": " << err;
+    EXPECT_FALSE(fs::exists(path("out.png"))) << args;
+  }
 }
 
 TEST_F(ComposeTool, HelpPrintsUsage) {

@@ -20,7 +20,7 @@ cleanup() {
 trap cleanup EXIT
 if [ -z "$display" ]; then
   for n in $(seq 150 199); do [ -e "/tmp/.X${n}-lock" ] || { display=":$n"; break; }; done
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$display" -screen 0 1280x1024x24 -br -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 fi

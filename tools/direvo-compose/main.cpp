@@ -1,5 +1,6 @@
 // direvo-compose: composes a lenticular picture from views laid side by side, as the
 // player's Lenti command does on a fresh output picture, without opening any window.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,20 +12,30 @@
 #include <vector>
 
 #include "app/compose_pixels.h"
+#include "app/movie_capture.h"
+#include "app/movie_views.h"
+#include "app/view_frames.h"
 #include "platform/imagefile.h"
 #include "platform/surface.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: direvo-compose --multiview IN --views V [--pitch P] [--width W] [--height H]\n"
-    "                      [--method stable|beta] --out OUT [--work WORK]\n"
+    "usage: direvo-compose --multiview IN --views V [OPTIONS] --out OUT\n"
+    "       direvo-compose --movie FILE --left L --right R [--order ltr|rtl] [--views V]\n"
+    "                      [OPTIONS] --out OUT\n"
+    "OPTIONS: [--pitch P] [--width W] [--height H] [--method stable|beta] [--work WORK]\n"
     "\n"
     "Composes a picture for a slanted lenticular display from V views laid side by side\n"
-    "in the image IN, and writes it to OUT (.png, .bmp, .tif, .tiff, .jpg or .jpeg).\n"
+    "in the image IN, or taken from a movie as the player's make> (ltr) and make< (rtl)\n"
+    "take them, and writes it to OUT (.png, .bmp, .tif, .tiff, .jpg or .jpeg).\n"
     "\n"
     "  --multiview IN   the views, side by side, each trunc(IN width / V) columns wide\n"
-    "  --views V        number of views, 2 to 180\n"
+    "  --movie FILE     a movie; V + 1 frames spread evenly from mark L to mark R\n"
+    "  --left L         left mark, a frame number from 1 to the frame count\n"
+    "  --right R        right mark, from L to the frame count\n"
+    "  --order O        ltr (make>, the default) or rtl (make<)\n"
+    "  --views V        number of views, 2 to 180 (default 7 with --movie)\n"
     "  --pitch P        lens pitch in sub-pixel columns (default 17.319)\n"
     "  --width W        output width in pixels, 1 to 1920 (default 800)\n"
     "  --height H       output height in rows, 1 to 1240 (default 480)\n"
@@ -37,6 +48,9 @@ constexpr const char* kUsage =
 
 struct Options {
   std::string multiview;
+  std::string movie;
+  std::optional<int> left, right;
+  bool rightToLeft = false;
   std::optional<int> views;
   double pitch = 17.319;
   int width = 800;
@@ -72,6 +86,13 @@ double parsePitch(const std::string& text) {
   return v;
 }
 
+bool seenName(const std::vector<std::string>& seen, const char* name) {
+  for (const std::string& s : seen) {
+    if (s == name) return true;
+  }
+  return false;
+}
+
 Options parse(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   for (const std::string& a : args) {
@@ -89,8 +110,9 @@ Options parse(int argc, char** argv) {
       value = name.substr(eq + 1);
       name.resize(eq);
     }
-    static const char* const kKnown[] = {"--multiview", "--views", "--pitch", "--width",
-                                         "--height",    "--method", "--out",  "--work"};
+    static const char* const kKnown[] = {
+        "--multiview", "--movie", "--left", "--right", "--order", "--views",
+        "--pitch",     "--width", "--height", "--method", "--out",  "--work"};
     bool known = false;
     for (const char* k : kKnown) known = known || name == k;
     if (!known) fail("unknown argument \"" + args[i] + "\" (see --help)");
@@ -103,6 +125,15 @@ Options parse(int argc, char** argv) {
       value = args[++i];
     }
     if (name == "--multiview") o.multiview = *value;
+    if (name == "--movie") o.movie = *value;
+    if (name == "--left") o.left = parseInt(name, *value, 1, 2147483647);
+    if (name == "--right") o.right = parseInt(name, *value, 1, 2147483647);
+    if (name == "--order") {
+      if (*value != "ltr" && *value != "rtl") {
+        fail("--order must be ltr or rtl (got \"" + *value + "\")");
+      }
+      o.rightToLeft = *value == "rtl";
+    }
     if (name == "--views") o.views = parseInt(name, *value, 2, 180);
     if (name == "--pitch") o.pitch = parsePitch(*value);
     if (name == "--width") o.width = parseInt(name, *value, 1, 1920);
@@ -116,7 +147,15 @@ Options parse(int argc, char** argv) {
       o.beta = *value == "beta";
     }
   }
-  if (o.multiview.empty()) fail("--multiview IN is required (see --help)");
+  if (o.multiview.empty() == o.movie.empty()) {
+    fail("give one of --multiview IN and --movie FILE (see --help)");
+  }
+  if (!o.movie.empty()) {
+    if (!o.left || !o.right) fail("--movie needs --left L and --right R (see --help)");
+    if (!o.views) o.views = 7;  // the player's View_num at start
+  } else if (o.left || o.right || seenName(seen, "--order")) {
+    fail("--left, --right and --order go with --movie (see --help)");
+  }
   if (!o.views) fail("--views V is required (see --help)");
   if (o.out.empty()) fail("--out OUT is required (see --help)");
   for (const std::string* path : {&o.out, &o.work}) {
@@ -156,18 +195,46 @@ app::PixelBuffer bufferOf(plat::Surface& s) {
   return {s.row32(0), s.width(), s.height()};
 }
 
+std::unique_ptr<plat::Surface> readMultiView(const std::string& path) {
+  plat::LoadedImage loaded = plat::loadImageFile(path);
+  if (!loaded.surface) fail("cannot read " + path + ": " + plat::imageFileErrorText(loaded.error));
+  std::unique_ptr<plat::Surface> multiView = toColour(std::move(loaded.surface));
+  if (!multiView) fail("not enough memory for " + path);
+  return multiView;
+}
+
+// The views as make> or make< lays them out from the movie.
+std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o, int views) {
+  std::string why;
+  std::unique_ptr<app::MovieCapture> movie = app::MovieCapture::open(o.movie, &why);
+  if (!movie) fail("cannot read the movie " + o.movie + (why.empty() ? "" : ": " + why));
+  const double count = movie->property(app::kFrameCount);
+  const int left = *o.left, right = *o.right;
+  if (left > count || right > count || left > right) {
+    fail("the marks must satisfy 1 <= L <= R <= " + std::to_string(app::TruncToInt64(count)) +
+         ", the frame count of " + o.movie + " (got L " + std::to_string(left) + ", R " +
+         std::to_string(right) + ")");
+  }
+  movie->queryFrame();  // as the player does at open
+  const app::MultiViewPicture picture =
+      app::MultiViewFromMovie(*movie, app::SpreadViewFrames(left, right, views), o.rightToLeft);
+  if (picture.pixels.empty()) fail("the movie " + o.movie + " has no frame size");
+  std::unique_ptr<plat::Surface> s = newPicture(picture.width, picture.height);
+  for (int y = 0; y < picture.height; ++y) {
+    std::copy_n(picture.pixels.data() + static_cast<size_t>(y) * picture.width, picture.width,
+                s->row32(y));
+  }
+  return s;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const Options o = parse(argc, argv);
   const int V = *o.views;
 
-  plat::LoadedImage loaded = plat::loadImageFile(o.multiview);
-  if (!loaded.surface) {
-    fail("cannot read " + o.multiview + ": " + plat::imageFileErrorText(loaded.error));
-  }
-  std::unique_ptr<plat::Surface> multiView = toColour(std::move(loaded.surface));
-  if (!multiView) fail("not enough memory for " + o.multiview);
+  std::unique_ptr<plat::Surface> multiView =
+      o.movie.empty() ? readMultiView(o.multiview) : multiViewFromMovie(o, V);
 
   // As the player does on Lenti: one band per view, each view stretched to 3W x H.
   const int viewWidth = multiView->width() / V;
