@@ -113,7 +113,7 @@ void StatusLine(const char* text);
 // "Cmd>", one line, one command: 0 for a known command, 1 for an invalid one.
 int RunConsoleCommand();
 
-// Part of the log files: stops every log that is on and closes its file.
+// Stops every log that is on and closes its file.
 void TAV_CloseAllLogs();
 
 namespace textwin {
