@@ -17,6 +17,9 @@ void ResetLibraryTables() {
   imagewin::resetForTests();
   textwin::resetTextWindows();
   imagewin::setRefreshWindowEdgesHook(RefreshWindowEdges);
+  imagewin::setSnapMovingWindowHook(
+      [](plat::Window w, plat::Rect& proposed) { SnapMovingWindow(proposed, w); });
+  imagewin::setPromptLineHook(textwin::promptLine);
   boxes::setTextWindowServices(
       {RefreshWindowEdges, textwin::snapMovingWindowForBoxes, textwin::promptLine});
   textwin::setPumpHook(PumpUserMessages);
