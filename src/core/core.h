@@ -20,6 +20,8 @@ extern std::atomic<int> startRequested;
 extern std::atomic<int> mainRunning;
 extern std::atomic<int> stopRequested;
 extern std::atomic<int> quitRequested;  // 0 none, 1 requested, 2 acknowledged
+// Set when the main window moved; the worker's pump then retakes the window edges.
+extern std::atomic<int> edgeRefreshRequested;
 
 // Command identifiers of the main window.
 inline constexpr int kCmdStart = 1001;

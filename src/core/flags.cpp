@@ -8,6 +8,7 @@ std::atomic<int> startRequested{0};
 std::atomic<int> mainRunning{0};
 std::atomic<int> stopRequested{0};
 std::atomic<int> quitRequested{0};
+std::atomic<int> edgeRefreshRequested{0};
 
 int32_t GetMilliseconds() {
   static const double millisecondFactor = 1000.0 / static_cast<double>(plat::performanceFrequency());

@@ -131,7 +131,8 @@ intptr_t MainWindowProc(plat::Window w, plat::Message& m) {
       plat::postQuitMessage(0);
       return 0;
     case plat::Msg::Move:
-      RefreshWindowEdges();
+      // The edge snapshot reads the worker's window tables, so the worker takes it.
+      edgeRefreshRequested.store(1);
       return 0;
     case plat::Msg::Moving:
       SnapMovingWindow(m.rect, w);

@@ -3,8 +3,10 @@
 #include "core/library.h"
 #include "core/main_window.h"
 #include "platform/platform.h"
+#include "textwin/textwin.h"
 
 void PumpUserMessages() {
+  if (edgeRefreshRequested.exchange(0) != 0) RefreshWindowEdges();
   plat::Message m;
   while (plat::peekMessage(m, plat::Peek::Keep)) {
     plat::getMessage(m);

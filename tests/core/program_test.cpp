@@ -10,6 +10,7 @@
 #include "core/worker.h"
 #include "platform/platform.h"
 #include "platform/test.h"
+#include "textwin/textwin.h"
 
 namespace {
 
@@ -132,6 +133,22 @@ TEST_F(ProgramTest, TheMainWindowDropsInToTheBottomWithItsStatusLine) {
   // The status line centres its text in 63 columns: 18 - length / 2 spaces before it.
   const std::string text = std::to_string(DisplayColorDepth()) + "-bit color";
   EXPECT_EQ(status, std::string(18 - text.size() / 2, ' ') + text);
+}
+
+TEST_F(ProgramTest, MovingTheMainWindowRetakesTheEdgesOnTheWorker) {
+  bool found = false;
+  run({countingSetup, countingMain}, [&] {
+    plat::Window w = MainWindowHandle();
+    waitFor([&] { return static_cast<bool>(plat::controlById(w, kStatusLineId)); });
+    plat::setWindowPos(w, 300, 200, 0, 0, plat::kNoSize | plat::kNoZOrder);
+    const plat::Rect moved = plat::getWindowRect(w);
+    waitFor([&] {
+      for (const plat::Rect& r : textwin::windowEdges()) found = found || r == moved;
+      return found;
+    });
+    plat::postCommand(w, kCmdExit);
+  });
+  EXPECT_TRUE(found);
 }
 
 }  // namespace
