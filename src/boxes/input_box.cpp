@@ -104,6 +104,14 @@ void onActivate(const plat::Message& m) {
   // Giving a control the focus makes its window the active one on this platform, so
   // doing it while the box is losing the activation would take it straight back.
   if (!m.active) return;
+  // A click that activated the box has already put the focus into the field it hit;
+  // the activation arrives after it here and must not take it back.
+  const plat::Window focused = plat::focusWindow();
+  if (focused && std::find(state.edits.begin(), state.edits.begin() + state.itemCount, focused) !=
+                     state.edits.begin() + state.itemCount) {
+    state.focusedEdit = focused;
+    return;
+  }
   if (!plat::isWindow(state.focusedEdit)) state.focusedEdit = state.edits[0];
   plat::setFocus(state.focusedEdit);
   plat::selectAllText(state.edits[0]);

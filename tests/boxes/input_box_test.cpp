@@ -252,4 +252,24 @@ TEST_F(InputBoxTest, ActivationReturnsTheFocusToTheLastFieldWithoutStealingIt) {
   EXPECT_EQ(plat::focusWindow(), edit(2));
 }
 
+TEST_F(InputBoxTest, AClickThatActivatesTheBoxKeepsTheFieldItHit) {
+  TAV_OpenInputBox(0, 0, 5);
+  pump();
+  plat::setFocus(edit(0));
+  pump();
+  plat::setForegroundWindow(mainWindow);
+  plat::setFocus(mainWindow);
+  pump();
+  // A click focuses field 4 at once, on the display; the box hears of its activation
+  // only afterwards, on its own thread.
+  plat::setFocus(edit(4));
+  pump();
+  EXPECT_EQ(plat::focusWindow(), edit(4));
+  plat::test::typeText(edit(4), u"9");
+  plat::test::key(edit(4), plat::vk::Return);
+  pump();
+  EXPECT_STREQ(TAV_GetInputBoxText(4), "09");
+  EXPECT_STREQ(TAV_GetInputBoxText(0), "0");
+}
+
 }  // namespace
