@@ -188,6 +188,10 @@ int TAV_ResizeImage(int number, int width, int height) {
   const int zoom = rec.zoom;
   const int stretchMode = plat::windowStretchMode(rec.window);
   const plat::Palette palette = rec.surface->palette();
+  // A size that no zoom can show would destroy the window for nothing: it is refused
+  // while the window and its picture are still there.
+  if (!FitZoom(std::max(width, 1), std::max(height, 1), zoom, GetSizeLimits(1)))
+    return kCreateTooLarge;
 
   TAV_DestroyImage(number);
   const int result =

@@ -239,8 +239,16 @@ TEST_F(ImageWindow, ResizeKeepsPaletteAndStretchModeButNotThePixels) {
   EXPECT_EQ(pal[2], (plat::PaletteEntry{2, 2, 2, 0}));
   for (int i = 0; i < 8 * 9; ++i) ASSERT_EQ(ImagePixels[6][i], 0);
 
-  EXPECT_EQ(TAV_ResizeImage(6, 1, 100000), kCreateTooLarge);  // and the window is gone
-  EXPECT_EQ(ImageTable[6].inUse, 0);
+  // A size no zoom can show is refused before anything is lost.
+  TAV_PutPixel(2, 2, 5);
+  EXPECT_EQ(TAV_ResizeImage(6, 1, 100000), kCreateTooLarge);
+  EXPECT_EQ(TAV_ResizeImage(6, 9, 100000), kCreateTooLarge);
+  ASSERT_EQ(ImageTable[6].inUse, 1);
+  EXPECT_EQ(ImageTable[6].width, 7);
+  EXPECT_EQ(ImageTable[6].height, 9);
+  EXPECT_EQ(ImagePixels[6][2 * 8 + 2], 5);
+  EXPECT_TRUE(plat::isWindow(ImageTable[6].window));
+  EXPECT_EQ(TAV_DestroyImage(6), 0);
   EXPECT_EQ(TAV_ResizeImage(6, 5, 5), 1);
 }
 
