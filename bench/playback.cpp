@@ -106,10 +106,12 @@ int main(int argc, char** argv) {
         return 1;
       }
       benchmark::RegisterBenchmark((std::string("Playback/Player/") + m.name).c_str(), playerLoop, &m)
-          ->Unit(benchmark::kMillisecond);
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
       benchmark::RegisterBenchmark((std::string("Playback/PlainDecode/") + m.name).c_str(), plainLoop,
                                    &m)
-          ->Unit(benchmark::kMillisecond);
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -2,6 +2,9 @@
 
 #include <bit>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -46,15 +49,77 @@ bool ToPackedBgr(const cv::Mat& in, cv::Mat& out) {
 
 }  // namespace
 
+// One decoded picture with the reading position right after it was read.
+struct DecodedFrame {
+  cv::Mat mat;
+  bool ok = false;
+  double position[3] = {};  // milliseconds, frames, ratio
+};
+
+// While a movie plays, the next frame is decoded on a thread of its own while the
+// caller converts and shows the current one. Every other use of the decoder waits
+// until that read is over and drops what it read, so the capture behaves as if the
+// frames were read one at a time.
 struct MovieCapture::State {
   cv::VideoCapture capture;
-  cv::Mat decoded;   // what the decoder gave
-  cv::Mat frame;     // the handed-out frame: `decoded` itself or its conversion
+  cv::Mat frame;  // the handed-out frame: `current.mat` itself or its conversion
   MovieFrame view;
+  DecodedFrame current;
+  DecodedFrame ahead;  // read by the reader thread while `reading`
+
+  std::mutex m;
+  std::condition_variable changed;
+  bool reading = false;     // the reader owns the capture and `ahead`
+  bool aheadReady = false;  // `ahead` holds the frame after `current`
+  bool positionKnown = false;
+  bool lastWasQuery = false;  // two queries in a row: the movie is playing
+  bool stop = false;
+  std::thread reader;
+
+  void read(DecodedFrame& d) {
+    try {
+      d.ok = capture.read(d.mat) && !d.mat.empty() && d.mat.dims == 2;
+      for (int i = 0; i < 3; ++i) d.position[i] = capture.get(kCvProperty[i]);
+    } catch (...) {
+      d.ok = false;
+    }
+  }
+  void readerLoop() {
+    std::unique_lock lock(m);
+    for (;;) {
+      changed.wait(lock, [this] { return reading || stop; });
+      if (stop) return;
+      lock.unlock();
+      read(ahead);
+      lock.lock();
+      reading = false;
+      aheadReady = true;
+      changed.notify_all();
+    }
+  }
+  // Waits until the reader has let go of the capture.
+  void waitIdle(std::unique_lock<std::mutex>& lock) {
+    changed.wait(lock, [this] { return !reading; });
+  }
+  void startReadAhead(std::unique_lock<std::mutex>&) {
+    if (!reader.joinable()) reader = std::thread([this] { readerLoop(); });
+    reading = true;
+    changed.notify_all();
+  }
+  void stopReader() {
+    {
+      std::lock_guard lock(m);
+      stop = true;
+    }
+    changed.notify_all();
+    if (reader.joinable()) reader.join();
+  }
+  ~State() { stopReader(); }
 };
 
 MovieCapture::MovieCapture(std::unique_ptr<State> state) : state_(std::move(state)) {}
 MovieCapture::~MovieCapture() {
+  state_->stopReader();  // the decoder is not released under a read
   try {
     state_->capture.release();
   } catch (...) {
@@ -96,13 +161,31 @@ std::unique_ptr<MovieCapture> MovieCapture::open(const std::string& path, std::s
 
 const MovieFrame* MovieCapture::queryFrame() {
   State& s = *state_;
+  std::unique_lock lock(s.m);
+  s.waitIdle(lock);
   s.view = {};
+  if (s.aheadReady) {
+    // The old buffer goes to the reader; `frame` stops pointing at it below.
+    std::swap(s.current, s.ahead);
+    s.aheadReady = false;
+  } else {
+    s.read(s.current);
+  }
+  s.positionKnown = true;
+  const bool playing = s.lastWasQuery;
+  s.lastWasQuery = true;
+  bool ok = false;
   try {
-    if (!s.capture.read(s.decoded) || s.decoded.empty() || s.decoded.dims != 2) return nullptr;
-    if (!ToPackedBgr(s.decoded, s.frame)) return nullptr;
+    ok = s.current.ok && ToPackedBgr(s.current.mat, s.frame);
   } catch (...) {
+    ok = false;
+  }
+  if (!ok) {
+    s.frame.release();
     return nullptr;
   }
+  // Only while playing: after a seek the next read would be thrown away again.
+  if (playing) s.startReadAhead(lock);
   s.view.bgr = s.frame.ptr<uint8_t>(0);
   s.view.width = s.frame.cols;
   s.view.height = s.frame.rows;
@@ -112,8 +195,13 @@ const MovieFrame* MovieCapture::queryFrame() {
 
 double MovieCapture::property(int id) const {
   if (id < 0 || id >= kMoviePropertyCount) return 0.0;
+  State& s = *state_;
+  std::unique_lock lock(s.m);
+  // The position is the one after the frame handed out, not after the one read ahead.
+  if (id < 3 && s.positionKnown) return s.current.position[id];
+  s.waitIdle(lock);
   try {
-    return state_->capture.get(kCvProperty[id]);
+    return s.capture.get(kCvProperty[id]);
   } catch (...) {
     return 0.0;
   }
@@ -121,8 +209,14 @@ double MovieCapture::property(int id) const {
 
 bool MovieCapture::setProperty(int id, double value) {
   if (id < 0 || id >= kMoviePropertyCount || !std::isfinite(value)) return false;
+  State& s = *state_;
+  std::unique_lock lock(s.m);
+  s.waitIdle(lock);
+  s.aheadReady = false;
+  s.positionKnown = false;
+  s.lastWasQuery = false;
   try {
-    return state_->capture.set(kCvProperty[id], value);
+    return s.capture.set(kCvProperty[id], value);
   } catch (...) {
     return false;
   }

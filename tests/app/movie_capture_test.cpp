@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -113,6 +114,29 @@ TEST_F(MovieCaptureTest, SeeksByFrameNumber) {
   const MovieFrame* f = movie->queryFrame();
   ASSERT_TRUE(f);
   EXPECT_EQ(FrameNumberOf(*f), 10);
+}
+
+// While playing, the next frame is read ahead; none of that may show.
+TEST_F(MovieCaptureTest, ReadingAheadNeitherDisturbsTheFrameInHandNorASeek) {
+  auto movie = MovieCapture::open(path_);
+  ASSERT_TRUE(movie);
+  ASSERT_TRUE(movie->queryFrame());
+  const MovieFrame* f = movie->queryFrame();  // playing: frame 2 is being read now
+  ASSERT_TRUE(f);
+  const std::vector<uint8_t> copy(f->bgr, f->bgr + f->height * f->stride);
+  EXPECT_EQ(movie->property(app::kPosFrames), 2);
+  EXPECT_EQ(movie->property(app::kFrameCount), kFrames);
+  EXPECT_TRUE(std::equal(copy.begin(), copy.end(), f->bgr));  // still frame 1's bytes
+  EXPECT_EQ(FrameNumberOf(*f), 1);
+  // A seek drops the frame read ahead.
+  EXPECT_TRUE(movie->setProperty(app::kPosFrames, 30));
+  f = movie->queryFrame();
+  ASSERT_TRUE(f);
+  EXPECT_EQ(FrameNumberOf(*f), 30);
+  f = movie->queryFrame();
+  ASSERT_TRUE(f);
+  EXPECT_EQ(FrameNumberOf(*f), 31);
+  EXPECT_EQ(movie->property(app::kPosFrames), 32);
 }
 
 TEST(MovieCaptureOpen, RefusesWhatIsNotAMovie) {
