@@ -102,6 +102,21 @@ void putBack(int item, int value) {
   TAV_SetInputBoxText(item, text);
 }
 
+// A Width or Height typed into item: above the limit the last accepted value is put
+// back; anything else (0 and below included) is taken and the images are rebuilt.
+void takeSize(int item, int limit, int& size, int& last) {
+  const char* text = itemText(item);
+  const int v = text ? std::atoi(text) : 0;
+  if (v == last) return;
+  if (v > limit) {
+    putBack(item, last);
+    return;
+  }
+  size = v;
+  last = v;
+  Player.needsRebuild = true;
+}
+
 }  // namespace
 
 void ReadInputBox() {
@@ -113,28 +128,8 @@ void ReadInputBox() {
     ComposeOutput();
     Player.lastPitch = p;
   }
-  const char* widthText = itemText(0);
-  const int w = widthText ? std::atoi(widthText) : 0;
-  if (w != Player.lastWidth) {
-    if (w > 1920) {
-      putBack(0, Player.lastWidth);
-    } else {
-      Width = w;
-      Player.lastWidth = w;
-      Player.needsRebuild = true;
-    }
-  }
-  const char* heightText = itemText(1);
-  const int h = heightText ? std::atoi(heightText) : 0;
-  if (h != Player.lastHeight) {
-    if (h > 1240) {
-      putBack(1, Player.lastHeight);
-    } else {
-      Height = h;
-      Player.lastHeight = h;
-      Player.needsRebuild = true;
-    }
-  }
+  takeSize(0, 1920, Width, Player.lastWidth);
+  takeSize(1, 1240, Height, Player.lastHeight);
   if (Player.needsRebuild) {
     TAV_ResizeImage(kWorkImage, 3 * Width * builtViewCount, Height);
     BuildWorkImage(Player.viewWidth, Player.viewHeight);

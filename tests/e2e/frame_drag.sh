@@ -5,15 +5,7 @@ set -euo pipefail
 demo=$1
 out=${2:-.}
 mkdir -p "$out"
-display=${DIREVO_E2E_DISPLAY:-}
-if [ -z "$display" ]; then
-  for n in $(seq 150 199); do [ -e "/tmp/.X${n}-lock" ] || { display=":$n"; break; }; done
-  Xvfb "$display" -screen 0 1280x1024x24 -br -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'kill $xvfb 2>/dev/null || true' EXIT
-  for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/display.sh"
 log=$(mktemp)
 "$demo" >"$log" 2>&1 &
 pid=$!

@@ -8,7 +8,6 @@ compose=$(realpath "$2")
 sample=$(realpath "$3")
 out=$(realpath -m "${4:-.}")
 mkdir -p "$out"
-display=${DIREVO_E2E_DISPLAY:-}
 pid=""
 runtime=$(mktemp -d)
 work=$(mktemp -d)
@@ -18,13 +17,8 @@ cleanup() {
   rm -rf "$runtime" "$work"
 }
 trap cleanup EXIT
-if [ -z "$display" ]; then
-  for n in $(seq 150 199); do [ -e "/tmp/.X${n}-lock" ] || { display=":$n"; break; }; done
-  Xvfb "$display" -screen 0 1280x1024x24 -br -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-export DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$runtime
+source "$(dirname "$0")/display.sh"
+export XDG_RUNTIME_DIR=$runtime
 fail() { echo "FAILED: $*"; import -window root "$out/player_failed.png" || true; exit 1; }
 window_named() {
   for _ in $(seq 150); do

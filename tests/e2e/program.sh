@@ -5,7 +5,6 @@ set -euo pipefail
 direvo=$(realpath "$1")
 out=$(realpath -m "${2:-.}")
 mkdir -p "$out"
-display=${DIREVO_E2E_DISPLAY:-}
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
@@ -14,13 +13,8 @@ cleanup() {
 }
 runtime=$(mktemp -d)
 trap cleanup EXIT
-if [ -z "$display" ]; then
-  for n in $(seq 150 199); do [ -e "/tmp/.X${n}-lock" ] || { display=":$n"; break; }; done
-  Xvfb "$display" -screen 0 1280x1024x24 -br -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-export DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$runtime
+source "$(dirname "$0")/display.sh"
+export XDG_RUNTIME_DIR=$runtime
 work=$(mktemp -d)
 cd "$work"
 
