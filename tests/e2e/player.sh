@@ -18,8 +18,14 @@ cleanup() {
 }
 trap cleanup EXIT
 source "$(dirname "$0")/display.sh"
+source "$(dirname "$0")/../../scripts/open_dialog.sh"
 export XDG_RUNTIME_DIR=$runtime
-fail() { echo "FAILED: $*"; import -window root "$out/player_failed.png" || true; exit 1; }
+fail() {
+  echo "FAILED: $*"
+  import -window root "$out/player_failed.png" || true
+  sed 's/^/direvo: /' "$out/player_stdout.txt" 2>/dev/null | tail -n 20 || true
+  exit 1
+}
 window_named() {
   for _ in $(seq 150); do
     id=$(xdotool search --all --pid "$pid" --name "$1" 2>/dev/null | head -n 1 || true)
@@ -38,10 +44,7 @@ cd "$work"
 "$sample" movie.avi >/dev/null
 "$direvo" >"$out/player_stdout.txt" 2>&1 &
 pid=$!
-dialog=$(window_named '^Open$') || fail "no open dialog"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-xdotool type --delay 20 "movie.avi"
-xdotool key Return
+answer_open_dialog "$pid" movie.avi || fail "the open dialog did not take movie.avi"
 frame=$(window_named '^DIREVO window\(100%\)$') || fail "no frame window"
 [ "$(client_size "$frame")" = "640x360" ] || fail "frame window is $(client_size "$frame")"
 box=$(window_named '^ButtonBox$') || fail "no button box"
