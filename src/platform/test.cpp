@@ -227,9 +227,9 @@ void answerNextMenu(int chosenId) {
   qt::menuAnswers.push_back(chosenId);
 }
 
-const Menu* lastMenu() {
+std::optional<Menu> lastMenu() {
   std::lock_guard lock(qt::seamMutex);
-  return qt::shownMenu ? &*qt::shownMenu : nullptr;
+  return qt::shownMenu;
 }
 
 std::unique_ptr<Surface> clientPixels(Window w) {

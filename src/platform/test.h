@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,9 @@ void dropFiles(Window w, const std::vector<std::string>& paths);
 // The next dialog or popup menu is answered at once instead of being shown.
 void answerNextFileDialog(const std::string& path, int filterIndex = -1);  // "" cancels
 void answerNextMenu(int chosenId);  // 0: nothing chosen
-// What popup menus were shown (the last one last), and message boxes.
-const Menu* lastMenu();
+// The last popup menu shown (a copy: the program may show another meanwhile), and
+// the message boxes shown.
+std::optional<Menu> lastMenu();
 struct ShownMessageBox {
   std::string text, title;
   unsigned flags;

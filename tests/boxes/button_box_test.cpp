@@ -136,7 +136,7 @@ TEST_F(ButtonBoxTest, PopupsNameTheirCommandsAndDestroyWorks) {
   plat::test::answerNextMenu(0);
   plat::test::click(boxes::buttonBoxWindow(), {205, 190}, plat::test::Button::Right);
   pump();
-  ASSERT_NE(plat::test::lastMenu(), nullptr);
+  ASSERT_TRUE(plat::test::lastMenu().has_value());
   EXPECT_EQ(plat::test::lastMenu()->items.at(0).text, "Rename");
   EXPECT_EQ(plat::test::lastMenu()->items.at(0).id, 1057);
 

@@ -185,7 +185,7 @@ TEST_F(InputBoxTest, PopupMenusOfferRenameInsideAndDestroyOnTheFrame) {
   plat::test::answerNextMenu(0);
   plat::test::click(boxes::inputBoxWindow(), {2, 60}, plat::test::Button::Right);
   pump();
-  ASSERT_NE(plat::test::lastMenu(), nullptr);
+  ASSERT_TRUE(plat::test::lastMenu().has_value());
   ASSERT_EQ(plat::test::lastMenu()->items.size(), 1u);
   EXPECT_EQ(plat::test::lastMenu()->items[0].text, "Rename");
   EXPECT_EQ(plat::test::lastMenu()->items[0].id, 1056);

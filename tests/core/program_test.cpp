@@ -92,7 +92,7 @@ TEST_F(ProgramTest, PopupGreysAllButStopAndExitWhileTheMainRoutineRuns) {
     plat::Window w = MainWindowHandle();
     plat::test::answerNextMenu(0);
     plat::test::click(w, {5, 5}, plat::test::Button::Right);
-    waitFor([] { return plat::test::lastMenu() != nullptr; });
+    waitFor([] { return plat::test::lastMenu().has_value(); });
     before = plat::test::lastMenu()->items;
     plat::test::key(w, 'S');  // S starts
     waitFor([] { return mainRunning.load() == 1; });

@@ -290,7 +290,7 @@ TEST_F(WindowTest, PopupMenuAnsweredThroughTheSeamPostsTheChoice) {
   auto commands = kinds(Msg::Command);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].commandId, 1026);
-  ASSERT_NE(test::lastMenu(), nullptr);
+  ASSERT_TRUE(test::lastMenu().has_value());
   EXPECT_TRUE(test::lastMenu()->items[2].grayed);
 }
 
