@@ -1,6 +1,7 @@
 #include "app/compose_pixels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -44,6 +45,57 @@ const uint32_t* rowOf(ConstPixelBuffer b, int64_t y) {
 
 uint32_t* rowOf(PixelBuffer b, int64_t y) {
   return b.pixels + static_cast<size_t>(y) * static_cast<size_t>(b.width);
+}
+
+// Where a composition mixes in the colour just before: entry k of `at` mixes with
+// weight weight[k]. Kept apart from the reads so that those run in a tight loop.
+struct BlendPoints {
+  std::vector<int64_t> at;
+  std::vector<double> weight;
+  bool unitWeights = true;  // every weight in [0, 1)
+  void add(int64_t i, double w) {
+    at.push_back(i);
+    weight.push_back(w);
+    unitWeights = unitWeights && w >= 0 && w < 1;
+  }
+};
+
+// Mixes each point, in order, with the pixel just before it as mixed so far: a chain
+// when the points follow one another.
+void mixChained(uint32_t* px, const BlendPoints& b) {
+  const size_t count = b.at.size();
+  if (!b.unitWeights) {
+    for (size_t k = 0; k < count; ++k) {
+      const int64_t l = b.at[k];
+      px[l] = BlendColor(b.weight[k], px[l], px[l - 1]);
+    }
+    return;
+  }
+  // With weights in [0, 1) every channel stays in 0..255, so along a chain the
+  // channels are carried apart, as BlendColor would unpack them again, which keeps
+  // the packing off the chain. Same formula, same result.
+  double r = 0, g = 0, bl = 0;
+  int64_t last = -2;
+  for (size_t k = 0; k < count; ++k) {
+    const int64_t l = b.at[k];
+    if (l != last + 1) {
+      const uint32_t p = px[l - 1];
+      r = static_cast<double>((p >> 16) & 0xff);
+      g = static_cast<double>((p >> 8) & 0xff);
+      bl = static_cast<double>(p & 0xff);
+    }
+    const double x = b.weight[k];
+    const uint32_t a = px[l];
+    const int mr = static_cast<int>((1.0 - x) * static_cast<double>((a >> 16) & 0xff) + x * r);
+    const int mg = static_cast<int>((1.0 - x) * static_cast<double>((a >> 8) & 0xff) + x * g);
+    const int mb = static_cast<int>((1.0 - x) * static_cast<double>(a & 0xff) + x * bl);
+    px[l] = static_cast<uint32_t>(mr) << 16 | static_cast<uint32_t>(mg) << 8 |
+            static_cast<uint32_t>(mb);
+    r = mr;
+    g = mg;
+    bl = mb;
+    last = l;
+  }
 }
 
 // One output row of the column-stripe method: channel j of pixel x is the matching
@@ -146,17 +198,31 @@ int64_t ComposeStablePixels(ConstPixelBuffer work, PixelBuffer output, const Len
   std::vector<int64_t> base(static_cast<size_t>(count));
   for (int64_t c = 0; c < count; ++c) base[c] = c + plan.view[c] * band;
 
+  // The first stripe never mixes: there is nothing before it.
+  BlendPoints blends;
+  for (int64_t c = 1; c < count; ++c) {
+    if (plan.blend[c]) blends.add(c, plan.fraction[c]);
+  }
+
   splitRows((drawnRows + 2) / 3, 3 * static_cast<int64_t>(output.width), [&](int64_t begin,
                                                                               int64_t end) {
-    std::vector<uint32_t> vals(static_cast<size_t>(count));
+    std::vector<uint32_t> raw(static_cast<size_t>(count)), vals(static_cast<size_t>(count));
+    const uint64_t workWidth = static_cast<uint64_t>(std::max(0, work.width));
     for (int64_t r = begin; r < end; ++r) {
       const uint32_t* in = rowOf(work, 3 * r);
-      uint32_t prev = 0;
-      for (int64_t c = 0; c < count; ++c) {
-        const int64_t col = base[c] + 3 * r;
-        const uint32_t a = in && col >= 0 && col < work.width ? in[col] : 0;
-        vals[c] = plan.blend[c] ? BlendColor(plan.fraction[c], a, prev) : a;
-        prev = a;
+      if (in) {
+        for (int64_t c = 0; c < count; ++c) {
+          const uint64_t col = static_cast<uint64_t>(base[c] + 3 * r);
+          raw[c] = col < workWidth ? in[col] : 0;
+        }
+      } else {
+        std::fill(raw.begin(), raw.end(), 0u);
+      }
+      // A stripe mixes the stripe before it as read, not as mixed.
+      std::copy(raw.begin(), raw.end(), vals.begin());
+      for (size_t k = 0; k < blends.at.size(); ++k) {
+        const int64_t c = blends.at[k];
+        vals[c] = BlendColor(blends.weight[k], raw[c], raw[c - 1]);
       }
       for (int64_t y = 3 * r; y < std::min(3 * r + 3, drawnRows); ++y) {
         writeStripeRow(rowOf(output, y), output.width, vals.data(), count, shift + y);
@@ -191,6 +257,75 @@ BetaTables BuildBetaTables(double pitch, int views, int W, int H) {
   return t;
 }
 
+namespace {
+
+// The carried blend of the row-group method: a sub-pixel after a view boundary mixes
+// in the colour before it, across row groups too.
+struct BetaCarry {
+  bool blend = false;
+  double held = 0;
+  uint32_t heldColor = 0;
+};
+
+// The work pixel of every sub-pixel of row group g, black outside the work image.
+// Independent of every other row group, so it can run ahead on another thread.
+void gatherBetaGroup(ConstPixelBuffer work, const BetaTables& t, int64_t columns, int64_t groups,
+                     int64_t g, uint32_t* raw) {
+  const uint32_t* in = rowOf(work, 3 * g);
+  if (!in) {
+    std::fill(raw, raw + columns, 0u);
+    return;
+  }
+  const int32_t* view = t.view.data() + 3 * (groups - g);
+  const int64_t width = work.width;
+  for (int64_t l = 0; l < columns; ++l) {
+    const int64_t col = l + static_cast<int64_t>(view[l]) * columns;
+    raw[l] = col < width ? in[col] : 0;
+  }
+}
+
+// Where the row-group method mixes within a row group: sub-pixel l mixes in the
+// colour before it when l - 1 reached a view boundary. The same in every row group.
+BlendPoints PlanBetaBlends(const BetaTables& t, int64_t columns) {
+  BlendPoints b;
+  for (int64_t l = 1; l < columns; ++l) {
+    if (t.mark[l - 1]) b.add(l, t.fraction[l - 1]);
+  }
+  return b;
+}
+
+// Blends row group g's gathered pixels in order (each boundary mixes into the next
+// sub-pixel, the last one into the next row group's first) and writes the group's
+// three output rows from them.
+void finishBetaGroup(const BetaTables& t, const BlendPoints& blends, int64_t columns, int64_t g,
+                     uint32_t* raw, BetaCarry& carry, PixelBuffer output, int64_t pixels) {
+  if (carry.blend) raw[0] = BlendColor(carry.held, raw[0], carry.heldColor);
+  mixChained(raw, blends);
+  carry.blend = t.mark[columns - 1] != 0;
+  carry.held = t.fraction[columns - 1];
+  carry.heldColor = raw[columns - 1];
+  const int64_t y0 = 3 * g;
+  for (int q = 0; q < 3 && y0 + q < output.height; ++q) {
+    uint32_t* out = rowOf(output, y0 + q);
+    // Sub-pixel 3x + j of row y0 + q shows staged colour 3x + j - q; before the first
+    // there is black.
+    int64_t x = 0;
+    for (; x < pixels && 3 * x - q < 0; ++x) {
+      uint32_t v = 0;
+      for (int j = 0; j < 3; ++j) {
+        const int64_t l = 3 * x + j - q;
+        if (l >= 0) v |= raw[l] & (0xFFu << (16 - 8 * j));
+      }
+      out[x] = v;
+    }
+    for (const uint32_t* s = raw + 3 * x - q; x < pixels; ++x, s += 3) {
+      out[x] = (s[0] & kRed) | (s[1] & kGreen) | (s[2] & kBlue);
+    }
+  }
+}
+
+}  // namespace
+
 void ComposeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p) {
   if (p.views < 1 || !output.pixels || output.width <= 0 || output.height <= 0) return;
   const int64_t columns = 3 * static_cast<int64_t>(p.width);
@@ -202,38 +337,45 @@ void ComposeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiPar
   const BetaTables t = BuildBetaTables(p.pitch, p.views, p.width, p.height);
   const int64_t pixels = std::min<int64_t>(p.width, output.width);
 
-  // Staged colours of one row group, with two black words before the first.
-  std::vector<uint32_t> staged(static_cast<size_t>(columns) + 2, 0);
-  uint32_t* a = staged.data() + 2;
-  bool blend = false;
-  double held = 0;
-  uint32_t heldColor = 0;
-  for (int64_t g = 0; g < drawnGroups; ++g) {
-    const int64_t y0 = 3 * g;
-    const int32_t* view = t.view.data() + 3 * (groups - g);
-    const uint32_t* in = rowOf(work, y0);
-    for (int64_t l = 0; l < columns; ++l) {
-      const int64_t col = l + view[l] * columns;
-      uint32_t c = in && col < work.width ? in[col] : 0;
-      if (blend) {
-        c = BlendColor(held, c, heldColor);
-        blend = false;
-      }
-      if (t.mark[l]) {
-        blend = true;
-        held = t.fraction[l];
-        heldColor = c;
-      }
-      a[l] = c;
+  const BlendPoints blends = PlanBetaBlends(t, columns);
+  BetaCarry carry;
+  if (drawnGroups * columns < kSplitThreshold || std::thread::hardware_concurrency() < 2) {
+    std::vector<uint32_t> raw(static_cast<size_t>(columns));
+    for (int64_t g = 0; g < drawnGroups; ++g) {
+      gatherBetaGroup(work, t, columns, groups, g, raw.data());
+      finishBetaGroup(t, blends, columns, g, raw.data(), carry, output, pixels);
     }
-    for (int q = 0; q < 3 && y0 + q < output.height; ++q) {
-      uint32_t* out = rowOf(output, y0 + q);
-      const uint32_t* s = a - q;
-      for (int64_t x = 0; x < pixels; ++x, s += 3) {
-        out[x] = (s[0] & kRed) | (s[1] & kGreen) | (s[2] & kBlue);
-      }
-    }
+    return;
   }
+  // The blending runs through every row group in order, so it stays on this thread;
+  // a second one gathers row groups ahead of it, and this one gathers too whenever
+  // the group it needs next is not there yet. Either thread claims groups in order.
+  std::vector<uint32_t> raw(static_cast<size_t>(drawnGroups * columns));
+  std::vector<std::atomic<bool>> ready(static_cast<size_t>(drawnGroups));
+  std::atomic<int64_t> nextToGather{0};
+  auto gatherOne = [&] {
+    const int64_t g = nextToGather.fetch_add(1, std::memory_order_relaxed);
+    if (g >= drawnGroups) return false;
+    gatherBetaGroup(work, t, columns, groups, g, raw.data() + g * columns);
+    ready[g].store(true, std::memory_order_release);
+    return true;
+  };
+  std::thread gatherer;
+  try {
+    gatherer = std::thread([&] {
+      while (gatherOne()) {
+      }
+    });
+  } catch (const std::system_error&) {
+    // No second thread: this one gathers every group as it comes to it.
+  }
+  for (int64_t g = 0; g < drawnGroups; ++g) {
+    while (!ready[g].load(std::memory_order_acquire)) {
+      if (!gatherOne()) std::this_thread::yield();
+    }
+    finishBetaGroup(t, blends, columns, g, raw.data() + g * columns, carry, output, pixels);
+  }
+  if (gatherer.joinable()) gatherer.join();
 }
 
 }  // namespace app

@@ -398,6 +398,19 @@ TEST_F(Composition, FastMethodsMatchAtTheLargestPicture) {
   expectBothMethodsSame("1920 x 1240");
 }
 
+// Pictures big enough for the buffer versions to use a second thread: fewer sub-pixels
+// per lens than views (every sub-pixel mixes in the one before, across row groups
+// too), and a negative pitch (weights below 0 spill between channels).
+TEST_F(Composition, FastMethodsMatchOnBigPicturesWithChainedAndSpillingBlends) {
+  setUp(17.319, 20, 1920, 150, 20, 3 * 1920 * 20, 150, 1920, 150, 8);
+  if (HasFatalFailure()) return;
+  expectBothMethodsSame("V 20, 1920 x 150");
+  imagewin::resetForTests();
+  setUp(-40.3, 5, 600, 480, 5, 3 * 600 * 5, 480, 600, 480, 9);
+  if (HasFatalFailure()) return;
+  expectBothMethodsSame("pitch -40.3, V 5, 600 x 480");
+}
+
 TEST_F(Composition, FastMethodsMatchForEveryKindOfPitch) {
   const double pitches[] = {0.0, -0.0, 1.0, 2.0, 7.0, 16.5, -3.7, -100.0, 1e300, -1e300,
                             kInf, -kInf, kNaN, 1e-300, 4.0e16, 1e9};
