@@ -1,23 +1,35 @@
-// The lenticular composition on image windows: the pixel-by-pixel versions beside the
-// buffer versions, for both methods and the work image, with the ratios printed at the
-// end of the same run.
+// The lenticular composition on image windows: for the work image and both methods,
+// the pixel-by-pixel version, the buffer version, and a floor (one pass that reads
+// the bytes the step reads and writes its result once), in the same run. Cases are
+// named <Operation>/<Variant>/<W>x<H>x<V>; the ratios are printed after the table,
+// from real (wall-clock) times, since the buffer versions may use two threads.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "app/compose_pixels.h"
 #include "app/lenticular.h"
 #include "imagewin/imagewin.h"
 #include "platform/test.h"
 
 namespace {
 
+constexpr int kViewWidth = 640;
+constexpr int kViewHeight = 360;
+
 struct Setting {
   int W, H, V;
 };
+
+uint32_t* pixelsOf(int number) { return reinterpret_cast<uint32_t*>(ImagePixels[number]); }
+int widthOf(int number) { return ImageTable[number].width; }
+int heightOf(int number) { return ImageTable[number].height; }
 
 // The player's windows at one setting: views, work image and output, filled with noise.
 void openWindows(Setting s) {
@@ -27,38 +39,103 @@ void openWindows(Setting s) {
   app::View_num = s.V;
   app::builtViewCount = s.V;
   app::Pitch = 17.319;
-  const int viewW = 640, viewH = 360;
-  TAV_CreateImageFL(app::kMultiViewImage, "mv", 0, 0, viewW * s.V, viewH, 1);
+  TAV_CreateImageFL(app::kMultiViewImage, "mv", 0, 0, kViewWidth * s.V, kViewHeight, 1);
   TAV_CreateImageFL(app::kWorkImage, "work", 0, 0, 3 * s.W * s.V, s.H, 1);
   TAV_CreateImageFL(app::kOutputImage, "out", 0, 0, s.W, s.H, 1);
   std::mt19937 rng(3);
   for (int n : {app::kMultiViewImage, app::kWorkImage}) {
-    auto* p = reinterpret_cast<uint32_t*>(ImagePixels[n]);
-    const size_t count = static_cast<size_t>(ImageTable[n].width) * ImageTable[n].height;
+    uint32_t* p = pixelsOf(n);
+    if (!p) continue;
+    const size_t count = static_cast<size_t>(widthOf(n)) * heightOf(n);
     for (size_t i = 0; i < count; ++i) p[i] = rng() & 0x00FFFFFF;
   }
 }
 
-std::string label(const char* step, const char* how, Setting s) {
-  return std::string(step) + "/" + how + "/" + std::to_string(s.W) + "x" + std::to_string(s.H) +
-         "V" + std::to_string(s.V);
+// Floor of the work image: every multi-view row the build reads, read once, and every
+// work pixel it writes, written once.
+std::function<void()> buildWorkFloor(Setting s) {
+  return [s] {
+    const uint32_t* in = pixelsOf(app::kMultiViewImage);
+    uint32_t* out = pixelsOf(app::kWorkImage);
+    const int64_t inWidth = widthOf(app::kMultiViewImage);
+    const int64_t cols = widthOf(app::kWorkImage);
+    const double sy = static_cast<double>(kViewHeight) / s.H;
+    for (int64_t y = 0; y < s.H; ++y) {
+      const uint32_t* row = in + static_cast<int64_t>(y * sy) * inWidth;
+      uint32_t acc = 0;
+      for (int64_t x = 0; x < inWidth; ++x) acc ^= row[x];
+      std::fill(out + y * cols, out + (y + 1) * cols, acc);
+    }
+  };
+}
+
+// Floor of the column stripes: the work pixels of every stripe in every row group,
+// read once, and every output pixel written once.
+std::function<void()> composeStableFloor(Setting s) {
+  const app::StripePlan plan = app::PlanStableStripes(17.319, s.V, s.W, s.W);
+  const int64_t band = 3 * static_cast<int64_t>(s.W);
+  std::vector<int64_t> base(plan.size());
+  for (size_t c = 0; c < plan.size(); ++c) base[c] = static_cast<int64_t>(c) + plan.view[c] * band;
+  return [s, base] {
+    const uint32_t* work = pixelsOf(app::kWorkImage);
+    uint32_t* out = pixelsOf(app::kOutputImage);
+    const int64_t workWidth = widthOf(app::kWorkImage);
+    const int64_t count = static_cast<int64_t>(base.size());
+    std::vector<uint32_t> vals(base.size());
+    for (int64_t r = 0; r < s.H / 3; ++r) {
+      const uint32_t* row = work + 3 * r * workWidth;
+      for (int64_t c = 0; c < count; ++c) vals[c] = row[std::min(base[c] + 3 * r, workWidth - 1)];
+      for (int64_t y = 3 * r; y < 3 * r + 3; ++y) {
+        uint32_t* o = out + y * s.W;
+        for (int64_t x = 0; x < s.W; ++x) o[x] = vals[std::min(3 * x, count - 1)];
+      }
+    }
+  };
+}
+
+// Floor of the row groups: the work pixel of every sub-pixel in every row group, read
+// once, and every output pixel written once.
+std::function<void()> composeBetaFloor(Setting s) {
+  const app::BetaTables tables = app::BuildBetaTables(17.319, s.V, s.W, s.H);
+  return [s, view = tables.view] {
+    const uint32_t* work = pixelsOf(app::kWorkImage);
+    uint32_t* out = pixelsOf(app::kOutputImage);
+    const int64_t workWidth = widthOf(app::kWorkImage);
+    const int64_t columns = 3 * static_cast<int64_t>(s.W);
+    const int64_t groups = s.H / 3;
+    std::vector<uint32_t> staged(static_cast<size_t>(columns));
+    for (int64_t g = 0; g < groups; ++g) {
+      const uint32_t* row = work + 3 * g * workWidth;
+      const int32_t* v = view.data() + 3 * (groups - g);
+      for (int64_t l = 0; l < columns; ++l) staged[l] = row[l + v[l] * columns];
+      for (int64_t y = 3 * g; y < 3 * g + 3; ++y) {
+        uint32_t* o = out + y * s.W;
+        for (int64_t x = 0; x < s.W; ++x) o[x] = staged[3 * x];
+      }
+    }
+  };
+}
+
+std::string caseName(const char* operation, const char* variant, Setting s) {
+  return std::string(operation) + "/" + variant + "/" + std::to_string(s.W) + "x" +
+         std::to_string(s.H) + "x" + std::to_string(s.V);
 }
 
 void registerSetting(Setting s) {
-  struct Step {
+  struct Operation {
     const char* name;
-    void (*straight)();
-    void (*fast)();
+    std::function<void()> straight, fast, floor;
   };
-  static const Step steps[] = {
-      {"Stable", app::ComposeStableStraight, app::ComposeStable},
-      {"Beta", app::ComposeBetaStraight, app::ComposeBeta},
-      {"BuildWork", [] { app::BuildWorkImageStraight(640, 360); },
-       [] { app::BuildWorkImage(640, 360); }},
+  const Operation operations[] = {
+      {"BuildWorkImage", [] { app::BuildWorkImageStraight(kViewWidth, kViewHeight); },
+       [] { app::BuildWorkImage(kViewWidth, kViewHeight); }, buildWorkFloor(s)},
+      {"ComposeStable", app::ComposeStableStraight, app::ComposeStable, composeStableFloor(s)},
+      {"ComposeBeta", app::ComposeBetaStraight, app::ComposeBeta, composeBetaFloor(s)},
   };
-  for (const Step& step : steps) {
-    for (auto [how, fn] : {std::pair{"Straight", step.straight}, std::pair{"Fast", step.fast}}) {
-      benchmark::RegisterBenchmark(label(step.name, how, s).c_str(),
+  for (const Operation& op : operations) {
+    for (const auto& [variant, fn] : {std::pair{"Straight", op.straight},
+                                      std::pair{"Fast", op.fast}, std::pair{"Floor", op.floor}}) {
+      benchmark::RegisterBenchmark(caseName(op.name, variant, s).c_str(),
                                    [s, fn = fn](benchmark::State& state) {
                                      openWindows(s);
                                      for (auto _ : state) {
@@ -67,31 +144,36 @@ void registerSetting(Setting s) {
                                      }
                                      state.SetItemsProcessed(state.iterations() * s.W * s.H);
                                    })
-          ->Unit(benchmark::kMillisecond)
-          ->UseRealTime();
+          ->Unit(benchmark::kMillisecond);
     }
   }
 }
 
-// Keeps each run's time so that the ratios can be printed after the table.
+// Keeps each case's real time so that the ratios can be printed after the table.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+    for (const Run& r : runs) {
+      if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+    }
     ConsoleReporter::ReportRuns(runs);
   }
   void printRatios() const {
-    std::printf("\nstraight / fast (how many times faster the buffer version is):\n");
-    for (const auto& [name, t] : times_) {
-      const size_t at = name.find("/Straight/");
-      if (at == std::string::npos) continue;
-      std::string fast = name;
-      fast.replace(at, 10, "/Fast/");
-      const auto f = times_.find(fast);
-      if (f == times_.end() || f->second <= 0) continue;
+    std::printf("\n%-30s %16s %14s\n", "real time", "straight / fast", "fast / floor");
+    for (const auto& [name, fast] : times_) {
+      const size_t at = name.find("/Fast/");
+      if (at == std::string::npos || fast <= 0) continue;
+      auto other = [&](const char* variant) {
+        std::string n = name;
+        n.replace(at, 6, std::string("/") + variant + "/");
+        const auto it = times_.find(n);
+        return it == times_.end() ? 0.0 : it->second;
+      };
       std::string shown = name;
-      shown.erase(at, 9);
-      std::printf("  %-28s %8.1f\n", shown.c_str(), t / f->second);
+      shown.erase(at, 5);
+      const double floor = other("Floor");
+      std::printf("%-30s %16.1f %14.2f\n", shown.c_str(), other("Straight") / fast,
+                  floor > 0 ? fast / floor : 0.0);
     }
   }
 
@@ -103,13 +185,29 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
   return plat::test::runHeadless(argc, argv, [&] {
-    registerSetting({800, 480, 8});
-    registerSetting({1920, 1240, 8});
+    // The work image at V 60 and W 1920 is 345600 pixels wide; a screen this big lets
+    // its window open at zoom 1.
+    plat::test::pinScreenSize(3840, 2160);
+    registerSetting({800, 480, 7});
+    registerSetting({1920, 1240, 7});
+    registerSetting({1920, 1240, 60});
+    // Another output format (--benchmark_format=json) gets the library's own reporter.
+    bool console = true;
+    for (int i = 1; i < argc; ++i) {
+      const std::string arg = argv[i];
+      if (arg.rfind("--benchmark_format=", 0) == 0 && arg != "--benchmark_format=console") {
+        console = false;
+      }
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
+    if (console) {
+      RatioReporter reporter;
+      benchmark::RunSpecifiedBenchmarks(&reporter);
+      reporter.printRatios();
+    } else {
+      benchmark::RunSpecifiedBenchmarks();
+    }
     benchmark::Shutdown();
     imagewin::resetForTests();
     return 0;
