@@ -1,13 +1,14 @@
 #include "app/movie_capture.h"
 
-#include <bit>
 #include <cmath>
 #include <condition_variable>
-#include <mutex>
-#include <thread>
 #include <cstring>
+#include <deque>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -56,21 +57,26 @@ struct DecodedFrame {
   double position[3] = {};  // milliseconds, frames, ratio
 };
 
-// While a movie plays, the next frame is decoded on a thread of its own while the
-// caller converts and shows the current one. Every other use of the decoder waits
-// until that read is over and drops what it read, so the capture behaves as if the
-// frames were read one at a time.
+// While a movie plays, the next frames are decoded on a thread of their own while the
+// caller converts and shows the current one; the reader keeps up to kReadAhead frames
+// ready, so it never waits for the caller to come back for one. Every other use of
+// the decoder waits until the read in progress is over and drops what was read
+// ahead, so the capture behaves as if the frames were read one at a time.
 struct MovieCapture::State {
+  static constexpr size_t kReadAhead = 2;
+
   cv::VideoCapture capture;
   cv::Mat frame;  // the handed-out frame: `current.mat` itself or its conversion
   MovieFrame view;
   DecodedFrame current;
-  DecodedFrame ahead;  // read by the reader thread while `reading`
+  std::deque<DecodedFrame> ahead;  // the frames after `current`, in order
+  std::vector<cv::Mat> spare;      // buffers to decode into again
 
   std::mutex m;
   std::condition_variable changed;
-  bool reading = false;     // the reader owns the capture and `ahead`
-  bool aheadReady = false;  // `ahead` holds the frame after `current`
+  bool reading = false;       // the reader is decoding: it owns the capture
+  bool readAhead = false;     // the movie is playing: the reader may read on
+  bool aheadEnded = false;    // the last frame read ahead was the end of the movie
   bool positionKnown = false;
   bool lastWasQuery = false;  // two queries in a row: the movie is playing
   bool stop = false;
@@ -84,16 +90,26 @@ struct MovieCapture::State {
       d.ok = false;
     }
   }
+  bool readerHasWork() const {
+    return readAhead && !aheadEnded && ahead.size() < kReadAhead;
+  }
   void readerLoop() {
     std::unique_lock lock(m);
     for (;;) {
-      changed.wait(lock, [this] { return reading || stop; });
+      changed.wait(lock, [this] { return stop || readerHasWork(); });
       if (stop) return;
+      reading = true;
+      DecodedFrame d;
+      if (!spare.empty()) {
+        d.mat = std::move(spare.back());
+        spare.pop_back();
+      }
       lock.unlock();
-      read(ahead);
+      read(d);
       lock.lock();
       reading = false;
-      aheadReady = true;
+      if (!d.ok) aheadEnded = true;  // nothing to read past the end
+      ahead.push_back(std::move(d));
       changed.notify_all();
     }
   }
@@ -101,9 +117,17 @@ struct MovieCapture::State {
   void waitIdle(std::unique_lock<std::mutex>& lock) {
     changed.wait(lock, [this] { return !reading; });
   }
-  void startReadAhead(std::unique_lock<std::mutex>&) {
+  // Forgets the frames read ahead and reads no further: the decoder's own position is
+  // the one after `current` again.
+  void dropReadAhead() {
+    for (DecodedFrame& d : ahead) spare.push_back(std::move(d.mat));
+    ahead.clear();
+    readAhead = false;
+    aheadEnded = false;
+  }
+  void startReadAhead() {
     if (!reader.joinable()) reader = std::thread([this] { readerLoop(); });
-    reading = true;
+    readAhead = true;
     changed.notify_all();
   }
   void stopReader() {
@@ -162,12 +186,15 @@ std::unique_ptr<MovieCapture> MovieCapture::open(const std::string& path, std::s
 const MovieFrame* MovieCapture::queryFrame() {
   State& s = *state_;
   std::unique_lock lock(s.m);
-  s.waitIdle(lock);
+  // A frame being read ahead is the next one: wait for it rather than read past it.
+  s.changed.wait(lock, [&s] { return !s.ahead.empty() || !s.reading; });
   s.view = {};
-  if (s.aheadReady) {
-    // The old buffer goes to the reader; `frame` stops pointing at it below.
-    std::swap(s.current, s.ahead);
-    s.aheadReady = false;
+  if (!s.ahead.empty()) {
+    // The old buffer goes to the reader; `frame` stops pointing at it below, before
+    // the reader can have the lock again.
+    s.spare.push_back(std::move(s.current.mat));
+    s.current = std::move(s.ahead.front());
+    s.ahead.pop_front();
   } else {
     s.read(s.current);
   }
@@ -185,7 +212,7 @@ const MovieFrame* MovieCapture::queryFrame() {
     return nullptr;
   }
   // Only while playing: after a seek the next read would be thrown away again.
-  if (playing) s.startReadAhead(lock);
+  if (playing) s.startReadAhead();
   s.view.bgr = s.frame.ptr<uint8_t>(0);
   s.view.width = s.frame.cols;
   s.view.height = s.frame.rows;
@@ -212,42 +239,13 @@ bool MovieCapture::setProperty(int id, double value) {
   State& s = *state_;
   std::unique_lock lock(s.m);
   s.waitIdle(lock);
-  s.aheadReady = false;
+  s.dropReadAhead();
   s.positionKnown = false;
   s.lastWasQuery = false;
   try {
     return s.capture.set(kCvProperty[id], value);
   } catch (...) {
     return false;
-  }
-}
-
-void ConvertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth, int destHeight) {
-  if (!frame.bgr || !dest || frame.width <= 0 || frame.height <= 0 || destWidth <= 0 ||
-      destHeight <= 0)
-    return;
-  const int w = frame.width < destWidth ? frame.width : destWidth;
-  const int h = frame.height < destHeight ? frame.height : destHeight;
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* src = frame.bgr + static_cast<ptrdiff_t>(y) * frame.stride;
-    uint32_t* out = dest + static_cast<ptrdiff_t>(y) * destWidth;
-    int x = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-      // Four pixels are twelve bytes, three little-endian words:
-      //   a = B1 R0 G0 B0, b = G2 B2 R1 G1, c = R3 G3 B3 R2 (high byte first).
-      // Each pixel is then a shift and a mask away; no byte past the row is read.
-      for (; x + 4 <= w; x += 4, src += 12) {
-        uint32_t a, b, c;
-        std::memcpy(&a, src, 4);
-        std::memcpy(&b, src + 4, 4);
-        std::memcpy(&c, src + 8, 4);
-        out[x] = a & 0xFFFFFF;
-        out[x + 1] = (a >> 24) | ((b & 0xFFFF) << 8);
-        out[x + 2] = (b >> 16) | ((c & 0xFF) << 16);
-        out[x + 3] = c >> 8;
-      }
-    }
-    for (; x < w; ++x, src += 3) out[x] = src[2] << 16 | src[1] << 8 | src[0];
   }
 }
 
