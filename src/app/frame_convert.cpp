@@ -48,11 +48,18 @@ __attribute__((target("ssse3"))) void convertRowSsse3(const uint8_t* src, uint32
   convertRowPlain(src, out, x, w);
 }
 
-bool hasSsse3() {
-  static const bool has = __builtin_cpu_supports("ssse3");
-  return has;
-}
 #endif
+
+void convertRow(const uint8_t* src, uint32_t* out, int w) { convertRowPlain(src, out, 0, w); }
+
+using RowConverter = void (*)(const uint8_t*, uint32_t*, int);
+
+RowConverter bestRowConverter() {
+#ifdef DIREVO_HAVE_SSSE3_PATH
+  if (__builtin_cpu_supports("ssse3")) return convertRowSsse3;
+#endif
+  return convertRow;
+}
 
 }  // namespace
 
@@ -60,25 +67,13 @@ void ConvertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth,
   if (!frame.bgr || !dest || frame.width <= 0 || frame.height <= 0 || destWidth <= 0 ||
       destHeight <= 0)
     return;
+  static const RowConverter convert = bestRowConverter();
   const int w = frame.width < destWidth ? frame.width : destWidth;
   const int h = frame.height < destHeight ? frame.height : destHeight;
-#ifdef DIREVO_HAVE_SSSE3_PATH
-  const bool shuffle = hasSsse3();
-#else
-  const bool shuffle = false;
-#endif
   for (int y = 0; y < h; ++y) {
-    const uint8_t* src = frame.bgr + static_cast<ptrdiff_t>(y) * frame.stride;
-    uint32_t* out = dest + static_cast<ptrdiff_t>(y) * destWidth;
-#ifdef DIREVO_HAVE_SSSE3_PATH
-    if (shuffle) {
-      convertRowSsse3(src, out, w);
-      continue;
-    }
-#endif
-    convertRowPlain(src, out, 0, w);
+    convert(frame.bgr + static_cast<ptrdiff_t>(y) * frame.stride,
+            dest + static_cast<ptrdiff_t>(y) * destWidth, w);
   }
-  (void)shuffle;
 }
 
 }  // namespace app
