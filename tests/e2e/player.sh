@@ -18,21 +18,13 @@ cleanup() {
 }
 trap cleanup EXIT
 source "$(dirname "$0")/display.sh"
-source "$(dirname "$0")/../../scripts/open_dialog.sh"
+source "$(dirname "$0")/../../scripts/xwindows.sh"
 export XDG_RUNTIME_DIR=$runtime
 fail() {
   echo "FAILED: $*"
   import -window root "$out/player_failed.png" || true
   sed 's/^/direvo: /' "$out/player_stdout.txt" 2>/dev/null | tail -n 20 || true
   exit 1
-}
-window_named() {
-  for _ in $(seq 150); do
-    id=$(xdotool search --all --pid "$pid" --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
 }
 # Client size of a window: its outer size less the frame (4 each side) and caption (19).
 client_size() {
@@ -45,9 +37,9 @@ cd "$work"
 "$direvo" >"$out/player_stdout.txt" 2>&1 &
 pid=$!
 answer_open_dialog "$pid" movie.avi || fail "the open dialog did not take movie.avi"
-frame=$(window_named '^DIREVO window\(100%\)$') || fail "no frame window"
+frame=$(window_of "$pid" '^DIREVO window\(100%\)$') || fail "no frame window"
 [ "$(client_size "$frame")" = "640x360" ] || fail "frame window is $(client_size "$frame")"
-box=$(window_named '^ButtonBox$') || fail "no button box"
+box=$(window_of "$pid" '^ButtonBox$') || fail "no button box"
 
 # Button i of the 2 x 12 box: 98 x 26 buttons with gaps of 4, below the caption.
 press() {
@@ -63,9 +55,9 @@ press 14  # mark< at 2
 press 7   # > 10: frame 11, position 12
 press 16  # mark> at 12
 press 19  # make>
-hello=$(window_named '^Hello,there!\(100%\)$') || fail "no output window"
-multi=$(window_named '^Multi View\(') || fail "no multi-view window"
-workwin=$(window_named '^work\(') || fail "no work window"
+hello=$(window_of "$pid" '^Hello,there!\(100%\)$') || fail "no output window"
+multi=$(window_of "$pid" '^Multi View\(') || fail "no multi-view window"
+workwin=$(window_of "$pid" '^work\(') || fail "no work window"
 [ "$(client_size "$hello")" = "800x480" ] || fail "output is $(client_size "$hello")"
 sleep 1
 import -window root "$out/player_made.png"

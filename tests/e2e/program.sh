@@ -14,20 +14,12 @@ cleanup() {
 runtime=$(mktemp -d)
 trap cleanup EXIT
 source "$(dirname "$0")/display.sh"
+source "$(dirname "$0")/../../scripts/xwindows.sh"
 export XDG_RUNTIME_DIR=$runtime
 work=$(mktemp -d)
 cd "$work"
 
 fail() { echo "FAILED: $*"; exit 1; }
-# The id of a window of process $1 whose name matches $2, waiting for it to appear.
-window_of() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --all --pid "$1" --name "$2" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 # Starts an instance; the caller records the pid (this runs in a subshell).
 start() { "$direvo" >/dev/null 2>&1 & echo $!; }
 
