@@ -33,7 +33,7 @@ int heightOf(int number) { return ImageTable[number].height; }
 
 // The player's windows at one setting: views, work image and output, filled with noise.
 void openWindows(Setting s) {
-  imagewin::resetForTests();
+  imagewin::resetImageWindows();
   app::Width = s.W;
   app::Height = s.H;
   app::View_num = s.V;
@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
       benchmark::RunSpecifiedBenchmarks();
     }
     benchmark::Shutdown();
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     return 0;
   });
 }

@@ -24,11 +24,21 @@ struct ConstPixelBuffer {
   int height = 0;
 };
 
+// The settings at start, and the limits the player and direvo-compose hold them to.
+inline constexpr double kDefaultPitch = 17.319;
+inline constexpr int kDefaultViews = 7;
+inline constexpr int kDefaultWidth = 800;
+inline constexpr int kDefaultHeight = 480;
+inline constexpr int kMinViews = 2;
+inline constexpr int kMaxViews = 180;
+inline constexpr int kMaxWidth = 1920;
+inline constexpr int kMaxHeight = 1240;
+
 struct LentiParams {
-  double pitch = 17.319;  // sub-pixel columns per lens
-  int views = 7;          // V
-  int width = 800;        // W, output pixels per row
-  int height = 480;       // H, output rows
+  double pitch = kDefaultPitch;  // sub-pixel columns per lens
+  int views = kDefaultViews;     // V
+  int width = kDefaultWidth;     // W, output pixels per row
+  int height = kDefaultHeight;   // H, output rows
 };
 
 // A real taken toward zero as a 64-bit integer, defined for every double: NaN gives 0,

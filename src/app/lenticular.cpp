@@ -9,10 +9,10 @@
 
 namespace app {
 
-double Pitch = 17.319;
-int View_num = 7;
-int Width = 800;
-int Height = 480;
+double Pitch = kDefaultPitch;
+int View_num = kDefaultViews;
+int Width = kDefaultWidth;
+int Height = kDefaultHeight;
 int builtViewCount = 0;
 bool betaMode = false;
 
@@ -285,11 +285,11 @@ void Compose() {
   }
 }
 
-void resetLenticularForTests() {
-  Pitch = 17.319;
-  View_num = 7;
-  Width = 800;
-  Height = 480;
+void resetLenticular() {
+  Pitch = kDefaultPitch;
+  View_num = kDefaultViews;
+  Width = kDefaultWidth;
+  Height = kDefaultHeight;
   builtViewCount = 0;
   betaMode = false;
 }

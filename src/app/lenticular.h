@@ -16,9 +16,9 @@ inline constexpr int kOutputImage = 3;
 
 // Settings, driven by the playback loop.
 extern double Pitch;         // sub-pixel columns per lens
-extern int View_num;         // V, 2 to 180
-extern int Width;            // W, output pixels per row, at most 1920
-extern int Height;           // H, output rows, at most 1240
+extern int View_num;         // V, kMinViews to kMaxViews
+extern int Width;            // W, output pixels per row, at most kMaxWidth
+extern int Height;           // H, output rows, at most kMaxHeight
 extern int builtViewCount;   // bands the work image holds; 0 until it is first built
 extern bool betaMode;        // the row-group method instead of the column stripes
 
@@ -45,6 +45,6 @@ void ComposeBetaStraight();
 void PutDiagonal(int64_t s, uint32_t color, int64_t r);
 
 // Settings back to their start values.
-void resetLenticularForTests();
+void resetLenticular();
 
 }  // namespace app

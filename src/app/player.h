@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/compose_pixels.h"
 #include "app/movie_capture.h"
 #include "core/core.h"
 
@@ -14,7 +15,12 @@ namespace app {
 
 inline constexpr int kFrameImage = 0;
 inline constexpr int kPlayerButtonCount = 24;
-inline constexpr int kMaxViews = 180;
+// The buttons the playing loop itself reads; the others run between frames, paused.
+inline constexpr int kPauseButton = 1;
+inline constexpr int kBreakButton = 11;
+
+// The input box's items, in their order in the box.
+enum InputItem { kWidthItem, kHeightItem, kPicNumItem, kViewNumItem, kPitchItem, kInputItemCount };
 
 struct Point2 {
   int left = 0;
@@ -35,17 +41,22 @@ struct PlayerState {
   Point2 outputPosition{0, 232};
   int viewWidth = 0;
   int viewHeight = 0;
-  double lastPitch = 17.319;
-  int lastWidth = 800;
-  int lastHeight = 480;
+  double lastPitch = kDefaultPitch;
+  int lastWidth = kDefaultWidth;
+  int lastHeight = kDefaultHeight;
   bool needsRebuild = false;
   bool breakRequested = false;  // set by "break": the loop goes back to movie selection
   int composeCount = 0;         // compositions asked for, for the record
 };
 extern PlayerState Player;
 
-// The button labels of the control panel, by button number.
-extern const std::array<const char*, kPlayerButtonCount> kButtonLabels;
+// The control panel's buttons by number: the label, and the command run when the
+// button was pressed (none for the blank ones and for "pause").
+struct PlayerButton {
+  const char* label;
+  void (*run)();
+};
+extern const std::array<PlayerButton, kPlayerButtonCount> kPlayerButtons;
 
 // One attempt at opening a movie: the open dialog, then the capture. False (after
 // printing why) when the chosen file does not open.
@@ -69,7 +80,7 @@ void ComposeOutput();
 bool ImageExists(int number);
 
 // The player's state back to its start values; the movie is released.
-void resetPlayerForTests();
+void resetPlayer();
 
 }  // namespace app
 

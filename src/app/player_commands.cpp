@@ -95,56 +95,70 @@ void Lenti() {
   ComposeOutput();
 }
 
+namespace {
+
+void play() {
+  Player.paused = false;
+  TAV_Printf("play\n");
+}
+void stepBack() { SeekAndShow(std::max(0.0, position() - 2)); }
+void stepForward() { DecodeAndShow(); }
+void tenBack() { SeekAndShow(std::max(0.0, position() - 11)); }
+void tenForward() { SeekAndShow(std::min(position() + 9, Player.frameCount - 1)); }
+void toStart() { SeekAndShow(1); }
+void toEnd() { SeekAndShow(Player.frameCount - 1); }
+void breakMovie() { BreakMovie(true); }
+void fewerViews() {
+  View_num = std::max(View_num - 1, kMinViews);
+  SetViewFrames(Player.rangeLeft, Player.rangeRight);
+}
+void moreViews() {
+  View_num = std::min(View_num + 1, kMaxViews);
+  SetViewFrames(Player.rangeLeft, Player.rangeRight);
+}
+void markLeft() {
+  if (int p = positionAsInt(); p < Player.rangeRight) Player.rangeLeft = p;
+  SetViewFrames(Player.rangeLeft, Player.rangeRight);
+}
+void gotoLeft() { SeekAndShow(Player.rangeLeft - 1); }
+void markRight() {
+  if (int p = positionAsInt(); p > Player.rangeLeft) Player.rangeRight = p;
+  SetViewFrames(Player.rangeLeft, Player.rangeRight);
+}
+void gotoRight() { SeekAndShow(Player.rangeRight - 1); }
+void makeRightToLeft() { MakeMultiView(true); }
+void makeLeftToRight() { MakeMultiView(false); }
+void useStable() {
+  if (!betaMode) return;
+  betaMode = false;
+  ComposeStable();
+}
+void useBeta() {
+  if (betaMode) return;
+  betaMode = true;
+  ComposeBeta();
+}
+
+}  // namespace
+
+const std::array<PlayerButton, kPlayerButtonCount> kPlayerButtons = {{
+    {"play", play},             {"pause", nullptr},      // taken while playing
+    {"prop", printProperties},  {"", nullptr},
+    {"<", stepBack},            {">", stepForward},
+    {"< 10", tenBack},          {"> 10", tenForward},
+    {"<<", toStart},            {">>", toEnd},
+    {"", nullptr},              {"break", breakMovie},
+    {"View_num-", fewerViews},  {"View_num+", moreViews},
+    {"mark<", markLeft},        {"goto<", gotoLeft},
+    {"mark>", markRight},       {"goto>", gotoRight},
+    {"make<", makeRightToLeft}, {"make>", makeLeftToRight},
+    {"clear", clearOutput},     {"Lenti", Lenti},
+    {"stable", useStable},      {"Beta", useBeta},
+}};
+
 void RunCommand(int index) {
-  switch (index) {
-    case 0:
-      Player.paused = false;
-      TAV_Printf("play\n");
-      break;
-    case 2: printProperties(); break;
-    case 4: SeekAndShow(std::max(0.0, position() - 2)); break;
-    case 5: DecodeAndShow(); break;
-    case 6: SeekAndShow(std::max(0.0, position() - 11)); break;
-    case 7: SeekAndShow(std::min(position() + 9, Player.frameCount - 1)); break;
-    case 8: SeekAndShow(1); break;
-    case 9: SeekAndShow(Player.frameCount - 1); break;
-    case 11: BreakMovie(true); break;
-    case 12:
-      View_num = std::max(View_num - 1, 2);
-      SetViewFrames(Player.rangeLeft, Player.rangeRight);
-      break;
-    case 13:
-      View_num = std::min(View_num + 1, kMaxViews);
-      SetViewFrames(Player.rangeLeft, Player.rangeRight);
-      break;
-    case 14:
-      if (int p = positionAsInt(); p < Player.rangeRight) Player.rangeLeft = p;
-      SetViewFrames(Player.rangeLeft, Player.rangeRight);
-      break;
-    case 15: SeekAndShow(Player.rangeLeft - 1); break;
-    case 16:
-      if (int p = positionAsInt(); p > Player.rangeLeft) Player.rangeRight = p;
-      SetViewFrames(Player.rangeLeft, Player.rangeRight);
-      break;
-    case 17: SeekAndShow(Player.rangeRight - 1); break;
-    case 18: MakeMultiView(true); break;
-    case 19: MakeMultiView(false); break;
-    case 20: clearOutput(); break;
-    case 21: Lenti(); break;
-    case 22:
-      if (betaMode) {
-        betaMode = false;
-        ComposeStable();
-      }
-      break;
-    case 23:
-      if (!betaMode) {
-        betaMode = true;
-        ComposeBeta();
-      }
-      break;
-    default: break;  // "pause" is taken while playing; 3 and 10 have no command
-  }
+  if (index < 0 || index >= kPlayerButtonCount) return;
+  if (void (*run)() = kPlayerButtons[index].run) run();
 }
 
 }  // namespace app

@@ -69,11 +69,12 @@ void PlayStep() {
   // Checked after every pass, decoded or not, so a movie that yields no frame can
   // still be paused or left.
   if (!boxes::buttonBoxWindow()) return;
-  if (boxes::buttonBoxButtonCount() > 1 && TakeButtonPress(1)) {
+  if (boxes::buttonBoxButtonCount() > kPauseButton && TakeButtonPress(kPauseButton)) {
     TAV_Printf("pause\n");
     Player.paused = true;
   }
-  if (boxes::buttonBoxButtonCount() > 11 && TakeButtonPress(11)) BreakMovie(false);
+  if (boxes::buttonBoxButtonCount() > kBreakButton && TakeButtonPress(kBreakButton))
+    BreakMovie(false);
 }
 
 void CommandPass() {
@@ -120,7 +121,7 @@ void takeSize(int item, int limit, int& size, int& last) {
 }  // namespace
 
 void ReadInputBox() {
-  const char* pitchText = itemText(4);
+  const char* pitchText = itemText(kPitchItem);
   const double p = pitchText ? std::atof(pitchText) : 0.0;
   // NaN never equals itself; it is taken once, not composed on every pass.
   if (!(p == Player.lastPitch || (std::isnan(p) && std::isnan(Player.lastPitch)))) {
@@ -128,8 +129,8 @@ void ReadInputBox() {
     ComposeOutput();
     Player.lastPitch = p;
   }
-  takeSize(0, 1920, Width, Player.lastWidth);
-  takeSize(1, 1240, Height, Player.lastHeight);
+  takeSize(kWidthItem, kMaxWidth, Width, Player.lastWidth);
+  takeSize(kHeightItem, kMaxHeight, Height, Player.lastHeight);
   if (Player.needsRebuild) {
     TAV_ResizeImage(kWorkImage, 3 * Width * builtViewCount, Height);
     BuildWorkImage(Player.viewWidth, Player.viewHeight);
@@ -144,7 +145,7 @@ void ComposeOutput() {
   Compose();
 }
 
-void resetPlayerForTests() { Player = PlayerState{}; }
+void resetPlayer() { Player = PlayerState{}; }
 
 }  // namespace app
 

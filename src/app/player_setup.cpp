@@ -9,15 +9,10 @@
 
 namespace app {
 
-const std::array<const char*, kPlayerButtonCount> kButtonLabels = {
-    "play",  "pause", "prop",      "",          "<",     ">",     "< 10",   "> 10",
-    "<<",    ">>",    "",          "break",     "View_num-", "View_num+", "mark<",  "goto<",
-    "mark>", "goto>", "make<",     "make>",     "clear", "Lenti", "stable", "Beta"};
-
 namespace {
 
-constexpr std::array<const char*, 5> kInputLabels = {"Width", "Height", "Pic_num", "View_num",
-                                                     "Pitch"};
+constexpr std::array<const char*, kInputItemCount> kInputLabels = {"Width", "Height", "Pic_num",
+                                                                   "View_num", "Pitch"};
 
 }  // namespace
 }  // namespace app
@@ -29,14 +24,14 @@ void PlayerSetup() {
   TAV_OpenButtonBox(0, 0, 2, 12);
   if (boxes::buttonBoxWindow()) {
     for (int i = 0; i < kPlayerButtonCount; ++i) {
-      if (i < boxes::buttonBoxButtonCount()) TAV_SetButtonBoxTitle(i, kButtonLabels[i]);
+      if (i < boxes::buttonBoxButtonCount()) TAV_SetButtonBoxTitle(i, kPlayerButtons[i].label);
     }
   }
 
-  Pitch = 17.319;
-  Height = 480;
-  Width = 800;
-  View_num = 7;
+  Pitch = kDefaultPitch;
+  Height = kDefaultHeight;
+  Width = kDefaultWidth;
+  View_num = kDefaultViews;
   Player.lastPitch = Pitch;
   Player.lastHeight = Height;
   Player.lastWidth = Width;
@@ -45,15 +40,15 @@ void PlayerSetup() {
 
   TAV_OpenInputBox(376, 0, 5);
   if (!boxes::inputBoxWindow()) return;
-  const int values[4] = {Width, Height, builtViewCount, View_num};
-  for (int i = 0; i < static_cast<int>(kInputLabels.size()); ++i) {
+  const int values[kPitchItem] = {Width, Height, builtViewCount, View_num};
+  for (int i = 0; i < kInputItemCount; ++i) {
     if (i >= boxes::inputBoxItemCount()) break;
     TAV_SetInputBoxTitle(i, kInputLabels[i]);
     char text[32];
-    if (i < 4)
-      std::snprintf(text, sizeof text, "%d", values[i]);
-    else
+    if (i == kPitchItem)
       std::snprintf(text, sizeof text, "%.10g", Pitch);
+    else
+      std::snprintf(text, sizeof text, "%d", values[i]);
     TAV_SetInputBoxText(i, text);
   }
 }

@@ -2,38 +2,28 @@
 
 #include <string>
 
+#include "base/services.h"
 #include "boxes/boxes.h"
+#include "platform/dialogs.h"
 #include "platform/menu.h"
 #include "platform/message.h"
+#include "platform/utf8.h"
 #include "platform/window.h"
 
 namespace boxes {
 
-namespace {
-TextWindowServices services;
-}  // namespace
-
-void setTextWindowServices(const TextWindowServices& s) { services = s; }
-
-void refreshWindowEdges() {
-  if (services.refreshWindowEdges) services.refreshWindowEdges();
-}
-
-void snapMovingWindow(plat::Rect& proposed, plat::Window window) {
-  if (services.snapMovingWindow) services.snapMovingWindow(proposed, window);
-}
-
 std::string promptForLabel(int number, const std::string& oldLabel) {
-  if (!services.promptLine) return "";
-  return services.promptLine(std::to_string(number) + " '" + oldLabel + "' ->");
+  return libraryServices().promptLine(std::to_string(number) + " '" + oldLabel + "' ->");
 }
 
-std::string cutUtf8(std::string s, size_t maxBytes) {
-  if (s.size() <= maxBytes) return s;
-  size_t cut = maxBytes;
-  while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
-  s.resize(cut);
-  return s;
+std::string cutLabel(const std::string& label, size_t maxBytes) {
+  std::string cut = label;
+  plat::cutUtf8(cut, maxBytes);
+  return cut;
+}
+
+void reportDestroyFailure(const char* text, const char* title) {
+  plat::messageBox(libraryServices().mainWindow(), text, title, plat::kMbIconError);
 }
 
 void popupOneItem(plat::Window owner, const char* text, int id) {

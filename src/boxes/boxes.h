@@ -47,7 +47,6 @@ void RenameByPrompt(int i);
 // ------------------------------------------------------------------ button box
 
 inline constexpr int kButtonBoxMaxButtons = 256;
-inline constexpr int kButtonIdBase = 3000;
 
 // Presses of each button not yet taken by the application. Digit keys count for
 // buttons 0 to 9 whether or not those buttons exist.
@@ -96,18 +95,10 @@ std::string buttonLabel(int i);
 int buttonWidth();
 int buttonHeight();
 
-// What the boxes ask of the text window layer: the window edge snapshot, edge
-// snapping while a box is dragged, and reading a line typed after a prompt printed
-// in the current text window (the text window is opened first when needed). Any of
-// them may be null: then that service does nothing and the prompt answers "".
-struct TextWindowServices {
-  void (*refreshWindowEdges)() = nullptr;
-  void (*snapMovingWindow)(plat::Rect& proposed, plat::Window window) = nullptr;
-  std::string (*promptLine)(const std::string& prompt) = nullptr;
-};
-void setTextWindowServices(const TextWindowServices& services);
+// The two boxes, input box first: the order in which the pump offers them messages.
+std::array<plat::Window, 2> dialogBoxes();
 
-// Destroys both boxes and returns all state to its start values.
-void resetForTests();
+// Destroys both boxes and returns all state of this layer to its start values.
+void resetBoxes();
 
 }  // namespace boxes

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <string>
 
+#include "base/ids.h"
+#include "base/services.h"
 #include "boxes/box_common.h"
 #include "boxes/boxes.h"
-#include "imagewin/imagewin.h"
 #include "platform/controls.h"
-#include "platform/dialogs.h"
 #include "platform/message.h"
+#include "platform/top_level.h"
 #include "platform/window.h"
 
 std::array<int, kButtonBoxMaxButtons> ButtonPressCount{};
@@ -18,9 +19,6 @@ int NY = 0;
 namespace {
 
 constexpr int kGap = 4;  // between the buttons and around them
-constexpr int kCmdDestroy = 1050;
-constexpr int kCmdRename = 1057;
-constexpr int kCmdEscape = 2;  // the dialog keys turn Esc into this command
 constexpr uint32_t kStyle = plat::kStyleOverlapped;
 constexpr size_t kLabelBytes = 511;
 
@@ -59,7 +57,7 @@ void onSize(int width, int height) {
 }
 
 void forwardToMainWindow(plat::Message m) {
-  m.window = imagewin::ownerWindow();
+  m.window = libraryServices().mainWindow();
   if (m.window) plat::postMessage(m);
 }
 
@@ -73,7 +71,7 @@ void onKeyDown(plat::Window w, const plat::Message& m) {
     }
     return;
   }
-  if (m.key == 'X' || m.key == plat::vk::Escape || m.key == 'S' || m.key == 'C') {
+  if (ids::isMainWindowKey(m.key)) {
     forwardToMainWindow(m);
   } else if (m.key >= '0' && m.key <= '9') {
     ++ButtonPressCount[m.key - '0'];
@@ -85,13 +83,13 @@ void onKeyDown(plat::Window w, const plat::Message& m) {
 void onCommand(plat::Window w, const plat::Message& m) {
   if (m.notifyCode != 0) return;
   plat::setFocus(w);  // so the keys work right after a button was clicked
-  const int i = m.commandId - kButtonIdBase;
+  const int i = m.commandId - ids::box::kButtonBase;
   if (i >= 0 && i < state.buttonCount) ++ButtonPressCount[i];
-  if (m.commandId == kCmdDestroy) {
+  if (m.commandId == ids::box::kButtonBoxDestroy) {
     DestroyButtonBox();
-  } else if (m.commandId == kCmdRename) {
+  } else if (m.commandId == ids::box::kButtonBoxRename) {
     buttonbox::RenameByPrompt(state.renameButton);
-  } else if (m.commandId == kCmdEscape && !m.control) {
+  } else if (m.commandId == ids::box::kEscape && !m.control) {
     // The pump's dialog keys take Esc before the box sees the key; it still belongs to
     // the main window, like X, S and C.
     plat::Message esc;
@@ -110,17 +108,19 @@ intptr_t ButtonBoxProc(plat::Window w, plat::Message& m) {
   using plat::Msg;
   if (w != state.box) return plat::defWindowProc(w, m);
   switch (m.kind) {
-    case Msg::Move: refreshWindowEdges(); return 0;
-    case Msg::Moving: snapMovingWindow(m.rect, w); return 0;
+    case Msg::Move: libraryServices().refreshWindowEdges(); return 0;
+    case Msg::Moving: libraryServices().snapMovingWindow(m.rect, w); return 0;
     case Msg::Size: onSize(m.width, m.height); return 0;
     case Msg::Command: onCommand(w, m); return 0;
     case Msg::KeyDown: onKeyDown(w, m); return 0;
     case Msg::Close: DestroyButtonBox(); return 0;
     case Msg::RButtonDown:
       state.renameButton = buttonAt(m.x, m.y);
-      popupOneItem(w, "Rename", kCmdRename);
+      popupOneItem(w, "Rename", ids::box::kButtonBoxRename);
       return 0;
-    case Msg::NcRButtonDown: popupOneItem(w, "&Destroy\tCtrl+Q", kCmdDestroy); return 0;
+    case Msg::NcRButtonDown:
+      popupOneItem(w, "&Destroy\tCtrl+Q", ids::box::kButtonBoxDestroy);
+      return 0;
     case Msg::LButtonDblClk: buttonbox::RenameByPrompt(buttonAt(m.x, m.y)); return 0;
     case Msg::Destroy: return 0;
     default: return plat::defWindowProc(w, m);
@@ -137,17 +137,14 @@ void TAV_OpenButtonBox(int x, int y, int nx, int ny) {
   if (!boxes::registerBoxClasses()) return;
   const int clientW = nx * (state.buttonWidth + kGap) + kGap;
   const int clientH = ny * (state.buttonHeight + kGap) + kGap;
-  const plat::Rect outer = plat::adjustWindowRect({0, 0, clientW, clientH}, kStyle);
   plat::CreateParams p;
   p.className = boxes::kButtonBoxClass;
   p.title = "ButtonBox";
   p.style = kStyle;
   p.x = x;
   p.y = y;
-  p.width = outer.width();
-  p.height = outer.height();
-  p.owner = imagewin::ownerWindow();
-  const plat::Window box = plat::createWindow(p);
+  p.owner = libraryServices().mainWindow();
+  const plat::Window box = plat::createTopLevelWindow(p, clientW, clientH);
   if (!box) return;
 
   state.box = box;
@@ -157,7 +154,7 @@ void TAV_OpenButtonBox(int x, int y, int nx, int ny) {
   NY = ny;
   for (int i = 0; i < state.buttonCount; ++i) {
     state.buttons[i] = plat::createControl(
-        {plat::ControlKind::Button, box, kButtonIdBase + i, std::to_string(i), buttonRect(i)});
+        {plat::ControlKind::Button, box, ids::box::kButtonBase + i, std::to_string(i), buttonRect(i)});
     ButtonPressCount[i] = 0;
   }
   plat::invalidateAll(box);
@@ -181,9 +178,7 @@ void DestroyButtonBox() {
   state.box = {};
   state.buttonCount = 0;
   state.buttons = {};
-  if (!plat::destroyWindow(box))
-    plat::messageBox(imagewin::ownerWindow(), "DestroyWindow[BB] error", "DIREVO error!",
-                     plat::kMbIconError);
+  if (!plat::destroyWindow(box)) boxes::reportDestroyFailure("DestroyWindow[BB] error", "DIREVO error!");
 }
 
 bool TakeButtonPress(int i) {
@@ -196,7 +191,7 @@ bool TakeButtonPress(int i) {
 void buttonbox::RenameByPrompt(int i) {
   const plat::Window box = state.box;
   const std::string old =
-      hasButton(i) ? boxes::cutUtf8(plat::getControlText(state.buttons[i]), kLabelBytes) : "";
+      hasButton(i) ? boxes::cutLabel(plat::getControlText(state.buttons[i]), kLabelBytes) : "";
   const std::string answer = boxes::promptForLabel(i, old);
   if (answer.empty() || state.box != box || !hasButton(i)) return;
   plat::setControlText(state.buttons[i], answer);
@@ -210,10 +205,12 @@ std::string buttonLabel(int i) { return hasButton(i) ? plat::getControlText(stat
 int buttonWidth() { return state.buttonWidth; }
 int buttonHeight() { return state.buttonHeight; }
 
-void resetInputBoxForTests();
+std::array<plat::Window, 2> dialogBoxes() { return {inputBoxWindow(), buttonBoxWindow()}; }
 
-void resetForTests() {
-  resetInputBoxForTests();
+void resetInputBox();
+
+void resetBoxes() {
+  resetInputBox();
   DestroyButtonBox();
   state = ButtonBoxState{};
   ButtonPressCount.fill(0);

@@ -4,12 +4,13 @@
 #include <cstring>
 #include <new>
 
+#include "base/ids.h"
+#include "base/services.h"
 #include "boxes/box_common.h"
 #include "boxes/boxes.h"
-#include "imagewin/imagewin.h"
 #include "platform/controls.h"
-#include "platform/dialogs.h"
 #include "platform/message.h"
+#include "platform/top_level.h"
 #include "platform/window.h"
 
 std::array<std::unique_ptr<char[]>, kInputBoxMaxItems> InputBoxItemText;
@@ -22,11 +23,7 @@ constexpr int kRowPitch = 28;
 constexpr int kMargin = 4;
 constexpr int kFieldHeight = 24;
 constexpr int kLabelDrop = 3;  // labels sit a little lower than their fields
-constexpr int kEditIdBase = 2100;
 constexpr int kLabelId = -1;
-constexpr int kCmdDestroy = 1023;
-constexpr int kCmdRename = 1056;
-constexpr int kCmdEnter = 1;  // the dialog keys' Enter
 constexpr uint32_t kStyle = plat::kStyleOverlapped;
 // Written first when a label changes, so the old text is wiped before the new one.
 constexpr const char* kBlankLabel = "                    ";
@@ -64,7 +61,7 @@ void setLabel(int i, const char* text) {
 
 // Copies text into item i's buffer, cut to fit with its NUL.
 void storeText(int i, const std::string& text) {
-  const std::string cut = boxes::cutUtf8(text, kInputTextBytes - 1);
+  const std::string cut = boxes::cutLabel(text, kInputTextBytes - 1);
   std::memcpy(InputBoxItemText[i].get(), cut.c_str(), cut.size() + 1);
 }
 
@@ -129,9 +126,9 @@ void onCommand(const plat::Message& m) {
     return;
   }
   switch (m.commandId) {
-    case kCmdEnter: commit(state.focusedEdit); break;
-    case kCmdDestroy: DestroyInputBox(); break;
-    case kCmdRename: inputbox::RenameByPrompt(state.renameItem); break;
+    case ids::box::kEnter: commit(state.focusedEdit); break;
+    case ids::box::kInputBoxDestroy: DestroyInputBox(); break;
+    case ids::box::kInputBoxRename: inputbox::RenameByPrompt(state.renameItem); break;
     default: break;
   }
 }
@@ -145,8 +142,8 @@ intptr_t InputBoxProc(plat::Window w, plat::Message& m) {
   // Messages that arrive after the box is gone (or for an older box) change nothing.
   if (w != state.box) return plat::defWindowProc(w, m);
   switch (m.kind) {
-    case Msg::Move: refreshWindowEdges(); return 0;
-    case Msg::Moving: snapMovingWindow(m.rect, w); return 0;
+    case Msg::Move: libraryServices().refreshWindowEdges(); return 0;
+    case Msg::Moving: libraryServices().snapMovingWindow(m.rect, w); return 0;
     case Msg::Sizing: {
       const plat::Rect now = plat::getWindowRect(w);
       m.rect.top = now.top;
@@ -160,9 +157,9 @@ intptr_t InputBoxProc(plat::Window w, plat::Message& m) {
     case Msg::Close: DestroyInputBox(); return 0;
     case Msg::RButtonDown:
       state.renameItem = m.y / kRowPitch;
-      popupOneItem(w, "Rename", kCmdRename);
+      popupOneItem(w, "Rename", ids::box::kInputBoxRename);
       return 0;
-    case Msg::NcRButtonDown: popupOneItem(w, "Destroy", kCmdDestroy); return 0;
+    case Msg::NcRButtonDown: popupOneItem(w, "Destroy", ids::box::kInputBoxDestroy); return 0;
     case Msg::LButtonDblClk: inputbox::RenameByPrompt(m.y / kRowPitch); return 0;
     case Msg::Destroy: return 0;
     default: return plat::defWindowProc(w, m);
@@ -184,17 +181,14 @@ void TAV_OpenInputBox(int x, int y, int items) {
     std::strcpy(texts[i].get(), "0");
   }
 
-  const plat::Rect outer = plat::adjustWindowRect({0, 0, clientWidth(), clientHeight(items)}, kStyle);
   plat::CreateParams p;
   p.className = boxes::kInputBoxClass;
   p.title = "InputBox";
   p.style = kStyle;
   p.x = x;
   p.y = y;
-  p.width = outer.width();
-  p.height = outer.height();
-  p.owner = imagewin::ownerWindow();
-  const plat::Window box = plat::createWindow(p);
+  p.owner = libraryServices().mainWindow();
+  const plat::Window box = plat::createTopLevelWindow(p, clientWidth(), clientHeight(items));
   if (!box) return;
 
   state.box = box;
@@ -206,7 +200,7 @@ void TAV_OpenInputBox(int x, int y, int items) {
     std::snprintf(label, sizeof label, "Item %d", i);
     state.labels[i] = plat::createControl({plat::ControlKind::Static, box, kLabelId, label, labelRect(i)});
     InputBoxItemText[i] = std::move(texts[i]);
-    state.edits[i] = plat::createControl({plat::ControlKind::Edit, box, kEditIdBase + i,
+    state.edits[i] = plat::createControl({plat::ControlKind::Edit, box, ids::box::kEditBase + i,
                                           InputBoxItemText[i].get(), editRect(i), true, true});
   }
   plat::invalidateAll(box);
@@ -248,15 +242,13 @@ void DestroyInputBox() {
   state.focusedEdit = {};
   state.labels = {};
   state.edits = {};
-  if (!plat::destroyWindow(box))
-    plat::messageBox(imagewin::ownerWindow(), "DestroyWindow[IB] Error", "DIREVO Error!",
-                     plat::kMbIconError);
+  if (!plat::destroyWindow(box)) boxes::reportDestroyFailure("DestroyWindow[IB] Error", "DIREVO Error!");
   for (int i = 0; i < items; ++i) InputBoxItemText[i].reset();
 }
 
 void inputbox::RenameByPrompt(int i) {
   const plat::Window box = state.box;
-  const std::string old = hasItem(i) ? boxes::cutUtf8(plat::getControlText(state.labels[i]), 255) : "";
+  const std::string old = hasItem(i) ? boxes::cutLabel(plat::getControlText(state.labels[i]), 255) : "";
   const std::string answer = boxes::promptForLabel(i, old);
   // The prompt pumps messages: the box may have gone, or been replaced, meanwhile.
   if (answer.empty() || state.box != box || !hasItem(i)) return;
@@ -269,7 +261,7 @@ plat::Window inputBoxWindow() { return state.box; }
 int inputBoxItemCount() { return state.box ? state.itemCount : 0; }
 std::string inputBoxLabel(int i) { return hasItem(i) ? plat::getControlText(state.labels[i]) : ""; }
 
-void resetInputBoxForTests() {
+void resetInputBox() {
   DestroyInputBox();
   state = InputBoxState{};
   ISIZE = 80;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/pump.h"
 #include "platform/types.h"
 
 // The application's code, run on the worker thread: the set-up routine once, then
@@ -20,20 +21,6 @@ extern std::atomic<int> startRequested;
 extern std::atomic<int> mainRunning;
 extern std::atomic<int> stopRequested;
 extern std::atomic<int> quitRequested;  // 0 none, 1 requested, 2 acknowledged
-// Set when the main window moved; the worker's pump then retakes the window edges.
-extern std::atomic<int> edgeRefreshRequested;
-
-// Command identifiers of the main window.
-inline constexpr int kCmdStart = 1001;
-inline constexpr int kCmdExit = 1002;
-inline constexpr int kCmdStop = 1003;
-inline constexpr int kCmdPaste = 1026;
-inline constexpr int kCmdImageWindow = 1027;
-inline constexpr int kCmdTextWindow = 1028;
-inline constexpr int kCmdInputBox = 1044;
-inline constexpr int kCmdWindowInfo = 1045;
-inline constexpr int kCmdButtonBox = 1051;
-inline constexpr int kStatusLineId = 2001;
 
 // The program entry, run on the program thread: exit code 0, or 1 when start-up fails.
 int ProgramEntry(UserTask task);
@@ -47,10 +34,6 @@ const std::string& StartDirectory();
 
 // Milliseconds from the performance counter, low 32 bits; compare differences unsigned.
 int32_t GetMilliseconds();
-// The worker's pump: dialog keys for the input box and button box first.
-void PumpUserMessages();
-// The program thread's pump, without dialog handling.
-void PumpMessages();
 void ShowPauseBox(const std::string& text);
 void TAV_SetForeground(plat::Window w);
 

@@ -2,8 +2,10 @@
 // the services that lower layers get from higher ones.
 #include "core/library.h"
 
+#include "base/services.h"
 #include "boxes/boxes.h"
 #include "core/core.h"
+#include "core/main_window.h"
 #include "imagewin/imagewin.h"
 #include "textwin/textwin.h"
 
@@ -14,21 +16,22 @@ bool RegisterLibraryClasses() {
 
 void ResetLibraryTables() {
   // Nothing is open yet at start-up: these mark every record free.
-  imagewin::resetForTests();
+  imagewin::resetImageWindows();
   textwin::resetTextWindows();
-  imagewin::setRefreshWindowEdgesHook(RefreshWindowEdges);
-  imagewin::setSnapMovingWindowHook(
-      [](plat::Window w, plat::Rect& proposed) { SnapMovingWindow(proposed, w); });
-  imagewin::setPromptLineHook(textwin::promptLine);
-  boxes::setTextWindowServices(
-      {RefreshWindowEdges, textwin::snapMovingWindowForBoxes, textwin::promptLine});
-  textwin::setPumpHook(PumpUserMessages);
+  installLibraryServices(core::programServices());
 }
 
 namespace core {
 
-std::array<plat::Window, 2> DialogBoxes() {
-  return {boxes::inputBoxWindow(), boxes::buttonBoxWindow()};
+LibraryServices programServices() {
+  return {
+      .mainWindow = MainWindow,
+      .refreshWindowEdges = RefreshWindowEdges,
+      .snapMovingWindow = SnapMovingWindow,
+      .promptLine = textwin::promptLine,
+      .dialogBoxes = boxes::dialogBoxes,
+      .pump = PumpUserMessages,
+  };
 }
 
 }  // namespace core

@@ -1,17 +1,14 @@
 // What start-up asks of the library's layers.
 #pragma once
 
-#include <array>
-
-#include "platform/types.h"
+#include "base/services.h"
 
 // Registers the window classes of image windows, text windows and the boxes.
 bool RegisterLibraryClasses();
-// Marks every image and text window free and connects the layers' hooks.
+// Marks every image and text window free and installs the library services.
 void ResetLibraryTables();
 
 namespace core {
-// The input box and the button box (invalid handles when closed), in the order the
-// worker's pump offers messages to them.
-std::array<plat::Window, 2> DialogBoxes();
+// The services the program's layers give one another; tests start from these too.
+LibraryServices programServices();
 }  // namespace core

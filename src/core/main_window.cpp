@@ -5,9 +5,9 @@
 #include <atomic>
 #include <cstdio>
 
+#include "base/ids.h"
 #include "core/core.h"
 #include "core/worker.h"
-#include "imagewin/imagewin.h"
 #include "platform/platform.h"
 #include "textwin/textwin.h"
 
@@ -52,12 +52,18 @@ struct PopupEntry {
 };
 // The main window's popup menu, in order.
 constexpr PopupEntry kPopup[] = {
-    {"Paste\tCtrl+V", kCmdPaste, false},     {nullptr, 0, false},
-    {"Start", kCmdStart, false},             {"Stop", kCmdStop, true},
-    {"E&xit", kCmdExit, true},               {nullptr, 0, false},
-    {"Image Window", kCmdImageWindow, false}, {"Text Window", kCmdTextWindow, false},
-    {"Input Box", kCmdInputBox, false},      {"Button Box", kCmdButtonBox, false},
-    {nullptr, 0, false},                     {"&Window Info.\tCtrl+W", kCmdWindowInfo, false},
+    {"Paste\tCtrl+V", ids::kPaste, false},
+    {nullptr, 0, false},
+    {"Start", ids::kStart, false},
+    {"Stop", ids::kStop, true},
+    {"E&xit", ids::kExit, true},
+    {nullptr, 0, false},
+    {"Image Window", ids::kImageWindow, false},
+    {"Text Window", ids::kTextWindow, false},
+    {"Input Box", ids::kInputBox, false},
+    {"Button Box", ids::kButtonBox, false},
+    {nullptr, 0, false},
+    {"&Window Info.\tCtrl+W", ids::kWindowInfo, false},
 };
 
 void showPopup(plat::Window w) {
@@ -95,17 +101,17 @@ void exitProgram(plat::Window w) {
 
 void command(plat::Window w, int id) {
   switch (id) {
-    case kCmdStart: start(); break;
-    case kCmdStop: stop(); break;
-    case kCmdExit: exitProgram(w); break;
+    case ids::kStart: start(); break;
+    case ids::kStop: stop(); break;
+    case ids::kExit: exitProgram(w); break;
     default: break;  // the window-building commands come with the main window commands
   }
 }
 
 intptr_t keyDown(plat::Window w, const plat::Message& m) {
   if (m.ctrl) {
-    if (m.key == 'V') plat::postCommand(w, kCmdPaste);
-    if (m.key == 'W') plat::postCommand(w, kCmdWindowInfo);
+    if (m.key == 'V') plat::postCommand(w, ids::kPaste);
+    if (m.key == 'W') plat::postCommand(w, ids::kWindowInfo);
     return 0;
   }
   if (m.key == 'X' || m.key == plat::vk::Escape) exitProgram(w);
@@ -120,8 +126,7 @@ intptr_t MainWindowProc(plat::Window w, plat::Message& m) {
   switch (m.kind) {
     case plat::Msg::Create: {
       mainWindow = w;  // the worker uses the handle before creation returns
-      imagewin::setOwnerWindow(w);
-      plat::createControl({plat::ControlKind::Static, w, kStatusLineId, "Ready", {0, 6, 234, 26}});
+      plat::createControl({plat::ControlKind::Static, w, ids::kStatusLine, "Ready", {0, 6, 234, 26}});
       dropIn(w);
       colorDepth = plat::displayColorDepth();
       StartWorker();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/ids.h"
 #include "core/core.h"
 #include "core/library.h"
 #include "core/main_window.h"
@@ -13,12 +14,12 @@
 #include "imagewin/imagewin.h"
 #include "interchange/interchange.h"
 #include "platform/platform.h"
+#include "platform/top_level.h"
 #include "textwin/textwin.h"
 
 namespace {
 
 constexpr int kInstanceLimit = 10;
-constexpr int kStatusWidth = 234;
 constexpr int kMainClientWidth = 240;
 constexpr int kMainClientHeight = 32;
 
@@ -56,20 +57,18 @@ bool registerClasses(int n) {
 }
 
 plat::Window createMainWindow(int n) {
-  uint32_t style = plat::kStyleCaption | plat::kStyleSysMenu | plat::kStyleMenuBar;
-  plat::Rect outer = plat::adjustWindowRect({0, 0, kMainClientWidth, kMainClientHeight}, style);
   plat::CreateParams p;
   p.className = mainClassName(n);
   p.title = n == 0 ? "DIREVO" : "DIREVO[" + std::to_string(n) + "]";
-  p.style = style;
-  p.width = outer.width();
-  p.height = outer.height();
+  p.style = plat::kStyleCaption | plat::kStyleSysMenu | plat::kStyleMenuBar;
+  const int outerHeight =
+      plat::adjustWindowRect({0, 0, kMainClientWidth, kMainClientHeight}, p.style).height();
   // The drop-in moves it down by 55 pixels in all, to the bottom of the screen.
   p.x = 0;
-  p.y = plat::systemMetric(plat::Metric::CyScreen) - outer.height() - 55;
+  p.y = plat::systemMetric(plat::Metric::CyScreen) - outerHeight - 55;
   p.menuBar = {"Start(&S)", "Stop(&C)", "Exit(&X)"};
-  p.menuBarIds = {kCmdStart, kCmdStop, kCmdExit};
-  return plat::createWindow(p);
+  p.menuBarIds = {ids::kStart, ids::kStop, ids::kExit};
+  return plat::createTopLevelWindow(p, kMainClientWidth, kMainClientHeight);
 }
 
 }  // namespace
@@ -80,7 +79,6 @@ int ProgramEntry(UserTask task) {
     plat::messageBox({}, "Over instance limit!", "DIREVO");
     return 1;
   }
-  GetMilliseconds();  // fixes the millisecond factor
   ResetLibraryTables();
   startDirectory = currentDirectory();
   interchange::setStartDirectory(startDirectory);

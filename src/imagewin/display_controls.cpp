@@ -6,22 +6,17 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/services.h"
 #include "imagewin/imagewin.h"
 #include "platform/window.h"
 
 namespace {
 
-void (*g_snapMovingWindow)(plat::Window, plat::Rect&) = nullptr;
-std::string (*g_promptLine)(const std::string&) = nullptr;
-bool (*g_pickInProgress)() = nullptr;
-
 bool isOpen(int number) {
   return static_cast<unsigned>(number) < kImageWindowCount && ImageTable[number].inUse;
 }
 
-std::string promptLine(const std::string& prompt) {
-  return g_promptLine ? g_promptLine(prompt) : std::string();
-}
+std::string promptLine(const std::string& prompt) { return libraryServices().promptLine(prompt); }
 
 std::string numbered(const char* format, int number) {
   char text[64];
@@ -54,7 +49,7 @@ int TAV_SetImageZoom(int zoom, int number) {
   rec.inUse = 1;
   plat::invalidate(rec.window);
   RebuildImageCaption(number);
-  imagewin::refreshWindowEdges();
+  libraryServices().refreshWindowEdges();
   return 0;
 }
 
@@ -105,8 +100,6 @@ int typedResize(int number) {
 
 namespace {
 
-bool pickInProgress() { return g_pickInProgress && g_pickInProgress(); }
-
 // The zoom keys with Ctrl held and Tab; true when the key was one of them.
 bool handleKey(int number, int key) {
   if (key == plat::vk::Tab) {
@@ -154,7 +147,7 @@ intptr_t ImageWindowProc(plat::Window window, plat::Message& message) {
       return 0;
     }
     case plat::Msg::KeyDown: {
-      if (pickInProgress()) return 0;
+      if (libraryServices().pickInProgress()) return 0;
       const int number = TAV_FindImage(window);
       if (number >= 0 && handleKey(number, message.key)) return 0;
       break;
@@ -169,25 +162,15 @@ intptr_t ImageWindowProc(plat::Window window, plat::Message& message) {
       message.rect = plat::getWindowRect(window);
       return 0;
     case plat::Msg::Moving:
-      if (g_snapMovingWindow) g_snapMovingWindow(window, message.rect);
+      libraryServices().snapMovingWindow(message.rect, window);
       return 0;
     case plat::Msg::Move:
-      refreshWindowEdges();
+      libraryServices().refreshWindowEdges();
       return 0;
     default:
       break;
   }
   return plat::defWindowProc(window, message);
-}
-
-void setSnapMovingWindowHook(void (*hook)(plat::Window, plat::Rect&)) { g_snapMovingWindow = hook; }
-void setPromptLineHook(std::string (*hook)(const std::string& prompt)) { g_promptLine = hook; }
-void setPickInProgressHook(bool (*hook)()) { g_pickInProgress = hook; }
-
-void resetDisplayControlsForTests() {
-  g_snapMovingWindow = nullptr;
-  g_promptLine = nullptr;
-  g_pickInProgress = nullptr;
 }
 
 }  // namespace imagewin

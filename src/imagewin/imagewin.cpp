@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/services.h"
 #include "platform/canvas.h"
+#include "platform/top_level.h"
+#include "platform/utf8.h"
 #include "platform/window.h"
 
 std::array<ImageWindowRecord, kImageWindowCount> ImageTable;
@@ -20,23 +23,12 @@ constexpr const char* kClassName = "tav_iw";
 constexpr uint32_t kImageWindowStyle = plat::kStyleOverlapped;
 constexpr size_t kCaptionBytes = 255;
 
-plat::Window g_owner;
-void (*g_refreshWindowEdges)() = nullptr;
-
 bool isOpen(int number) {
   return static_cast<unsigned>(number) < kImageWindowCount && ImageTable[number].inUse;
 }
 
 ImageWindowRecord* currentRecord() {
   return isOpen(CurrentImage) ? &ImageTable[CurrentImage] : nullptr;
-}
-
-// Cuts a UTF-8 text to at most maxBytes without splitting a character.
-void cutUtf8(std::string& s, size_t maxBytes) {
-  if (s.size() <= maxBytes) return;
-  size_t cut = maxBytes;
-  while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
-  s.resize(cut);
 }
 
 // A real rounded toward zero, as an int; the values reaching this are bounded by the
@@ -90,7 +82,7 @@ std::string ImageCaption(const std::string& title, int zoom, int bits, bool half
   std::string caption = title + "(" + std::to_string(zoom) + "%)";
   if (bits == 8) caption += "[8bit]";
   if (halftone) caption += "*";
-  cutUtf8(caption, kCaptionBytes);
+  plat::cutUtf8(caption, kCaptionBytes);
   return caption;
 }
 
@@ -133,14 +125,11 @@ int CreateImageWindow(int number, const char* title, int x, int y, int width, in
   params.className = kClassName;
   params.title = ImageCaption(titleCopy, fit->zoom, depth, false);
   params.style = kImageWindowStyle;
-  const plat::Rect outer =
-      plat::adjustWindowRect({0, 0, fit->dispWidth, fit->dispHeight}, kImageWindowStyle);
   params.x = x == -1 ? plat::kDefaultPosition : x;
   params.y = y == -1 ? plat::kDefaultPosition : y;
-  params.width = outer.width();
-  params.height = outer.height();
-  params.owner = g_owner;
-  const plat::Window window = plat::createWindow(params);
+  params.owner = libraryServices().mainWindow();
+  const plat::Window window =
+      plat::createTopLevelWindow(params, fit->dispWidth, fit->dispHeight);
   if (!window) return kCreateNoBuffer;
 
   rec.bits = depth;
@@ -159,7 +148,7 @@ int CreateImageWindow(int number, const char* title, int x, int y, int width, in
   plat::dragAcceptFiles(window, true);
 
   rec.inUse = 1;
-  imagewin::refreshWindowEdges();
+  libraryServices().refreshWindowEdges();
   TAV_SelectImage(number);
   return kCreateOk;
 }
@@ -182,7 +171,7 @@ int TAV_ResizeImage(int number, int width, int height) {
   if (!isOpen(number)) return 1;
   ImageWindowRecord& rec = ImageTable[number];
   std::string title = rec.title;
-  cutUtf8(title, kCaptionBytes);  // the title is kept in a 256-byte buffer meanwhile
+  plat::cutUtf8(title, kCaptionBytes);  // the title is kept in a 256-byte buffer meanwhile
   const int bits = rec.bits;
   const plat::Rect outer = plat::getWindowRect(rec.window);
   const int zoom = rec.zoom;
@@ -355,22 +344,12 @@ void registerImageWindowClass() {
   plat::registerClass(c);
 }
 
-void setOwnerWindow(plat::Window owner) { g_owner = owner; }
-plat::Window ownerWindow() { return g_owner; }
-void setRefreshWindowEdgesHook(void (*hook)()) { g_refreshWindowEdges = hook; }
-void refreshWindowEdges() {
-  if (g_refreshWindowEdges) g_refreshWindowEdges();
-}
-
-void resetForTests() {
+void resetImageWindows() {
   for (int n = 0; n < kImageWindowCount; ++n) TAV_DestroyImage(n);
   for (ImageWindowRecord& rec : ImageTable) rec = ImageWindowRecord{};
   ImagePixels.fill(nullptr);
   CurrentImage = 0;
   SelectionHistory.fill(0);
-  g_owner = {};
-  g_refreshWindowEdges = nullptr;
-  resetDisplayControlsForTests();
 }
 
 }  // namespace imagewin

@@ -119,16 +119,8 @@ intptr_t ImageWindowProc(plat::Window window, plat::Message& message);
 // Registers "tav_iw" unless it exists; creation does this itself when needed.
 void registerImageWindowClass();
 
-// The library's main window, owner of every image window made from now on.
-void setOwnerWindow(plat::Window owner);
-plat::Window ownerWindow();
-// Called wherever a window appears or changes place; the text window layer supplies it.
-void setRefreshWindowEdgesHook(void (*hook)());
-void refreshWindowEdges();  // runs the hook, if there is one
-
-// Closes every image window and returns all state to its start values, hooks included.
-void resetForTests();
-void resetDisplayControlsForTests();
+// Closes every image window and returns all state of this layer to its start values.
+void resetImageWindows();
 
 // The zoom steps of the keys and the wheel: from 100, in gives 111, 123, 137 and out
 // gives 90, 81, 73.
@@ -149,15 +141,5 @@ int typedZoom(int number);
 // at (no zoom fits, or no memory for the pixels) is refused before anything is
 // destroyed: 2 or 3, and the window stays as it was. 1 when the number is not open.
 int typedResize(int number);
-
-// Window edge snapping for a window being dragged (its proposed outer rectangle, which
-// the hook may shift), supplied by the text window layer; none means no snapping.
-void setSnapMovingWindowHook(void (*hook)(plat::Window, plat::Rect&));
-// Prints a prompt into the text window and reads one line there, supplied by the text
-// window layer; none means every answer is empty.
-void setPromptLineHook(std::string (*hook)(const std::string& prompt));
-// Whether a point pick holds the image windows' keys, supplied by the picking tools;
-// none means never.
-void setPickInProgressHook(bool (*hook)());
 
 }  // namespace imagewin

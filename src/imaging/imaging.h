@@ -32,7 +32,7 @@ extern uint32_t DrawColor, tav_tc, tav_tttc;
 
 namespace imaging {
 // Returns the drawing state to its start values.
-void resetForTests();
+void resetDrawingState();
 // Returns DrawColor, tav_tc and tav_tttc to their start values.
 void resetDrawColors();
 }  // namespace imaging

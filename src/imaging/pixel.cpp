@@ -88,7 +88,7 @@ int TAV_ClearImage(int number) {
 }
 
 namespace imaging {
-void resetForTests() {
+void resetDrawingState() {
   PenPosition = {};
   resetDrawColors();
 }

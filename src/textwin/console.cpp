@@ -1,7 +1,8 @@
 // The command console: one line after "Cmd>", one command.
 #include <string_view>
 
-#include "imagewin/imagewin.h"
+#include "base/ids.h"
+#include "base/services.h"
 #include "imaging/imaging.h"
 #include "platform/message.h"
 #include "platform/thread.h"
@@ -9,11 +10,9 @@
 
 namespace {
 
-constexpr int kCmdAbout = 1020;
-
 void postMainWindowKey(int key) {
   plat::Message m;
-  m.window = imagewin::ownerWindow();
+  m.window = libraryServices().mainWindow();
   m.kind = plat::Msg::KeyDown;
   m.key = key;
   plat::postMessage(m);
@@ -27,7 +26,7 @@ void startCommand() { postMainWindowKey('S'); }
 void helpCommand() { TAV_Printf("Command list:exit help start ver color\n"); }
 void verCommand() {
   if (TextWindowRecord* rec = textwin::openRecord(CurrentTextWindow)) {
-    plat::postCommand(rec->window, kCmdAbout);
+    plat::postCommand(rec->window, ids::text::kAbout);
   }
 }
 void colorCommand() {

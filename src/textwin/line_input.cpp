@@ -4,11 +4,14 @@
 #include <cstring>
 #include <vector>
 
-#include "imagewin/imagewin.h"
+#include "base/ids.h"
+#include "base/services.h"
 #include "platform/clipboard.h"
+#include "platform/clock.h"
 #include "platform/controls.h"
 #include "platform/message.h"
 #include "platform/thread.h"
+#include "platform/utf8.h"
 #include "platform/window.h"
 #include "textwin/internal.h"
 
@@ -17,7 +20,6 @@ std::u16string LastInputLine;
 
 namespace {
 
-constexpr int kStatusLineId = 2001;
 constexpr int kStatusColumns = 63;
 constexpr uint32_t kBlinkMs = 200;
 
@@ -27,10 +29,9 @@ struct Shortcut {
   int command;
 };
 constexpr Shortcut kCtrlShortcuts[] = {
-    {'A', 1020}, {'C', 1030}, {'W', 1045}, {'Q', 1006}, {'S', 1069},
+    {'A', ids::text::kAbout},   {'C', ids::text::kCopyLog}, {'W', ids::text::kWindowInfo},
+    {'Q', ids::text::kDestroy}, {'S', ids::text::kSelect},
 };
-// Keys without Ctrl that belong to the main window (Exit, Start, Stop).
-constexpr int kMainWindowKeys[] = {'X', plat::vk::Escape, 'S', 'C'};
 
 // The window whose Space just opened the console: the space character that key also
 // produces is not part of the command (checked on the thread that owns the window).
@@ -39,7 +40,7 @@ thread_local plat::Window openingSpaceWindow;
 // One call of TAV_InputLine on window n.
 class LineReader {
  public:
-  explicit LineReader(TextWindowRecord& rec) : rec_(rec), lastBlink_(textwin::milliseconds()) {}
+  explicit LineReader(TextWindowRecord& rec) : rec_(rec), lastBlink_(plat::milliseconds()) {}
 
   bool cancelled() const { return InputOwner == 0; }
 
@@ -126,7 +127,7 @@ class LineReader {
       if (rec_.inUse) drawCursorLocked();
       redrawCursor_ = false;
     }
-    const uint32_t now = textwin::milliseconds();
+    const uint32_t now = plat::milliseconds();
     if (now - lastBlink_ > kBlinkMs) {
       phase_ = 1 - phase_;
       redrawCursor_ = true;
@@ -137,8 +138,8 @@ class LineReader {
   // Enter: the cursor leaves the line; the line is kept for recall and returned.
   void finish(char* buffer) {
     InputOwner = 0;
-    std::string bytes = textwin::toUtf8(line_);
-    textwin::cutUtf8(bytes, kInputLineBytes - 1);
+    std::string bytes = plat::toUtf8(line_);
+    plat::cutUtf8(bytes, kInputLineBytes - 1);
     std::memcpy(buffer, bytes.data(), bytes.size());
     buffer[bytes.size()] = '\0';
     LastInputLine = line_;
@@ -200,10 +201,9 @@ void onKeyDown(plat::Window window, plat::Message& m) {
     }
     return;
   }
-  if (std::find(std::begin(kMainWindowKeys), std::end(kMainWindowKeys), m.key) !=
-      std::end(kMainWindowKeys)) {
+  if (ids::isMainWindowKey(m.key)) {
     plat::Message forward = m;
-    forward.window = imagewin::ownerWindow();
+    forward.window = libraryServices().mainWindow();
     plat::postMessage(forward);
     return;
   }
@@ -228,7 +228,6 @@ void resetLineInput() {
   KeyQueue.clear();
   InputRequest = kRequestNone;
   LastInputLine.clear();
-  setPumpHook(nullptr);
 }
 
 std::string promptLine(const std::string& prompt) {
@@ -252,7 +251,7 @@ void TAV_InputLine(char* buffer) {
   LineReader reader(*rec);
   InputOwner = n + 1;
   for (;;) {
-    textwin::pumpMessages();
+    libraryServices().pump();
     char16_t u = 0;
     const bool took = KeyQueue.take(u);
     if (u == u'\t') u = u' ';
@@ -275,9 +274,9 @@ void TAV_InputLine(char* buffer) {
 }
 
 void StatusLine(const char* text) {
-  const plat::Window status = plat::controlById(imagewin::ownerWindow(), kStatusLineId);
+  const plat::Window status = plat::controlById(libraryServices().mainWindow(), ids::kStatusLine);
   if (!status) return;
-  const std::u16string units = textwin::toUtf16(text ? text : "");
+  const std::u16string units = plat::toUtf16(text ? text : "");
   // Columns: one per unit below 128, two for any other.
   auto columns = [](char16_t u) { return u < 128 ? 1 : 2; };
   int length = 0;
@@ -290,5 +289,5 @@ void StatusLine(const char* text) {
     shown.push_back(u);
     used += columns(u);
   }
-  plat::setControlText(status, textwin::toUtf8(shown));
+  plat::setControlText(status, plat::toUtf8(shown));
 }

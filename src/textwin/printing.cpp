@@ -4,8 +4,10 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "base/services.h"
 #include "platform/font.h"
 #include "platform/message.h"
+#include "platform/utf8.h"
 #include "textwin/internal.h"
 
 namespace textwin {
@@ -88,18 +90,18 @@ void TAV_Printf(const char* format, ...) {
   va_end(args);
   if (written < 0) return;
   std::string bytes(buffer, std::min<size_t>(static_cast<size_t>(written), kPrintfBytes - 1));
-  if (written >= kPrintfBytes) textwin::dropIncompleteTail(bytes);  // cut inside a character
+  if (written >= kPrintfBytes) plat::dropIncompleteTail(bytes);  // cut inside a character
 
   plat::Window window;
   {
     std::lock_guard lock(rec->lock);
     if (!rec->inUse) return;
     textwin::writeLog(*rec, bytes);
-    layOut(*rec, textwin::toUtf16(bytes));
+    layOut(*rec, plat::toUtf16(bytes));
     window = rec->window;
   }
   plat::invalidateAll(window);
-  textwin::pumpMessages();
+  libraryServices().pump();
 }
 
 void TAV_PushTextColor(uint32_t back, uint32_t text) {

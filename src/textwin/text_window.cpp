@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <string>
 
-#include "imagewin/imagewin.h"
+#include "base/ids.h"
+#include "base/services.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
+#include "platform/top_level.h"
 #include "platform/window.h"
 #include "textwin/internal.h"
 
@@ -20,12 +22,6 @@ constexpr const char* kClassName = "tav_twi";
 constexpr uint32_t kTextWindowStyle = plat::kStyleOverlapped;
 constexpr int kDefaultWidth = 400;
 constexpr int kDefaultHeight = 300;
-
-// Text window commands handled here (the log and information commands live with the
-// log files).
-constexpr int kCmdDestroy = 1006;
-constexpr int kCmdConsole = 1029;
-constexpr int kCmdSelect = 1069;
 
 // A picture of the client size, black; at least one pixel, so that a window dragged
 // down to no client area still has something to draw into.
@@ -74,9 +70,9 @@ void onCommand(plat::Window window, int id) {
   const int n = FindTextWindow(window);
   if (n < 0) return;
   switch (id) {
-    case kCmdSelect: TAV_SelectTextWindow(n); break;
-    case kCmdDestroy: TAV_CloseTextWindow(n); break;
-    case kCmdConsole: RunConsoleCommand(); break;
+    case ids::text::kSelect: TAV_SelectTextWindow(n); break;
+    case ids::text::kDestroy: TAV_CloseTextWindow(n); break;
+    case ids::text::kConsole: RunConsoleCommand(); break;
     default: break;  // About, the log commands and the window information
   }
 }
@@ -179,13 +175,10 @@ int TAV_OpenTextWindow(int n, int x, int y, int width, int height) {
   p.className = kClassName;
   p.title = "TextWindow " + std::to_string(n);
   p.style = kTextWindowStyle;
-  const plat::Rect outer = plat::adjustWindowRect({0, 0, width, height}, kTextWindowStyle);
   p.x = x < 0 ? plat::kDefaultPosition : x;
   p.y = y < 0 ? plat::kDefaultPosition : y;
-  p.width = outer.width();
-  p.height = outer.height();
-  p.owner = imagewin::ownerWindow();
-  const plat::Window window = plat::createWindow(p);
+  p.owner = libraryServices().mainWindow();
+  const plat::Window window = plat::createTopLevelWindow(p, width, height);
   if (!window) return 2;
 
   {

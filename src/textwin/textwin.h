@@ -122,13 +122,9 @@ namespace textwin {
 bool registerTextWindowClass();
 // Closes every text window and returns all state of this layer to its start values.
 void resetTextWindows();
-// The pump TAV_Printf and TAV_InputLine turn; null pumps the calling thread's queue.
-void setPumpHook(void (*pump)());
 // Prints the prompt in the current text window (opening one when needed) and returns
 // the line read after it, UTF-8.
 std::string promptLine(const std::string& prompt);
-// SnapMovingWindow with the boxes' argument order.
-void snapMovingWindowForBoxes(plat::Rect& proposed, plat::Window w);
 // A copy of the window edge table, in table order.
 std::vector<plat::Rect> windowEdges();
 // The window procedure of "tav_twi".

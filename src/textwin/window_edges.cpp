@@ -1,7 +1,7 @@
 // The snapshot of window edges and the snapping of a window dragged with Ctrl held.
 #include <cstdlib>
 
-#include "boxes/boxes.h"
+#include "base/services.h"
 #include "imagewin/imagewin.h"
 #include "platform/message.h"
 #include "platform/window.h"
@@ -41,13 +41,10 @@ void RefreshWindowEdges() {
   for (const TextWindowRecord& rec : TextWindowTable) {
     if (rec.inUse) next.add(plat::getWindowRect(rec.window));
   }
-  if (plat::Window box = boxes::inputBoxWindow(); plat::isWindow(box)) {
-    next.add(plat::getWindowRect(box));
+  for (plat::Window box : libraryServices().dialogBoxes()) {
+    if (plat::isWindow(box)) next.add(plat::getWindowRect(box));
   }
-  if (plat::Window box = boxes::buttonBoxWindow(); plat::isWindow(box)) {
-    next.add(plat::getWindowRect(box));
-  }
-  if (plat::Window main = imagewin::ownerWindow(); plat::isWindow(main)) {
+  if (plat::Window main = libraryServices().mainWindow(); plat::isWindow(main)) {
     next.add(plat::getWindowRect(main));
   }
   std::lock_guard lock(edgeLock);
@@ -98,10 +95,6 @@ void SnapMovingWindow(plat::Rect& p, plat::Window window) {
 }
 
 namespace textwin {
-
-void snapMovingWindowForBoxes(plat::Rect& proposed, plat::Window w) {
-  SnapMovingWindow(proposed, w);
-}
 
 std::vector<plat::Rect> windowEdges() {
   std::lock_guard lock(edgeLock);

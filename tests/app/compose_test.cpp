@@ -81,11 +81,11 @@ void fillRandom(int n, uint32_t seed) {
 class Composition : public testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetForTests();
-    imaging::resetForTests();
-    app::resetLenticularForTests();
+    imagewin::resetImageWindows();
+    imaging::resetDrawingState();
+    app::resetLenticular();
   }
-  void TearDown() override { imagewin::resetForTests(); }
+  void TearDown() override { imagewin::resetImageWindows(); }
 
   // Settings and the two pictures the composition works on, filled with noise; the
   // output's old content shows where a method leaves pixels alone.
@@ -291,7 +291,7 @@ TEST_F(Composition, WholeStepPitchesGiveTheInterleavingRulesExactly) {
   const int W = 6, H = 7;  // two row groups and a row left over
   for (const Rule& rule : rules) {
     SCOPED_TRACE(testing::Message() << "pitch " << rule.pitch << ", V " << rule.V);
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     const int workW = 3 * W * rule.V;
     setUp(rule.pitch, rule.V, W, H, rule.V, workW, H, W, H, 7);
     if (HasFatalFailure()) return;
@@ -405,7 +405,7 @@ TEST_F(Composition, FastMethodsMatchOnBigPicturesWithChainedAndSpillingBlends) {
   setUp(17.319, 20, 1920, 150, 20, 3 * 1920 * 20, 150, 1920, 150, 8);
   if (HasFatalFailure()) return;
   expectBothMethodsSame("V 20, 1920 x 150");
-  imagewin::resetForTests();
+  imagewin::resetImageWindows();
   setUp(-40.3, 5, 600, 480, 5, 3 * 600 * 5, 480, 600, 480, 9);
   if (HasFatalFailure()) return;
   expectBothMethodsSame("pitch -40.3, V 5, 600 x 480");
@@ -415,7 +415,7 @@ TEST_F(Composition, FastMethodsMatchForEveryKindOfPitch) {
   const double pitches[] = {0.0, -0.0, 1.0, 2.0, 7.0, 16.5, -3.7, -100.0, 1e300, -1e300,
                             kInf, -kInf, kNaN, 1e-300, 4.0e16, 1e9};
   for (double pitch : pitches) {
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     setUp(pitch, 4, 40, 17, 4, 3 * 40 * 4, 17, 40, 17, 3);
     if (HasFatalFailure()) return;
     expectBothMethodsSame("pitch " + std::to_string(pitch));
@@ -428,7 +428,7 @@ TEST_F(Composition, FastMethodsMatchForFewAndManyViewsAndOddHeights) {
   };
   for (Case c : {Case{2, 30, 9}, Case{2, 31, 10}, Case{180, 20, 11}, Case{180, 400, 100},
                  Case{7, 800, 481}, Case{7, 50, 482}, Case{5, 1, 3}, Case{3, 4, 1}, Case{3, 4, 2}}) {
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     setUp(17.319, c.V, c.W, c.H, c.V, 3 * c.W * c.V, c.H, c.W, c.H, c.V + c.H);
     if (HasFatalFailure()) return;
     expectBothMethodsSame("V " + std::to_string(c.V) + ", " + std::to_string(c.W) + " x " +
@@ -455,14 +455,14 @@ TEST_F(Composition, FastMethodsMatchOnPicturesOfUnexpectedSizes) {
       {"output wider, shorter", 5, 450, 20, 90, 4},
   };
   for (const Case& c : cases) {
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     setUp(17.319, 5, 30, 20, c.bands, c.workW, c.workH, c.outW, c.outH, 11);
     if (HasFatalFailure()) return;
     expectBothMethodsSame(c.what);
   }
   // Settings the playback loop never keeps: no width, no height, negative sizes.
   for (auto [W, H] : {std::pair{0, 20}, std::pair{30, 0}, std::pair{-4, 20}, std::pair{30, -9}}) {
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     setUp(17.319, 5, W, H, 5, 450, 20, 30, 20, 11);
     if (HasFatalFailure()) return;
     expectBothMethodsSame("W " + std::to_string(W) + ", H " + std::to_string(H));
@@ -480,7 +480,7 @@ TEST_F(Composition, FastMethodsMatchOverRandomSettings) {
     const int workH = pick(0, 3) == 0 ? pick(1, 2 * H) : H;
     const int outW = pick(0, 3) == 0 ? pick(1, 2 * W) : W;
     const int outH = pick(0, 3) == 0 ? pick(1, 2 * H) : H;
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     setUp(pitch, V, W, H, bands, workW, workH, outW, outH, i);
     if (HasFatalFailure()) return;
     char what[160];
@@ -556,7 +556,7 @@ TEST_F(WorkImage, FastBuildMatchesTheStraightOne) {
       {"no height", 20, 0, 4, 80, 10, 240, 10, 20, 10},
   };
   for (const Case& c : cases) {
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     setUpBuild(c.W, c.H, c.bands, c.mvW, c.mvH, c.workW, c.workH);
     if (HasFatalFailure()) return;
     expectBuildSame(c.viewWidth, c.viewHeight, c.what);

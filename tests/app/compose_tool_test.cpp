@@ -32,12 +32,12 @@ class ComposeTool : public testing::Test {
     dir_ = fs::path(testing::TempDir()) / ("direvo-compose-" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    imagewin::resetForTests();
-    imaging::resetForTests();
-    app::resetLenticularForTests();
+    imagewin::resetImageWindows();
+    imaging::resetDrawingState();
+    app::resetLenticular();
   }
   void TearDown() override {
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     fs::remove_all(dir_);
   }
 
@@ -112,7 +112,7 @@ TEST_F(ComposeTool, WritesThePlayersCompositionForBothMethods) {
   const auto views = writeViews("views.png", 4 * 37, 23);  // views 37 wide
   for (bool beta : {false, true}) {
     SCOPED_TRACE(beta ? "beta" : "stable");
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
     const std::string method = beta ? "beta" : "stable";
     ASSERT_EQ(run("--multiview " + path("views.png") + " --views 4 --pitch 9.3 --width 41 "
                   "--height 20 --method " + method + " --out " + path(method + ".png") +
@@ -133,7 +133,7 @@ TEST_F(ComposeTool, DefaultsAndAPitchThatNeverCrossesABoundary) {
   expectPicture(path("out.png"), app::kOutputImage);
 
   // An infinite pitch shows view 0 everywhere, and the tool still ends.
-  imagewin::resetForTests();
+  imagewin::resetImageWindows();
   ASSERT_EQ(run("--multiview " + path("views.tif") + " --views 7 --pitch inf --width 30 "
                 "--height 9 --out " + path("inf.png")),
             0);

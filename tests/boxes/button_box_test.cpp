@@ -9,7 +9,7 @@ using plat::Window;
 
 class ButtonBoxTest : public BoxTest {
  protected:
-  Window button(int i) { return plat::controlById(boxes::buttonBoxWindow(), kButtonIdBase + i); }
+  Window button(int i) { return plat::controlById(boxes::buttonBoxWindow(), ids::box::kButtonBase + i); }
   Rect client() { return plat::getClientRect(boxes::buttonBoxWindow()); }
   void key(int vk, bool ctrl = false) {
     plat::test::key(boxes::buttonBoxWindow(), vk, ctrl);
@@ -95,7 +95,7 @@ TEST_F(ButtonBoxTest, CtrlQClosesAndTheMainWindowsKeysAreForwarded) {
   for (int k : {'X', 'S', 'C', 'Q', 'A'}) key(k);
   key(plat::vk::Escape);
   std::vector<int> forwarded;
-  for (const plat::Message& m : boxtest::mainReceived) forwarded.push_back(m.key);
+  for (const plat::Message& m : testsupport::mainWindowKeys) forwarded.push_back(m.key);
   EXPECT_EQ(forwarded, (std::vector<int>{'X', 'S', 'C', plat::vk::Escape}));
   EXPECT_TRUE(boxes::buttonBoxWindow());  // Q alone does nothing
 

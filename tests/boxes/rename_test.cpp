@@ -25,11 +25,7 @@ class RenameTest : public BoxTest {
     prompts.clear();
     answer.clear();
     destroyWhileAsking = false;
-    boxes::setTextWindowServices({nullptr, nullptr, scriptedPrompt});
-  }
-  void TearDown() override {
-    boxes::setTextWindowServices({});
-    BoxTest::TearDown();
+    testsupport::useService(&LibraryServices::promptLine, scriptedPrompt);
   }
 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "base/ids.h"
 #include "core/core.h"
 #include "core/worker.h"
 #include "platform/platform.h"
@@ -54,12 +55,12 @@ class ProgramTest : public testing::Test {
 TEST_F(ProgramTest, StartPressedTwiceRunsTheMainRoutineOnceAndExitEndsCleanly) {
   int code = run({countingSetup, countingMain}, [] {
     plat::Window w = MainWindowHandle();
-    plat::postCommand(w, kCmdStart);
-    plat::postCommand(w, kCmdStart);
+    plat::postCommand(w, ids::kStart);
+    plat::postCommand(w, ids::kStart);
     waitFor([] { return mainCalls.load() == 1; });
-    plat::postCommand(w, kCmdStart);  // ignored while the main routine runs
+    plat::postCommand(w, ids::kStart);  // ignored while the main routine runs
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    plat::postCommand(w, kCmdExit);
+    plat::postCommand(w, ids::kExit);
   });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(setupCalls.load(), 1);
@@ -73,7 +74,7 @@ TEST_F(ProgramTest, ExitWhileTheMainRoutineRunsAbandonsTheWorkerAfterTwoSeconds)
   int code = run({selfStartingSetup, stuckMain}, [&] {
     waitFor([] { return mainRunning.load() == 1; });
     exitAt = std::chrono::steady_clock::now();
-    plat::postCommand(MainWindowHandle(), kCmdExit);
+    plat::postCommand(MainWindowHandle(), ids::kExit);
   });
   auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
                     std::chrono::steady_clock::now() - exitAt).count();
@@ -109,7 +110,7 @@ TEST_F(ProgramTest, PopupGreysAllButStopAndExitWhileTheMainRoutineRuns) {
   ASSERT_EQ(during.size(), 12u);
   for (auto& item : during) {
     if (item.separator) continue;
-    bool stays = item.id == kCmdStop || item.id == kCmdExit;
+    bool stays = item.id == ids::kStop || item.id == ids::kExit;
     EXPECT_EQ(item.grayed, !stays) << item.text;
   }
 }
@@ -122,12 +123,12 @@ TEST_F(ProgramTest, TheMainWindowDropsInToTheBottomWithItsStatusLine) {
     // Creation (with the drop-in) is over once the status line shows the depth.
     plat::Window line;
     waitFor([&] {
-      line = plat::controlById(w, kStatusLineId);
+      line = plat::controlById(w, ids::kStatusLine);
       return line && plat::getControlText(line).find("-bit color") != std::string::npos;
     });
     where = plat::getWindowRect(w);
     status = plat::getControlText(line);
-    plat::postCommand(w, kCmdExit);
+    plat::postCommand(w, ids::kExit);
   });
   EXPECT_EQ(where.bottom, 1024);
   // The status line centres its text in 63 columns: 18 - length / 2 spaces before it.
@@ -139,14 +140,14 @@ TEST_F(ProgramTest, MovingTheMainWindowRetakesTheEdgesOnTheWorker) {
   bool found = false;
   run({countingSetup, countingMain}, [&] {
     plat::Window w = MainWindowHandle();
-    waitFor([&] { return static_cast<bool>(plat::controlById(w, kStatusLineId)); });
+    waitFor([&] { return static_cast<bool>(plat::controlById(w, ids::kStatusLine)); });
     plat::setWindowPos(w, 300, 200, 0, 0, plat::kNoSize | plat::kNoZOrder);
     const plat::Rect moved = plat::getWindowRect(w);
     waitFor([&] {
       for (const plat::Rect& r : textwin::windowEdges()) found = found || r == moved;
       return found;
     });
-    plat::postCommand(w, kCmdExit);
+    plat::postCommand(w, ids::kExit);
   });
   EXPECT_TRUE(found);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imagewin/imagewin.h"
+#include "library_support.h"
 #include "platform/message.h"
 #include "platform/test.h"
 #include "platform/window.h"
@@ -20,13 +21,15 @@ namespace vk = plat::vk;
 class DisplayControls : public testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
+    installLibraryServices({});
     prompts.clear();
     answers.clear();
     edgeRefreshes = 0;
   }
   void TearDown() override {
-    imagewin::resetForTests();
+    imagewin::resetImageWindows();
+    installLibraryServices({});
     plat::test::pinScreenSize(1280, 1024);
   }
 
@@ -64,7 +67,7 @@ class DisplayControls : public testing::Test {
 
 TEST_F(DisplayControls, SetImageZoomResizesTheWindowByTheClientChange) {
   ASSERT_EQ(TAV_CreateImage(4, "camera", 50, 60, 200, 100, 100), 0);
-  imagewin::setRefreshWindowEdgesHook([] { ++edgeRefreshes; });
+  testsupport::useService(&LibraryServices::refreshWindowEdges, [] { ++edgeRefreshes; });
   const plat::Rect before = plat::getWindowRect(win(4));
   ASSERT_EQ(TAV_SetImageZoom(150, 4), 0);
   const ImageWindowRecord& r = ImageTable[4];
@@ -185,7 +188,7 @@ TEST_F(DisplayControls, TabTogglesSmoothScalingAndItsMark) {
 TEST_F(DisplayControls, KeysWaitWhileAPointIsPicked) {
   ASSERT_EQ(TAV_CreateImage(0, "pick", 0, 0, 200, 100, 100), 0);
   static bool picking = true;
-  imagewin::setPickInProgressHook([] { return picking; });
+  testsupport::useService(&LibraryServices::pickInProgress, [] { return picking; });
   key(0, vk::Tab, false);
   key(0, vk::Add, true);
   EXPECT_EQ(TAV_GetStretchMode(0), plat::kColorOnColor);
@@ -229,21 +232,21 @@ TEST_F(DisplayControls, TheFrameCannotResizeTheWindow) {
   EXPECT_EQ(ImageTable[0].dispWidth, 200);
 }
 
-TEST_F(DisplayControls, DraggingSnapsThroughTheHookAndAMoveRefreshesTheEdges) {
+TEST_F(DisplayControls, DraggingSnapsThroughTheServiceAndAMoveRefreshesTheEdges) {
   ASSERT_EQ(TAV_CreateImage(0, "drag", 100, 100, 200, 100, 100), 0);
   pump();
   const plat::Rect start = plat::getWindowRect(win(0));
-  // No hook: the window follows the pointer.
+  // No snapping service: the window follows the pointer.
   plat::test::dragOuter(win(0), {50, 10}, {80, 30});
   pump();
   EXPECT_EQ(plat::getWindowRect(win(0)), start.translated(30, 20));
 
   static plat::Window snapped;
-  imagewin::setSnapMovingWindowHook([](plat::Window w, plat::Rect& r) {
+  testsupport::useService(&LibraryServices::snapMovingWindow, [](plat::Rect& r, plat::Window w) {
     snapped = w;
     r = r.translated(-r.left, 0);  // onto the screen's left edge
   });
-  imagewin::setRefreshWindowEdgesHook([] { ++edgeRefreshes; });
+  testsupport::useService(&LibraryServices::refreshWindowEdges, [] { ++edgeRefreshes; });
   plat::test::dragOuter(win(0), {50, 10}, {60, 40});
   pump();
   EXPECT_EQ(snapped, win(0));
@@ -256,7 +259,7 @@ TEST_F(DisplayControls, DraggingSnapsThroughTheHookAndAMoveRefreshesTheEdges) {
 
 TEST_F(DisplayControls, TypedZoomReadsTheLeadingNumber) {
   ASSERT_EQ(TAV_CreateImage(3, "typed", 0, 0, 800, 480, 100), 0);
-  imagewin::setPromptLineHook(scriptedAnswer);
+  testsupport::useService(&LibraryServices::promptLine, scriptedAnswer);
   answers = {"  120%"};
   EXPECT_EQ(imagewin::typedZoom(3), 0);
   EXPECT_EQ(prompts, std::vector<std::string>{"[3] Zoom(%)="});
@@ -265,8 +268,8 @@ TEST_F(DisplayControls, TypedZoomReadsTheLeadingNumber) {
   answers = {"big"};
   EXPECT_EQ(imagewin::typedZoom(3), 0);
   EXPECT_EQ(ImageTable[3].zoom, 13);
-  // No prompt hook: every answer is empty, which reads as 0 too.
-  imagewin::setPromptLineHook(nullptr);
+  // No prompt service: every answer is empty, which reads as 0 too.
+  testsupport::useService(&LibraryServices::promptLine, nullptr);
   TAV_SetImageZoom(100, 3);
   EXPECT_EQ(imagewin::typedZoom(3), 0);
   EXPECT_EQ(ImageTable[3].zoom, 13);
@@ -288,7 +291,7 @@ TEST_F(DisplayControls, TypedResizeRecreatesTheWindowAtTheNewSize) {
   ASSERT_EQ(TAV_CreateImage8(2, "resize", 40, 50, 300, 200, 111), 0);
   ASSERT_EQ(TAV_SetStretchMode(plat::kHalftone, 2), 0);
   ImagePixels[2][0] = 9;
-  imagewin::setPromptLineHook(scriptedAnswer);
+  testsupport::useService(&LibraryServices::promptLine, scriptedAnswer);
   answers = {"150", "-3"};  // 0 or less becomes 1
   EXPECT_EQ(imagewin::typedResize(2), 0);
   EXPECT_EQ(prompts,
@@ -306,7 +309,7 @@ TEST_F(DisplayControls, ATypedSizeThatCannotBeMadeKeepsTheWindow) {
   ASSERT_EQ(TAV_CreateImage(2, "keep", 40, 50, 300, 200, 100), 0);
   reinterpret_cast<uint32_t*>(ImagePixels[2])[5] = 0x00ABCDEF;
   const plat::Window before = win(2);
-  imagewin::setPromptLineHook(scriptedAnswer);
+  testsupport::useService(&LibraryServices::promptLine, scriptedAnswer);
   // One column 5000 rows tall fits no zoom; 100000 x 100000 fits at zoom 1 but needs
   // 40 GB of pixels.
   for (auto [x, y, result] : {std::tuple{"1", "5000", kCreateTooLarge},

@@ -1,6 +1,7 @@
 // Image windows on the real platform, headless: records, buffers, captions, selection,
 // block copies, palettes and what the window shows.
 #include "imagewin/imagewin.h"
+#include "library_support.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,14 @@ constexpr SizeLimits kScreenLimits{104, 0, 1280, 1005};  // mode 1 on a 1280 x 1
 class ImageWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetForTests();
-    imaging::resetForTests();
+    imagewin::resetImageWindows();
+    imaging::resetDrawingState();
+    installLibraryServices({});
   }
-  void TearDown() override { imagewin::resetForTests(); }
+  void TearDown() override {
+    imagewin::resetImageWindows();
+    installLibraryServices({});
+  }
 
   static void pump() {
     plat::test::sync();
@@ -116,7 +121,7 @@ TEST_F(ImageWindow, SizeLimitsComeFromTheScreen) {
 TEST_F(ImageWindow, CreationMakesAWindowOfTheZoomedSizeAndSelectsIt) {
   int refreshed = 0;
   static int* counter = &refreshed;
-  imagewin::setRefreshWindowEdgesHook([] { ++*counter; });
+  testsupport::useService(&LibraryServices::refreshWindowEdges, [] { ++*counter; });
   ASSERT_EQ(TAV_CreateImage(5, "camera", 30, 40, 200, 100, 150), 0);
   const ImageWindowRecord& r = ImageTable[5];
   EXPECT_EQ(r.inUse, 1);
@@ -146,7 +151,9 @@ TEST_F(ImageWindow, ImageWindowsBelongToTheOwnerGiven) {
   params.title = "owner";
   plat::Window owner = plat::createWindow(params);
   ASSERT_TRUE(owner);
-  imagewin::setOwnerWindow(owner);
+  static plat::Window ownerWindow;
+  ownerWindow = owner;
+  testsupport::useService(&LibraryServices::mainWindow, [] { return ownerWindow; });
   ASSERT_EQ(TAV_CreateImage(0, "a", -1, -1, 10, 10, 100), 0);
   EXPECT_EQ(plat::windowOwner(ImageTable[0].window), owner);
   plat::destroyWindow(owner);

@@ -10,10 +10,10 @@ namespace {
 class PixelAccess : public ::testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetForTests();
-    imaging::resetForTests();
+    imagewin::resetImageWindows();
+    imaging::resetDrawingState();
   }
-  void TearDown() override { imagewin::resetForTests(); }
+  void TearDown() override { imagewin::resetImageWindows(); }
 };
 
 TEST_F(PixelAccess, ThirtyTwoBitPixelsAreWholeWordsAndClipped) {

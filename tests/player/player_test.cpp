@@ -56,20 +56,20 @@ class PlayerTest : public testing::Test {
     movie20_ = WriteMovie("direvo_player_20.avi", 20);
   }
   void SetUp() override {
-    app::resetPlayerForTests();
-    app::resetLenticularForTests();
-    imagewin::resetForTests();
-    imaging::resetForTests();
-    boxes::resetForTests();
+    app::resetPlayer();
+    app::resetLenticular();
+    imagewin::resetImageWindows();
+    imaging::resetDrawingState();
+    boxes::resetBoxes();
     textwin::resetTextWindows();
     interchange::resetFileDialogs();
     PlayerSetup();
     startRequested.store(0);
   }
   void TearDown() override {
-    app::resetPlayerForTests();
-    imagewin::resetForTests();
-    boxes::resetForTests();
+    app::resetPlayer();
+    imagewin::resetImageWindows();
+    boxes::resetBoxes();
     textwin::resetTextWindows();
   }
   void Open(const std::string& path) {

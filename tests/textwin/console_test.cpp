@@ -12,16 +12,12 @@ class ConsoleTest : public TextWindowTest {
     ASSERT_EQ(TAV_OpenTextWindow(0, 20, 20, 400, 300), 0);
     capture(0);
   }
-  void TearDown() override {
-    boxes::setTextWindowServices({});
-    TextWindowTest::TearDown();
-  }
   // Runs one console command with this line typed after the prompt.
   int run(const std::u16string& typed) {
     script = {[this, typed] { plat::test::typeText(windowOf(CurrentTextWindow), typed); }};
-    textwin::setPumpHook(twtest::scriptedPump);
+    twtest::usePump(twtest::scriptedPump);
     const int result = RunConsoleCommand();
-    textwin::setPumpHook(nullptr);
+    twtest::usePump(nullptr);
     return result;
   }
   std::deque<std::function<void()>>& script = twtest::script;
@@ -76,10 +72,10 @@ TEST_F(ConsoleTest, SpaceSelectsItsWindowAndOpensTheConsoleWithAnEmptyLine) {
   capture(2);
   TAV_SelectTextWindow(0);
   script = {[this] { plat::test::typeText(windowOf(2), u"help\r"); }};
-  textwin::setPumpHook(twtest::scriptedPump);
+  twtest::usePump(twtest::scriptedPump);
   plat::test::key(windowOf(2), plat::vk::Space);
   twtest::pumpOnce();
-  textwin::setPumpHook(nullptr);
+  twtest::usePump(nullptr);
   EXPECT_TRUE(script.empty());
   EXPECT_EQ(CurrentTextWindow, 2);
   EXPECT_EQ(printed(2), "Cmd>help\nCommand list:exit help start ver color\n");
@@ -94,10 +90,10 @@ TEST_F(ConsoleTest, TheMenuRouteLeavesTheCurrentWindowAlone) {
   ASSERT_EQ(TAV_OpenTextWindow(2, 500, 20, 300, 200), 0);
   TAV_SelectTextWindow(0);
   script = {[this] { plat::test::typeText(windowOf(0), u"help\r"); }};
-  textwin::setPumpHook(twtest::scriptedPump);
+  twtest::usePump(twtest::scriptedPump);
   plat::postCommand(windowOf(2), 1029);
   twtest::pumpOnce();
-  textwin::setPumpHook(nullptr);
+  twtest::usePump(nullptr);
   EXPECT_TRUE(script.empty());
   EXPECT_EQ(CurrentTextWindow, 0);
   EXPECT_EQ(printed(0), "Cmd>help\nCommand list:exit help start ver color\n");
@@ -120,16 +116,14 @@ TEST_F(ConsoleTest, TheStatusLineCentresShortTextsIn63Columns) {
 }
 
 TEST_F(ConsoleTest, TheBoxesAskTheirLabelsThroughThePrompt) {
-  boxes::setTextWindowServices(
-      {RefreshWindowEdges, textwin::snapMovingWindowForBoxes, textwin::promptLine});
   TAV_CloseTextWindow(0);  // the prompt opens text window 0 itself
   TAV_OpenInputBox(0, 0, 3);
   twtest::pumpOnce();
   script = {[] { plat::test::typeText(TextWindowTable[0].window, u"Speed\r"); }};
-  textwin::setPumpHook(twtest::scriptedPump);
+  twtest::usePump(twtest::scriptedPump);
   plat::test::doubleClick(boxes::inputBoxWindow(), {2, 2 * 28 + 5});
   twtest::pumpOnce();
-  textwin::setPumpHook(nullptr);
+  twtest::usePump(nullptr);
   EXPECT_TRUE(script.empty());
   EXPECT_TRUE(TextWindowTable[0].inUse);
   EXPECT_EQ(boxes::inputBoxLabel(2), "Speed");

@@ -1,5 +1,5 @@
-// Shared set-up of the text window tests: a recording main window with its status
-// line, a pump, and a window onto what was printed (the log hook).
+// Shared set-up of the text window tests: the stand-in main window with its status
+// line, the worker's pump, and a window onto what was printed (the log hook).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "base/pump.h"
 #include "boxes/boxes.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
+#include "library_support.h"
 #include "platform/platform.h"
 #include "platform/test.h"
 #include "textwin/textwin.h"
@@ -21,22 +23,15 @@
 namespace twtest {
 
 // Key-downs that reached the stand-in main window.
-inline std::vector<plat::Message> mainKeys;
-
-inline intptr_t mainProc(plat::Window w, plat::Message& m) {
-  if (m.kind == plat::Msg::KeyDown) mainKeys.push_back(m);
-  return plat::defWindowProc(w, m);
-}
+inline std::vector<plat::Message>& mainKeys = testsupport::mainWindowKeys;
 
 inline void pumpOnce() {
   plat::test::sync();
-  plat::Message m;
-  while (plat::peekMessage(m, plat::Peek::Remove)) {
-    if (m.kind == plat::Msg::Quit) continue;
-    plat::translateMessage(m);
-    plat::dispatchMessage(m);
-  }
+  PumpUserMessages();
 }
+
+// The pump that printing and line input turn; null: the worker's own.
+inline void usePump(void (*pump)()) { testsupport::useService(&LibraryServices::pump, pump); }
 
 // Steps a test plays into a line being read: each runs once the reader has taken
 // everything typed before it (the key queue is empty), inside the reader's own pump.
@@ -84,21 +79,17 @@ inline int inkIn(const plat::Surface& s, const plat::Rect& r) {
 class TextWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    static bool registered = plat::registerClass({"tw_test_main", mainProc, false, 0xD4D0C8});
-    ASSERT_TRUE(registered);
     ASSERT_TRUE(textwin::registerTextWindowClass());
-    plat::CreateParams p;
-    p.className = "tw_test_main";
-    p.title = "main";
-    p.x = 900;
-    p.y = 800;
-    p.width = 250;
-    p.height = 80;
-    mainWindow = plat::createWindow(p);
-    status = plat::createControl({plat::ControlKind::Static, mainWindow, 2001, "Ready", {0, 6, 234, 26}});
-    imagewin::setOwnerWindow(mainWindow);
+    mainWindow = testsupport::openMainWindow(900, 800);
+    status = plat::controlById(mainWindow, ids::kStatusLine);
+    LibraryServices services = testsupport::servicesWithMainWindow();
+    services.refreshWindowEdges = RefreshWindowEdges;
+    services.snapMovingWindow = SnapMovingWindow;
+    services.promptLine = textwin::promptLine;
+    services.dialogBoxes = boxes::dialogBoxes;
+    installLibraryServices(services);
     textwin::resetTextWindows();
-    imaging::resetForTests();
+    imaging::resetDrawingState();
     const plat::FontMetrics fm = plat::stockFontMetrics();
     cw = fm.charWidth;
     lh = fm.lineHeight;
@@ -110,9 +101,10 @@ class TextWindowTest : public testing::Test {
   }
   void TearDown() override {
     textwin::resetTextWindows();
-    boxes::resetForTests();
-    imagewin::resetForTests();
-    plat::destroyWindow(mainWindow);
+    boxes::resetBoxes();
+    imagewin::resetImageWindows();
+    installLibraryServices({});
+    testsupport::closeMainWindow();
     script.clear();
     pumpOnce();
   }
@@ -142,11 +134,11 @@ class TextWindowTest : public testing::Test {
   std::string readLine(std::deque<std::function<void()>> steps) {
     script = std::move(steps);
     scriptRanOutAt = script.empty() ? plat::performanceCounter() : 0;
-    textwin::setPumpHook(scriptedPump);
+    usePump(scriptedPump);
     char line[kInputLineBytes];
     std::memset(line, 'x', sizeof line);
     TAV_InputLine(line);
-    textwin::setPumpHook(nullptr);
+    usePump(nullptr);
     EXPECT_TRUE(script.empty()) << "steps left unplayed";
     return line;
   }

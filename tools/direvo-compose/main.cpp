@@ -20,7 +20,8 @@
 
 namespace {
 
-constexpr const char* kUsage =
+// The help text; %g and %d stand for the defaults and limits, in the order below.
+constexpr const char* kUsageFormat =
     "usage: direvo-compose --multiview IN --views V [OPTIONS] --out OUT\n"
     "       direvo-compose --movie FILE --left L --right R [--order ltr|rtl] [--views V]\n"
     "                      [OPTIONS] --out OUT\n"
@@ -35,10 +36,10 @@ constexpr const char* kUsage =
     "  --left L         left mark, a frame number from 1 to the frame count\n"
     "  --right R        right mark, from L to the frame count\n"
     "  --order O        ltr (make>, the default) or rtl (make<)\n"
-    "  --views V        number of views, 2 to 180 (default 7 with --movie)\n"
-    "  --pitch P        lens pitch in sub-pixel columns (default 17.319)\n"
-    "  --width W        output width in pixels, 1 to 1920 (default 800)\n"
-    "  --height H       output height in rows, 1 to 1240 (default 480)\n"
+    "  --views V        number of views, %d to %d (default %d with --movie)\n"
+    "  --pitch P        lens pitch in sub-pixel columns (default %g)\n"
+    "  --width W        output width in pixels, 1 to %d (default %d)\n"
+    "  --height H       output height in rows, 1 to %d (default %d)\n"
     "  --method M       stable (column stripes, the default) or beta (row groups)\n"
     "  --out OUT        the composed picture, W x H\n"
     "  --work WORK      also write the work image (3 W V x H, one band per view)\n"
@@ -46,15 +47,20 @@ constexpr const char* kUsage =
     "\n"
     "Bad arguments and unreadable or unwritable files end it with status 2, writing nothing.\n";
 
+void printUsage() {
+  std::printf(kUsageFormat, app::kMinViews, app::kMaxViews, app::kDefaultViews, app::kDefaultPitch,
+              app::kMaxWidth, app::kDefaultWidth, app::kMaxHeight, app::kDefaultHeight);
+}
+
 struct Options {
   std::string multiview;
   std::string movie;
   std::optional<int> left, right;
   bool rightToLeft = false;
   std::optional<int> views;
-  double pitch = 17.319;
-  int width = 800;
-  int height = 480;
+  double pitch = app::kDefaultPitch;
+  int width = app::kDefaultWidth;
+  int height = app::kDefaultHeight;
   bool beta = false;
   std::string out;
   std::string work;
@@ -97,7 +103,7 @@ Options parse(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
+      printUsage();
       std::exit(0);
     }
   }
@@ -134,10 +140,10 @@ Options parse(int argc, char** argv) {
       }
       o.rightToLeft = *value == "rtl";
     }
-    if (name == "--views") o.views = parseInt(name, *value, 2, 180);
+    if (name == "--views") o.views = parseInt(name, *value, app::kMinViews, app::kMaxViews);
     if (name == "--pitch") o.pitch = parsePitch(*value);
-    if (name == "--width") o.width = parseInt(name, *value, 1, 1920);
-    if (name == "--height") o.height = parseInt(name, *value, 1, 1240);
+    if (name == "--width") o.width = parseInt(name, *value, 1, app::kMaxWidth);
+    if (name == "--height") o.height = parseInt(name, *value, 1, app::kMaxHeight);
     if (name == "--out") o.out = *value;
     if (name == "--work") o.work = *value;
     if (name == "--method") {
@@ -152,7 +158,7 @@ Options parse(int argc, char** argv) {
   }
   if (!o.movie.empty()) {
     if (!o.left || !o.right) fail("--movie needs --left L and --right R (see --help)");
-    if (!o.views) o.views = 7;  // the player's View_num at start
+    if (!o.views) o.views = app::kDefaultViews;  // the player's View_num at start
   } else if (o.left || o.right || seenName(seen, "--order")) {
     fail("--left, --right and --order go with --movie (see --help)");
   }
@@ -172,15 +178,7 @@ std::unique_ptr<plat::Surface> toColour(std::unique_ptr<plat::Surface> s) {
   if (!s || s->bits() == 32) return s;
   std::unique_ptr<plat::Surface> c = plat::Surface::create(s->width(), s->height(), 32);
   if (!c) return nullptr;
-  const plat::Palette& pal = s->palette();
-  for (int y = 0; y < s->height(); ++y) {
-    const uint8_t* in = s->row8(y);
-    uint32_t* out = c->row32(y);
-    for (int x = 0; x < s->width(); ++x) {
-      const plat::PaletteEntry& e = pal[in[x]];
-      out[x] = (uint32_t{e.red} << 16) | (uint32_t{e.green} << 8) | e.blue;
-    }
-  }
+  plat::bitBlt(*c, 0, 0, s->width(), s->height(), *s, 0, 0);  // 8 -> 32 through the palette
   return c;
 }
 

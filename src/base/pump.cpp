@@ -1,19 +1,20 @@
-// The two threads' message pumps, the pause box and bringing the main window forward.
-#include "core/core.h"
-#include "core/library.h"
-#include "core/main_window.h"
-#include "platform/platform.h"
-#include "textwin/textwin.h"
+#include "base/pump.h"
+
+#include "base/services.h"
+#include "platform/message.h"
+
+std::atomic<int> edgeRefreshRequested{0};
 
 void PumpUserMessages() {
-  if (edgeRefreshRequested.exchange(0) != 0) RefreshWindowEdges();
+  const LibraryServices& services = libraryServices();
+  if (edgeRefreshRequested.exchange(0) != 0) services.refreshWindowEdges();
   plat::Message m;
   while (plat::peekMessage(m, plat::Peek::Keep)) {
     plat::getMessage(m);
     if (m.kind == plat::Msg::Quit) continue;  // the worker has no loop of its own to end
     // The boxes' dialog keys come first: Tab between fields, Enter commits.
     bool taken = false;
-    for (plat::Window box : core::DialogBoxes()) {
+    for (plat::Window box : services.dialogBoxes()) {
       if (box && plat::isDialogMessage(box, m)) {
         taken = true;
         break;
@@ -36,7 +37,3 @@ void PumpMessages() {
     plat::dispatchMessage(m);
   }
 }
-
-void ShowPauseBox(const std::string& text) { plat::messageBox({}, text, "Pause"); }
-
-void TAV_SetForeground(plat::Window w) { plat::setForegroundWindow(w); }

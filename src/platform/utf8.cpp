@@ -1,9 +1,8 @@
-// UTF-8 is the library's multibyte text; windows and the key queue hold UTF-16.
+#include "platform/utf8.h"
+
 #include <cstdint>
 
-#include "textwin/internal.h"
-
-namespace textwin {
+namespace plat {
 
 namespace {
 
@@ -110,4 +109,4 @@ void dropIncompleteTail(std::string& s) {
   }
 }
 
-}  // namespace textwin
+}  // namespace plat

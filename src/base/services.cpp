@@ -1,0 +1,23 @@
+#include "base/services.h"
+
+namespace {
+
+LibraryServices withDefaults(LibraryServices s) {
+  const LibraryServices d;
+  if (!s.mainWindow) s.mainWindow = d.mainWindow;
+  if (!s.refreshWindowEdges) s.refreshWindowEdges = d.refreshWindowEdges;
+  if (!s.snapMovingWindow) s.snapMovingWindow = d.snapMovingWindow;
+  if (!s.promptLine) s.promptLine = d.promptLine;
+  if (!s.pickInProgress) s.pickInProgress = d.pickInProgress;
+  if (!s.dialogBoxes) s.dialogBoxes = d.dialogBoxes;
+  if (!s.pump) s.pump = d.pump;
+  return s;
+}
+
+LibraryServices services = withDefaults({});
+
+}  // namespace
+
+const LibraryServices& libraryServices() { return services; }
+
+void installLibraryServices(const LibraryServices& s) { services = withDefaults(s); }

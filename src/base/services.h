@@ -1,0 +1,37 @@
+// The calls that cross the library's layers upward. A lower layer (image windows, text
+// windows) needs a few things that only a higher one has: the main window, the window
+// edges, a line typed in a text window, whether a pick runs, the worker's pump. The
+// program fills this struct once at start-up; tests fill it with their stand-ins.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "base/pump.h"
+#include "platform/types.h"
+
+struct LibraryServices {
+  // The library's main window: owner of every window, target of forwarded keys, home
+  // of the status line. Invalid before it exists.
+  plat::Window (*mainWindow)() = [] { return plat::Window{}; };
+  // Takes a new snapshot of every library window's edges.
+  void (*refreshWindowEdges)() = [] {};
+  // With Ctrl held, shifts a dragged window's proposed outer rectangle onto nearby edges.
+  void (*snapMovingWindow)(plat::Rect& proposed, plat::Window window) =
+      [](plat::Rect&, plat::Window) {};
+  // Prints the prompt in the current text window and returns the line typed after it.
+  std::string (*promptLine)(const std::string& prompt) = [](const std::string&) {
+    return std::string();
+  };
+  // Whether a point-picking tool holds the image windows' mouse and keys.
+  bool (*pickInProgress)() = [] { return false; };
+  // The input box and the button box, in the order the pump offers messages to them.
+  std::array<plat::Window, 2> (*dialogBoxes)() = [] { return std::array<plat::Window, 2>{}; };
+  // The pump that printing and line input turn while they work.
+  void (*pump)() = PumpUserMessages;
+};
+
+// The services in force; every field holds a callable function.
+const LibraryServices& libraryServices();
+// Replaces the services; a field left null keeps its default.
+void installLibraryServices(const LibraryServices& services);
