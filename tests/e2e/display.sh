@@ -4,9 +4,9 @@
 display=${DIREVO_E2E_DISPLAY:-}
 xvfb=""
 if [ -z "$display" ]; then
-  for n in $(seq 150 199); do [ -e "/tmp/.X${n}-lock" ] || { display=":$n"; break; }; done
-  Xvfb "$display" -screen 0 1280x1024x24 -br -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+  source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+  start_xvfb 150 199
+  display=$xvfb_display
+  xvfb=$xvfb_pid
 fi
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
