@@ -72,7 +72,7 @@ std::function<void()> buildWorkFloor(Setting s) {
 // Floor of the column stripes: the work pixels of every stripe in every row group,
 // read once, and every output pixel written once.
 std::function<void()> composeStableFloor(Setting s) {
-  const app::StripePlan plan = app::PlanStableStripes(17.319, s.V, s.W, s.W);
+  const app::StripePlan plan = app::planStableStripes(17.319, s.V, s.W, s.W);
   const int64_t band = 3 * static_cast<int64_t>(s.W);
   std::vector<int64_t> base(plan.size());
   for (size_t c = 0; c < plan.size(); ++c) base[c] = static_cast<int64_t>(c) + plan.view[c] * band;
@@ -96,7 +96,7 @@ std::function<void()> composeStableFloor(Setting s) {
 // Floor of the row groups: the work pixel of every sub-pixel in every row group, read
 // once, and every output pixel written once.
 std::function<void()> composeBetaFloor(Setting s) {
-  const app::BetaTables tables = app::BuildBetaTables(17.319, s.V, s.W, s.H);
+  const app::BetaTables tables = app::buildBetaTables(17.319, s.V, s.W, s.H);
   return [s, view = tables.view] {
     const uint32_t* work = pixelsOf(app::kWorkImage);
     uint32_t* out = pixelsOf(app::kOutputImage);
@@ -127,10 +127,10 @@ void registerSetting(Setting s) {
     std::function<void()> straight, fast, floor;
   };
   const Operation operations[] = {
-      {"BuildWorkImage", [] { app::BuildWorkImageStraight(kViewWidth, kViewHeight); },
+      {"BuildWorkImage", [] { app::buildWorkImageStraight(kViewWidth, kViewHeight); },
        [] { app::BuildWorkImage(kViewWidth, kViewHeight); }, buildWorkFloor(s)},
-      {"ComposeStable", app::ComposeStableStraight, app::ComposeStable, composeStableFloor(s)},
-      {"ComposeBeta", app::ComposeBetaStraight, app::ComposeBeta, composeBetaFloor(s)},
+      {"ComposeStable", app::composeStableStraight, app::ComposeStable, composeStableFloor(s)},
+      {"ComposeBeta", app::composeBetaStraight, app::ComposeBeta, composeBetaFloor(s)},
   };
   for (const Operation& op : operations) {
     for (const auto& [variant, fn] : {std::pair{"Straight", op.straight},

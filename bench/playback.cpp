@@ -69,7 +69,7 @@ void playerLoop(benchmark::State& state, const Movie* m) {
       movie->setProperty(app::kPosFrames, 0.0);
       frame = movie->queryFrame();
     }
-    app::ConvertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[0]), m->width,
+    app::convertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[0]), m->width,
                              m->height);
     TAV_ShowImage(0);
   }

@@ -4,7 +4,7 @@
 #include "platform/app.h"
 
 int main(int argc, char** argv) {
-  int code = plat::runApplication(argc, argv, [] { return ProgramEntry(PlayerTask()); });
+  int code = plat::runApplication(argc, argv, [] { return programEntry(playerTask()); });
   // An abandoned worker may still hold library state: end without static destructors.
   plat::quickExit(code);
 }

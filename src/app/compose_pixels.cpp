@@ -122,7 +122,7 @@ void writeStripeRow(uint32_t* out, int64_t outWidth, const uint32_t* vals, int64
 
 }  // namespace
 
-void BuildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth, int viewHeight,
+void buildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth, int viewHeight,
                      int W, int H, int bands) {
   if (bands < 1 || W <= 0 || H <= 0 || !work.pixels || work.width <= 0) return;
   const double sx = static_cast<double>(viewWidth) / (3.0 * W);
@@ -134,13 +134,13 @@ void BuildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth
   // The source column of every work column, -1 where it falls outside.
   std::vector<int64_t> source(static_cast<size_t>(cols));
   for (int64_t x = 0; x < cols; ++x) {
-    const int64_t s = TruncToInt64(std::trunc(static_cast<double>(x) * sx));
+    const int64_t s = truncToInt64(std::trunc(static_cast<double>(x) * sx));
     source[x] = s >= 0 && s < multiView.width ? s : -1;
   }
   splitRows(rows, cols, [&](int64_t begin, int64_t end) {
     for (int64_t y = begin; y < end; ++y) {
       uint32_t* out = rowOf(work, y);
-      const uint32_t* in = rowOf(multiView, TruncToInt64(std::trunc(static_cast<double>(y) * sy)));
+      const uint32_t* in = rowOf(multiView, truncToInt64(std::trunc(static_cast<double>(y) * sy)));
       if (!in) {
         std::memset(out, 0, static_cast<size_t>(cols) * 4);
         continue;
@@ -150,7 +150,7 @@ void BuildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth
   });
 }
 
-StripePlan PlanStableStripes(double pitch, int views, int W, int outputWidth) {
+StripePlan planStableStripes(double pitch, int views, int W, int outputWidth) {
   StripePlan plan;
   if (views < 1) return plan;
   const double d = pitch / views;
@@ -171,10 +171,10 @@ StripePlan PlanStableStripes(double pitch, int views, int W, int outputWidth) {
       plan.fraction.push_back(f);
       ++c;
       blend = false;
-      if (ReachesBoundary(c, g)) {
+      if (reachesBoundary(c, g)) {
         ++p;
         blend = true;
-        f = BoundaryFraction(g);
+        f = boundaryFraction(g);
         g += d;
       }
     }
@@ -182,12 +182,12 @@ StripePlan PlanStableStripes(double pitch, int views, int W, int outputWidth) {
   return plan;
 }
 
-int64_t ComposeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
+int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
                             int bands) {
   if (bands < 1 || p.views < 1 || !output.pixels || output.width <= 0 || output.height <= 0) {
     return 0;
   }
-  const StripePlan plan = PlanStableStripes(p.pitch, p.views, p.width, output.width);
+  const StripePlan plan = planStableStripes(p.pitch, p.views, p.width, output.width);
   const int64_t count = static_cast<int64_t>(plan.size());
   const int64_t shift = p.views / 2;
   const int64_t groups = std::max(0, p.height / 3);
@@ -235,7 +235,7 @@ int64_t ComposeStablePixels(ConstPixelBuffer work, PixelBuffer output, const Len
   return count;
 }
 
-BetaTables BuildBetaTables(double pitch, int views, int W, int H) {
+BetaTables buildBetaTables(double pitch, int views, int W, int H) {
   BetaTables t;
   if (views < 1) return t;
   const int64_t n = std::max<int64_t>(0, 3 * static_cast<int64_t>(W) + H);
@@ -247,9 +247,9 @@ BetaTables BuildBetaTables(double pitch, int views, int W, int H) {
   int v = 0;
   for (int64_t j = 0; j < n; ++j) {
     t.view[j] = v;
-    if (ReachesBoundary(j, e)) {
+    if (reachesBoundary(j, e)) {
       t.mark[j] = 1;
-      t.fraction[j] = BoundaryFraction(e);
+      t.fraction[j] = boundaryFraction(e);
       e += d;
       if (++v == views) v = 0;
     }
@@ -326,7 +326,7 @@ void finishBetaGroup(const BetaTables& t, const BlendPoints& blends, int64_t col
 
 }  // namespace
 
-void ComposeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p) {
+void composeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p) {
   if (p.views < 1 || !output.pixels || output.width <= 0 || output.height <= 0) return;
   const int64_t columns = 3 * static_cast<int64_t>(p.width);
   const int64_t groups = p.height / 3;
@@ -334,7 +334,7 @@ void ComposeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiPar
   // Nothing below the output is written, and the state carried from one row group to
   // the next only flows downwards, so the row groups under the picture can be left out.
   const int64_t drawnGroups = std::min<int64_t>(groups, (output.height + 2) / 3);
-  const BetaTables t = BuildBetaTables(p.pitch, p.views, p.width, p.height);
+  const BetaTables t = buildBetaTables(p.pitch, p.views, p.width, p.height);
   const int64_t pixels = std::min<int64_t>(p.width, output.width);
 
   const BlendPoints blends = PlanBetaBlends(t, columns);

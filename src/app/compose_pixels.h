@@ -43,7 +43,7 @@ struct LentiParams {
 
 // A real taken toward zero as a 64-bit integer, defined for every double: NaN gives 0,
 // values beyond the 64-bit range give its ends.
-inline int64_t TruncToInt64(double v) {
+inline int64_t truncToInt64(double v) {
   if (!(v == v)) return 0;
   if (v >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();
   if (v < -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
@@ -53,10 +53,10 @@ inline int64_t TruncToInt64(double v) {
 // Whether column or position c has reached the boundary at g. Compared as reals, so
 // an infinite or NaN boundary behaves the same everywhere: +inf and NaN are never
 // reached, -inf is reached at once.
-inline bool ReachesBoundary(int64_t c, double g) { return static_cast<double>(c) >= std::trunc(g); }
+inline bool reachesBoundary(int64_t c, double g) { return static_cast<double>(c) >= std::trunc(g); }
 
 // The fractional part of a boundary; 0 when that is not a finite number.
-inline double BoundaryFraction(double g) {
+inline double boundaryFraction(double g) {
   const double f = g - std::trunc(g);
   return std::isfinite(f) ? f : 0.0;
 }
@@ -69,7 +69,7 @@ inline uint32_t BlendColor(double x, uint32_t a, uint32_t b) {
     const double ca = static_cast<double>((a >> shift) & 0xff);
     const double cb = static_cast<double>((b >> shift) & 0xff);
     // The conversion itself truncates toward zero; no separate trunc is needed.
-    return static_cast<uint64_t>(TruncToInt64((1.0 - x) * ca + x * cb));
+    return static_cast<uint64_t>(truncToInt64((1.0 - x) * ca + x * cb));
   };
   return static_cast<uint32_t>(channel(16) * 65536u + channel(8) * 256u + channel(0));
 }
@@ -78,7 +78,7 @@ inline uint32_t BlendColor(double x, uint32_t a, uint32_t b) {
 // whose views are viewWidth columns wide, stretched to 3W x H by nearest neighbour.
 // Writes columns below min(3W bands, work width) of rows below min(H, work height);
 // reads outside the multi-view image give black.
-void BuildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth, int viewHeight,
+void buildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth, int viewHeight,
                      int W, int H, int bands);
 
 // The stripes of the column-stripe method that can reach an output `outputWidth`
@@ -90,13 +90,13 @@ struct StripePlan {
   std::vector<double> fraction;
   size_t size() const { return view.size(); }
 };
-StripePlan PlanStableStripes(double pitch, int views, int W, int outputWidth);
+StripePlan planStableStripes(double pitch, int views, int W, int outputWidth);
 
 // Column stripes: output sub-pixel s of row y shows stripe s - trunc(V/2) - y; the
 // whole output is black first, and rows from 3 trunc(H/3) on stay black. `bands` is
 // the number of views the work image holds; its band width is work width / bands.
 // Nothing happens when bands or V is below 1. Returns the number of stripes walked.
-int64_t ComposeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
+int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
                          int bands);
 
 // The per-position tables of the row-group method, positions 0 .. 3W + H - 1.
@@ -105,11 +105,11 @@ struct BetaTables {
   std::vector<uint8_t> mark;
   std::vector<double> fraction;
 };
-BetaTables BuildBetaTables(double pitch, int views, int W, int H);
+BetaTables buildBetaTables(double pitch, int views, int W, int H);
 
 // Row groups: the view of sub-pixel s of row y is view[s - y + 3 trunc(H/3)], read
 // from bands 3W wide; only rows below 3 trunc(H/3) and pixels below W are written.
 // Nothing happens when V is below 1.
-void ComposeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p);
+void composeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p);
 
 }  // namespace app

@@ -63,7 +63,7 @@ RowConverter bestRowConverter() {
 
 }  // namespace
 
-void ConvertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth, int destHeight) {
+void convertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth, int destHeight) {
   if (!frame.bgr || !dest || frame.width <= 0 || frame.height <= 0 || destWidth <= 0 ||
       destHeight <= 0)
     return;

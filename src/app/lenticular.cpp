@@ -16,7 +16,7 @@ int Height = kDefaultHeight;
 int builtViewCount = 0;
 bool betaMode = false;
 
-LentiParams CurrentLentiParams() { return {Pitch, View_num, Width, Height}; }
+LentiParams currentLentiParams() { return {Pitch, View_num, Width, Height}; }
 
 namespace {
 
@@ -77,7 +77,7 @@ void PutDiagonal(int64_t s, uint32_t color, int64_t r) {
   }
 }
 
-void BuildWorkImageStraight(int viewWidth, int viewHeight) {
+void buildWorkImageStraight(int viewWidth, int viewHeight) {
   if (!canBuild()) return;
   const int W = Width;
   const int H = Height;
@@ -88,8 +88,8 @@ void BuildWorkImageStraight(int viewWidth, int viewHeight) {
     for (int64_t x = 0; x < columns; ++x) {
       TAV_SelectImage(kMultiViewImage);
       const uint32_t v =
-          TAV_GetPixel(toCoordinate(TruncToInt64(std::trunc(static_cast<double>(x) * sx))),
-                       toCoordinate(TruncToInt64(std::trunc(static_cast<double>(y) * sy))));
+          TAV_GetPixel(toCoordinate(truncToInt64(std::trunc(static_cast<double>(x) * sx))),
+                       toCoordinate(truncToInt64(std::trunc(static_cast<double>(y) * sy))));
       TAV_SelectImage(kWorkImage);
       TAV_PutPixel(toCoordinate(x), toCoordinate(y), v);
     }
@@ -99,10 +99,10 @@ void BuildWorkImageStraight(int viewWidth, int viewHeight) {
 void BuildWorkImage(int viewWidth, int viewHeight) {
   if (!canBuild()) return;
   if (!is32(kMultiViewImage) || !is32(kWorkImage)) {
-    BuildWorkImageStraight(viewWidth, viewHeight);
+    buildWorkImageStraight(viewWidth, viewHeight);
     return;
   }
-  BuildWorkPixels(constPixelsOf(kMultiViewImage), pixelsOf(kWorkImage), viewWidth, viewHeight,
+  buildWorkPixels(constPixelsOf(kMultiViewImage), pixelsOf(kWorkImage), viewWidth, viewHeight,
                   Width, Height, builtViewCount);
   const int64_t columns = 3 * static_cast<int64_t>(std::max(Width, 0)) * builtViewCount;
   const int64_t pixels = Height > 0 ? columns * Height : 0;
@@ -115,7 +115,7 @@ void BuildWorkImage(int viewWidth, int viewHeight) {
   if (pixels > 0) PenPosition = {toCoordinate(columns - 1), Height - 1};
 }
 
-void ComposeStableStraight() {
+void composeStableStraight() {
   if (!canCompose()) return;
   const int V = View_num;
   const double d = Pitch / V;
@@ -152,10 +152,10 @@ void ComposeStableStraight() {
       }
       ++c;
       blend = false;
-      if (ReachesBoundary(c, g)) {
+      if (reachesBoundary(c, g)) {
         ++p;
         blend = true;
-        f = BoundaryFraction(g);
+        f = boundaryFraction(g);
         g += d;
       }
     }
@@ -167,11 +167,11 @@ done:
 void ComposeStable() {
   if (!canCompose()) return;
   if (!is32(kWorkImage) || !is32(kOutputImage)) {
-    ComposeStableStraight();
+    composeStableStraight();
     return;
   }
-  const int64_t stripes = ComposeStablePixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
-                                              CurrentLentiParams(), builtViewCount);
+  const int64_t stripes = composeStablePixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
+                                              currentLentiParams(), builtViewCount);
   const int64_t groups = std::max(0, Height / 3);
   const int64_t steps = stripes * groups;
   SelectionTape tape;
@@ -190,7 +190,7 @@ void ComposeStable() {
   TAV_ShowImage(kOutputImage);
 }
 
-void ComposeBetaStraight() {
+void composeBetaStraight() {
   if (!canCompose()) return;
   const int V = View_num;
   const int W = Width;
@@ -207,9 +207,9 @@ void ComposeBetaStraight() {
   int v = 0;
   for (int64_t j = 0; j < n; ++j) {
     view[j] = v;
-    if (ReachesBoundary(j, e)) {
+    if (reachesBoundary(j, e)) {
       mark[j] = true;
-      fraction[j] = BoundaryFraction(e);
+      fraction[j] = boundaryFraction(e);
       e += d;
       v = v + 1 == V ? 0 : v + 1;
     }
@@ -261,10 +261,10 @@ void ComposeBetaStraight() {
 void ComposeBeta() {
   if (!canCompose()) return;
   if (!is32(kWorkImage) || !is32(kOutputImage)) {
-    ComposeBetaStraight();
+    composeBetaStraight();
     return;
   }
-  ComposeBetaPixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage), CurrentLentiParams());
+  composeBetaPixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage), currentLentiParams());
   const int64_t groups = std::max(0, Height / 3);
   const int64_t columns = 3 * static_cast<int64_t>(std::max(Width, 0));
   SelectionTape tape;
@@ -277,7 +277,7 @@ void ComposeBeta() {
   TAV_ShowImage(kOutputImage);
 }
 
-void Compose() {
+void compose() {
   if (betaMode) {
     ComposeBeta();
   } else {

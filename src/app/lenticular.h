@@ -22,7 +22,7 @@ extern int Height;           // H, output rows, at most kMaxHeight
 extern int builtViewCount;   // bands the work image holds; 0 until it is first built
 extern bool betaMode;        // the row-group method instead of the column stripes
 
-LentiParams CurrentLentiParams();
+LentiParams currentLentiParams();
 
 // Each of these is skipped while builtViewCount is 0 (or View_num is below 1) or an
 // image window it reads or writes is not open. The compositions show the output
@@ -30,15 +30,15 @@ LentiParams CurrentLentiParams();
 void BuildWorkImage(int viewWidth, int viewHeight);
 void ComposeStable();
 void ComposeBeta();
-void Compose();  // ComposeBeta when betaMode is on, else ComposeStable
+void compose();  // ComposeBeta when betaMode is on, else ComposeStable
 
 // The same, one pixel at a time through the current image, selecting the image read
 // from before every read and the image written to before every batch of writes. They
 // leave the images, the current image, its history and the pen position exactly as
 // the versions above do; tests and benchmarks measure against them.
-void BuildWorkImageStraight(int viewWidth, int viewHeight);
-void ComposeStableStraight();
-void ComposeBetaStraight();
+void buildWorkImageStraight(int viewWidth, int viewHeight);
+void composeStableStraight();
+void composeBetaStraight();
 
 // Sub-pixel s of row 3r, s+1 of row 3r+1 and s+2 of row 3r+2 of the current image
 // each take the matching channel of color; the other channels of those pixels stay.

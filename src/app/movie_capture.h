@@ -60,6 +60,6 @@ class MovieCapture {
 // (destWidth words a row): pixel (x, y) becomes red * 65536 + green * 256 + blue. Only
 // the area the two share at their top-left corner is written; the rest of the buffer
 // is left as it was.
-void ConvertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth, int destHeight);
+void convertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth, int destHeight);
 
 }  // namespace app

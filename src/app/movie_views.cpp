@@ -6,13 +6,13 @@
 
 namespace app {
 
-MultiViewPicture MultiViewFromMovie(MovieCapture& movie, const std::vector<int>& frames,
+MultiViewPicture multiViewFromMovie(MovieCapture& movie, const std::vector<int>& frames,
                                     bool rightToLeft) {
   MultiViewPicture picture;
   if (frames.size() < 2) return picture;
   const int views = static_cast<int>(frames.size()) - 1;
-  const int frameWidth = static_cast<int>(TruncToInt64(movie.property(kFrameWidth)));
-  const int frameHeight = static_cast<int>(TruncToInt64(movie.property(kFrameHeight)));
+  const int frameWidth = static_cast<int>(truncToInt64(movie.property(kFrameWidth)));
+  const int frameHeight = static_cast<int>(truncToInt64(movie.property(kFrameHeight)));
   if (frameWidth < 1 || frameHeight < 1) return picture;
   picture.width = views * frameWidth;
   picture.height = frameHeight;
@@ -22,7 +22,7 @@ MultiViewPicture MultiViewFromMovie(MovieCapture& movie, const std::vector<int>&
     const int view = rightToLeft ? views - step : step;
     movie.setProperty(kPosFrames, frames[view] - 1);
     if (const MovieFrame* f = movie.queryFrame()) {
-      ConvertFrameToImage(*f, frameBuffer.data(), frameWidth, frameHeight);
+      convertFrameToImage(*f, frameBuffer.data(), frameWidth, frameHeight);
     }
     const int x = (rightToLeft ? views - view : view) * frameWidth;
     const int columns = std::min(frameWidth, picture.width - x);

@@ -19,7 +19,7 @@ struct MultiViewPicture {
 // frame before it is decoded into a frame buffer (which keeps the last frame when a
 // seek yields none) and copied to column (view or V - view) * frame width; the last
 // copy lands wholly right of the picture and is clipped away, as in the player.
-MultiViewPicture MultiViewFromMovie(MovieCapture& movie, const std::vector<int>& frames,
+MultiViewPicture multiViewFromMovie(MovieCapture& movie, const std::vector<int>& frames,
                                     bool rightToLeft);
 
 }  // namespace app

@@ -48,7 +48,7 @@ struct PlayerState {
   bool breakRequested = false;  // set by "break": the loop goes back to movie selection
   int composeCount = 0;         // compositions asked for, for the record
 };
-extern PlayerState Player;
+extern PlayerState player;
 
 // The control panel's buttons by number: the label, and the command run when the
 // button was pressed (none for the blank ones and for "pause").
@@ -60,24 +60,24 @@ extern const std::array<PlayerButton, kPlayerButtonCount> kPlayerButtons;
 
 // One attempt at opening a movie: the open dialog, then the capture. False (after
 // printing why) when the chosen file does not open.
-bool TrySelectMovie();
+bool trySelectMovie();
 // One pass of playing: pump, decode and show the next frame (rewinding at the end),
 // then take "pause" and "break" from the button box.
-void PlayStep();
+void playStep();
 // Runs every latched command in button order, then reads the input box. Stops early
 // when a command asked for "break".
-void CommandPass();
-void RunCommand(int index);
-void ReadInputBox();
+void commandPass();
+void runCommand(int index);
+void readInputBox();
 // Decodes the next frame into window 0 and shows it; false when there was none.
-bool DecodeAndShow();
-bool SeekAndShow(double frame);
-void MakeMultiView(bool rightToLeft);
-void Lenti();
-void BreakMovie(bool rememberOutput);
+bool decodeAndShow();
+bool seekAndShow(double frame);
+void makeMultiView(bool rightToLeft);
+void lenti();
+void breakMovie(bool rememberOutput);
 // Composes the output with the current method and counts it.
-void ComposeOutput();
-bool ImageExists(int number);
+void composeOutput();
+bool imageExists(int number);
 
 // The player's state back to its start values; the movie is released.
 void resetPlayer();
@@ -85,7 +85,7 @@ void resetPlayer();
 }  // namespace app
 
 // The user task as the program hands it to the library.
-UserTask PlayerTask();
+UserTask playerTask();
 void PlayerSetup();
 [[noreturn]] void PlayerMain();
 void SetViewFrames(int left, int right);

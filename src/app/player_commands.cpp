@@ -13,16 +13,16 @@ namespace app {
 
 namespace {
 
-double position() { return Player.capture ? Player.capture->property(kPosFrames) : 0.0; }
+double position() { return player.capture ? player.capture->property(kPosFrames) : 0.0; }
 
 void rememberOutputPosition() {
   const plat::Rect r = plat::getWindowRect(ImageTable[kOutputImage].window);
-  Player.outputPosition = {r.left, r.top};
+  player.outputPosition = {r.left, r.top};
 }
 
 // Destroys the work and output images, keeping where the output stood.
 void clearOutput() {
-  if (!ImageExists(kOutputImage)) return;
+  if (!imageExists(kOutputImage)) return;
   rememberOutputPosition();
   TAV_DestroyImage(kOutputImage);
   TAV_DestroyImage(kWorkImage);
@@ -33,53 +33,53 @@ void printProperties() {
       "POS_MSEC: %f\n", "POS_FRAMES: %f\n", "POS_AVI_RATIO: %f\n", "FRAME_WIDTH: %f\n",
       "FRAME_HEIGHT: %f\n", "FPS: %f\n", "FOURCC: %f\n", "FRAME_COUNT: %f\n"};
   for (int id = 0; id < kMoviePropertyCount; ++id) {
-    TAV_Printf(kFormats[id], Player.capture ? Player.capture->property(id) : 0.0);
+    TAV_Printf(kFormats[id], player.capture ? player.capture->property(id) : 0.0);
   }
 }
 
-int positionAsInt() { return static_cast<int>(TruncToInt64(position())); }
+int positionAsInt() { return static_cast<int>(truncToInt64(position())); }
 
 }  // namespace
 
-void BreakMovie(bool rememberOutput) {
-  if (rememberOutput && ImageExists(kOutputImage)) rememberOutputPosition();
+void breakMovie(bool rememberOutput) {
+  if (rememberOutput && imageExists(kOutputImage)) rememberOutputPosition();
   for (int n = kFrameImage; n <= kOutputImage; ++n) {
-    if (ImageExists(n)) TAV_DestroyImage(n);
+    if (imageExists(n)) TAV_DestroyImage(n);
   }
-  Player.capture.reset();  // the movie left behind is released
-  Player.breakRequested = true;
+  player.capture.reset();  // the movie left behind is released
+  player.breakRequested = true;
 }
 
-void MakeMultiView(bool rightToLeft) {
+void makeMultiView(bool rightToLeft) {
   clearOutput();
-  if (ImageExists(kMultiViewImage)) TAV_DestroyImage(kMultiViewImage);
+  if (imageExists(kMultiViewImage)) TAV_DestroyImage(kMultiViewImage);
   const int v = View_num;
-  TAV_CreateImage(kMultiViewImage, "Multi View", 0, 452, v * Player.frameWidth, Player.frameHeight,
+  TAV_CreateImage(kMultiViewImage, "Multi View", 0, 452, v * player.frameWidth, player.frameHeight,
                   100);
   TAV_SelectImage(kMultiViewImage);
   for (int step = 0; step <= v; ++step) {
     const int view = rightToLeft ? v - step : step;
-    SeekAndShow(Player.viewFrames[view] - 1);
+    seekAndShow(player.viewFrames[view] - 1);
     TAV_SelectImage(kMultiViewImage);
     // The frame buffer is window 0's; without it there is nothing to copy.
-    if (!ImageExists(kFrameImage)) continue;
+    if (!imageExists(kFrameImage)) continue;
     const ImageWindowRecord& frame = ImageTable[kFrameImage];
-    const int x = (rightToLeft ? v - view : view) * Player.frameWidth;
+    const int x = (rightToLeft ? v - view : view) * player.frameWidth;
     TAV_PutImageBlock(ImagePixels[kFrameImage], x, frame.width, frame.height);
   }
   TAV_ShowImage(kMultiViewImage);
-  Lenti();
+  lenti();
 }
 
-void Lenti() {
-  if (!ImageExists(kMultiViewImage)) return;
+void lenti() {
+  if (!imageExists(kMultiViewImage)) return;
   const int v = View_num;
   auto takeViewSize = [v] {
     builtViewCount = v;
-    Player.viewWidth = ImageTable[kMultiViewImage].width / v;
-    Player.viewHeight = ImageTable[kMultiViewImage].height;
+    player.viewWidth = ImageTable[kMultiViewImage].width / v;
+    player.viewHeight = ImageTable[kMultiViewImage].height;
   };
-  if (ImageExists(kOutputImage)) {
+  if (imageExists(kOutputImage)) {
     if (builtViewCount != v) {
       takeViewSize();
       TAV_ResizeImage(kWorkImage, 3 * Width * v, Height);
@@ -87,47 +87,47 @@ void Lenti() {
   } else {
     takeViewSize();
     TAV_CreateImage(kWorkImage, "work", 0, 690, 3 * Width * v, Height, 10);
-    TAV_CreateImage(kOutputImage, "Hello,there!", Player.outputPosition.left,
-                    Player.outputPosition.top, Width, Height, 100);
+    TAV_CreateImage(kOutputImage, "Hello,there!", player.outputPosition.left,
+                    player.outputPosition.top, Width, Height, 100);
   }
-  BuildWorkImage(Player.viewWidth, Player.viewHeight);
+  BuildWorkImage(player.viewWidth, player.viewHeight);
   TAV_ShowImage(kWorkImage);
-  ComposeOutput();
+  composeOutput();
 }
 
 namespace {
 
 void play() {
-  Player.paused = false;
+  player.paused = false;
   TAV_Printf("play\n");
 }
-void stepBack() { SeekAndShow(std::max(0.0, position() - 2)); }
-void stepForward() { DecodeAndShow(); }
-void tenBack() { SeekAndShow(std::max(0.0, position() - 11)); }
-void tenForward() { SeekAndShow(std::min(position() + 9, Player.frameCount - 1)); }
-void toStart() { SeekAndShow(1); }
-void toEnd() { SeekAndShow(Player.frameCount - 1); }
-void breakMovie() { BreakMovie(true); }
+void stepBack() { seekAndShow(std::max(0.0, position() - 2)); }
+void stepForward() { decodeAndShow(); }
+void tenBack() { seekAndShow(std::max(0.0, position() - 11)); }
+void tenForward() { seekAndShow(std::min(position() + 9, player.frameCount - 1)); }
+void toStart() { seekAndShow(1); }
+void toEnd() { seekAndShow(player.frameCount - 1); }
+void breakCommand() { breakMovie(true); }
 void fewerViews() {
   View_num = std::max(View_num - 1, kMinViews);
-  SetViewFrames(Player.rangeLeft, Player.rangeRight);
+  SetViewFrames(player.rangeLeft, player.rangeRight);
 }
 void moreViews() {
   View_num = std::min(View_num + 1, kMaxViews);
-  SetViewFrames(Player.rangeLeft, Player.rangeRight);
+  SetViewFrames(player.rangeLeft, player.rangeRight);
 }
 void markLeft() {
-  if (int p = positionAsInt(); p < Player.rangeRight) Player.rangeLeft = p;
-  SetViewFrames(Player.rangeLeft, Player.rangeRight);
+  if (int p = positionAsInt(); p < player.rangeRight) player.rangeLeft = p;
+  SetViewFrames(player.rangeLeft, player.rangeRight);
 }
-void gotoLeft() { SeekAndShow(Player.rangeLeft - 1); }
+void gotoLeft() { seekAndShow(player.rangeLeft - 1); }
 void markRight() {
-  if (int p = positionAsInt(); p > Player.rangeLeft) Player.rangeRight = p;
-  SetViewFrames(Player.rangeLeft, Player.rangeRight);
+  if (int p = positionAsInt(); p > player.rangeLeft) player.rangeRight = p;
+  SetViewFrames(player.rangeLeft, player.rangeRight);
 }
-void gotoRight() { SeekAndShow(Player.rangeRight - 1); }
-void makeRightToLeft() { MakeMultiView(true); }
-void makeLeftToRight() { MakeMultiView(false); }
+void gotoRight() { seekAndShow(player.rangeRight - 1); }
+void makeRightToLeft() { makeMultiView(true); }
+void makeLeftToRight() { makeMultiView(false); }
 void useStable() {
   if (!betaMode) return;
   betaMode = false;
@@ -147,16 +147,16 @@ const std::array<PlayerButton, kPlayerButtonCount> kPlayerButtons = {{
     {"<", stepBack},            {">", stepForward},
     {"< 10", tenBack},          {"> 10", tenForward},
     {"<<", toStart},            {">>", toEnd},
-    {"", nullptr},              {"break", breakMovie},
+    {"", nullptr},              {"break", breakCommand},
     {"View_num-", fewerViews},  {"View_num+", moreViews},
     {"mark<", markLeft},        {"goto<", gotoLeft},
     {"mark>", markRight},       {"goto>", gotoRight},
     {"make<", makeRightToLeft}, {"make>", makeLeftToRight},
-    {"clear", clearOutput},     {"Lenti", Lenti},
+    {"clear", clearOutput},     {"Lenti", lenti},
     {"stable", useStable},      {"Beta", useBeta},
 }};
 
-void RunCommand(int index) {
+void runCommand(int index) {
   if (index < 0 || index >= kPlayerButtonCount) return;
   if (void (*run)() = kPlayerButtons[index].run) run();
 }

@@ -15,78 +15,78 @@
 
 namespace app {
 
-PlayerState Player;
+PlayerState player;
 
-bool ImageExists(int number) { return ImageTable[number].inUse != 0; }
+bool imageExists(int number) { return ImageTable[number].inUse != 0; }
 
-bool DecodeAndShow() {
-  const MovieFrame* frame = Player.capture ? Player.capture->queryFrame() : nullptr;
+bool decodeAndShow() {
+  const MovieFrame* frame = player.capture ? player.capture->queryFrame() : nullptr;
   if (!frame) return false;
   // Window 0 may have been closed by the user, or be smaller than this frame: only
   // the part both share is written.
-  if (ImageExists(kFrameImage)) {
+  if (imageExists(kFrameImage)) {
     const ImageWindowRecord& rec = ImageTable[kFrameImage];
-    ConvertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[kFrameImage]), rec.width,
+    convertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[kFrameImage]), rec.width,
                         rec.height);
     TAV_ShowImage(kFrameImage);
   }
   return true;
 }
 
-bool SeekAndShow(double frame) {
-  if (!Player.capture) return false;
-  Player.capture->setProperty(kPosFrames, frame);
-  return DecodeAndShow();
+bool seekAndShow(double frame) {
+  if (!player.capture) return false;
+  player.capture->setProperty(kPosFrames, frame);
+  return decodeAndShow();
 }
 
-bool TrySelectMovie() {
+bool trySelectMovie() {
   char name[kFileNameBytes] = {};
-  Player.path.copy(name, kFileNameBytes - 1);
+  player.path.copy(name, kFileNameBytes - 1);
   // A cancel keeps the previous name, so the last movie is tried again.
   TAV_OpenFileDialog(nullptr, name);
-  Player.path = name;
-  Player.capture = MovieCapture::open(Player.path);
-  if (!Player.capture) {
-    TAV_Printf("[%s] : Can't load .\n", Player.path.c_str());
+  player.path = name;
+  player.capture = MovieCapture::open(player.path);
+  if (!player.capture) {
+    TAV_Printf("[%s] : Can't load .\n", player.path.c_str());
     return false;
   }
-  Player.frameCount = Player.capture->property(kFrameCount);
-  Player.capture->queryFrame();  // the first frame is read, not shown
-  Player.frameWidth = static_cast<int>(TruncToInt64(Player.capture->property(kFrameWidth)));
-  Player.frameHeight = static_cast<int>(TruncToInt64(Player.capture->property(kFrameHeight)));
-  TAV_CreateImage(kFrameImage, "DIREVO window", 376, 176, Player.frameWidth, Player.frameHeight,
+  player.frameCount = player.capture->property(kFrameCount);
+  player.capture->queryFrame();  // the first frame is read, not shown
+  player.frameWidth = static_cast<int>(truncToInt64(player.capture->property(kFrameWidth)));
+  player.frameHeight = static_cast<int>(truncToInt64(player.capture->property(kFrameHeight)));
+  TAV_CreateImage(kFrameImage, "DIREVO window", 376, 176, player.frameWidth, player.frameHeight,
                   100);
-  Player.paused = false;
-  Player.rangeLeft = 1;
-  Player.rangeRight = static_cast<int>(TruncToInt64(Player.frameCount));
-  SetViewFrames(1, Player.rangeRight);
+  player.paused = false;
+  player.rangeLeft = 1;
+  player.rangeRight = static_cast<int>(truncToInt64(player.frameCount));
+  SetViewFrames(1, player.rangeRight);
   return true;
 }
 
-void PlayStep() {
+void playStep() {
   PumpUserMessages();
-  if (!DecodeAndShow() && Player.capture) Player.capture->setProperty(kPosFrames, 0.0);
+  if (!decodeAndShow() && player.capture) player.capture->setProperty(kPosFrames, 0.0);
   // Checked after every pass, decoded or not, so a movie that yields no frame can
   // still be paused or left.
   if (!boxes::buttonBoxWindow()) return;
-  if (boxes::buttonBoxButtonCount() > kPauseButton && TakeButtonPress(kPauseButton)) {
+  if (boxes::buttonBoxButtonCount() > kPauseButton && takeButtonPress(kPauseButton)) {
     TAV_Printf("pause\n");
-    Player.paused = true;
+    player.paused = true;
   }
-  if (boxes::buttonBoxButtonCount() > kBreakButton && TakeButtonPress(kBreakButton))
-    BreakMovie(false);
+  if (boxes::buttonBoxButtonCount() > kBreakButton && takeButtonPress(kBreakButton))
+    breakMovie(false);
 }
 
-void CommandPass() {
+void commandPass() {
   for (int i = 0; i < kPlayerButtonCount; ++i) {
     TAV_Printf("%s", "");  // prints nothing: redraws the text window and pumps
-    if (boxes::buttonBoxWindow() && i < boxes::buttonBoxButtonCount() && TakeButtonPress(i)) {
-      RunCommand(i);
+    if (boxes::buttonBoxWindow() && i < boxes::buttonBoxButtonCount() && takeButtonPress(i)) {
+      runCommand(i);
       // Commands latched behind a "break" wait for the next movie.
-      if (Player.breakRequested) return;
+      if (player.breakRequested) return;
     }
   }
-  ReadInputBox();
+  readInputBox();
 }
 
 namespace {
@@ -115,45 +115,45 @@ void takeSize(int item, int limit, int& size, int& last) {
   }
   size = v;
   last = v;
-  Player.needsRebuild = true;
+  player.needsRebuild = true;
 }
 
 }  // namespace
 
-void ReadInputBox() {
+void readInputBox() {
   const char* pitchText = itemText(kPitchItem);
   const double p = pitchText ? std::atof(pitchText) : 0.0;
   // NaN never equals itself; it is taken once, not composed on every pass.
-  if (!(p == Player.lastPitch || (std::isnan(p) && std::isnan(Player.lastPitch)))) {
+  if (!(p == player.lastPitch || (std::isnan(p) && std::isnan(player.lastPitch)))) {
     Pitch = p;
-    ComposeOutput();
-    Player.lastPitch = p;
+    composeOutput();
+    player.lastPitch = p;
   }
-  takeSize(kWidthItem, kMaxWidth, Width, Player.lastWidth);
-  takeSize(kHeightItem, kMaxHeight, Height, Player.lastHeight);
-  if (Player.needsRebuild) {
+  takeSize(kWidthItem, kMaxWidth, Width, player.lastWidth);
+  takeSize(kHeightItem, kMaxHeight, Height, player.lastHeight);
+  if (player.needsRebuild) {
     TAV_ResizeImage(kWorkImage, 3 * Width * builtViewCount, Height);
-    BuildWorkImage(Player.viewWidth, Player.viewHeight);
+    BuildWorkImage(player.viewWidth, player.viewHeight);
     TAV_ResizeImage(kOutputImage, Width, Height);
-    ComposeOutput();
-    Player.needsRebuild = false;
+    composeOutput();
+    player.needsRebuild = false;
   }
 }
 
-void ComposeOutput() {
-  ++Player.composeCount;
-  Compose();
+void composeOutput() {
+  ++player.composeCount;
+  compose();
 }
 
-void resetPlayer() { Player = PlayerState{}; }
+void resetPlayer() { player = PlayerState{}; }
 
 }  // namespace app
 
 void SetViewFrames(int left, int right) {
-  using app::Player;
+  using app::player;
   const int v = app::View_num;
-  const std::vector<int> frames = app::SpreadViewFrames(left, right, v);
-  std::copy(frames.begin(), frames.end(), Player.viewFrames.begin());
+  const std::vector<int> frames = app::spreadViewFrames(left, right, v);
+  std::copy(frames.begin(), frames.end(), player.viewFrames.begin());
   TAV_Printf("L:%d R:%d\n", left, right);
   TAV_Printf("num:%d\n", v);
   TAV_Printf("dt:%f\n", static_cast<double>(right - left) / v);
@@ -173,18 +173,18 @@ int PauseTick() {
 }
 
 void PlayerMain() {
-  using app::Player;
+  using app::player;
   for (;;) {
-    while (!app::TrySelectMovie()) {
+    while (!app::trySelectMovie()) {
     }
-    Player.breakRequested = false;
-    while (!Player.breakRequested) {
-      if (!Player.paused && stopRequested.load() == 0) {
-        app::PlayStep();
+    player.breakRequested = false;
+    while (!player.breakRequested) {
+      if (!player.paused && stopRequested.load() == 0) {
+        app::playStep();
         continue;
       }
-      app::CommandPass();
-      if (!Player.breakRequested) PauseTick();
+      app::commandPass();
+      if (!player.breakRequested) PauseTick();
     }
   }
 }

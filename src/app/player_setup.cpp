@@ -20,7 +20,7 @@ constexpr std::array<const char*, kInputItemCount> kInputLabels = {"Width", "Hei
 void PlayerSetup() {
   using namespace app;
   TAV_OpenTextWindow(0, 216, 0, 152, 469);
-  TAV_SetForeground(MainWindowHandle());
+  TAV_SetForeground(mainWindowHandle());
   TAV_OpenButtonBox(0, 0, 2, 12);
   if (boxes::buttonBoxWindow()) {
     for (int i = 0; i < kPlayerButtonCount; ++i) {
@@ -32,10 +32,10 @@ void PlayerSetup() {
   Height = kDefaultHeight;
   Width = kDefaultWidth;
   View_num = kDefaultViews;
-  Player.lastPitch = Pitch;
-  Player.lastHeight = Height;
-  Player.lastWidth = Width;
-  Player.outputPosition = {0, 232};
+  player.lastPitch = Pitch;
+  player.lastHeight = Height;
+  player.lastWidth = Width;
+  player.outputPosition = {0, 232};
   startRequested.store(1);
 
   TAV_OpenInputBox(376, 0, 5);
@@ -53,4 +53,4 @@ void PlayerSetup() {
   }
 }
 
-UserTask PlayerTask() { return {PlayerSetup, PlayerMain}; }
+UserTask playerTask() { return {PlayerSetup, PlayerMain}; }

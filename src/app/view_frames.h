@@ -8,6 +8,6 @@ namespace app {
 
 // Entry 0 is left, entry V is right; entry i between is left + trunc((i (right -
 // left) + 0.5) / V), computed in floating point.
-std::vector<int> SpreadViewFrames(int left, int right, int views);
+std::vector<int> spreadViewFrames(int left, int right, int views);
 
 }  // namespace app

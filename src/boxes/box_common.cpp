@@ -35,9 +35,9 @@ void popupOneItem(plat::Window owner, const char* text, int id) {
 bool registerBoxClasses() {
   // Own drawing context, double clicks, button-face background, arrow cursor.
   if (!plat::classExists(kInputBoxClass))
-    plat::registerClass({kInputBoxClass, InputBoxProc, true, kButtonFace});
+    plat::registerClass({kInputBoxClass, inputBoxProc, true, kButtonFace});
   if (!plat::classExists(kButtonBoxClass))
-    plat::registerClass({kButtonBoxClass, ButtonBoxProc, true, kButtonFace});
+    plat::registerClass({kButtonBoxClass, buttonBoxProc, true, kButtonFace});
   return plat::classExists(kInputBoxClass) && plat::classExists(kButtonBoxClass);
 }
 

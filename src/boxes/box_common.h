@@ -14,8 +14,8 @@ inline constexpr const char* kInputBoxClass = "tav_ib";
 inline constexpr const char* kButtonBoxClass = "tav_bb";
 inline constexpr uint32_t kButtonFace = 0xD4D0C8;
 
-intptr_t InputBoxProc(plat::Window window, plat::Message& message);
-intptr_t ButtonBoxProc(plat::Window window, plat::Message& message);
+intptr_t inputBoxProc(plat::Window window, plat::Message& message);
+intptr_t buttonBoxProc(plat::Window window, plat::Message& message);
 
 // A popup menu of one item at the cursor, owned by the box; the choice arrives as a
 // Command message.

@@ -66,7 +66,7 @@ void DestroyButtonBox();
 // The application's read of button i: true when it was pressed at least once since
 // the last take (several presses act once); the count is cleared in the same step.
 // False while no box exists or i is not one of its buttons.
-bool TakeButtonPress(int i);
+bool takeButtonPress(int i);
 
 namespace buttonbox {
 // Asks for a new label of button i in the current text window; an empty answer keeps it.

@@ -104,7 +104,7 @@ void onCommand(plat::Window w, const plat::Message& m) {
 
 namespace boxes {
 
-intptr_t ButtonBoxProc(plat::Window w, plat::Message& m) {
+intptr_t buttonBoxProc(plat::Window w, plat::Message& m) {
   using plat::Msg;
   if (w != state.box) return plat::defWindowProc(w, m);
   switch (m.kind) {
@@ -181,7 +181,7 @@ void DestroyButtonBox() {
   if (!plat::destroyWindow(box)) boxes::reportDestroyFailure("DestroyWindow[BB] error", "DIREVO error!");
 }
 
-bool TakeButtonPress(int i) {
+bool takeButtonPress(int i) {
   if (!hasButton(i)) return false;
   const int presses = ButtonPressCount[i];
   ButtonPressCount[i] = 0;

@@ -137,7 +137,7 @@ void onCommand(const plat::Message& m) {
 
 namespace boxes {
 
-intptr_t InputBoxProc(plat::Window w, plat::Message& m) {
+intptr_t inputBoxProc(plat::Window w, plat::Message& m) {
   using plat::Msg;
   // Messages that arrive after the box is gone (or for an older box) change nothing.
   if (w != state.box) return plat::defWindowProc(w, m);

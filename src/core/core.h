@@ -23,14 +23,14 @@ extern std::atomic<int> stopRequested;
 extern std::atomic<int> quitRequested;  // 0 none, 1 requested, 2 acknowledged
 
 // The program entry, run on the program thread: exit code 0, or 1 when start-up fails.
-int ProgramEntry(UserTask task);
+int programEntry(UserTask task);
 
 // The main window (TAVMAINWINDOW in generated source); invalid before start-up.
-plat::Window MainWindowHandle();
-int InstanceNumber();
-int DisplayColorDepth();
+plat::Window mainWindowHandle();
+int instanceNumber();
+int programColorDepth();
 // The current directory at start, ending in "/".
-const std::string& StartDirectory();
+const std::string& startDirectory();
 
 // Milliseconds from the performance counter, low 32 bits; compare differences unsigned.
 int32_t GetMilliseconds();

@@ -9,12 +9,12 @@
 #include "imagewin/imagewin.h"
 #include "textwin/textwin.h"
 
-bool RegisterLibraryClasses() {
+bool registerLibraryClasses() {
   imagewin::registerImageWindowClass();
   return textwin::registerTextWindowClass() && boxes::registerBoxClasses();
 }
 
-void ResetLibraryTables() {
+void resetLibraryTables() {
   // Nothing is open yet at start-up: these mark every record free.
   imagewin::resetImageWindows();
   textwin::resetTextWindows();
@@ -25,7 +25,7 @@ namespace core {
 
 LibraryServices programServices() {
   return {
-      .mainWindow = MainWindow,
+      .mainWindow = mainWindow,
       .refreshWindowEdges = RefreshWindowEdges,
       .snapMovingWindow = SnapMovingWindow,
       .promptLine = textwin::promptLine,

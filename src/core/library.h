@@ -4,9 +4,9 @@
 #include "base/services.h"
 
 // Registers the window classes of image windows, text windows and the boxes.
-bool RegisterLibraryClasses();
+bool registerLibraryClasses();
 // Marks every image and text window free and installs the library services.
-void ResetLibraryTables();
+void resetLibraryTables();
 
 namespace core {
 // The services the program's layers give one another; tests start from these too.

@@ -16,7 +16,7 @@ namespace core {
 namespace {
 
 // Written during creation on the program thread, read by the worker and by tests.
-std::atomic<plat::Window> mainWindow{};
+std::atomic<plat::Window> theMainWindow{};
 int colorDepth = 0;
 
 // Each step moves the window by its offset; they add up to +55.
@@ -90,11 +90,11 @@ void exitProgram(plat::Window w) {
   quitRequested.store(1);
   TAV_CloseAllLogs();
   int32_t since = GetMilliseconds();
-  while (WorkerExitCode() == plat::kStillActive &&
+  while (workerExitCode() == plat::kStillActive &&
          static_cast<uint32_t>(GetMilliseconds() - since) <= static_cast<uint32_t>(kExitWaitMs)) {
     plat::sleepMs(0);
   }
-  if (WorkerExitCode() == plat::kStillActive) AbandonWorker(1);
+  if (workerExitCode() == plat::kStillActive) abandonWorker(1);
   if (quitRequested.load() == 1) quitRequested.store(2);
   plat::destroyWindow(w);
 }
@@ -122,14 +122,14 @@ intptr_t keyDown(plat::Window w, const plat::Message& m) {
 
 }  // namespace
 
-intptr_t MainWindowProc(plat::Window w, plat::Message& m) {
+intptr_t mainWindowProc(plat::Window w, plat::Message& m) {
   switch (m.kind) {
     case plat::Msg::Create: {
-      mainWindow = w;  // the worker uses the handle before creation returns
+      theMainWindow = w;  // the worker uses the handle before creation returns
       plat::createControl({plat::ControlKind::Static, w, ids::kStatusLine, "Ready", {0, 6, 234, 26}});
       dropIn(w);
       colorDepth = plat::displayColorDepth();
-      StartWorker();
+      startWorker();
       return 0;
     }
     case plat::Msg::Destroy:
@@ -159,8 +159,8 @@ intptr_t MainWindowProc(plat::Window w, plat::Message& m) {
   }
 }
 
-plat::Window MainWindow() { return mainWindow.load(); }
-int MainWindowColorDepth() { return colorDepth; }
-void ResetMainWindow() { mainWindow.store({}); }
+plat::Window mainWindow() { return theMainWindow.load(); }
+int mainWindowColorDepth() { return colorDepth; }
+void resetMainWindow() { theMainWindow.store({}); }
 
 }  // namespace core

@@ -7,9 +7,9 @@
 
 namespace core {
 
-intptr_t MainWindowProc(plat::Window w, plat::Message& m);
-plat::Window MainWindow();
-int MainWindowColorDepth();
-void ResetMainWindow();
+intptr_t mainWindowProc(plat::Window w, plat::Message& m);
+plat::Window mainWindow();
+int mainWindowColorDepth();
+void resetMainWindow();
 
 }  // namespace core

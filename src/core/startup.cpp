@@ -23,9 +23,9 @@ constexpr int kInstanceLimit = 10;
 constexpr int kMainClientWidth = 240;
 constexpr int kMainClientHeight = 32;
 
-int instanceNumber = -1;
+int instance = -1;
 std::unique_ptr<plat::InstanceLock> instanceLock;
-std::string startDirectory;
+std::string startFolder;
 
 std::string currentDirectory() {
   char buf[PATH_MAX];
@@ -52,8 +52,8 @@ int takeInstanceNumber() {
 }
 
 bool registerClasses(int n) {
-  return plat::registerClass({mainClassName(n), core::MainWindowProc, false, 0xD4D0C8}) &&
-         RegisterLibraryClasses();
+  return plat::registerClass({mainClassName(n), core::mainWindowProc, false, 0xD4D0C8}) &&
+         registerLibraryClasses();
 }
 
 plat::Window createMainWindow(int n) {
@@ -73,25 +73,25 @@ plat::Window createMainWindow(int n) {
 
 }  // namespace
 
-int ProgramEntry(UserTask task) {
-  instanceNumber = takeInstanceNumber();
-  if (instanceNumber < 0) {
+int programEntry(UserTask task) {
+  instance = takeInstanceNumber();
+  if (instance < 0) {
     plat::messageBox({}, "Over instance limit!", "DIREVO");
     return 1;
   }
-  ResetLibraryTables();
-  startDirectory = currentDirectory();
-  interchange::setStartDirectory(startDirectory);
-  if (!registerClasses(instanceNumber)) return 1;
+  resetLibraryTables();
+  startFolder = currentDirectory();
+  interchange::setStartDirectory(startFolder);
+  if (!registerClasses(instance)) return 1;
   startRequested = 0;
   mainRunning = 0;
   stopRequested = 0;
   quitRequested = 0;
-  core::SetUserTask(task);
-  plat::Window w = createMainWindow(instanceNumber);
+  core::setUserTask(task);
+  plat::Window w = createMainWindow(instance);
   if (!w) return 1;
   char status[32];
-  std::snprintf(status, sizeof status, "%d-bit color", core::MainWindowColorDepth());
+  std::snprintf(status, sizeof status, "%d-bit color", core::mainWindowColorDepth());
   StatusLine(status);
   plat::dragAcceptFiles(w, true);
   plat::Message m;
@@ -99,13 +99,13 @@ int ProgramEntry(UserTask task) {
     plat::translateMessage(m);
     plat::dispatchMessage(m);
   }
-  core::JoinWorker();
-  plat::unregisterClass(mainClassName(instanceNumber));
+  core::joinWorker();
+  plat::unregisterClass(mainClassName(instance));
   instanceLock.reset();
   return 0;
 }
 
-plat::Window MainWindowHandle() { return core::MainWindow(); }
-int InstanceNumber() { return instanceNumber; }
-int DisplayColorDepth() { return core::MainWindowColorDepth(); }
-const std::string& StartDirectory() { return startDirectory; }
+plat::Window mainWindowHandle() { return core::mainWindow(); }
+int instanceNumber() { return instance; }
+int programColorDepth() { return core::mainWindowColorDepth(); }
+const std::string& startDirectory() { return startFolder; }

@@ -27,7 +27,7 @@ int workerMain() {
     PumpUserMessages();
     if (startRequested.load() == 1 && mainRunning.load() == 0) break;
   }
-  plat::dragAcceptFiles(MainWindowHandle(), false);
+  plat::dragAcceptFiles(mainWindowHandle(), false);
   mainRunning.store(1);
   startRequested.store(0);
   stopRequested.store(0);
@@ -42,25 +42,25 @@ int workerMain() {
 
 }  // namespace
 
-void SetUserTask(UserTask task) { userTask = task; }
+void setUserTask(UserTask task) { userTask = task; }
 
-void StartWorker() {
+void startWorker() {
   abandoned = false;
   endedWithCode = 0;
   worker = plat::startThread(workerMain);
 }
 
-int WorkerExitCode() { return worker ? plat::threadExitCode(worker) : endedWithCode; }
+int workerExitCode() { return worker ? plat::threadExitCode(worker) : endedWithCode; }
 
-void AbandonWorker(int exitCode) {
+void abandonWorker(int exitCode) {
   if (!worker) return;
   plat::abandonThread(worker, exitCode);
   abandoned = true;
 }
 
-bool WorkerAbandoned() { return abandoned; }
+bool workerAbandoned() { return abandoned; }
 
-void JoinWorker() {
+void joinWorker() {
   if (worker && !abandoned) plat::joinThread(worker);
   if (worker) endedWithCode = plat::threadExitCode(worker);
   worker.reset();

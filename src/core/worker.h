@@ -5,11 +5,11 @@
 
 namespace core {
 
-void SetUserTask(UserTask task);
-void StartWorker();
-int WorkerExitCode();  // plat::kStillActive while it runs
-void AbandonWorker(int exitCode);
-bool WorkerAbandoned();
-void JoinWorker();
+void setUserTask(UserTask task);
+void startWorker();
+int workerExitCode();  // plat::kStillActive while it runs
+void abandonWorker(int exitCode);
+bool workerAbandoned();
+void joinWorker();
 
 }  // namespace core

@@ -48,7 +48,7 @@ int TAV_SetImageZoom(int zoom, int number) {
   rec.dispHeight = fit->dispHeight;
   rec.inUse = 1;
   plat::invalidate(rec.window);
-  RebuildImageCaption(number);
+  rebuildImageCaption(number);
   libraryServices().refreshWindowEdges();
   return 0;
 }
@@ -132,7 +132,7 @@ void handleWheel(int number, const plat::Message& m) {
 
 }  // namespace
 
-intptr_t ImageWindowProc(plat::Window window, plat::Message& message) {
+intptr_t imageWindowProc(plat::Window window, plat::Message& message) {
   switch (message.kind) {
     case plat::Msg::Paint: {
       plat::beginPaint(window);

@@ -78,7 +78,7 @@ std::optional<ZoomFit> FitZoom(int width, int height, int zoom, const SizeLimits
   return ZoomFit{static_cast<int>(z), static_cast<int>(dw), static_cast<int>(dh)};
 }
 
-std::string ImageCaption(const std::string& title, int zoom, int bits, bool halftone) {
+std::string imageCaption(const std::string& title, int zoom, int bits, bool halftone) {
   std::string caption = title + "(" + std::to_string(zoom) + "%)";
   if (bits == 8) caption += "[8bit]";
   if (halftone) caption += "*";
@@ -87,21 +87,21 @@ std::string ImageCaption(const std::string& title, int zoom, int bits, bool half
 }
 
 int TAV_CreateImage(int number, const char* title, int x, int y, int width, int height, int zoom) {
-  return CreateImageWindow(number, title, x, y, width, height, zoom, 32, 1);
+  return createImageWindow(number, title, x, y, width, height, zoom, 32, 1);
 }
 int TAV_CreateImage8(int number, const char* title, int x, int y, int width, int height, int zoom) {
-  return CreateImageWindow(number, title, x, y, width, height, zoom, 8, 1);
+  return createImageWindow(number, title, x, y, width, height, zoom, 8, 1);
 }
 int TAV_CreateImageFL(int number, const char* title, int x, int y, int width, int height,
                       int zoom) {
-  return CreateImageWindow(number, title, x, y, width, height, zoom, 32, 0);
+  return createImageWindow(number, title, x, y, width, height, zoom, 32, 0);
 }
 int TAV_CreateImage8FL(int number, const char* title, int x, int y, int width, int height,
                        int zoom) {
-  return CreateImageWindow(number, title, x, y, width, height, zoom, 8, 0);
+  return createImageWindow(number, title, x, y, width, height, zoom, 8, 0);
 }
 
-int CreateImageWindow(int number, const char* title, int x, int y, int width, int height,
+int createImageWindow(int number, const char* title, int x, int y, int width, int height,
                       int zoom, int depth, int mode) {
   if (static_cast<unsigned>(number) >= kImageWindowCount) return kCreateBadNumber;
   ImageWindowRecord& rec = ImageTable[number];
@@ -123,7 +123,7 @@ int CreateImageWindow(int number, const char* title, int x, int y, int width, in
   const std::string titleCopy = title ? title : "";
   plat::CreateParams params;
   params.className = kClassName;
-  params.title = ImageCaption(titleCopy, fit->zoom, depth, false);
+  params.title = imageCaption(titleCopy, fit->zoom, depth, false);
   params.style = kImageWindowStyle;
   params.x = x == -1 ? plat::kDefaultPosition : x;
   params.y = y == -1 ? plat::kDefaultPosition : y;
@@ -184,7 +184,7 @@ int TAV_ResizeImage(int number, int width, int height) {
 
   TAV_DestroyImage(number);
   const int result =
-      CreateImageWindow(number, title.c_str(), outer.left, outer.top, width, height, zoom, bits, 1);
+      createImageWindow(number, title.c_str(), outer.left, outer.top, width, height, zoom, bits, 1);
   if (result != kCreateOk) return result;
   if (bits == 8) ImageTable[number].surface->palette() = palette;
   TAV_SetStretchMode(stretchMode, number);
@@ -318,7 +318,7 @@ int TAV_SetStretchMode(int mode, int number) {
     rec.surface->setStretchMode(mode);
   }
   plat::invalidate(rec.window);
-  RebuildImageCaption(number);
+  rebuildImageCaption(number);
   return 0;
 }
 
@@ -327,10 +327,10 @@ int TAV_GetStretchMode(int number) {
   return plat::windowStretchMode(ImageTable[number].window);
 }
 
-void RebuildImageCaption(int number) {
+void rebuildImageCaption(int number) {
   if (!isOpen(number)) return;
   const ImageWindowRecord& rec = ImageTable[number];
-  plat::setWindowText(rec.window, ImageCaption(rec.title, rec.zoom, rec.bits,
+  plat::setWindowText(rec.window, imageCaption(rec.title, rec.zoom, rec.bits,
                                                rec.surface->stretchMode() == plat::kHalftone));
 }
 
@@ -340,7 +340,7 @@ void registerImageWindowClass() {
   if (plat::classExists(kClassName)) return;
   plat::WindowClass c;
   c.name = kClassName;
-  c.proc = &ImageWindowProc;
+  c.proc = &imageWindowProc;
   plat::registerClass(c);
 }
 

@@ -52,7 +52,7 @@ int TAV_CreateImageFL(int number, const char* title, int x, int y, int width, in
 int TAV_CreateImage8FL(int number, const char* title, int x, int y, int width, int height,
                        int zoom);
 // The routine the four share; depth 8 or 32, mode 1 screen limits or 0 free limits.
-int CreateImageWindow(int number, const char* title, int x, int y, int width, int height,
+int createImageWindow(int number, const char* title, int x, int y, int width, int height,
                       int zoom, int depth, int mode);
 
 int TAV_DestroyImage(int number);
@@ -82,7 +82,7 @@ int TAV_ShowImage(int number);
 int TAV_SetImageZoom(int zoom, int number);
 int TAV_SetStretchMode(int mode, int number);
 int TAV_GetStretchMode(int number);
-void RebuildImageCaption(int number);
+void rebuildImageCaption(int number);
 
 struct SizeLimits {
   int minWidth = 0;
@@ -110,12 +110,12 @@ ColorParts SplitColor(uint32_t color);
 
 // The caption of a window: "title(zoom%)", "[8bit]" for 8-bit windows, "*" while it
 // scales smoothly; at most 255 bytes, cut at a character boundary.
-std::string ImageCaption(const std::string& title, int zoom, int bits, bool halftone);
+std::string imageCaption(const std::string& title, int zoom, int bits, bool halftone);
 
 namespace imagewin {
 
 // Window procedure of class "tav_iw".
-intptr_t ImageWindowProc(plat::Window window, plat::Message& message);
+intptr_t imageWindowProc(plat::Window window, plat::Message& message);
 // Registers "tav_iw" unless it exists; creation does this itself when needed.
 void registerImageWindowClass();
 

@@ -92,7 +92,7 @@ int RunDialog(bool save, plat::FileDialogParams params, char* name, std::string&
 
 }  // namespace
 
-plat::FileDialogParams OpenDialogParams(const char* title) {
+plat::FileDialogParams openDialogParams(const char* title) {
   plat::FileDialogParams p;
   p.title = title ? title : "";
   p.initialFolder = State.openFolder;
@@ -104,7 +104,7 @@ plat::FileDialogParams OpenDialogParams(const char* title) {
   return p;
 }
 
-plat::FileDialogParams SaveDialogParams() {
+plat::FileDialogParams saveDialogParams() {
   plat::FileDialogParams p;
   p.title = "Save as";
   p.initialFolder = State.saveFolder;
@@ -117,9 +117,9 @@ plat::FileDialogParams SaveDialogParams() {
   return p;
 }
 
-const std::string& OpenDialogFolder() { return State.openFolder; }
-const std::string& SaveDialogFolder() { return State.saveFolder; }
-int OpenDialogFilterIndex() { return State.openFilterIndex; }
+const std::string& openDialogFolder() { return State.openFolder; }
+const std::string& saveDialogFolder() { return State.saveFolder; }
+int openDialogFilterIndex() { return State.openFilterIndex; }
 
 bool setStartDirectory(const std::string& directory) {
   if (directory.empty()) return false;
@@ -144,14 +144,14 @@ void resetFileDialogs() {
 int TAV_OpenFileDialog(const char* title, char* name) {
   if (!name) return kDialogCancelled;
   using namespace interchange;
-  return RunDialog(false, OpenDialogParams(title), name, State.openFolder, State.openFilterIndex,
+  return RunDialog(false, openDialogParams(title), name, State.openFolder, State.openFilterIndex,
                    kOpenFilterCount);
 }
 
 int TAV_SaveFileDialog(char* name) {
   if (!name) return kDialogCancelled;
   using namespace interchange;
-  plat::FileDialogParams params = SaveDialogParams();
+  plat::FileDialogParams params = saveDialogParams();
   int index = params.filterIndex;
   int result = RunDialog(true, std::move(params), name, State.saveFolder, index, kSaveFilterCount);
   if (result == kDialogChosen) ImageFileType = index;

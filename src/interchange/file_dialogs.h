@@ -5,11 +5,11 @@
 
 namespace interchange {
 
-plat::FileDialogParams OpenDialogParams(const char* title);
-plat::FileDialogParams SaveDialogParams();
+plat::FileDialogParams openDialogParams(const char* title);
+plat::FileDialogParams saveDialogParams();
 // The remembered folders, ending in "/" (empty until a start directory is set).
-const std::string& OpenDialogFolder();
-const std::string& SaveDialogFolder();
-int OpenDialogFilterIndex();
+const std::string& openDialogFolder();
+const std::string& saveDialogFolder();
+int openDialogFilterIndex();
 
 }  // namespace interchange

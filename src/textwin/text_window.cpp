@@ -92,7 +92,7 @@ int fullScreenHeight() {
   return plat::systemMetric(plat::Metric::CyScreen) - plat::systemMetric(plat::Metric::CyCaption);
 }
 
-intptr_t TextWindowProc(plat::Window window, plat::Message& m) {
+intptr_t textWindowProc(plat::Window window, plat::Message& m) {
   switch (m.kind) {
     case plat::Msg::Move: RefreshWindowEdges(); return 0;
     case plat::Msg::Moving: SnapMovingWindow(m.rect, window); return 0;
@@ -120,7 +120,7 @@ bool registerTextWindowClass() {
   if (plat::classExists(kClassName)) return true;
   plat::WindowClass c;
   c.name = kClassName;
-  c.proc = &TextWindowProc;
+  c.proc = &textWindowProc;
   c.background = 0x000000;
   return plat::registerClass(c) || plat::classExists(kClassName);
 }

@@ -128,6 +128,6 @@ std::string promptLine(const std::string& prompt);
 // A copy of the window edge table, in table order.
 std::vector<plat::Rect> windowEdges();
 // The window procedure of "tav_twi".
-intptr_t TextWindowProc(plat::Window window, plat::Message& message);
+intptr_t textWindowProc(plat::Window window, plat::Message& message);
 
 }  // namespace textwin

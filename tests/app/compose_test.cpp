@@ -120,8 +120,8 @@ class Composition : public testing::Test {
     EXPECT_EQ(expected.pen, got.pen) << what;
   }
   static void expectBothMethodsSame(const std::string& what) {
-    expectSameAsStraight(app::ComposeStableStraight, app::ComposeStable, "stable " + what);
-    expectSameAsStraight(app::ComposeBetaStraight, app::ComposeBeta, "beta " + what);
+    expectSameAsStraight(app::composeStableStraight, app::ComposeStable, "stable " + what);
+    expectSameAsStraight(app::composeBetaStraight, app::ComposeBeta, "beta " + what);
   }
 };
 
@@ -144,16 +144,16 @@ TEST(BlendColor, MixesEachChannelAndRecombinesArithmetically) {
 }
 
 TEST(Boundaries, AreRealComparisonsDefinedForEveryPitch) {
-  EXPECT_FALSE(app::ReachesBoundary(1, 2.47));
-  EXPECT_TRUE(app::ReachesBoundary(2, 2.47));
-  EXPECT_TRUE(app::ReachesBoundary(0, -0.5));  // trunc(-0.5) is 0
-  EXPECT_FALSE(app::ReachesBoundary(INT64_MAX, kInf));
-  EXPECT_FALSE(app::ReachesBoundary(INT64_MAX, kNaN));
-  EXPECT_TRUE(app::ReachesBoundary(INT64_MIN, -kInf));
-  EXPECT_DOUBLE_EQ(app::BoundaryFraction(4.75), 0.75);
-  EXPECT_DOUBLE_EQ(app::BoundaryFraction(-1.25), -0.25);
-  EXPECT_EQ(app::BoundaryFraction(kInf), 0.0);
-  EXPECT_EQ(app::BoundaryFraction(kNaN), 0.0);
+  EXPECT_FALSE(app::reachesBoundary(1, 2.47));
+  EXPECT_TRUE(app::reachesBoundary(2, 2.47));
+  EXPECT_TRUE(app::reachesBoundary(0, -0.5));  // trunc(-0.5) is 0
+  EXPECT_FALSE(app::reachesBoundary(INT64_MAX, kInf));
+  EXPECT_FALSE(app::reachesBoundary(INT64_MAX, kNaN));
+  EXPECT_TRUE(app::reachesBoundary(INT64_MIN, -kInf));
+  EXPECT_DOUBLE_EQ(app::boundaryFraction(4.75), 0.75);
+  EXPECT_DOUBLE_EQ(app::boundaryFraction(-1.25), -0.25);
+  EXPECT_EQ(app::boundaryFraction(kInf), 0.0);
+  EXPECT_EQ(app::boundaryFraction(kNaN), 0.0);
 }
 
 TEST_F(Composition, PutDiagonalChangesOneChannelOnEachOfThreeRows) {
@@ -177,7 +177,7 @@ TEST_F(Composition, PutDiagonalChangesOneChannelOnEachOfThreeRows) {
 
 TEST(ViewTables, DefaultsChangeViewAtTheTruncatedBoundaries) {
   // viewStep 17.319 / 7 = 2.474...: boundaries at 2, 4, 7.
-  const app::BetaTables t = app::BuildBetaTables(17.319, 7, 800, 480);
+  const app::BetaTables t = app::buildBetaTables(17.319, 7, 800, 480);
   ASSERT_EQ(t.view.size(), 3u * 800 + 480);
   EXPECT_EQ(std::vector<int32_t>(t.view.begin(), t.view.begin() + 9),
             (std::vector<int32_t>{0, 0, 0, 1, 1, 2, 2, 2, 3}));
@@ -187,7 +187,7 @@ TEST(ViewTables, DefaultsChangeViewAtTheTruncatedBoundaries) {
   EXPECT_NEAR(t.fraction[4], 0.948285714, 1e-6);
 
   // In the stripes a boundary's own stripe already shows the new view.
-  const app::StripePlan s = app::PlanStableStripes(17.319, 7, 800, 800);
+  const app::StripePlan s = app::planStableStripes(17.319, 7, 800, 800);
   EXPECT_EQ(std::vector<int32_t>(s.view.begin(), s.view.begin() + 8),
             (std::vector<int32_t>{0, 0, 1, 1, 2, 2, 2, 3}));
   EXPECT_EQ(std::vector<uint8_t>(s.blend.begin(), s.blend.begin() + 8),
@@ -202,8 +202,8 @@ TEST(ViewTables, DefaultsChangeViewAtTheTruncatedBoundaries) {
 
 TEST(ViewTables, PitchZeroMinusInfinityAndNegativePitchChangeViewAtEveryColumn) {
   for (double pitch : {0.0, -kInf, -3.7}) {
-    const app::BetaTables t = app::BuildBetaTables(pitch, 5, 10, 6);
-    const app::StripePlan s = app::PlanStableStripes(pitch, 5, 10, 10);
+    const app::BetaTables t = app::buildBetaTables(pitch, 5, 10, 6);
+    const app::StripePlan s = app::planStableStripes(pitch, 5, 10, 10);
     ASSERT_EQ(s.size(), 28u) << pitch;
     for (int j = 0; j < 36; ++j) {
       EXPECT_EQ(t.view[j], j % 5) << pitch << " position " << j;
@@ -224,8 +224,8 @@ TEST(ViewTables, PitchZeroMinusInfinityAndNegativePitchChangeViewAtEveryColumn) 
 TEST(ViewTables, PitchesWithoutFurtherBoundariesEndAndShowViewZero) {
   // None of these crosses a boundary within the picture; the walk still ends.
   for (double pitch : {kInf, kNaN, 1e300}) {
-    const app::BetaTables t = app::BuildBetaTables(pitch, 7, 1920, 1240);
-    const app::StripePlan s = app::PlanStableStripes(pitch, 7, 1920, 1920);
+    const app::BetaTables t = app::buildBetaTables(pitch, 7, 1920, 1240);
+    const app::StripePlan s = app::planStableStripes(pitch, 7, 1920, 1920);
     EXPECT_EQ(s.size(), 3u * 1920 - 3) << pitch;
     for (int32_t v : t.view) ASSERT_EQ(v, 0) << pitch;
     for (int32_t v : s.view) ASSERT_EQ(v, 0) << pitch;
@@ -300,12 +300,12 @@ TEST_F(Composition, WholeStepPitchesGiveTheInterleavingRulesExactly) {
     const std::vector<uint32_t> stable = expectedStable(rule.stripeView, rule.V, W, H, work, workW);
     const std::vector<uint32_t> beta = expectedBeta(rule.tableView, W, H, work, workW, before);
 
-    for (auto compose : {app::ComposeStableStraight, app::ComposeStable}) {
+    for (auto compose : {app::composeStableStraight, app::ComposeStable}) {
       restore({before, work, 0, {}, {}});
       compose();
       EXPECT_EQ(firstDifference(stable, capture().output, W), "");
     }
-    for (auto compose : {app::ComposeBetaStraight, app::ComposeBeta}) {
+    for (auto compose : {app::composeBetaStraight, app::ComposeBeta}) {
       restore({before, work, 0, {}, {}});
       compose();
       EXPECT_EQ(firstDifference(beta, capture().output, W), "");
@@ -322,7 +322,7 @@ TEST_F(Composition, TheFirstStripeOfANewViewMixesInThePreviousOne) {
     for (int x = 0; x < 18; ++x) pixels(kWorkImage)[y * 18 + x] = 0x00C8C8C8 - 0x00323232 * (x / 6);
   }
   const Outcome start = capture();
-  for (auto compose : {app::ComposeStableStraight, app::ComposeStable}) {
+  for (auto compose : {app::composeStableStraight, app::ComposeStable}) {
     restore(start);
     compose();
     // Stripe c lands on sub-pixel 1 + c of row 0: stripes 0 and 1 (view 0) on the green
@@ -331,7 +331,7 @@ TEST_F(Composition, TheFirstStripeOfANewViewMixesInThePreviousOne) {
     EXPECT_EQ(pixels(kOutputImage)[0], 0x0000C8C8u);
     EXPECT_EQ(pixels(kOutputImage)[1], 0x00AF9696u);
   }
-  for (auto compose : {app::ComposeBetaStraight, app::ComposeBeta}) {
+  for (auto compose : {app::composeBetaStraight, app::ComposeBeta}) {
     restore(start);
     compose();
     // One row group, offset 3: column l shows view table[l + 3], views 1 1 1 2 2 0 for
@@ -349,8 +349,8 @@ TEST_F(Composition, NothingIsComposedBeforeTheWorkImageIsBuilt) {
   setUp(17.319, 7, 10, 6, 0, 210, 6, 10, 6);
   if (HasFatalFailure()) return;
   const Outcome start = capture();
-  for (auto compose : {app::ComposeStable, app::ComposeBeta, app::ComposeStableStraight,
-                       app::ComposeBetaStraight, app::Compose}) {
+  for (auto compose : {app::ComposeStable, app::ComposeBeta, app::composeStableStraight,
+                       app::composeBetaStraight, app::compose}) {
     compose();
     const Outcome now = capture();
     EXPECT_EQ(now.output, start.output);
@@ -362,9 +362,9 @@ TEST_F(Composition, NothingIsComposedBeforeTheWorkImageIsBuilt) {
   TAV_DestroyImage(kOutputImage);
   TAV_SelectImage(0);
   pixels(0)[0] = 0x123456;
-  app::Compose();
+  app::compose();
   app::betaMode = true;
-  app::Compose();
+  app::compose();
   EXPECT_EQ(pixels(0)[0], 0x123456u);
   EXPECT_EQ(CurrentImage, 0);
 }
@@ -373,15 +373,15 @@ TEST_F(Composition, ComposeFollowsTheMethodFlag) {
   setUp(17.319, 7, 10, 7, 7, 210, 7, 10, 7);
   if (HasFatalFailure()) return;
   const Outcome start = capture();
-  app::ComposeBetaStraight();
+  app::composeBetaStraight();
   const Outcome beta = capture();
   restore(start);
   app::betaMode = true;
-  app::Compose();
+  app::compose();
   EXPECT_EQ(capture().output, beta.output);
   restore(start);
   app::betaMode = false;
-  app::Compose();
+  app::compose();
   EXPECT_NE(capture().output, beta.output);
   EXPECT_EQ(capture().output[6 * 10 + 3], 0u);  // the row left over is black: stable
 }
@@ -508,7 +508,7 @@ class WorkImage : public Composition {
   }
   static void expectBuildSame(int viewWidth, int viewHeight, const std::string& what) {
     const Outcome start = capture();
-    app::BuildWorkImageStraight(viewWidth, viewHeight);
+    app::buildWorkImageStraight(viewWidth, viewHeight);
     const Outcome expected = capture();
     restore(start);
     app::BuildWorkImage(viewWidth, viewHeight);
@@ -525,7 +525,7 @@ TEST_F(WorkImage, EachBandIsItsViewStretchedByTruncation) {
   setUpBuild(2, 4, 2, 8, 2, 12, 4);
   if (HasFatalFailure()) return;
   for (int i = 0; i < 16; ++i) pixels(kMultiViewImage)[i] = 0x000100 * (i / 8) + (i % 8);
-  for (auto build : {app::BuildWorkImageStraight, app::BuildWorkImage}) {
+  for (auto build : {app::buildWorkImageStraight, app::BuildWorkImage}) {
     std::fill(pixels(kWorkImage), pixels(kWorkImage) + 48, 0x00FFFFFFu);
     build(4, 2);
     for (int y = 0; y < 4; ++y) {
@@ -568,7 +568,7 @@ TEST_F(WorkImage, NothingIsBuiltWithoutBandsOrWithoutTheImages) {
   if (HasFatalFailure()) return;
   const Outcome start = capture();
   app::BuildWorkImage(4, 4);
-  app::BuildWorkImageStraight(4, 4);
+  app::buildWorkImageStraight(4, 4);
   EXPECT_EQ(capture().work, start.work);
   EXPECT_EQ(CurrentImage, 0);
   app::builtViewCount = 2;

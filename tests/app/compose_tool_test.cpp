@@ -82,11 +82,11 @@ class ComposeTool : public testing::Test {
     TAV_PutImageBlock(views.data(), 0, views.width(), views.height());
     ASSERT_EQ(TAV_CreateImageFL(app::kWorkImage, "work", 0, 0, 3 * W * V, H, 1), 0);
     ASSERT_EQ(TAV_CreateImageFL(app::kOutputImage, "out", 0, 0, W, H, 1), 0);
-    app::BuildWorkImageStraight(views.width() / V, views.height());
+    app::buildWorkImageStraight(views.width() / V, views.height());
     if (beta) {
-      app::ComposeBetaStraight();
+      app::composeBetaStraight();
     } else {
-      app::ComposeStableStraight();
+      app::composeStableStraight();
     }
   }
 
@@ -201,8 +201,8 @@ TEST_F(ComposeTool, MovieModeComposesTheViewsMakeTakes) {
     // The same views laid out here, then composed from a picture file.
     auto capture = app::MovieCapture::open(movie);
     ASSERT_TRUE(capture);
-    const app::MultiViewPicture views = app::MultiViewFromMovie(
-        *capture, app::SpreadViewFrames(3, 27, 5), std::string(order) == "rtl");
+    const app::MultiViewPicture views = app::multiViewFromMovie(
+        *capture, app::spreadViewFrames(3, 27, 5), std::string(order) == "rtl");
     ASSERT_EQ(views.width, 5 * 48);
     auto s = plat::Surface::create(views.width, views.height, 32);
     for (int y = 0; y < views.height; ++y) {
@@ -221,8 +221,8 @@ TEST_F(ComposeTool, MovieModeComposesTheViewsMakeTakes) {
   }
   // Right to left puts view V first and clips view 0 away; left to right the reverse.
   auto capture = app::MovieCapture::open(movie);
-  const auto ltr = app::MultiViewFromMovie(*capture, app::SpreadViewFrames(3, 27, 5), false);
-  const auto rtl = app::MultiViewFromMovie(*capture, app::SpreadViewFrames(3, 27, 5), true);
+  const auto ltr = app::multiViewFromMovie(*capture, app::spreadViewFrames(3, 27, 5), false);
+  const auto rtl = app::multiViewFromMovie(*capture, app::spreadViewFrames(3, 27, 5), true);
   EXPECT_NE(ltr.pixels, rtl.pixels);
   EXPECT_EQ(ltr.pixels[1 * 48], rtl.pixels[4 * 48]);  // view 1: second, and last
 }

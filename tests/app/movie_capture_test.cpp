@@ -198,12 +198,12 @@ constexpr int kGuard = 16;  // words after the destination that must stay as the
 // guard included.
 void ExpectSameConversion(const MovieFrame& f, int dw, int dh) {
   std::vector<uint32_t> fast(dw * dh + kGuard, kUntouched), slow(fast);
-  app::ConvertFrameToImage(f, fast.data(), dw, dh);
+  app::convertFrameToImage(f, fast.data(), dw, dh);
   ConvertReference(f, slow.data(), dw, dh);
   ASSERT_EQ(fast, slow) << f.width << "x" << f.height << " into " << dw << "x" << dh;
 }
 
-TEST(ConvertFrameToImage, MatchesThePixelByPixelVersion) {
+TEST(convertFrameToImage, MatchesThePixelByPixelVersion) {
   // Widths around the four-pixel steps, with and without row padding.
   for (int w = 1; w <= 13; ++w)
     for (int padding : {0, 1, 5})
@@ -215,7 +215,7 @@ TEST(ConvertFrameToImage, MatchesThePixelByPixelVersion) {
   ExpectSameConversion(big.frame, 640, 360);
 }
 
-TEST(ConvertFrameToImage, SizeMismatchWritesOnlyTheSharedCorner) {
+TEST(convertFrameToImage, SizeMismatchWritesOnlyTheSharedCorner) {
   RandomFrame r(13, 9, 3, 42);
   ExpectSameConversion(r.frame, 7, 5);    // smaller buffer: the frame is cut
   ExpectSameConversion(r.frame, 20, 12);  // larger buffer: the rest stays
@@ -223,7 +223,7 @@ TEST(ConvertFrameToImage, SizeMismatchWritesOnlyTheSharedCorner) {
   ExpectSameConversion(r.frame, 16, 2);   // wider and lower
 
   std::vector<uint32_t> dest(20 * 12, kUntouched);
-  app::ConvertFrameToImage(r.frame, dest.data(), 20, 12);
+  app::convertFrameToImage(r.frame, dest.data(), 20, 12);
   const uint8_t* last = r.frame.bgr + 8 * r.frame.stride + 12 * 3;
   EXPECT_EQ(dest[8 * 20 + 12], uint32_t(last[2] << 16 | last[1] << 8 | last[0]));
   EXPECT_EQ(dest[8 * 20 + 13], kUntouched);
@@ -231,8 +231,8 @@ TEST(ConvertFrameToImage, SizeMismatchWritesOnlyTheSharedCorner) {
 
   // Nothing to copy: nothing is written.
   std::vector<uint32_t> none(4, kUntouched);
-  app::ConvertFrameToImage(r.frame, none.data(), 0, 4);
-  app::ConvertFrameToImage(MovieFrame{}, none.data(), 2, 2);
+  app::convertFrameToImage(r.frame, none.data(), 0, 4);
+  app::convertFrameToImage(MovieFrame{}, none.data(), 2, 2);
   EXPECT_EQ(none, std::vector<uint32_t>(4, kUntouched));
 }
 

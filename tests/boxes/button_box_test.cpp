@@ -66,11 +66,11 @@ TEST_F(ButtonBoxTest, ClicksAreCountedTakenOnceAndMoveTheFocusToTheBox) {
   pump();
   EXPECT_EQ(ButtonPressCount[4], 3);
   EXPECT_EQ(plat::focusWindow(), boxes::buttonBoxWindow());
-  EXPECT_TRUE(TakeButtonPress(4));
+  EXPECT_TRUE(takeButtonPress(4));
   EXPECT_EQ(ButtonPressCount[4], 0);
-  EXPECT_FALSE(TakeButtonPress(4));
-  EXPECT_FALSE(TakeButtonPress(24));
-  EXPECT_FALSE(TakeButtonPress(-1));
+  EXPECT_FALSE(takeButtonPress(4));
+  EXPECT_FALSE(takeButtonPress(24));
+  EXPECT_FALSE(takeButtonPress(-1));
 }
 
 TEST_F(ButtonBoxTest, DigitKeysOfBothKeyboardsPressButtonsEvenMissingOnes) {
@@ -84,9 +84,9 @@ TEST_F(ButtonBoxTest, DigitKeysOfBothKeyboardsPressButtonsEvenMissingOnes) {
   EXPECT_EQ(ButtonPressCount[7], 2);
   EXPECT_EQ(ButtonPressCount[9], 1);
   EXPECT_EQ(ButtonPressCount[0], 1);
-  EXPECT_FALSE(TakeButtonPress(9));  // no button 9 in a 2 x 2 box
+  EXPECT_FALSE(takeButtonPress(9));  // no button 9 in a 2 x 2 box
   EXPECT_EQ(ButtonPressCount[9], 1);
-  EXPECT_TRUE(TakeButtonPress(0));
+  EXPECT_TRUE(takeButtonPress(0));
 }
 
 TEST_F(ButtonBoxTest, CtrlQClosesAndTheMainWindowsKeysAreForwarded) {
@@ -149,7 +149,7 @@ TEST_F(ButtonBoxTest, PopupsNameTheirCommandsAndDestroyWorks) {
   EXPECT_EQ(boxes::buttonBoxButtonCount(), 0);
   EXPECT_EQ(boxes::buttonLabel(0), "");
   EXPECT_EQ(ButtonPressCount[5], 2);  // kept until the next box
-  EXPECT_FALSE(TakeButtonPress(5));
+  EXPECT_FALSE(takeButtonPress(5));
   TAV_OpenButtonBox(0, 0, 2, 12);
   EXPECT_EQ(ButtonPressCount[5], 0);
 }

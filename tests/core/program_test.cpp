@@ -40,10 +40,10 @@ class ProgramTest : public testing::Test {
   // Runs the program on this thread while `driver` acts from another one.
   int run(UserTask task, const std::function<void()>& driver) {
     std::thread d([&] {
-      while (!plat::isWindow(MainWindowHandle())) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      while (!plat::isWindow(mainWindowHandle())) std::this_thread::sleep_for(std::chrono::milliseconds(5));
       driver();
     });
-    int code = ProgramEntry(task);
+    int code = programEntry(task);
     d.join();
     return code;
   }
@@ -54,7 +54,7 @@ class ProgramTest : public testing::Test {
 
 TEST_F(ProgramTest, StartPressedTwiceRunsTheMainRoutineOnceAndExitEndsCleanly) {
   int code = run({countingSetup, countingMain}, [] {
-    plat::Window w = MainWindowHandle();
+    plat::Window w = mainWindowHandle();
     plat::postCommand(w, ids::kStart);
     plat::postCommand(w, ids::kStart);
     waitFor([] { return mainCalls.load() == 1; });
@@ -65,7 +65,7 @@ TEST_F(ProgramTest, StartPressedTwiceRunsTheMainRoutineOnceAndExitEndsCleanly) {
   EXPECT_EQ(code, 0);
   EXPECT_EQ(setupCalls.load(), 1);
   EXPECT_EQ(mainCalls.load(), 1);
-  EXPECT_FALSE(core::WorkerAbandoned());
+  EXPECT_FALSE(core::workerAbandoned());
   EXPECT_EQ(quitRequested.load(), 2);
 }
 
@@ -74,14 +74,14 @@ TEST_F(ProgramTest, ExitWhileTheMainRoutineRunsAbandonsTheWorkerAfterTwoSeconds)
   int code = run({selfStartingSetup, stuckMain}, [&] {
     waitFor([] { return mainRunning.load() == 1; });
     exitAt = std::chrono::steady_clock::now();
-    plat::postCommand(MainWindowHandle(), ids::kExit);
+    plat::postCommand(mainWindowHandle(), ids::kExit);
   });
   auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
                     std::chrono::steady_clock::now() - exitAt).count();
   EXPECT_EQ(code, 0);
   EXPECT_EQ(mainCalls.load(), 1);
-  EXPECT_TRUE(core::WorkerAbandoned());
-  EXPECT_EQ(core::WorkerExitCode(), 1);
+  EXPECT_TRUE(core::workerAbandoned());
+  EXPECT_EQ(core::workerExitCode(), 1);
   EXPECT_GE(waited, 1990);
   EXPECT_LT(waited, 4000);
   EXPECT_EQ(stopRequested.load(), 1);
@@ -90,7 +90,7 @@ TEST_F(ProgramTest, ExitWhileTheMainRoutineRunsAbandonsTheWorkerAfterTwoSeconds)
 TEST_F(ProgramTest, PopupGreysAllButStopAndExitWhileTheMainRoutineRuns) {
   std::vector<plat::MenuItem> before, during;
   run({countingSetup, stuckMain}, [&] {
-    plat::Window w = MainWindowHandle();
+    plat::Window w = mainWindowHandle();
     plat::test::answerNextMenu(0);
     plat::test::click(w, {5, 5}, plat::test::Button::Right);
     waitFor([] { return plat::test::lastMenu().has_value(); });
@@ -119,7 +119,7 @@ TEST_F(ProgramTest, TheMainWindowDropsInToTheBottomWithItsStatusLine) {
   plat::Rect where;
   std::string status;
   run({countingSetup, countingMain}, [&] {
-    plat::Window w = MainWindowHandle();
+    plat::Window w = mainWindowHandle();
     // Creation (with the drop-in) is over once the status line shows the depth.
     plat::Window line;
     waitFor([&] {
@@ -132,14 +132,14 @@ TEST_F(ProgramTest, TheMainWindowDropsInToTheBottomWithItsStatusLine) {
   });
   EXPECT_EQ(where.bottom, 1024);
   // The status line centres its text in 63 columns: 18 - length / 2 spaces before it.
-  const std::string text = std::to_string(DisplayColorDepth()) + "-bit color";
+  const std::string text = std::to_string(programColorDepth()) + "-bit color";
   EXPECT_EQ(status, std::string(18 - text.size() / 2, ' ') + text);
 }
 
 TEST_F(ProgramTest, MovingTheMainWindowRetakesTheEdgesOnTheWorker) {
   bool found = false;
   run({countingSetup, countingMain}, [&] {
-    plat::Window w = MainWindowHandle();
+    plat::Window w = mainWindowHandle();
     waitFor([&] { return static_cast<bool>(plat::controlById(w, ids::kStatusLine)); });
     plat::setWindowPos(w, 300, 200, 0, 0, plat::kNoSize | plat::kNoZOrder);
     const plat::Rect moved = plat::getWindowRect(w);

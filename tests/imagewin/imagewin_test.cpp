@@ -86,16 +86,16 @@ TEST(FitZoom, FailsWhenTheMinimumSizeDoesNotFit) {
 }
 
 TEST(Caption, MarksEightBitAndSmoothScalingAndStaysWithin255Bytes) {
-  EXPECT_EQ(ImageCaption("camera", 111, 32, true), "camera(111%)*");
-  EXPECT_EQ(ImageCaption("camera", 111, 8, true), "camera(111%)[8bit]*");
-  EXPECT_EQ(ImageCaption("camera", 50, 32, false), "camera(50%)");
+  EXPECT_EQ(imageCaption("camera", 111, 32, true), "camera(111%)*");
+  EXPECT_EQ(imageCaption("camera", 111, 8, true), "camera(111%)[8bit]*");
+  EXPECT_EQ(imageCaption("camera", 50, 32, false), "camera(50%)");
   // A long title of three-byte characters is cut before a character, not inside one.
   std::string title;
   for (int i = 0; i < 100; ++i) title += "\xE3\x81\x82";  // あ
-  const std::string c = ImageCaption(title, 100, 32, false);
+  const std::string c = imageCaption(title, 100, 32, false);
   EXPECT_EQ(c.size(), 255u);
   EXPECT_EQ(c, title.substr(0, 255));
-  EXPECT_EQ(ImageCaption("x" + title, 100, 32, false).size(), 253u);
+  EXPECT_EQ(imageCaption("x" + title, 100, 32, false).size(), 253u);
 }
 
 TEST(SplitColorTest, TakesTheThreeChannelsAndIgnoresTheTopByte) {
@@ -162,7 +162,7 @@ TEST_F(ImageWindow, ImageWindowsBelongToTheOwnerGiven) {
 TEST_F(ImageWindow, CreationResults) {
   EXPECT_EQ(TAV_CreateImage(256, "x", 0, 0, 10, 10, 100), kCreateBadNumber);
   EXPECT_EQ(TAV_CreateImage8(-1, "x", 0, 0, 10, 10, 100), kCreateBadNumber);
-  EXPECT_EQ(CreateImageWindow(7, "x", 0, 0, 10, 10, 100, 16, 1), kCreateNoBuffer);
+  EXPECT_EQ(createImageWindow(7, "x", 0, 0, 10, 10, 100, 16, 1), kCreateNoBuffer);
   EXPECT_EQ(TAV_CreateImage(7, "x", 0, 0, 1, 100000, 100), kCreateTooLarge);
   EXPECT_EQ(ImageTable[7].inUse, 0);
 

@@ -33,7 +33,7 @@ class FileDialogsTest : public testing::Test {
 };
 
 TEST_F(FileDialogsTest, OpenStartsOnAviAndRemembersAChoice) {
-  plat::FileDialogParams first = interchange::OpenDialogParams(nullptr);
+  plat::FileDialogParams first = interchange::openDialogParams(nullptr);
   EXPECT_EQ(first.filterIndex, 9);
   ASSERT_EQ(first.filters.size(), 9u);
   EXPECT_EQ(first.filters[8].label, "AVI (*.AVI )");
@@ -43,7 +43,7 @@ TEST_F(FileDialogsTest, OpenStartsOnAviAndRemembersAChoice) {
   EXPECT_EQ(first.initialFolder, start_);
   EXPECT_EQ(first.title, "");
   EXPECT_TRUE(first.fileMustExist);
-  EXPECT_EQ(interchange::OpenDialogParams("Load image file").title, "Load image file");
+  EXPECT_EQ(interchange::openDialogParams("Load image file").title, "Load image file");
 
   const std::string picture = Touch(root_ / "pictures" / "a.png");
   char name[kFileNameBytes] = "";
@@ -51,12 +51,12 @@ TEST_F(FileDialogsTest, OpenStartsOnAviAndRemembersAChoice) {
   ASSERT_EQ(TAV_OpenFileDialog("Load image file", name), kDialogChosen);
   EXPECT_STREQ(name, picture.c_str());
 
-  plat::FileDialogParams next = interchange::OpenDialogParams(nullptr);
+  plat::FileDialogParams next = interchange::openDialogParams(nullptr);
   EXPECT_EQ(next.filterIndex, 5);
   EXPECT_EQ(next.initialName, "*.PNG");
   EXPECT_EQ(next.initialFolder, (root_ / "pictures").string() + "/");
   // The save dialog keeps its own folder and type.
-  EXPECT_EQ(interchange::SaveDialogFolder(), start_);
+  EXPECT_EQ(interchange::saveDialogFolder(), start_);
   EXPECT_EQ(ImageFileType, 2);
 }
 
@@ -70,18 +70,18 @@ TEST_F(FileDialogsTest, CancelChangesNothing) {
   plat::test::answerNextFileDialog("", 3);
   EXPECT_EQ(TAV_OpenFileDialog(nullptr, name), kDialogCancelled);
   EXPECT_STREQ(name, "previous");
-  EXPECT_EQ(interchange::OpenDialogFilterIndex(), 1);
-  EXPECT_EQ(interchange::OpenDialogFolder(), (root_ / "movies").string() + "/");
+  EXPECT_EQ(interchange::openDialogFilterIndex(), 1);
+  EXPECT_EQ(interchange::openDialogFolder(), (root_ / "movies").string() + "/");
 
   plat::test::answerNextFileDialog("", 5);
   EXPECT_EQ(TAV_SaveFileDialog(name), kDialogCancelled);
   EXPECT_STREQ(name, "previous");
   EXPECT_EQ(ImageFileType, 2);
-  EXPECT_EQ(interchange::SaveDialogFolder(), start_);
+  EXPECT_EQ(interchange::saveDialogFolder(), start_);
 }
 
 TEST_F(FileDialogsTest, SaveStartsOnBmpWithNonameAndRemembersItsOwnState) {
-  plat::FileDialogParams first = interchange::SaveDialogParams();
+  plat::FileDialogParams first = interchange::saveDialogParams();
   EXPECT_EQ(first.title, "Save as");
   EXPECT_EQ(first.initialName, "noname");
   EXPECT_EQ(first.filterIndex, 2);
@@ -96,12 +96,12 @@ TEST_F(FileDialogsTest, SaveStartsOnBmpWithNonameAndRemembersItsOwnState) {
   ASSERT_EQ(TAV_SaveFileDialog(name), kDialogChosen);
   EXPECT_STREQ(name, target.c_str());
   EXPECT_EQ(ImageFileType, 3);
-  plat::FileDialogParams next = interchange::SaveDialogParams();
+  plat::FileDialogParams next = interchange::saveDialogParams();
   EXPECT_EQ(next.filterIndex, 3);
   EXPECT_EQ(next.initialName, "noname");
   EXPECT_EQ(next.initialFolder, (root_ / "pictures").string() + "/");
-  EXPECT_EQ(interchange::OpenDialogFolder(), start_);
-  EXPECT_EQ(interchange::OpenDialogFilterIndex(), 9);
+  EXPECT_EQ(interchange::openDialogFolder(), start_);
+  EXPECT_EQ(interchange::openDialogFilterIndex(), 9);
 }
 
 TEST_F(FileDialogsTest, ANameThatDoesNotFitIsRefused) {
@@ -119,7 +119,7 @@ TEST_F(FileDialogsTest, ANameThatDoesNotFitIsRefused) {
   EXPECT_EQ(TAV_SaveFileDialog(name), kDialogNameTooLong);
   EXPECT_EQ(std::string(name), before);
   EXPECT_EQ(ImageFileType, 2);
-  EXPECT_EQ(interchange::SaveDialogFolder(), start_);
+  EXPECT_EQ(interchange::saveDialogFolder(), start_);
 
   plat::test::answerNextFileDialog(fits, 4);
   EXPECT_EQ(TAV_SaveFileDialog(name), kDialogChosen);
@@ -133,7 +133,7 @@ TEST_F(FileDialogsTest, AnIndexTheDialogCannotShowKeepsTheOldOne) {
   char name[kFileNameBytes];
   plat::test::answerNextFileDialog(movie, 12);
   ASSERT_EQ(TAV_OpenFileDialog(nullptr, name), kDialogChosen);
-  EXPECT_EQ(interchange::OpenDialogFilterIndex(), 9);
+  EXPECT_EQ(interchange::openDialogFilterIndex(), 9);
   plat::test::answerNextFileDialog((root_ / "x.bmp").string(), 7);  // save shows 1..6
   ASSERT_EQ(TAV_SaveFileDialog(name), kDialogChosen);
   EXPECT_EQ(ImageFileType, 2);
@@ -142,11 +142,11 @@ TEST_F(FileDialogsTest, AnIndexTheDialogCannotShowKeepsTheOldOne) {
 TEST(FileDialogsStart, StartDirectoryGetsItsSlashAndMustFit) {
   EXPECT_TRUE(interchange::setStartDirectory("/tmp/somewhere"));
   interchange::resetFileDialogs();
-  EXPECT_EQ(interchange::OpenDialogFolder(), "/tmp/somewhere/");
-  EXPECT_EQ(interchange::SaveDialogParams().initialFolder, "/tmp/somewhere/");
+  EXPECT_EQ(interchange::openDialogFolder(), "/tmp/somewhere/");
+  EXPECT_EQ(interchange::saveDialogParams().initialFolder, "/tmp/somewhere/");
   EXPECT_FALSE(interchange::setStartDirectory(""));
   EXPECT_FALSE(interchange::setStartDirectory("/" + std::string(259, 'd')));
-  EXPECT_EQ(interchange::OpenDialogFolder(), "/tmp/somewhere/");
+  EXPECT_EQ(interchange::openDialogFolder(), "/tmp/somewhere/");
 }
 
 }  // namespace

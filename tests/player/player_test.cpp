@@ -22,7 +22,7 @@
 
 namespace {
 
-using app::Player;
+using app::player;
 
 constexpr int kW = 64, kH = 48;
 
@@ -74,7 +74,7 @@ class PlayerTest : public testing::Test {
   }
   void Open(const std::string& path) {
     plat::test::answerNextFileDialog(path, 1);
-    ASSERT_TRUE(app::TrySelectMovie());
+    ASSERT_TRUE(app::trySelectMovie());
   }
   static std::string movie251_, movie20_;
 };
@@ -94,11 +94,11 @@ TEST_F(PlayerTest, SetUpLaysOutThePanelWithItsDefaults) {
 
 TEST_F(PlayerTest, OpeningSpreadsTheViewsOverTheWholeMovie) {
   Open(movie251_);
-  EXPECT_EQ(Player.frameCount, 251);
-  EXPECT_EQ(Player.rangeLeft, 1);
-  EXPECT_EQ(Player.rangeRight, 251);
+  EXPECT_EQ(player.frameCount, 251);
+  EXPECT_EQ(player.rangeLeft, 1);
+  EXPECT_EQ(player.rangeRight, 251);
   const int expected[] = {1, 36, 72, 108, 143, 179, 215, 251};
-  for (int i = 0; i <= 7; ++i) EXPECT_EQ(Player.viewFrames[i], expected[i]) << i;
+  for (int i = 0; i <= 7; ++i) EXPECT_EQ(player.viewFrames[i], expected[i]) << i;
   ASSERT_EQ(ImageTable[0].inUse, 1);
   EXPECT_EQ(ImageTable[0].width, kW);
   EXPECT_EQ(ImageTable[0].height, kH);
@@ -106,177 +106,177 @@ TEST_F(PlayerTest, OpeningSpreadsTheViewsOverTheWholeMovie) {
 
 TEST_F(PlayerTest, AMovieThatDoesNotOpenIsRefusedAndTheNextChoiceOpens) {
   plat::test::answerNextFileDialog(testing::TempDir() + "/no_such_movie.avi", 1);
-  EXPECT_FALSE(app::TrySelectMovie());
-  EXPECT_FALSE(Player.capture);
+  EXPECT_FALSE(app::trySelectMovie());
+  EXPECT_FALSE(player.capture);
   EXPECT_EQ(ImageTable[0].inUse, 0);
   // A cancel tries the last choice again, which still fails.
   plat::test::answerNextFileDialog("", 1);
-  EXPECT_FALSE(app::TrySelectMovie());
+  EXPECT_FALSE(app::trySelectMovie());
   Open(movie20_);
-  EXPECT_EQ(Player.frameCount, 20);
+  EXPECT_EQ(player.frameCount, 20);
 }
 
 TEST_F(PlayerTest, ViewCountStaysWithinTwoAndOneHundredEighty) {
   Open(movie251_);
   app::View_num = 2;
-  app::RunCommand(12);
+  app::runCommand(12);
   EXPECT_EQ(app::View_num, 2);
-  EXPECT_EQ(Player.viewFrames[2], 251);
+  EXPECT_EQ(player.viewFrames[2], 251);
   app::View_num = 180;
-  app::RunCommand(13);
+  app::runCommand(13);
   EXPECT_EQ(app::View_num, 180);
-  EXPECT_EQ(Player.viewFrames[0], 1);
-  EXPECT_EQ(Player.viewFrames[180], 251);
-  EXPECT_EQ(Player.viewFrames[90], 1 + static_cast<int>((90.0 * 250 + 0.5) / 180));
+  EXPECT_EQ(player.viewFrames[0], 1);
+  EXPECT_EQ(player.viewFrames[180], 251);
+  EXPECT_EQ(player.viewFrames[90], 1 + static_cast<int>((90.0 * 250 + 0.5) / 180));
 }
 
 TEST_F(PlayerTest, MarksMoveOnlyInsideTheRange) {
   Open(movie20_);
-  Player.rangeRight = 10;
-  app::SeekAndShow(9);  // position 10: not before the right mark
-  app::RunCommand(14);
-  EXPECT_EQ(Player.rangeLeft, 1);
-  app::SeekAndShow(4);
-  app::RunCommand(14);
-  EXPECT_EQ(Player.rangeLeft, 5);
-  app::SeekAndShow(2);  // position 3: not after the left mark
-  app::RunCommand(16);
-  EXPECT_EQ(Player.rangeRight, 10);
+  player.rangeRight = 10;
+  app::seekAndShow(9);  // position 10: not before the right mark
+  app::runCommand(14);
+  EXPECT_EQ(player.rangeLeft, 1);
+  app::seekAndShow(4);
+  app::runCommand(14);
+  EXPECT_EQ(player.rangeLeft, 5);
+  app::seekAndShow(2);  // position 3: not after the left mark
+  app::runCommand(16);
+  EXPECT_EQ(player.rangeRight, 10);
   // goto< shows the frame the mark was taken on.
-  app::RunCommand(15);
+  app::runCommand(15);
   EXPECT_EQ(ShownFrame(), 4);
 }
 
 TEST_F(PlayerTest, StepCommandsShowTheFramesAroundThePosition) {
   Open(movie20_);
-  app::SeekAndShow(12);
-  app::RunCommand(4);  // "<"
+  app::seekAndShow(12);
+  app::runCommand(4);  // "<"
   EXPECT_EQ(ShownFrame(), 11);
-  app::RunCommand(5);  // ">"
+  app::runCommand(5);  // ">"
   EXPECT_EQ(ShownFrame(), 12);
-  app::RunCommand(6);  // "< 10"
+  app::runCommand(6);  // "< 10"
   EXPECT_EQ(ShownFrame(), 2);
-  app::RunCommand(7);  // "> 10"
+  app::runCommand(7);  // "> 10"
   EXPECT_EQ(ShownFrame(), 12);
-  app::RunCommand(9);  // ">>"
+  app::runCommand(9);  // ">>"
   EXPECT_EQ(ShownFrame(), 19);
-  app::RunCommand(5);  // past the end: nothing new, no crash
+  app::runCommand(5);  // past the end: nothing new, no crash
   EXPECT_EQ(ShownFrame(), 19);
-  app::RunCommand(8);  // "<<"
+  app::runCommand(8);  // "<<"
   EXPECT_EQ(ShownFrame(), 1);
 }
 
 TEST_F(PlayerTest, PlayingRewindsAtTheEnd) {
   Open(movie20_);
-  app::SeekAndShow(19);
-  app::PlayStep();  // no frame left: back to the start
-  EXPECT_EQ(Player.capture->property(app::kPosFrames), 0);
-  app::PlayStep();
+  app::seekAndShow(19);
+  app::playStep();  // no frame left: back to the start
+  EXPECT_EQ(player.capture->property(app::kPosFrames), 0);
+  app::playStep();
   EXPECT_EQ(ShownFrame(), 0);
 }
 
 TEST_F(PlayerTest, PauseAndBreakAreTakenWhilePlaying) {
   Open(movie20_);
   ButtonPressCount[1] = 1;
-  app::PlayStep();
-  EXPECT_TRUE(Player.paused);
+  app::playStep();
+  EXPECT_TRUE(player.paused);
   EXPECT_EQ(ButtonPressCount[1], 0);
   ButtonPressCount[11] = 1;
-  app::PlayStep();
-  EXPECT_TRUE(Player.breakRequested);
-  EXPECT_FALSE(Player.capture);
+  app::playStep();
+  EXPECT_TRUE(player.breakRequested);
+  EXPECT_FALSE(player.capture);
   EXPECT_EQ(ImageTable[0].inUse, 0);
 }
 
 TEST_F(PlayerTest, ACommandPassRunsEveryLatchedCommandInButtonOrder) {
   Open(movie20_);
-  Player.paused = true;
-  app::SeekAndShow(7);  // position 8
+  player.paused = true;
+  app::seekAndShow(7);  // position 8
   // mark< runs before mark>, so mark> finds the left mark at 8 and keeps the right one.
   ButtonPressCount[16] = 1;
   ButtonPressCount[14] = 1;
   ButtonPressCount[0] = 1;
-  app::CommandPass();
-  EXPECT_FALSE(Player.paused);
-  EXPECT_EQ(Player.rangeLeft, 8);
-  EXPECT_EQ(Player.rangeRight, 20);
+  app::commandPass();
+  EXPECT_FALSE(player.paused);
+  EXPECT_EQ(player.rangeLeft, 8);
+  EXPECT_EQ(player.rangeRight, 20);
   for (int i = 0; i < app::kPlayerButtonCount; ++i) EXPECT_EQ(ButtonPressCount[i], 0) << i;
 }
 
 TEST_F(PlayerTest, MakeLaysTheViewsSideBySideAndComposes) {
   Open(movie20_);
   app::View_num = 3;
-  Player.rangeLeft = 2;
-  Player.rangeRight = 17;
+  player.rangeLeft = 2;
+  player.rangeRight = 17;
   SetViewFrames(2, 17);  // views 2, 7, 12, 17
-  app::RunCommand(19);   // make>
+  app::runCommand(19);   // make>
   ASSERT_EQ(ImageTable[1].inUse, 1);
   EXPECT_EQ(ImageTable[1].width, 3 * kW);
   const auto* multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
-  for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), Player.viewFrames[v] - 1);
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[v] - 1);
   EXPECT_EQ(app::builtViewCount, 3);
   ASSERT_EQ(ImageTable[2].inUse, 1);
   EXPECT_EQ(ImageTable[2].width, 3 * 800 * 3);
   ASSERT_EQ(ImageTable[3].inUse, 1);
   EXPECT_EQ(ImageTable[3].width, 800);
-  EXPECT_EQ(Player.composeCount, 1);
+  EXPECT_EQ(player.composeCount, 1);
 
-  app::RunCommand(18);  // make<: the same views, right to left
+  app::runCommand(18);  // make<: the same views, right to left
   multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
-  for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), Player.viewFrames[3 - v] - 1);
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[3 - v] - 1);
 }
 
 TEST_F(PlayerTest, InputBoxChangesRebuildAndComposeAndOversizesArePutBack) {
   Open(movie20_);
-  app::RunCommand(19);
-  const int before = Player.composeCount;
+  app::runCommand(19);
+  const int before = player.composeCount;
   TAV_SetInputBoxText(0, "1921");
-  app::ReadInputBox();
+  app::readInputBox();
   EXPECT_STREQ(TAV_GetInputBoxText(0), "800");
   EXPECT_EQ(app::Width, 800);
-  EXPECT_EQ(Player.composeCount, before);
+  EXPECT_EQ(player.composeCount, before);
 
   TAV_SetInputBoxText(4, "20.5");
   TAV_SetInputBoxText(0, "640");
-  app::ReadInputBox();
+  app::readInputBox();
   EXPECT_EQ(app::Pitch, 20.5);
   EXPECT_EQ(app::Width, 640);
-  EXPECT_EQ(Player.composeCount, before + 2);  // once for the pitch, once after the rebuild
+  EXPECT_EQ(player.composeCount, before + 2);  // once for the pitch, once after the rebuild
   EXPECT_EQ(ImageTable[3].width, 640);
   EXPECT_EQ(ImageTable[2].width, 3 * 640 * 7);
 
   TAV_SetInputBoxText(1, "0");  // accepted; the windows take it as one row
-  app::ReadInputBox();
+  app::readInputBox();
   EXPECT_EQ(app::Height, 0);
   EXPECT_EQ(ImageTable[3].height, 1);
   TAV_SetInputBoxText(1, "1241");
-  app::ReadInputBox();
+  app::readInputBox();
   EXPECT_STREQ(TAV_GetInputBoxText(1), "0");
 }
 
 TEST_F(PlayerTest, ClearAndBreakKeepWhereTheOutputStood) {
   Open(movie20_);
-  app::RunCommand(19);
+  app::runCommand(19);
   plat::setWindowPos(ImageTable[3].window, 300, 200, 0, 0, plat::kNoSize | plat::kNoZOrder);
   plat::test::sync();
-  app::RunCommand(20);  // clear
+  app::runCommand(20);  // clear
   EXPECT_EQ(ImageTable[3].inUse, 0);
   EXPECT_EQ(ImageTable[2].inUse, 0);
   EXPECT_EQ(ImageTable[1].inUse, 1);
-  EXPECT_EQ(Player.outputPosition.left, 300);
-  EXPECT_EQ(Player.outputPosition.top, 200);
-  app::RunCommand(21);  // Lenti makes them again where the output was
+  EXPECT_EQ(player.outputPosition.left, 300);
+  EXPECT_EQ(player.outputPosition.top, 200);
+  app::runCommand(21);  // Lenti makes them again where the output was
   EXPECT_EQ(plat::getWindowRect(ImageTable[3].window).left, 300);
-  app::RunCommand(11);  // break
+  app::runCommand(11);  // break
   for (int n = 0; n < 4; ++n) EXPECT_EQ(ImageTable[n].inUse, 0) << n;
-  EXPECT_FALSE(Player.capture);
+  EXPECT_FALSE(player.capture);
 }
 
 TEST_F(PlayerTest, FramesAreNotWrittenIntoAClosedFrameWindow) {
   Open(movie20_);
   TAV_DestroyImage(0);
-  EXPECT_TRUE(app::DecodeAndShow());
-  app::RunCommand(19);  // make> without window 0: an empty multi-view image, no crash
+  EXPECT_TRUE(app::decodeAndShow());
+  app::runCommand(19);  // make> without window 0: an empty multi-view image, no crash
   EXPECT_EQ(ImageTable[1].inUse, 1);
 }
 

@@ -209,13 +209,13 @@ std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o, int views) {
   const double count = movie->property(app::kFrameCount);
   const int left = *o.left, right = *o.right;
   if (left > count || right > count || left > right) {
-    fail("the marks must satisfy 1 <= L <= R <= " + std::to_string(app::TruncToInt64(count)) +
+    fail("the marks must satisfy 1 <= L <= R <= " + std::to_string(app::truncToInt64(count)) +
          ", the frame count of " + o.movie + " (got L " + std::to_string(left) + ", R " +
          std::to_string(right) + ")");
   }
   movie->queryFrame();  // as the player does at open
   const app::MultiViewPicture picture =
-      app::MultiViewFromMovie(*movie, app::SpreadViewFrames(left, right, views), o.rightToLeft);
+      app::multiViewFromMovie(*movie, app::spreadViewFrames(left, right, views), o.rightToLeft);
   if (picture.pixels.empty()) fail("the movie " + o.movie + " has no frame size");
   std::unique_ptr<plat::Surface> s = newPicture(picture.width, picture.height);
   for (int y = 0; y < picture.height; ++y) {
@@ -240,15 +240,15 @@ int main(int argc, char** argv) {
   std::unique_ptr<plat::Surface> work = newPicture(3 * o.width * V, o.height);
   std::unique_ptr<plat::Surface> output = newPicture(o.width, o.height);  // black
   const app::PixelBuffer mv = bufferOf(*multiView);
-  app::BuildWorkPixels({mv.pixels, mv.width, mv.height}, bufferOf(*work), viewWidth, viewHeight,
+  app::buildWorkPixels({mv.pixels, mv.width, mv.height}, bufferOf(*work), viewWidth, viewHeight,
                        o.width, o.height, V);
   const app::PixelBuffer wb = bufferOf(*work);
   const app::ConstPixelBuffer workPixels{wb.pixels, wb.width, wb.height};
   const app::LentiParams params{o.pitch, V, o.width, o.height};
   if (o.beta) {
-    app::ComposeBetaPixels(workPixels, bufferOf(*output), params);
+    app::composeBetaPixels(workPixels, bufferOf(*output), params);
   } else {
-    app::ComposeStablePixels(workPixels, bufferOf(*output), params, V);
+    app::composeStablePixels(workPixels, bufferOf(*output), params, V);
   }
 
   // Both files are complete before either replaces anything; std::exit runs no
