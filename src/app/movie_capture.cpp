@@ -66,6 +66,8 @@ struct MovieCapture::State {
   static constexpr size_t kReadAhead = 2;
 
   cv::VideoCapture capture;
+  std::string path;         // the movie's full path, for opening it anew
+  double seekTarget = -1;   // the frame the last seek asked for, until it is read
   cv::Mat frame;  // the handed-out frame: `current.mat` itself or its conversion
   MovieFrame view;
   DecodedFrame current;
@@ -89,6 +91,21 @@ struct MovieCapture::State {
     } catch (...) {
       d.ok = false;
     }
+  }
+  // Some movies cannot be sought in (the decoder cannot go back to the start of a
+  // one-frame movie): when the read after a seek fails, the movie is opened anew and
+  // read forward to the frame asked for.
+  void readFromStart(DecodedFrame& d, double target) {
+    try {
+      capture.release();
+      if (!capture.open(path, cv::CAP_FFMPEG)) return;
+      for (double n = 0; n < target; ++n) {
+        if (!capture.grab()) return;
+      }
+    } catch (...) {
+      return;
+    }
+    read(d);
   }
   bool readerHasWork() const {
     return readAhead && !aheadEnded && ahead.size() < kReadAhead;
@@ -163,6 +180,7 @@ std::unique_ptr<MovieCapture> MovieCapture::open(const std::string& path, std::s
     return nullptr;
   }
   auto state = std::make_unique<State>();
+  state->path = full.string();
   try {
     if (!state->capture.open(full.string(), cv::CAP_FFMPEG) || !state->capture.isOpened()) {
       SetError(error, "not a movie the decoder reads: " + path);
@@ -197,7 +215,9 @@ const MovieFrame* MovieCapture::queryFrame() {
     s.ahead.pop_front();
   } else {
     s.read(s.current);
+    if (!s.current.ok && s.seekTarget >= 0) s.readFromStart(s.current, s.seekTarget);
   }
+  s.seekTarget = -1;
   s.positionKnown = true;
   const bool playing = s.lastWasQuery;
   s.lastWasQuery = true;
@@ -242,6 +262,7 @@ bool MovieCapture::setProperty(int id, double value) {
   s.dropReadAhead();
   s.positionKnown = false;
   s.lastWasQuery = false;
+  s.seekTarget = id == kPosFrames ? std::max(value, 0.0) : -1;
   try {
     return s.capture.set(kCvProperty[id], value);
   } catch (...) {

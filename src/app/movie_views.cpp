@@ -21,9 +21,12 @@ MultiViewPicture multiViewFromMovie(MovieCapture& movie, const std::vector<int>&
   for (int step = 0; step <= views; ++step) {
     const int view = rightToLeft ? views - step : step;
     movie.setProperty(kPosFrames, frames[view] - 1);
-    if (const MovieFrame* f = movie.queryFrame()) {
-      convertFrameToImage(*f, frameBuffer.data(), frameWidth, frameHeight);
+    const MovieFrame* f = movie.queryFrame();
+    if (!f) {
+      picture.unreadFrames.push_back(frames[view]);
+      continue;
     }
+    convertFrameToImage(*f, frameBuffer.data(), frameWidth, frameHeight);
     const int x = (rightToLeft ? views - view : view) * frameWidth;
     const int columns = std::min(frameWidth, picture.width - x);
     if (columns <= 0) continue;

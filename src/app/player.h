@@ -27,6 +27,9 @@ struct Point2 {
   int top = 0;
 };
 
+// Where window 0 opens with every movie.
+inline constexpr Point2 kFrameWindowPlace{376, 176};
+
 // What the playback loop keeps for the whole run; it survives "break".
 struct PlayerState {
   std::unique_ptr<MovieCapture> capture;
@@ -39,6 +42,7 @@ struct PlayerState {
   int rangeRight = 1;
   std::array<int, kMaxViews + 1> viewFrames{};
   Point2 outputPosition{0, 232};
+  Point2 framePosition = kFrameWindowPlace;  // where window 0 stood last
   int viewWidth = 0;
   int viewHeight = 0;
   double lastPitch = kDefaultPitch;
@@ -72,6 +76,8 @@ void readInputBox();
 // Decodes the next frame into window 0 and shows it; false when there was none.
 bool decodeAndShow();
 bool seekAndShow(double frame);
+// Window 0, closed by the user, opened again where it stood last.
+void ensureFrameWindow();
 void makeMultiView(bool rightToLeft);
 void lenti();
 void breakMovie(bool rememberOutput);

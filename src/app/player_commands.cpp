@@ -59,8 +59,13 @@ void makeMultiView(bool rightToLeft) {
   TAV_SelectImage(kMultiViewImage);
   for (int step = 0; step <= v; ++step) {
     const int view = rightToLeft ? v - step : step;
-    seekAndShow(player.viewFrames[view] - 1);
+    const bool read = seekAndShow(player.viewFrames[view] - 1);
     TAV_SelectImage(kMultiViewImage);
+    if (!read) {
+      // Nothing new to copy: the frame buffer still holds the last frame read.
+      TAV_Printf("frame %d could not be read\n", player.viewFrames[view]);
+      continue;
+    }
     // The frame buffer is window 0's; without it there is nothing to copy.
     if (!imageExists(kFrameImage)) continue;
     const ImageWindowRecord& frame = ImageTable[kFrameImage];
@@ -79,7 +84,11 @@ void lenti() {
     player.viewWidth = ImageTable[kMultiViewImage].width / v;
     player.viewHeight = ImageTable[kMultiViewImage].height;
   };
-  if (imageExists(kOutputImage)) {
+  if (imageExists(kOutputImage) && !imageExists(kWorkImage)) {
+    // The user closed the work window: it comes back where it opens.
+    takeViewSize();
+    TAV_CreateImage(kWorkImage, "work", 0, 690, 3 * Width * v, Height, 10);
+  } else if (imageExists(kOutputImage)) {
     if (builtViewCount != v) {
       takeViewSize();
       TAV_ResizeImage(kWorkImage, 3 * Width * v, Height);
@@ -102,7 +111,12 @@ void play() {
   TAV_Printf("play\n");
 }
 void stepBack() { seekAndShow(std::max(0.0, position() - 2)); }
-void stepForward() { decodeAndShow(); }
+// At the end of the movie there is no next frame: the position stays on the last one.
+void stepForward() {
+  ensureFrameWindow();
+  if (!decodeAndShow() && player.capture)
+    player.capture->setProperty(kPosFrames, player.frameCount - 1);
+}
 void tenBack() { seekAndShow(std::max(0.0, position() - 11)); }
 void tenForward() { seekAndShow(std::min(position() + 9, player.frameCount - 1)); }
 void toStart() { seekAndShow(1); }

@@ -10,7 +10,9 @@
 #include "boxes/boxes.h"
 #include "imagewin/imagewin.h"
 #include "interchange/interchange.h"
+#include "platform/message.h"
 #include "platform/thread.h"
+#include "platform/window.h"
 #include "textwin/textwin.h"
 
 namespace app {
@@ -26,6 +28,8 @@ bool decodeAndShow() {
   // the part both share is written.
   if (imageExists(kFrameImage)) {
     const ImageWindowRecord& rec = ImageTable[kFrameImage];
+    const plat::Rect place = plat::getWindowRect(rec.window);
+    player.framePosition = {place.left, place.top};
     convertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[kFrameImage]), rec.width,
                         rec.height);
     TAV_ShowImage(kFrameImage);
@@ -33,8 +37,15 @@ bool decodeAndShow() {
   return true;
 }
 
+void ensureFrameWindow() {
+  if (!player.capture || imageExists(kFrameImage)) return;
+  TAV_CreateImage(kFrameImage, "DIREVO window", player.framePosition.left,
+                  player.framePosition.top, player.frameWidth, player.frameHeight, 100);
+}
+
 bool seekAndShow(double frame) {
   if (!player.capture) return false;
+  ensureFrameWindow();
   player.capture->setProperty(kPosFrames, frame);
   return decodeAndShow();
 }
@@ -54,8 +65,9 @@ bool trySelectMovie() {
   player.capture->queryFrame();  // the first frame is read, not shown
   player.frameWidth = static_cast<int>(truncToInt64(player.capture->property(kFrameWidth)));
   player.frameHeight = static_cast<int>(truncToInt64(player.capture->property(kFrameHeight)));
-  TAV_CreateImage(kFrameImage, "DIREVO window", 376, 176, player.frameWidth, player.frameHeight,
-                  100);
+  player.framePosition = kFrameWindowPlace;
+  TAV_CreateImage(kFrameImage, "DIREVO window", kFrameWindowPlace.left, kFrameWindowPlace.top,
+                  player.frameWidth, player.frameHeight, 100);
   player.paused = false;
   player.rangeLeft = 1;
   player.rangeRight = static_cast<int>(truncToInt64(player.frameCount));
@@ -103,13 +115,30 @@ void putBack(int item, int value) {
   TAV_SetInputBoxText(item, text);
 }
 
+// Whether an output picture of this size can be shown at some zoom within the window
+// limits; a size that cannot would leave the old picture standing, stale.
+bool showable(int width, int height) {
+  return width >= 1 && height >= 1 && FitZoom(width, height, 100, GetSizeLimits(1));
+}
+
 // A Width or Height typed into item: above the limit the last accepted value is put
-// back; anything else (0 and below included) is taken and the images are rebuilt.
-void takeSize(int item, int limit, int& size, int& last) {
+// back; so is a size no output window can show (0, negative and not a number among
+// them), with a line saying why; anything else is taken and the images are rebuilt.
+// Without the item (the input box is closed) the setting stays as it is.
+void takeSize(InputItem item, int limit, int& size, int& last) {
   const char* text = itemText(item);
-  const int v = text ? std::atoi(text) : 0;
+  if (!text) return;
+  const int v = std::atoi(text);
   if (v == last) return;
   if (v > limit) {
+    putBack(item, last);
+    return;
+  }
+  const int width = item == kWidthItem ? v : Width;
+  const int height = item == kHeightItem ? v : Height;
+  if (!showable(width, height)) {
+    TAV_Printf("%s \"%s\": no window can show a %d x %d picture; %d kept\n",
+               item == kWidthItem ? "Width" : "Height", text, width, height, last);
     putBack(item, last);
     return;
   }
@@ -122,7 +151,7 @@ void takeSize(int item, int limit, int& size, int& last) {
 
 void readInputBox() {
   const char* pitchText = itemText(kPitchItem);
-  const double p = pitchText ? std::atof(pitchText) : 0.0;
+  const double p = pitchText ? std::atof(pitchText) : player.lastPitch;
   // NaN never equals itself; it is taken once, not composed on every pass.
   if (!(p == player.lastPitch || (std::isnan(p) && std::isnan(player.lastPitch)))) {
     Pitch = p;
@@ -168,7 +197,13 @@ int PauseTick() {
                                       0.5);
     if (elapsed >= 100) return 0;
     PumpUserMessages();
-    if (stopRequested.load() != 0) return 1;
+    if (stopRequested.load() != 0) {
+      // Stopped, passes follow each other at once; without a message each would
+      // change nothing, so the next one waits for a message or the tick's length.
+      plat::waitForMessage(100);
+      return 1;
+    }
+    plat::waitForMessage(static_cast<int>(100 - elapsed));
   }
 }
 

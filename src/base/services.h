@@ -23,6 +23,9 @@ struct LibraryServices {
   std::string (*promptLine)(const std::string& prompt) = [](const std::string&) {
     return std::string();
   };
+  // Opens text window n (or brings it forward) and makes it current; -1 for a default.
+  int (*openTextWindow)(int n, int x, int y, int width, int height) = [](int, int, int, int,
+                                                                         int) { return 1; };
   // Whether a point-picking tool holds the image windows' mouse and keys.
   bool (*pickInProgress)() = [] { return false; };
   // The input box and the button box, in the order the pump offers messages to them.

@@ -29,6 +29,7 @@ LibraryServices programServices() {
       .refreshWindowEdges = RefreshWindowEdges,
       .snapMovingWindow = SnapMovingWindow,
       .promptLine = textwin::promptLine,
+      .openTextWindow = TAV_OpenTextWindow,
       .dialogBoxes = boxes::dialogBoxes,
       .pump = PumpUserMessages,
   };

@@ -27,9 +27,10 @@ constexpr int kDropSettleMs = 500;
 // How long Exit waits for the worker to end by itself.
 constexpr int kExitWaitMs = 2000;
 
-void busyWaitFrom(int32_t since, int ms) {
-  while (static_cast<uint32_t>(GetMilliseconds() - since) < static_cast<uint32_t>(ms)) {
-  }
+// Sleeps until ms have passed since `since`.
+void waitFrom(int32_t since, int ms) {
+  const uint32_t passed = static_cast<uint32_t>(GetMilliseconds() - since);
+  if (passed < static_cast<uint32_t>(ms)) plat::sleepMs(static_cast<int>(ms - passed));
 }
 
 void dropIn(plat::Window w) {
@@ -39,10 +40,10 @@ void dropIn(plat::Window w) {
     plat::Rect r = plat::getWindowRect(w);
     plat::setWindowPos(w, r.left, r.top + offset, 0, 0,
                        plat::kNoSize | plat::kNoZOrder | plat::kShowWindow);
-    busyWaitFrom(last, kDropStepMs);
+    waitFrom(last, kDropStepMs);
     last = GetMilliseconds();
   }
-  busyWaitFrom(start, kDropSettleMs);
+  waitFrom(start, kDropSettleMs);
 }
 
 struct PopupEntry {
@@ -92,7 +93,7 @@ void exitProgram(plat::Window w) {
   int32_t since = GetMilliseconds();
   while (workerExitCode() == plat::kStillActive &&
          static_cast<uint32_t>(GetMilliseconds() - since) <= static_cast<uint32_t>(kExitWaitMs)) {
-    plat::sleepMs(0);
+    plat::sleepMs(1);
   }
   if (workerExitCode() == plat::kStillActive) abandonWorker(1);
   if (quitRequested.load() == 1) quitRequested.store(2);
@@ -132,6 +133,9 @@ intptr_t mainWindowProc(plat::Window w, plat::Message& m) {
       startWorker();
       return 0;
     }
+    case plat::Msg::Close:
+      exitProgram(w);  // the close box ends the program as Exit does
+      return 0;
     case plat::Msg::Destroy:
       plat::postQuitMessage(0);
       return 0;

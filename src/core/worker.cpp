@@ -8,6 +8,10 @@ namespace core {
 
 namespace {
 
+// Start and Exit are flags the program thread sets without a message to this thread:
+// the wait loops look at them at least this often.
+constexpr int kFlagPollMs = 10;
+
 UserTask userTask;
 plat::ThreadHandle worker;
 bool abandoned = false;
@@ -23,7 +27,7 @@ int workerMain() {
       PumpUserMessages();
       return 0;
     }
-    plat::sleepMs(1);
+    plat::waitForMessage(kFlagPollMs);
     PumpUserMessages();
     if (startRequested.load() == 1 && mainRunning.load() == 0) break;
   }
@@ -34,7 +38,7 @@ int workerMain() {
   if (userTask.main) userTask.main();
   // The player's main routine never returns; a test task may. Wait for Exit then.
   while (quitRequested.load() == 0) {
-    plat::sleepMs(1);
+    plat::waitForMessage(kFlagPollMs);
     PumpUserMessages();
   }
   return 0;

@@ -16,7 +16,11 @@ bool isOpen(int number) {
   return static_cast<unsigned>(number) < kImageWindowCount && ImageTable[number].inUse;
 }
 
-std::string promptLine(const std::string& prompt) { return libraryServices().promptLine(prompt); }
+// The typed zoom and resize ask in text window 0, at its default place when it opens.
+std::string promptLine(const std::string& prompt) {
+  libraryServices().openTextWindow(0, -1, -1, -1, -1);
+  return libraryServices().promptLine(prompt);
+}
 
 std::string numbered(const char* format, int number) {
   char text[64];

@@ -58,14 +58,17 @@ SizeLimits GetSizeLimits(int mode) {
 std::optional<ZoomFit> FitZoom(int width, int height, int zoom, const SizeLimits& limits) {
   const int64_t w = std::max(width, 1);
   const int64_t h = std::max(height, 1);
-  auto clampAxis = [](double v, int max) {
-    const double m = std::min(v, static_cast<double>(max));
-    return m < 1 ? 1.0 : m;
+  // The zoom at which one axis fits its limits: exactly the requested zoom where they
+  // do not bind (size * zoom / 100 * 100 / size would round 110.99999 down to 110).
+  auto axisZoom = [zoom](int64_t size, int max) {
+    const double v = static_cast<double>(size) * zoom / 100.0;
+    const double clamped = std::min(v, static_cast<double>(max));
+    if (clamped < 1) return 100.0 / size;
+    if (clamped < v) return clamped * 100.0 / size;
+    return static_cast<double>(zoom);
   };
-  const double x = clampAxis(static_cast<double>(w) * zoom / 100.0, limits.maxWidth);
-  const double y = clampAxis(static_cast<double>(h) * zoom / 100.0, limits.maxHeight);
   // The axis that hits its maximum first decides; the aspect ratio is kept.
-  int64_t z = truncToInt(std::min(x * 100.0 / w, y * 100.0 / h));
+  int64_t z = truncToInt(std::min(axisZoom(w, limits.maxWidth), axisZoom(h, limits.maxHeight)));
   int64_t dw = z * w / 100;
   int64_t dh = z * h / 100;
   if (dw < limits.minWidth || dh < limits.minHeight) {

@@ -81,7 +81,8 @@ int RunDialog(bool save, plat::FileDialogParams params, char* name, std::string&
               int& filterIndex, int filterCount) {
   const std::string chosen = save ? plat::saveFileDialog(params) : plat::openFileDialog(params);
   if (chosen.empty()) return kDialogCancelled;
-  if (chosen.size() >= static_cast<size_t>(kFileNameBytes)) return kDialogNameTooLong;
+  // A name that does not fit counts as a cancel: nothing changes.
+  if (chosen.size() >= static_cast<size_t>(kFileNameBytes)) return kDialogCancelled;
   std::memcpy(name, chosen.c_str(), chosen.size() + 1);
   // An index the dialog cannot have shown keeps the one we had.
   if (params.filterIndex >= 1 && params.filterIndex <= filterCount)

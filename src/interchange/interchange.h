@@ -14,8 +14,7 @@ extern int ImageFileType;
 
 // Results of the dialogs.
 inline constexpr int kDialogChosen = 0;
-inline constexpr int kDialogCancelled = 1;
-inline constexpr int kDialogNameTooLong = 2;  // the chosen name does not fit; nothing changes
+inline constexpr int kDialogCancelled = 1;  // also a chosen name too long for the buffer
 
 // title: UTF-8 or null for none; name: room for kFileNameBytes. On anything but
 // kDialogChosen the name buffer is left as it was.

@@ -165,6 +165,19 @@ bool waitMessage(Message& out, int timeoutMs) {
   return true;
 }
 
+bool waitForMessage(int timeoutMs) {
+  qt::blockIfAbandoned();
+  auto& q = currentQueue();
+  std::unique_lock lock(q.m);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  Message next;
+  while (!takeNext(q, lock, next, false)) {
+    if (q.cv.wait_until(lock, until) == std::cv_status::timeout)
+      return takeNext(q, lock, next, false);
+  }
+  return true;
+}
+
 void translateMessage(const Message& m) {
   if (m.kind != Msg::KeyDown || m.text.empty()) return;
   auto r = findRecord(m.window);

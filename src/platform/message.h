@@ -96,6 +96,10 @@ bool peekMessage(Message& out, Peek mode);
 bool getMessage(Message& out);
 // Like getMessage, but gives up after timeoutMs (false, out untouched).
 bool waitMessage(Message& out, int timeoutMs);
+// Blocks until the calling thread has a message to handle (posted, sent, a paint due or
+// a quit) or timeoutMs passed; takes nothing. True when there is one. The library's
+// waits use it between passes, so that an idle program uses no processor.
+bool waitForMessage(int timeoutMs);
 // Key-down with characters: posts Char messages for them.
 void translateMessage(const Message& m);
 intptr_t dispatchMessage(Message& m);

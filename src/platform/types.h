@@ -38,8 +38,9 @@ struct Window {
   friend bool operator==(const Window&, const Window&) = default;
 };
 
-// The platform's default position for a coordinate.
-inline constexpr int kDefaultPosition = -1;
+// The platform's default position for a coordinate (a cascade of its own). Not -1:
+// a window can be asked to stand at exactly -1, one pixel off the screen's edge.
+inline constexpr int kDefaultPosition = INT32_MIN;
 
 // Fixed frame metrics of every top-level window.
 inline constexpr int kFrameWidth = 4;     // SM_CXFRAME, SM_CYFRAME

@@ -38,7 +38,7 @@ struct CreateParams {
   std::string className;
   std::string title;  // UTF-8
   uint32_t style = kStyleOverlapped;
-  int x = kDefaultPosition;  // outer top-left, screen coordinates; -1: platform's choice
+  int x = kDefaultPosition;  // outer top-left, screen coordinates, or the platform's choice
   int y = kDefaultPosition;
   int width = 100;  // outer size
   int height = 100;

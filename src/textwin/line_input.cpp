@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kStatusColumns = 63;
 constexpr uint32_t kBlinkMs = 200;
+constexpr int kKeyWaitMs = 10;
 
 // Shortcuts with Ctrl held: the command each key posts to its window.
 struct Shortcut {
@@ -267,8 +268,9 @@ void TAV_InputLine(char* buffer) {
     if (u == u'\b') reader.backspace();
     else if (u != 0) reader.type(u);
     reader.blink();
-    // Nothing arrived: give the processor away for a moment instead of spinning.
-    if (!took && request == kRequestNone) plat::sleepMs(1);
+    // Nothing arrived: wait for the next message (keys typed into a window of another
+    // thread arrive without one, hence the short deadline) instead of spinning.
+    if (!took && request == kRequestNone) plat::waitForMessage(kKeyWaitMs);
   }
   showColorDepth();
 }

@@ -100,7 +100,8 @@ void TAV_Printf(const char* format, ...) {
     layOut(*rec, plat::toUtf16(bytes));
     window = rec->window;
   }
-  plat::invalidateAll(window);
+  // Nothing printed, nothing to repaint: the player prints "" many times a second.
+  if (!bytes.empty()) plat::invalidateAll(window);
   libraryServices().pump();
 }
 

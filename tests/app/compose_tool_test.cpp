@@ -252,6 +252,21 @@ TEST_F(ComposeTool, MovieModeRefusesMarksOutsideTheMovieAndUnreadableMovies) {
   }
 }
 
+TEST_F(ComposeTool, MovieModeNamesTheFirstFrameItCannotReadAndWritesNothing) {
+  const std::string movie = WriteMovie(path("cut.avi"));
+  fs::resize_file(movie, fs::file_size(movie) * 2 / 3);
+  std::string err;
+  ASSERT_EQ(run(" --movie " + movie + " --left 1 --right 30 --views 4 --out " + path("out.png"),
+                &err),
+            2);
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find("frame "), std::string::npos) << err;
+  EXPECT_NE(err.find(" could not be read"), std::string::npos) << err;
+  EXPECT_FALSE(fs::exists(path("out.png")));
+  // The frames before the cut are read: marks inside them compose.
+  ASSERT_EQ(run(" --movie " + movie + " --left 1 --right 4 --views 2 --out " + path("out.png")), 0);
+}
+
 TEST_F(ComposeTool, HelpPrintsUsage) {
   ASSERT_EQ(run("--help"), 0);
   std::ifstream in(path("stdout.txt"));

@@ -247,3 +247,49 @@ TEST_F(MovieCaptureTest, DecodedFramesConvertLikeThePixelByPixelVersion) {
 }
 
 }  // namespace
+
+namespace {
+
+// A movie of `frames` numbered frames written to path.
+void writeNumberedMovie(const std::string& path, int frames) {
+  cv::VideoWriter out(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25,
+                      cv::Size(kW, kH));
+  ASSERT_TRUE(out.isOpened());
+  for (int n = 0; n < frames; ++n) out.write(NumberedFrame(n));
+}
+
+TEST(MovieCaptureEdges, AOneFrameMovieShowsItsFrameAgainAfterARewind) {
+  const std::string one = TempPath("direvo_one_frame.avi");
+  writeNumberedMovie(one, 1);
+  auto movie = MovieCapture::open(one);
+  ASSERT_TRUE(movie);
+  EXPECT_EQ(movie->property(app::kFrameCount), 1);
+  ASSERT_TRUE(movie->queryFrame());
+  EXPECT_FALSE(movie->queryFrame());  // the end
+  // The decoder cannot seek back in this movie; the adapter reads it from the start.
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(movie->setProperty(app::kPosFrames, 0));
+    const MovieFrame* f = movie->queryFrame();
+    ASSERT_TRUE(f) << "round " << round;
+    EXPECT_EQ(FrameNumberOf(*f), 0);
+    EXPECT_EQ(movie->property(app::kPosFrames), 1);
+  }
+  std::remove(one.c_str());
+}
+
+TEST(MovieCaptureEdges, FramesPastATruncationAreNotReadAndTheOthersAre) {
+  const std::string cut = TempPath("direvo_truncated.avi");
+  writeNumberedMovie(cut, 40);
+  std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 4);
+  auto movie = MovieCapture::open(cut);
+  ASSERT_TRUE(movie);
+  ASSERT_TRUE(movie->setProperty(app::kPosFrames, 35));
+  EXPECT_FALSE(movie->queryFrame());
+  ASSERT_TRUE(movie->setProperty(app::kPosFrames, 2));
+  const MovieFrame* f = movie->queryFrame();
+  ASSERT_TRUE(f);
+  EXPECT_EQ(FrameNumberOf(*f), 2);
+  std::remove(cut.c_str());
+}
+
+}  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -55,6 +57,10 @@ class PlayerTest : public testing::Test {
     movie251_ = WriteMovie("direvo_player_251.avi", 251);
     movie20_ = WriteMovie("direvo_player_20.avi", 20);
   }
+  static void TearDownTestSuite() {
+    std::remove(movie251_.c_str());
+    std::remove(movie20_.c_str());
+  }
   void SetUp() override {
     app::resetPlayer();
     app::resetLenticular();
@@ -75,6 +81,23 @@ class PlayerTest : public testing::Test {
   void Open(const std::string& path) {
     plat::test::answerNextFileDialog(path, 1);
     ASSERT_TRUE(app::trySelectMovie());
+  }
+  // Everything printed into text window 0 from now on is kept, through its log.
+  void CapturePrinted() {
+    TextWindowRecord& rec = TextWindowTable[0];
+    rec.logFile = std::tmpfile();
+    ASSERT_NE(rec.logFile, nullptr);
+    rec.logState = 1;
+  }
+  std::string Printed() {
+    std::FILE* f = TextWindowTable[0].logFile;
+    if (!f) return "<no log>";
+    std::fflush(f);
+    std::string s(static_cast<size_t>(std::ftell(f)), '\0');
+    std::rewind(f);
+    s.resize(std::fread(s.data(), 1, s.size(), f));
+    std::fseek(f, 0, SEEK_END);
+    return s;
   }
   static std::string movie251_, movie20_;
 };
@@ -160,8 +183,9 @@ TEST_F(PlayerTest, StepCommandsShowTheFramesAroundThePosition) {
   EXPECT_EQ(ShownFrame(), 12);
   app::runCommand(9);  // ">>"
   EXPECT_EQ(ShownFrame(), 19);
-  app::runCommand(5);  // past the end: nothing new, no crash
+  app::runCommand(5);  // past the end: nothing new, and the position stays on the last
   EXPECT_EQ(ShownFrame(), 19);
+  EXPECT_EQ(player.capture->property(app::kPosFrames), 19);
   app::runCommand(8);  // "<<"
   EXPECT_EQ(ShownFrame(), 1);
 }
@@ -245,13 +269,59 @@ TEST_F(PlayerTest, InputBoxChangesRebuildAndComposeAndOversizesArePutBack) {
   EXPECT_EQ(ImageTable[3].width, 640);
   EXPECT_EQ(ImageTable[2].width, 3 * 640 * 7);
 
-  TAV_SetInputBoxText(1, "0");  // accepted; the windows take it as one row
-  app::readInputBox();
-  EXPECT_EQ(app::Height, 0);
-  EXPECT_EQ(ImageTable[3].height, 1);
   TAV_SetInputBoxText(1, "1241");
   app::readInputBox();
-  EXPECT_STREQ(TAV_GetInputBoxText(1), "0");
+  EXPECT_STREQ(TAV_GetInputBoxText(1), "480");
+  EXPECT_EQ(app::Height, 480);
+}
+
+TEST_F(PlayerTest, SizesNoWindowCanShowArePutBackWithALineSayingWhy) {
+  Open(movie20_);
+  app::runCommand(19);
+  CapturePrinted();
+  const int composed = player.composeCount;
+  for (const char* typed : {"30", "0", "-5", "wide"}) {
+    TAV_SetInputBoxText(app::kWidthItem, typed);
+    app::readInputBox();
+    EXPECT_EQ(app::Width, 800) << typed;
+    EXPECT_STREQ(TAV_GetInputBoxText(app::kWidthItem), "800") << typed;
+  }
+  TAV_SetInputBoxText(app::kHeightItem, "0");
+  app::readInputBox();
+  EXPECT_EQ(app::Height, 480);
+  EXPECT_STREQ(TAV_GetInputBoxText(app::kHeightItem), "480");
+  const std::string printed = Printed();
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 5) << printed;
+  EXPECT_NE(printed.find("Width \"30\": no window can show a 30 x 480 picture; 800 kept"),
+            std::string::npos)
+      << printed;
+  EXPECT_EQ(player.composeCount, composed);
+  EXPECT_EQ(ImageTable[3].width, 800);
+  EXPECT_EQ(ImageTable[3].height, 480);
+}
+
+TEST_F(PlayerTest, ClosingTheInputBoxKeepsTheSettingsAndThePicture) {
+  Open(movie20_);
+  app::runCommand(19);
+  const int composed = player.composeCount;
+  DestroyInputBox();
+  app::readInputBox();
+  EXPECT_EQ(app::Width, 800);
+  EXPECT_EQ(app::Height, 480);
+  EXPECT_EQ(app::Pitch, 17.319);
+  EXPECT_EQ(player.composeCount, composed);
+  EXPECT_EQ(ImageTable[3].width, 800);
+  EXPECT_EQ(ImageTable[3].height, 480);
+}
+
+TEST_F(PlayerTest, LentiOpensTheWorkWindowAgainAfterTheUserClosedIt) {
+  Open(movie20_);
+  app::runCommand(19);
+  TAV_DestroyImage(app::kWorkImage);
+  app::runCommand(21);  // Lenti
+  ASSERT_EQ(ImageTable[app::kWorkImage].inUse, 1);
+  EXPECT_EQ(ImageTable[app::kWorkImage].width, 3 * 800 * 7);
+  EXPECT_EQ(plat::getWindowRect(ImageTable[app::kWorkImage].window).top, 690);
 }
 
 TEST_F(PlayerTest, ClearAndBreakKeepWhereTheOutputStood) {
@@ -272,12 +342,56 @@ TEST_F(PlayerTest, ClearAndBreakKeepWhereTheOutputStood) {
   EXPECT_FALSE(player.capture);
 }
 
-TEST_F(PlayerTest, FramesAreNotWrittenIntoAClosedFrameWindow) {
+TEST_F(PlayerTest, SeeksAndMakeOpenTheClosedFrameWindowAgainWhereItStood) {
   Open(movie20_);
+  plat::setWindowPos(ImageTable[0].window, 500, 300, 0, 0, plat::kNoSize | plat::kNoZOrder);
+  plat::test::sync();
+  app::seekAndShow(9);
   TAV_DestroyImage(0);
-  EXPECT_TRUE(app::decodeAndShow());
-  app::runCommand(19);  // make> without window 0: an empty multi-view image, no crash
-  EXPECT_EQ(ImageTable[1].inUse, 1);
+  EXPECT_TRUE(app::decodeAndShow());  // playing does not bring it back
+  EXPECT_EQ(ImageTable[0].inUse, 0);
+  app::runCommand(4);  // "<"
+  ASSERT_EQ(ImageTable[0].inUse, 1);
+  EXPECT_EQ(plat::getWindowRect(ImageTable[0].window).left, 500);
+  EXPECT_EQ(plat::getWindowRect(ImageTable[0].window).top, 300);
+  EXPECT_EQ(ShownFrame(), 9);
+  TAV_DestroyImage(0);
+  app::View_num = 3;
+  SetViewFrames(2, 17);
+  app::runCommand(19);  // make>: the views are the movie's frames, not black
+  const auto* multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
+  for (int v = 0; v < 3; ++v)
+    EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[v] - 1);
+}
+
+TEST_F(PlayerTest, AOneFrameMovieShowsItsFrame) {
+  const std::string one = WriteMovie("direvo_player_1.avi", 1);
+  Open(one);
+  app::playStep();  // the frame read at open was the only one: back to the start
+  app::playStep();
+  EXPECT_EQ(ShownFrame(), 0);
+  std::memset(ImagePixels[0], 0, kW * kH * 4);
+  app::runCommand(4);  // "<"
+  EXPECT_EQ(ShownFrame(), 0);
+  EXPECT_NE(reinterpret_cast<uint32_t*>(ImagePixels[0])[0], 0u);
+  std::remove(one.c_str());
+}
+
+TEST_F(PlayerTest, AViewFrameThatCannotBeReadIsNamed) {
+  const std::string cut = WriteMovie("direvo_player_cut.avi", 40);
+  std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+  Open(cut);
+  EXPECT_EQ(player.frameCount, 40);  // the header still claims them all
+  CapturePrinted();
+  app::View_num = 3;
+  SetViewFrames(1, 40);  // 1, 14, 27, 40
+  app::runCommand(19);
+  const std::string printed = Printed();
+  EXPECT_EQ(printed.find("frame 1 could not be read"), std::string::npos) << printed;
+  EXPECT_NE(printed.find("frame 40 could not be read\n"), std::string::npos) << printed;
+  // The first view is the movie's first frame.
+  EXPECT_EQ(NumberOf(reinterpret_cast<const uint32_t*>(ImagePixels[1])[kH / 2 * 3 * kW + kW / 2]), 0);
+  std::remove(cut.c_str());
 }
 
 }  // namespace

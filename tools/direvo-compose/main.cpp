@@ -217,6 +217,10 @@ std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o, int views) {
   const app::MultiViewPicture picture =
       app::multiViewFromMovie(*movie, app::spreadViewFrames(left, right, views), o.rightToLeft);
   if (picture.pixels.empty()) fail("the movie " + o.movie + " has no frame size");
+  if (!picture.unreadFrames.empty()) {
+    fail("frame " + std::to_string(picture.unreadFrames.front()) + " of " + o.movie +
+         " could not be read");
+  }
   std::unique_ptr<plat::Surface> s = newPicture(picture.width, picture.height);
   for (int y = 0; y < picture.height; ++y) {
     std::copy_n(picture.pixels.data() + static_cast<size_t>(y) * picture.width, picture.width,
