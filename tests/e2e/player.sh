@@ -69,4 +69,24 @@ import -window root -crop "800x480+$((X + 4))+$((Y + 23))" +repage shown.png
 diff=$(compare -metric AE shown.png expected.png null: 2>&1 || true)
 [ "$diff" = "0" ] || { cp shown.png expected.png "$out/"; fail "output differs from direvo-compose in $diff pixels"; }
 echo "output equals direvo-compose --movie --left 2 --right 12"
+
+# Paused and untouched, then stopped: the program and the X server together stay
+# well below a fifth of one core.
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+server=$(pgrep -f "Xvfb $display " | head -n 1)
+cpu_percent() {
+  local before after
+  before=$(( $(ticks "$pid") + $(ticks "$server") ))
+  sleep 3
+  after=$(( $(ticks "$pid") + $(ticks "$server") ))
+  echo $(( (after - before) * 100 / $(getconf CLK_TCK) / 3 ))
+}
+paused=$(cpu_percent)
+main=$(window_of "$pid" '^DIREVO$') || fail "no main window"
+xdotool windowfocus --sync "$main" key c  # Stop
+sleep 0.5
+stopped=$(cpu_percent)
+echo "idle processor use: paused ${paused}%, stopped ${stopped}% of one core"
+[ "$paused" -lt 20 ] || fail "paused, the program and X server use ${paused}% of a core"
+[ "$stopped" -lt 20 ] || fail "stopped, the program and X server use ${stopped}% of a core"
 echo "passed"

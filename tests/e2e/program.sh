@@ -9,14 +9,14 @@ pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$runtime"
+  rm -rf "$runtime" "$work"
 }
 runtime=$(mktemp -d)
+work=$(mktemp -d)
 trap cleanup EXIT
 source "$(dirname "$0")/display.sh"
 source "$(dirname "$0")/../../scripts/xwindows.sh"
 export XDG_RUNTIME_DIR=$runtime
-work=$(mktemp -d)
 cd "$work"
 
 fail() { echo "FAILED: $*"; exit 1; }
@@ -81,4 +81,21 @@ ms=$(( ($(date +%s%N) - t0) / 1000000 ))
 [ "$code" -eq 0 ] || fail "Exit ended with $code"
 [ "$ms" -ge 1500 ] && [ "$ms" -lt 5000 ] || fail "Exit took $ms ms"
 echo "exit while running: code 0 after $ms ms"
+
+# The main window's close box ends the program as Exit does.
+"$direvo" >/dev/null 2>&1 &
+prog=$!
+pids+=($prog)
+main=$(window_of "$prog" '^DIREVO$') || fail "no main window"
+sleep 2  # the drop-in
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove --window "$main" $((WIDTH - 14)) 13 click 1  # the close box
+for _ in $(seq 100); do kill -0 "$prog" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$prog" 2>/dev/null && fail "the close box left the program running"
+set +e
+wait "$prog"
+code=$?
+set -e
+[ "$code" -eq 0 ] || fail "the close box ended the program with $code"
+echo "close box: the program ended with code 0"
 echo "passed"
