@@ -49,6 +49,15 @@ TEST_F(InputBoxTest, OpensWithTheRowGeometryAndZeroesEverywhere) {
   EXPECT_EQ(boxes::inputBoxItemCount(), 5);
 }
 
+TEST_F(InputBoxTest, BothBoxesStandExactlyWhereAskedEvenAtMinusOne) {
+  TAV_OpenInputBox(-1, -1, 2);
+  EXPECT_EQ(outer().left, -1);
+  EXPECT_EQ(outer().top, -1);
+  TAV_OpenButtonBox(-1, 40, 2, 2);
+  EXPECT_EQ(plat::getWindowRect(boxes::buttonBoxWindow()).left, -1);
+  EXPECT_EQ(plat::getWindowRect(boxes::buttonBoxWindow()).top, 40);
+}
+
 TEST_F(InputBoxTest, ItemCountsAreClampedIntoOneToThirty) {
   TAV_OpenInputBox(0, 0, 0);
   EXPECT_EQ(boxes::inputBoxItemCount(), 1);

@@ -260,9 +260,17 @@ TEST_F(DisplayControls, DraggingSnapsThroughTheServiceAndAMoveRefreshesTheEdges)
 TEST_F(DisplayControls, TypedZoomReadsTheLeadingNumber) {
   ASSERT_EQ(TAV_CreateImage(3, "typed", 0, 0, 800, 480, 100), 0);
   testsupport::useService(&LibraryServices::promptLine, scriptedAnswer);
+  // The prompt goes to text window 0, opened at its default place first.
+  static std::vector<std::vector<int>> opened;
+  opened.clear();
+  testsupport::useService(&LibraryServices::openTextWindow, [](int n, int x, int y, int w, int h) {
+    opened.push_back({n, x, y, w, h});
+    return 0;
+  });
   answers = {"  120%"};
   EXPECT_EQ(imagewin::typedZoom(3), 0);
   EXPECT_EQ(prompts, std::vector<std::string>{"[3] Zoom(%)="});
+  EXPECT_EQ(opened, (std::vector<std::vector<int>>{{0, -1, -1, -1, -1}}));
   EXPECT_EQ(ImageTable[3].zoom, 120);
   // Not a number: zoom 0, raised to the smallest zoom that meets the minimum width.
   answers = {"big"};

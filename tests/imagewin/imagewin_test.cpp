@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -38,6 +40,17 @@ class ImageWindow : public ::testing::Test {
   }
   static uint32_t* pixels32(int n) { return reinterpret_cast<uint32_t*>(ImagePixels[n]); }
 };
+
+TEST(FitZoom, ARequestedZoomThatFitsIsKeptExactly) {
+  // 480 * 111 / 100 * 100 / 480 is 110.99999 in floating point.
+  for (auto [w, h, zoom] : {std::tuple{800, 480, 111}, std::tuple{800, 480, 123},
+                            std::tuple{640, 360, 137}, std::tuple{333, 777, 81}}) {
+    const auto fit = FitZoom(w, h, zoom, kScreenLimits);
+    ASSERT_TRUE(fit);
+    EXPECT_EQ(fit->zoom, zoom) << w << " x " << h;
+    EXPECT_EQ(fit->dispWidth, zoom * w / 100);
+  }
+}
 
 TEST(FitZoom, ExamplesAtTheScreenLimits) {
   auto fit = FitZoom(800, 480, 100, kScreenLimits);
