@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "base/ids.h"
@@ -11,6 +12,7 @@
 #include "core/worker.h"
 #include "platform/platform.h"
 #include "platform/test.h"
+#include "runtime_folder.h"
 #include "textwin/textwin.h"
 
 namespace {
@@ -30,13 +32,11 @@ void stuckMain() {
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override {
-    // A private runtime folder, so the instance locks of a running program don't count.
-    char dir[] = "/tmp/direvo-test-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    setenv("XDG_RUNTIME_DIR", dir, 1);
+    ASSERT_TRUE(runtime_.made());
     mainCalls = 0;
     setupCalls = 0;
   }
+  testsupport::PrivateRuntimeFolder runtime_;
   // Runs the program on this thread while `driver` acts from another one.
   int run(UserTask task, const std::function<void()>& driver) {
     std::thread d([&] {

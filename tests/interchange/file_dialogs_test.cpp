@@ -24,6 +24,7 @@ class FileDialogsTest : public testing::Test {
     ASSERT_TRUE(interchange::setStartDirectory(root_.string()));  // the "/" is added
     interchange::resetFileDialogs();
   }
+  void TearDown() override { fs::remove_all(root_); }
   std::string Touch(const fs::path& p) {
     std::ofstream{p};
     return p.string();

@@ -14,22 +14,15 @@
 #include "platform/dialogs.h"
 #include "platform/instance.h"
 #include "platform/test.h"
+#include "runtime_folder.h"
 
 namespace {
 
 class InstanceLockTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char dir[] = "/tmp/direvo-lock-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    setenv("XDG_RUNTIME_DIR", dir, 1);
-  }
-  void TearDown() override {
-    unsetenv("XDG_RUNTIME_DIR");
-    std::filesystem::remove_all(dir_);
-  }
-  std::string dir_;
+  void SetUp() override { ASSERT_TRUE(runtime_.made()); }
+  testsupport::PrivateRuntimeFolder runtime_;
+  const std::string& dir_ = runtime_.path();
 };
 
 TEST_F(InstanceLockTest, ALockIsHeldUntilReleasedAndNamesAreSeparate) {
