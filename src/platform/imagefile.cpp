@@ -1,11 +1,14 @@
 #include "platform/imagefile.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QString>
+#include <algorithm>
 #include <cstring>
 
 namespace plat {
@@ -94,13 +97,34 @@ QImage imageOf(const Surface& s) {
   return image;
 }
 
-}  // namespace
+// The global colour table of a GIF file (the reader's device), empty for other files.
+QList<QRgb> gifColourTable(QIODevice* device) {
+  if (!device || !device->seek(0)) return {};
+  const QByteArray head = device->read(13);
+  if (head.size() < 13 || !(head.startsWith("GIF87a") || head.startsWith("GIF89a"))) return {};
+  const auto flags = static_cast<uint8_t>(head[10]);
+  if (!(flags & 0x80)) return {};
+  const int count = 2 << (flags & 7);
+  const QByteArray bytes = device->read(3 * count);
+  if (bytes.size() < 3 * count) return {};
+  QList<QRgb> table;
+  for (int i = 0; i < count; ++i) {
+    table.push_back(qRgb(static_cast<uint8_t>(bytes[3 * i]), static_cast<uint8_t>(bytes[3 * i + 1]),
+                         static_cast<uint8_t>(bytes[3 * i + 2])));
+  }
+  return table;
+}
 
-LoadedImage loadImageFile(const std::string& path) {
-  const QFileInfo info(qPath(path));
-  if (!info.isFile() || !info.isReadable()) return fail(ImageFileError::CannotOpen);
-  QImageReader reader(qPath(path));
+// Decodes whatever the reader is set on. A header claiming more pixels than the
+// limit allows is refused before the decoder allocates anything.
+LoadedImage decode(QImageReader& reader, int64_t maxPixels) {
   reader.setAutoTransform(false);
+  reader.setAllocationLimit(static_cast<int>(std::clamp<int64_t>(maxPixels * 4 >> 20, 1, kMaxDecodedMegabytes)));
+  const QSize claimed = reader.size();
+  if (claimed.isValid() &&
+      static_cast<int64_t>(claimed.width()) * claimed.height() > maxPixels) {
+    return fail(ImageFileError::OutOfMemory);
+  }
   QImage image;
   if (!reader.read(&image) || image.isNull()) {
     return fail(reader.error() == QImageReader::FileNotFoundError ||
@@ -109,7 +133,43 @@ LoadedImage loadImageFile(const std::string& path) {
                     : ImageFileError::CannotDecode);
   }
   if (image.width() < 1 || image.height() < 1) return fail(ImageFileError::CannotDecode);
-  return image.format() == QImage::Format_Indexed8 ? fromIndexed(image) : fromColour(image);
+  // Two-colour files keep their colour table like every other indexed file.
+  if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) {
+    image = image.convertToFormat(QImage::Format_Indexed8);
+    if (image.isNull()) return fail(ImageFileError::OutOfMemory);
+  }
+  if (image.format() == QImage::Format_Indexed8) return fromIndexed(image);
+  LoadedImage r = fromColour(image);
+  // GIF pictures decode to colours; their global colour table comes along.
+  const QList<QRgb> table = r.surface ? gifColourTable(reader.device()) : QList<QRgb>{};
+  for (qsizetype i = 0; i < table.size(); ++i) {
+    r.surface->palette()[i] = {static_cast<uint8_t>(qBlue(table[i])),
+                               static_cast<uint8_t>(qGreen(table[i])),
+                               static_cast<uint8_t>(qRed(table[i])), 0};
+  }
+  r.paletteCount = static_cast<int>(table.size());
+  return r;
+}
+
+}  // namespace
+
+LoadedImage loadImageFile(const std::string& path, int64_t maxPixels) {
+  const QFileInfo info(qPath(path));
+  if (!info.isFile() || !info.isReadable()) return fail(ImageFileError::CannotOpen);
+  QImageReader reader(qPath(path));
+  return decode(reader, std::min(maxPixels, kMaxDecodedPixels));
+}
+
+LoadedImage loadImageBytes(const uint8_t* bytes, size_t size) {
+  if (!bytes || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
+    return fail(ImageFileError::CannotDecode);
+  }
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes),
+                                            static_cast<qsizetype>(size));
+  QBuffer buffer(&data);
+  if (!buffer.open(QIODevice::ReadOnly)) return fail(ImageFileError::CannotDecode);
+  QImageReader reader(&buffer);
+  return decode(reader, kMaxDecodedPixels);
 }
 
 bool isSavableImageName(const std::string& path) { return formatForName(path) != nullptr; }
