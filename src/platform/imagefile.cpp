@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/qt/image_view.h"
+
 namespace plat {
 
 const char* imageFileErrorText(ImageFileError e) {
@@ -80,21 +82,6 @@ LoadedImage fromColour(const QImage& decoded) {
   LoadedImage r;
   r.surface = std::move(s);
   return r;
-}
-
-// A view of the surface's pixels for the encoder (no copy of the pixels).
-QImage imageOf(const Surface& s) {
-  if (s.bits() == 32) {
-    return QImage(s.data(), s.width(), s.height(), static_cast<qsizetype>(s.stride()),
-                  QImage::Format_RGB32);
-  }
-  QImage image(s.data(), s.width(), s.height(), static_cast<qsizetype>(s.stride()),
-               QImage::Format_Indexed8);
-  QList<QRgb> table;
-  table.reserve(256);
-  for (const PaletteEntry& e : s.palette()) table.push_back(qRgb(e.red, e.green, e.blue));
-  image.setColorTable(table);
-  return image;
 }
 
 // The global colour table of a GIF file (the reader's device), empty for other files.
@@ -198,7 +185,7 @@ std::unique_ptr<StagedImageFile> StagedImageFile::stage(const Surface& s, const 
   if (!impl->file.open(QIODevice::WriteOnly)) return report(ImageFileError::CannotWrite);
   QImageWriter writer(&impl->file, format);
   if (std::strcmp(format, "jpeg") == 0) writer.setQuality(100);
-  if (!writer.write(imageOf(s)) || impl->file.error() != QFileDevice::NoError) {
+  if (!writer.write(qt::imageView(s)) || impl->file.error() != QFileDevice::NoError) {
     impl->file.cancelWriting();
     return report(ImageFileError::CannotWrite);
   }

@@ -9,13 +9,11 @@
 #include <new>
 
 #include "platform/gif_encoder.h"
+#include "platform/qt/image_view.h"
 
 namespace plat {
 
-namespace {
-
-// A view of the surface's pixels (no copy): RGB32, or Indexed8 with the palette.
-QImage imageView(const Surface& s) {
+QImage qt::imageView(const Surface& s) {
   if (s.bits() == 32) {
     return QImage(s.data(), s.width(), s.height(), static_cast<qsizetype>(s.stride()),
                   QImage::Format_RGB32);
@@ -29,6 +27,8 @@ QImage imageView(const Surface& s) {
   return image;
 }
 
+namespace {
+
 bool encodeWithQt(const Surface& s, const char* format, int quality, std::vector<uint8_t>& out) {
   if (s.bits() != 8 && s.bits() != 32) return false;
   try {
@@ -37,7 +37,7 @@ bool encodeWithQt(const Surface& s, const char* format, int quality, std::vector
     if (!buffer.open(QIODevice::WriteOnly)) return false;
     QImageWriter writer(&buffer, format);
     writer.setQuality(quality);
-    if (!writer.write(imageView(s))) return false;
+    if (!writer.write(qt::imageView(s))) return false;
     out.assign(bytes.begin(), bytes.end());
     return true;
   } catch (const std::bad_alloc&) {
