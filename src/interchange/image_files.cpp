@@ -1,5 +1,6 @@
 #include "interchange/image_files.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "imagewin/imagewin.h"
@@ -114,7 +115,7 @@ int TAV_SaveImageFile(int h, int w, int type, const char* name) {
   if (!picture) return 1;
   for (int y = 0; y < h; ++y) TAV_GetImageBlock(picture->row8(y), 0, y, w, 1);
   if (rec->bits == 8) TAV_GetPalette(picture->palette().data());
-  const int quality = type == 1 ? JpegQuality : -1;
+  const int quality = type == 1 ? std::clamp(JpegQuality, 0, 100) : -1;
   return plat::saveImageFileWith(*picture, path, *encoder, quality) == plat::ImageFileError::None
              ? 0
              : 1;

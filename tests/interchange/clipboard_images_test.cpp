@@ -28,6 +28,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+}  // namespace
+
+std::vector<uint8_t> pngClaiming(uint32_t w, uint32_t h);  // in image_files_test.cpp
+
+namespace {
+
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
@@ -187,12 +193,14 @@ TEST_F(ClipboardImages, HostileDataIsRefusedAndChangesNothing) {
   EXPECT_EQ(TAV_PasteImage(0, 0, 0), kPasteNoPicture);
   offer("image/bmp", {'B', 'M'});
   EXPECT_EQ(TAV_PasteImage(0, 0, 0), kPasteNoPicture);
-  // A PNG cut short, and data that is no picture.
+  // A PNG cut short, one claiming 100000 x 100000, and data that is no picture.
   auto s = plat::Surface::create(50, 50, 32);
   std::vector<uint8_t> png;
   ASSERT_TRUE(plat::imageEncoders()[3].encode(*s, -1, png));
   std::vector<uint8_t> cut(png.begin(), png.begin() + png.size() / 2);
   offer("image/png", cut);
+  EXPECT_EQ(TAV_PasteImage(0, 0, 0), kPasteNoPicture);
+  offer("image/png", pngClaiming(100000, 100000));
   EXPECT_EQ(TAV_PasteImage(0, 0, 0), kPasteNoPicture);
   offer("text/plain", {'h', 'i'});
   EXPECT_EQ(TAV_PasteImage(0, 0, 0), kPasteNoPicture);
