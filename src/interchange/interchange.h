@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "interchange/clipboard_images.h"
+#include "interchange/image_files.h"
+
 // Room for a file name at the library interface, the terminating zero included: a
 // name is at most 259 bytes of UTF-8.
 inline constexpr int kFileNameBytes = 260;

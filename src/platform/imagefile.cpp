@@ -1,12 +1,17 @@
 #include "platform/imagefile.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QString>
+#include <algorithm>
 #include <cstring>
+
+#include "platform/qt/image_view.h"
 
 namespace plat {
 
@@ -79,28 +84,34 @@ LoadedImage fromColour(const QImage& decoded) {
   return r;
 }
 
-// A view of the surface's pixels for the encoder (no copy of the pixels).
-QImage imageOf(const Surface& s) {
-  if (s.bits() == 32) {
-    return QImage(s.data(), s.width(), s.height(), static_cast<qsizetype>(s.stride()),
-                  QImage::Format_RGB32);
-  }
-  QImage image(s.data(), s.width(), s.height(), static_cast<qsizetype>(s.stride()),
-               QImage::Format_Indexed8);
+// The global colour table of a GIF file (the reader's device), empty for other files.
+QList<QRgb> gifColourTable(QIODevice* device) {
+  if (!device || !device->seek(0)) return {};
+  const QByteArray head = device->read(13);
+  if (head.size() < 13 || !(head.startsWith("GIF87a") || head.startsWith("GIF89a"))) return {};
+  const auto flags = static_cast<uint8_t>(head[10]);
+  if (!(flags & 0x80)) return {};
+  const int count = 2 << (flags & 7);
+  const QByteArray bytes = device->read(3 * count);
+  if (bytes.size() < 3 * count) return {};
   QList<QRgb> table;
-  table.reserve(256);
-  for (const PaletteEntry& e : s.palette()) table.push_back(qRgb(e.red, e.green, e.blue));
-  image.setColorTable(table);
-  return image;
+  for (int i = 0; i < count; ++i) {
+    table.push_back(qRgb(static_cast<uint8_t>(bytes[3 * i]), static_cast<uint8_t>(bytes[3 * i + 1]),
+                         static_cast<uint8_t>(bytes[3 * i + 2])));
+  }
+  return table;
 }
 
-}  // namespace
-
-LoadedImage loadImageFile(const std::string& path) {
-  const QFileInfo info(qPath(path));
-  if (!info.isFile() || !info.isReadable()) return fail(ImageFileError::CannotOpen);
-  QImageReader reader(qPath(path));
+// Decodes whatever the reader is set on. A header claiming more pixels than the
+// limit allows is refused before the decoder allocates anything.
+LoadedImage decode(QImageReader& reader, int64_t maxPixels) {
   reader.setAutoTransform(false);
+  reader.setAllocationLimit(static_cast<int>(std::clamp<int64_t>(maxPixels * 4 >> 20, 1, kMaxDecodedMegabytes)));
+  const QSize claimed = reader.size();
+  if (claimed.isValid() &&
+      static_cast<int64_t>(claimed.width()) * claimed.height() > maxPixels) {
+    return fail(ImageFileError::OutOfMemory);
+  }
   QImage image;
   if (!reader.read(&image) || image.isNull()) {
     return fail(reader.error() == QImageReader::FileNotFoundError ||
@@ -109,7 +120,43 @@ LoadedImage loadImageFile(const std::string& path) {
                     : ImageFileError::CannotDecode);
   }
   if (image.width() < 1 || image.height() < 1) return fail(ImageFileError::CannotDecode);
-  return image.format() == QImage::Format_Indexed8 ? fromIndexed(image) : fromColour(image);
+  // Two-colour files keep their colour table like every other indexed file.
+  if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) {
+    image = image.convertToFormat(QImage::Format_Indexed8);
+    if (image.isNull()) return fail(ImageFileError::OutOfMemory);
+  }
+  if (image.format() == QImage::Format_Indexed8) return fromIndexed(image);
+  LoadedImage r = fromColour(image);
+  // GIF pictures decode to colours; their global colour table comes along.
+  const QList<QRgb> table = r.surface ? gifColourTable(reader.device()) : QList<QRgb>{};
+  for (qsizetype i = 0; i < table.size(); ++i) {
+    r.surface->palette()[i] = {static_cast<uint8_t>(qBlue(table[i])),
+                               static_cast<uint8_t>(qGreen(table[i])),
+                               static_cast<uint8_t>(qRed(table[i])), 0};
+  }
+  r.paletteCount = static_cast<int>(table.size());
+  return r;
+}
+
+}  // namespace
+
+LoadedImage loadImageFile(const std::string& path, int64_t maxPixels) {
+  const QFileInfo info(qPath(path));
+  if (!info.isFile() || !info.isReadable()) return fail(ImageFileError::CannotOpen);
+  QImageReader reader(qPath(path));
+  return decode(reader, std::min(maxPixels, kMaxDecodedPixels));
+}
+
+LoadedImage loadImageBytes(const uint8_t* bytes, size_t size) {
+  if (!bytes || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
+    return fail(ImageFileError::CannotDecode);
+  }
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes),
+                                            static_cast<qsizetype>(size));
+  QBuffer buffer(&data);
+  if (!buffer.open(QIODevice::ReadOnly)) return fail(ImageFileError::CannotDecode);
+  QImageReader reader(&buffer);
+  return decode(reader, kMaxDecodedPixels);
 }
 
 bool isSavableImageName(const std::string& path) { return formatForName(path) != nullptr; }
@@ -138,7 +185,7 @@ std::unique_ptr<StagedImageFile> StagedImageFile::stage(const Surface& s, const 
   if (!impl->file.open(QIODevice::WriteOnly)) return report(ImageFileError::CannotWrite);
   QImageWriter writer(&impl->file, format);
   if (std::strcmp(format, "jpeg") == 0) writer.setQuality(100);
-  if (!writer.write(imageOf(s)) || impl->file.error() != QFileDevice::NoError) {
+  if (!writer.write(qt::imageView(s)) || impl->file.error() != QFileDevice::NoError) {
     impl->file.cancelWriting();
     return report(ImageFileError::CannotWrite);
   }

@@ -2,6 +2,8 @@
 // Works without a display and without an application object.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,12 +26,22 @@ struct LoadedImage {
   std::unique_ptr<Surface> surface;  // null on failure
   ImageFileError error = ImageFileError::None;
   // Indexed files: how many colour table entries the file has (they fill the palette
-  // from entry 0; the rest is the grey ramp). 0 for every other file.
+  // from entry 0; the rest is the grey ramp). GIF files decode to 32 bits and bring
+  // their global colour table in the surface's palette the same way. 0 for every
+  // other file.
   int paletteCount = 0;
 };
-// Indexed 8-bit files become 8-bit surfaces with their colour table; everything else
-// becomes a 32-bit surface of 0x00RRGGBB words.
-LoadedImage loadImageFile(const std::string& path);
+// The most a decoded picture may take; larger claims are refused as OutOfMemory
+// before any pixel memory is allocated.
+inline constexpr int kMaxDecodedMegabytes = 256;
+inline constexpr int64_t kMaxDecodedPixels = int64_t{kMaxDecodedMegabytes} * 1024 * 1024 / 4;
+
+// Indexed files (two-colour ones included) become 8-bit surfaces with their colour
+// table; everything else becomes a 32-bit surface of 0x00RRGGBB words. A caller may
+// lower the pixel limit (never raise it).
+LoadedImage loadImageFile(const std::string& path, int64_t maxPixels = kMaxDecodedPixels);
+// The same for an encoded picture in memory (clipboard data, for instance).
+LoadedImage loadImageBytes(const uint8_t* bytes, size_t size);
 
 // Saving chooses the format by the name's extension, in any case: .png, .bmp, .tif,
 // .tiff, .jpg, .jpeg (JPEG at quality 100). 32-bit surfaces are written as RGB, 8-bit

@@ -1,0 +1,122 @@
+#include "interchange/image_files.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "imagewin/imagewin.h"
+#include "interchange/interchange.h"
+#include "platform/image_encoders.h"
+#include "platform/imagefile.h"
+#include "platform/message.h"
+
+int JpegQuality = 100;
+
+namespace interchange {
+
+const SaveType kSaveTypes[kSaveTypeCount] = {
+    {"image/bmp", ".bmp"}, {"image/jpeg", ".jpg"}, {"image/gif", ".gif"},
+    {"image/png", ".png"}, {"image/tiff", ".tif"},
+};
+
+namespace {
+
+// The save dialog's filter index 1..6 to a save type.
+constexpr int kFilterSaveTypes[] = {0, 0, 1, 2, 3, 4};
+
+// Larger pictures than the encoders take are refused before any copy is made.
+constexpr int kMaxSaveSide = 65535;
+constexpr int64_t kMaxSavePixels = int64_t{1} << 28;
+
+const plat::ImageEncoder* FindEncoder(const char* mimeType) {
+  for (const plat::ImageEncoder& e : plat::imageEncoders()) {
+    if (std::strcmp(e.mimeType, mimeType) == 0) return &e;
+  }
+  return nullptr;
+}
+
+bool lowerEqual(char a, char b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return lower(a) == lower(b);
+}
+
+ImageWindowRecord* currentRecord() {
+  if (static_cast<unsigned>(CurrentImage) >= kImageWindowCount) return nullptr;
+  ImageWindowRecord& rec = ImageTable[CurrentImage];
+  return rec.inUse ? &rec : nullptr;
+}
+
+}  // namespace
+
+std::string AddExtension(const std::string& name, const std::string& extension) {
+  if (name.size() >= 4 && extension.size() == 4 &&
+      std::equal(name.end() - 4, name.end(), extension.begin(), lowerEqual)) {
+    return name;
+  }
+  return name + extension;
+}
+
+int SaveTypeOfFilter(int filterIndex) {
+  if (filterIndex < 1 || filterIndex > static_cast<int>(std::size(kFilterSaveTypes))) return -1;
+  return kFilterSaveTypes[filterIndex - 1];
+}
+
+int SaveImageAs() {
+  char name[kFileNameBytes] = "";
+  if (TAV_SaveFileDialog(name) != kDialogChosen) return 1;
+  const ImageWindowRecord* rec = currentRecord();
+  if (!rec) return 3;
+  const int type = SaveTypeOfFilter(ImageFileType);
+  if (type == 1) JpegQuality = 100;
+  return TAV_SaveImageFile(rec->height, rec->width, type, name);
+}
+
+}  // namespace interchange
+
+int TAV_LoadImageFile(const char* name, int x, int y) {
+  ImageWindowRecord* rec = interchange::currentRecord();
+  if (!rec) return 2;
+  if (!name || std::strlen(name) >= kFileNameBytes) return 1;
+  plat::LoadedImage file = plat::loadImageFile(name);
+  if (!file.surface) return 1;
+  const plat::Surface* picture = file.surface.get();
+  if (rec->bits == 8 && file.paletteCount > 0) {
+    TAV_SetPalette(picture->palette().data(), file.paletteCount);
+  }
+  // The file is drawn by colour: an indexed file going into an 8-bit image takes the
+  // image's nearest palette entries, not its own indices.
+  std::unique_ptr<plat::Surface> colours;
+  if (rec->bits == 8 && picture->bits() == 8) {
+    colours = plat::Surface::create(picture->width(), picture->height(), 32);
+    if (!colours) return 1;
+    plat::bitBlt(*colours, 0, 0, picture->width(), picture->height(), *picture, 0, 0);
+    picture = colours.get();
+  }
+  plat::bitBlt(*rec->surface, x, y, picture->width(), picture->height(), *picture, 0, 0);
+  return 0;
+}
+
+int TAV_SaveImageFile(int h, int w, int type, const char* name) {
+  const ImageWindowRecord* rec = interchange::currentRecord();
+  if (!rec) return 3;
+  if (w <= 0 || h <= 0) return 2;
+  if (type < 0 || type >= kSaveTypeCount || !name) return 1;
+  if (w > interchange::kMaxSaveSide || h > interchange::kMaxSaveSide ||
+      int64_t{w} * h > interchange::kMaxSavePixels) {
+    return 1;
+  }
+  const plat::ImageEncoder* encoder = interchange::FindEncoder(interchange::kSaveTypes[type].mimeType);
+  if (!encoder) return 1;
+  const std::string path = interchange::AddExtension(name, interchange::kSaveTypes[type].extension);
+  if (path.size() >= kFileNameBytes) return 1;
+
+  // The block at the image's own depth; an 8-bit one at the padded stride with the
+  // image's palette. Rows are copied one by one so the padding never shears them.
+  std::unique_ptr<plat::Surface> picture = plat::Surface::create(w, h, rec->bits);
+  if (!picture) return 1;
+  for (int y = 0; y < h; ++y) TAV_GetImageBlock(picture->row8(y), 0, y, w, 1);
+  if (rec->bits == 8) TAV_GetPalette(picture->palette().data());
+  const int quality = type == 1 ? std::clamp(JpegQuality, 0, 100) : -1;
+  return plat::saveImageFileWith(*picture, path, *encoder, quality) == plat::ImageFileError::None
+             ? 0
+             : 1;
+}
