@@ -1,6 +1,8 @@
 // direvo-compose run as a program: what it refuses, and that what it writes is the
 // player's composition of the same views.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -249,6 +251,33 @@ TEST_F(ComposeTool, MovieModeRefusesMarksOutsideTheMovieAndUnreadableMovies) {
     EXPECT_EQ(run(args, &err), 2) << args;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << args << ": " << err;
     EXPECT_FALSE(fs::exists(path("out.png"))) << args;
+  }
+}
+
+// The work image would be 3 * 1920 * 180 x 1240: 5 GB. Composing from the views needs
+// none of it.
+TEST_F(ComposeTool, OneHundredEightyViewsAtTheLargestSizeStayUnderOneGigabyte) {
+  writeViews("views.png", 180 * 8, 16);
+  const std::string views = path("views.png"), out = path("out.png");
+  for (const char* method : {"stable", "beta"}) {
+    std::vector<std::string> args = {DIREVO_COMPOSE_PATH, "--multiview", views, "--views", "180",
+                                     "--width", "1920", "--height", "1240", "--method", method,
+                                     "--out", out};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    int status = 0;
+    struct rusage use {};
+    ASSERT_EQ(wait4(pid, &status, 0, &use), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << method;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << method;
+    EXPECT_LT(use.ru_maxrss, 1024L * 1024) << method << ": peak kilobytes";
+    const plat::LoadedImage composed = plat::loadImageFile(out);
+    ASSERT_TRUE(composed.surface) << method;
+    EXPECT_EQ(composed.surface->width(), 1920);
+    EXPECT_EQ(composed.surface->height(), 1240);
   }
 }
 
