@@ -82,11 +82,11 @@ void lenti() {
   if (imageExists(kOutputImage)) {
     if (builtViewCount != v) {
       takeViewSize();
-      TAV_ResizeImage(kWorkImage, 3 * Width * v, Height);
+      fitWorkWindow();
     }
   } else {
     takeViewSize();
-    TAV_CreateImage(kWorkImage, "work", 0, 690, 3 * Width * v, Height, 10);
+    fitWorkWindow();
     TAV_CreateImage(kOutputImage, "Hello,there!", player.outputPosition.left,
                     player.outputPosition.top, Width, Height, 100);
   }
