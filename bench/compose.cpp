@@ -1,8 +1,10 @@
 // The lenticular composition on image windows: for the work image and both methods,
 // the pixel-by-pixel version, the buffer version, and a floor (one pass that reads
-// the bytes the step reads and writes its result once), in the same run. Cases are
-// named <Operation>/<Variant>/<W>x<H>x<V>; the ratios are printed after the table,
-// from real (wall-clock) times, since the buffer versions may use two threads.
+// the bytes the step reads and writes its result once), in the same run; for both
+// methods also the fused version, which has no work window and reads the views
+// through the resampling. Cases are named <Operation>/<Variant>/<W>x<H>x<V>; the
+// ratios are printed after the table, from real (wall-clock) times, since the buffer
+// versions may use two threads.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -31,8 +33,9 @@ uint32_t* pixelsOf(int number) { return reinterpret_cast<uint32_t*>(ImagePixels[
 int widthOf(int number) { return ImageTable[number].width; }
 int heightOf(int number) { return ImageTable[number].height; }
 
-// The player's windows at one setting: views, work image and output, filled with noise.
-void openWindows(Setting s) {
+// The player's windows at one setting: views, work image (unless the views are read
+// directly) and output, filled with noise.
+void openWindows(Setting s, bool withWork) {
   imagewin::resetImageWindows();
   app::Width = s.W;
   app::Height = s.H;
@@ -40,7 +43,7 @@ void openWindows(Setting s) {
   app::builtViewCount = s.V;
   app::Pitch = 17.319;
   TAV_CreateImageFL(app::kMultiViewImage, "mv", 0, 0, kViewWidth * s.V, kViewHeight, 1);
-  TAV_CreateImageFL(app::kWorkImage, "work", 0, 0, 3 * s.W * s.V, s.H, 1);
+  if (withWork) TAV_CreateImageFL(app::kWorkImage, "work", 0, 0, 3 * s.W * s.V, s.H, 1);
   TAV_CreateImageFL(app::kOutputImage, "out", 0, 0, s.W, s.H, 1);
   std::mt19937 rng(3);
   for (int n : {app::kMultiViewImage, app::kWorkImage}) {
@@ -49,6 +52,8 @@ void openWindows(Setting s) {
     const size_t count = static_cast<size_t>(widthOf(n)) * heightOf(n);
     for (size_t i = 0; i < count; ++i) p[i] = rng() & 0x00FFFFFF;
   }
+  // Without a work window this only keeps the view size the compositions read with.
+  if (!withWork) app::BuildWorkImage(kViewWidth, kViewHeight);
 }
 
 // Floor of the work image: every multi-view row the build reads, read once, and every
@@ -124,20 +129,25 @@ std::string caseName(const char* operation, const char* variant, Setting s) {
 void registerSetting(Setting s) {
   struct Operation {
     const char* name;
-    std::function<void()> straight, fast, floor;
+    std::function<void()> straight, fast, floor, fused;
   };
   const Operation operations[] = {
       {"BuildWorkImage", [] { app::buildWorkImageStraight(kViewWidth, kViewHeight); },
-       [] { app::BuildWorkImage(kViewWidth, kViewHeight); }, buildWorkFloor(s)},
-      {"ComposeStable", app::composeStableStraight, app::ComposeStable, composeStableFloor(s)},
-      {"ComposeBeta", app::composeBetaStraight, app::ComposeBeta, composeBetaFloor(s)},
+       [] { app::BuildWorkImage(kViewWidth, kViewHeight); }, buildWorkFloor(s), nullptr},
+      {"ComposeStable", app::composeStableStraight, app::ComposeStable, composeStableFloor(s),
+       app::ComposeStable},
+      {"ComposeBeta", app::composeBetaStraight, app::ComposeBeta, composeBetaFloor(s),
+       app::ComposeBeta},
   };
   for (const Operation& op : operations) {
-    for (const auto& [variant, fn] : {std::pair{"Straight", op.straight},
-                                      std::pair{"Fast", op.fast}, std::pair{"Floor", op.floor}}) {
+    for (const auto& [variant, fn] :
+         {std::pair{"Straight", op.straight}, std::pair{"Fast", op.fast},
+          std::pair{"Fused", op.fused}, std::pair{"Floor", op.floor}}) {
+      if (!fn) continue;
+      const bool withWork = std::string(variant) != "Fused";
       benchmark::RegisterBenchmark(caseName(op.name, variant, s).c_str(),
-                                   [s, fn = fn](benchmark::State& state) {
-                                     openWindows(s);
+                                   [s, withWork, fn = fn](benchmark::State& state) {
+                                     openWindows(s, withWork);
                                      for (auto _ : state) {
                                        fn();
                                        benchmark::ClobberMemory();
@@ -158,8 +168,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
     ConsoleReporter::ReportRuns(runs);
   }
+  // fused / fast: the composition from the views against the one from the work
+  // image; fused / (build + fast): against making the work image and composing it.
   void printRatios() const {
-    std::printf("\n%-30s %16s %14s\n", "real time", "straight / fast", "fast / floor");
+    std::printf("\n%-30s %16s %14s %13s %22s\n", "real time", "straight / fast", "fast / floor",
+                "fused / fast", "fused / (build + fast)");
     for (const auto& [name, fast] : times_) {
       const size_t at = name.find("/Fast/");
       if (at == std::string::npos || fast <= 0) continue;
@@ -172,8 +185,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
       std::string shown = name;
       shown.erase(at, 5);
       const double floor = other("Floor");
-      std::printf("%-30s %16.1f %14.2f\n", shown.c_str(), other("Straight") / fast,
+      const double fused = other("Fused");
+      std::string build = name.substr(at);
+      const auto b = times_.find("BuildWorkImage" + build);
+      const double buildTime = b == times_.end() ? 0.0 : b->second;
+      std::printf("%-30s %16.1f %14.2f", shown.c_str(), other("Straight") / fast,
                   floor > 0 ? fast / floor : 0.0);
+      if (fused > 0) {
+        std::printf(" %13.2f %22.2f", fused / fast, fused / (buildTime + fast));
+      }
+      std::printf("\n");
     }
   }
 

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "app/work_reader.h"
+
 namespace app {
 
 namespace {
@@ -36,11 +38,6 @@ void splitRows(int64_t count, int64_t pixelsPerRow, Fn fn) {
   }
   fn(int64_t{0}, mid);
   second.join();
-}
-
-const uint32_t* rowOf(ConstPixelBuffer b, int64_t y) {
-  if (!b.pixels || y < 0 || y >= b.height) return nullptr;
-  return b.pixels + static_cast<size_t>(y) * static_cast<size_t>(b.width);
 }
 
 uint32_t* rowOf(PixelBuffer b, int64_t y) {
@@ -125,27 +122,20 @@ void writeStripeRow(uint32_t* out, int64_t outWidth, const uint32_t* vals, int64
 void buildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth, int viewHeight,
                      int W, int H, int bands) {
   if (bands < 1 || W <= 0 || H <= 0 || !work.pixels || work.width <= 0) return;
-  const double sx = static_cast<double>(viewWidth) / (3.0 * W);
-  const double sy = static_cast<double>(viewHeight) / static_cast<double>(H);
-  const int64_t cols = std::min<int64_t>(3 * static_cast<int64_t>(W) * bands, work.width);
+  // The compositions that read the views directly use this same index.
+  const ResampledViews views({multiView, viewWidth, viewHeight, W, H, bands});
+  const int64_t cols = std::min<int64_t>(views.width(), work.width);
   const int64_t rows = std::min<int64_t>(H, work.height);
   if (cols <= 0 || rows <= 0) return;
-
-  // The source column of every work column, -1 where it falls outside.
-  std::vector<int64_t> source(static_cast<size_t>(cols));
-  for (int64_t x = 0; x < cols; ++x) {
-    const int64_t s = truncToInt64(std::trunc(static_cast<double>(x) * sx));
-    source[x] = s >= 0 && s < multiView.width ? s : -1;
-  }
   splitRows(rows, cols, [&](int64_t begin, int64_t end) {
     for (int64_t y = begin; y < end; ++y) {
       uint32_t* out = rowOf(work, y);
-      const uint32_t* in = rowOf(multiView, truncToInt64(std::trunc(static_cast<double>(y) * sy)));
+      const uint32_t* in = views.row(y);
       if (!in) {
         std::memset(out, 0, static_cast<size_t>(cols) * 4);
         continue;
       }
-      for (int64_t x = 0; x < cols; ++x) out[x] = source[x] >= 0 ? in[source[x]] : 0;
+      for (int64_t x = 0; x < cols; ++x) out[x] = views.at(in, x);
     }
   });
 }
@@ -182,8 +172,13 @@ StripePlan planStableStripes(double pitch, int views, int W, int outputWidth) {
   return plan;
 }
 
-int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
-                            int bands) {
+namespace {
+
+// The column stripes, reading the work image through `work` (its pixels, or the views
+// through the resampling index).
+template <typename WorkReader>
+int64_t composeStableFrom(const WorkReader& work, PixelBuffer output, const LentiParams& p,
+                          int bands) {
   if (bands < 1 || p.views < 1 || !output.pixels || output.width <= 0 || output.height <= 0) {
     return 0;
   }
@@ -191,7 +186,7 @@ int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const Len
   const int64_t count = static_cast<int64_t>(plan.size());
   const int64_t shift = p.views / 2;
   const int64_t groups = std::max(0, p.height / 3);
-  const int64_t band = std::max(0, work.width) / bands;
+  const int64_t band = work.width() / bands;
   const int64_t drawnRows = std::min<int64_t>(3 * groups, output.height);
 
   // Work column of each stripe in row group 0; row group r reads 3r further right.
@@ -207,14 +202,10 @@ int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const Len
   splitRows((drawnRows + 2) / 3, 3 * static_cast<int64_t>(output.width), [&](int64_t begin,
                                                                               int64_t end) {
     std::vector<uint32_t> raw(static_cast<size_t>(count)), vals(static_cast<size_t>(count));
-    const uint64_t workWidth = static_cast<uint64_t>(std::max(0, work.width));
     for (int64_t r = begin; r < end; ++r) {
-      const uint32_t* in = rowOf(work, 3 * r);
+      const uint32_t* in = work.row(3 * r);
       if (in) {
-        for (int64_t c = 0; c < count; ++c) {
-          const uint64_t col = static_cast<uint64_t>(base[c] + 3 * r);
-          raw[c] = col < workWidth ? in[col] : 0;
-        }
+        for (int64_t c = 0; c < count; ++c) raw[c] = work.at(in, base[c] + 3 * r);
       } else {
         std::fill(raw.begin(), raw.end(), 0u);
       }
@@ -233,6 +224,19 @@ int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const Len
     std::memset(rowOf(output, y), 0, static_cast<size_t>(output.width) * 4);
   }
   return count;
+}
+
+}  // namespace
+
+int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
+                            int bands) {
+  return composeStableFrom(WorkPixels(work), output, p, bands);
+}
+
+int64_t composeStablePixels(const WorkResampling& views, PixelBuffer output,
+                            const LentiParams& p) {
+  if (views.bands < 1) return 0;
+  return composeStableFrom(ResampledViews(views), output, p, views.bands);
 }
 
 BetaTables buildBetaTables(double pitch, int views, int W, int H) {
@@ -269,18 +273,17 @@ struct BetaCarry {
 
 // The work pixel of every sub-pixel of row group g, black outside the work image.
 // Independent of every other row group, so it can run ahead on another thread.
-void gatherBetaGroup(ConstPixelBuffer work, const BetaTables& t, int64_t columns, int64_t groups,
+template <typename WorkReader>
+void gatherBetaGroup(const WorkReader& work, const BetaTables& t, int64_t columns, int64_t groups,
                      int64_t g, uint32_t* raw) {
-  const uint32_t* in = rowOf(work, 3 * g);
+  const uint32_t* in = work.row(3 * g);
   if (!in) {
     std::fill(raw, raw + columns, 0u);
     return;
   }
   const int32_t* view = t.view.data() + 3 * (groups - g);
-  const int64_t width = work.width;
   for (int64_t l = 0; l < columns; ++l) {
-    const int64_t col = l + static_cast<int64_t>(view[l]) * columns;
-    raw[l] = col < width ? in[col] : 0;
+    raw[l] = work.at(in, l + static_cast<int64_t>(view[l]) * columns);
   }
 }
 
@@ -324,9 +327,9 @@ void finishBetaGroup(const BetaTables& t, const BlendPoints& blends, int64_t col
   }
 }
 
-}  // namespace
-
-void composeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p) {
+// The row groups, reading the work image through `work`.
+template <typename WorkReader>
+void composeBetaFrom(const WorkReader& work, PixelBuffer output, const LentiParams& p) {
   if (p.views < 1 || !output.pixels || output.width <= 0 || output.height <= 0) return;
   const int64_t columns = 3 * static_cast<int64_t>(p.width);
   const int64_t groups = p.height / 3;
@@ -376,6 +379,16 @@ void composeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiPar
     finishBetaGroup(t, blends, columns, g, raw.data() + g * columns, carry, output, pixels);
   }
   if (gatherer.joinable()) gatherer.join();
+}
+
+}  // namespace
+
+void composeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p) {
+  composeBetaFrom(WorkPixels(work), output, p);
+}
+
+void composeBetaPixels(const WorkResampling& views, PixelBuffer output, const LentiParams& p) {
+  composeBetaFrom(ResampledViews(views), output, p);
 }
 
 }  // namespace app

@@ -74,6 +74,17 @@ inline uint32_t BlendColor(double x, uint32_t a, uint32_t b) {
   return static_cast<uint32_t>(channel(16) * 65536u + channel(8) * 256u + channel(0));
 }
 
+// The resampling that makes the work image from the multi-view picture: band k
+// (columns [3W k, 3W (k+1))) is view k, viewWidth columns wide, stretched to 3W x H.
+struct WorkResampling {
+  ConstPixelBuffer multiView;
+  int viewWidth = 0;
+  int viewHeight = 0;
+  int W = 0;
+  int H = 0;
+  int bands = 0;  // views the work image holds
+};
+
 // Work image: band k (columns [3W k, 3W (k+1))) is view k of the multi-view image,
 // whose views are viewWidth columns wide, stretched to 3W x H by nearest neighbour.
 // Writes columns below min(3W bands, work width) of rows below min(H, work height);
@@ -98,6 +109,10 @@ StripePlan planStableStripes(double pitch, int views, int W, int outputWidth);
 // Nothing happens when bands or V is below 1. Returns the number of stripes walked.
 int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
                          int bands);
+// The same, reading the work image that `views` would resample to, straight from the
+// views: the same picture, without the work image.
+int64_t composeStablePixels(const WorkResampling& views, PixelBuffer output,
+                            const LentiParams& p);
 
 // The per-position tables of the row-group method, positions 0 .. 3W + H - 1.
 struct BetaTables {
@@ -111,5 +126,7 @@ BetaTables buildBetaTables(double pitch, int views, int W, int H);
 // from bands 3W wide; only rows below 3 trunc(H/3) and pixels below W are written.
 // Nothing happens when V is below 1.
 void composeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p);
+// The same, reading the work image straight from the views.
+void composeBetaPixels(const WorkResampling& views, PixelBuffer output, const LentiParams& p);
 
 }  // namespace app

@@ -14,6 +14,8 @@ int View_num = kDefaultViews;
 int Width = kDefaultWidth;
 int Height = kDefaultHeight;
 int builtViewCount = 0;
+int builtViewWidth = 0;
+int builtViewHeight = 0;
 bool betaMode = false;
 
 LentiParams currentLentiParams() { return {Pitch, View_num, Width, Height}; }
@@ -24,8 +26,16 @@ bool isOpen(int number) { return ImageTable[number].inUse != 0; }
 bool is32(int number) { return ImageTable[number].bits == 32; }
 
 bool canBuild() { return builtViewCount >= 1 && isOpen(kMultiViewImage) && isOpen(kWorkImage); }
-bool canCompose() {
+// Without a work window the compositions read the views through the resampling.
+bool readsViews() { return !isOpen(kWorkImage); }
+bool canReadViews() { return isOpen(kMultiViewImage) && is32(kMultiViewImage); }
+bool canComposeFromWork() {
   return builtViewCount >= 1 && View_num >= 1 && isOpen(kWorkImage) && isOpen(kOutputImage);
+}
+bool canCompose() {
+  if (!readsViews()) return canComposeFromWork();
+  return builtViewCount >= 1 && View_num >= 1 && isOpen(kOutputImage) && is32(kOutputImage) &&
+         canReadViews();
 }
 
 // Coordinates beyond the int range are outside every picture either way.
@@ -41,6 +51,11 @@ PixelBuffer pixelsOf(int number) {
 ConstPixelBuffer constPixelsOf(int number) {
   const PixelBuffer b = pixelsOf(number);
   return {b.pixels, b.width, b.height};
+}
+
+WorkResampling viewsResampling() {
+  return {constPixelsOf(kMultiViewImage), builtViewWidth, builtViewHeight, Width, Height,
+          builtViewCount};
 }
 
 // The last selections a pixel-by-pixel run makes; replaying them leaves the current
@@ -97,6 +112,9 @@ void buildWorkImageStraight(int viewWidth, int viewHeight) {
 }
 
 void BuildWorkImage(int viewWidth, int viewHeight) {
+  // Kept even when there is no work window: the compositions then resample with it.
+  builtViewWidth = viewWidth;
+  builtViewHeight = viewHeight;
   if (!canBuild()) return;
   if (!is32(kMultiViewImage) || !is32(kWorkImage)) {
     buildWorkImageStraight(viewWidth, viewHeight);
@@ -116,7 +134,7 @@ void BuildWorkImage(int viewWidth, int viewHeight) {
 }
 
 void composeStableStraight() {
-  if (!canCompose()) return;
+  if (!canComposeFromWork()) return;
   const int V = View_num;
   const double d = Pitch / V;
   const int64_t band = ImageTable[kWorkImage].width / builtViewCount;
@@ -166,12 +184,15 @@ done:
 
 void ComposeStable() {
   if (!canCompose()) return;
-  if (!is32(kWorkImage) || !is32(kOutputImage)) {
+  if (!readsViews() && (!is32(kWorkImage) || !is32(kOutputImage))) {
     composeStableStraight();
     return;
   }
-  const int64_t stripes = composeStablePixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
-                                              currentLentiParams(), builtViewCount);
+  const int64_t stripes =
+      readsViews() ? composeStablePixels(viewsResampling(), pixelsOf(kOutputImage),
+                                         currentLentiParams())
+                   : composeStablePixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
+                                         currentLentiParams(), builtViewCount);
   const int64_t groups = std::max(0, Height / 3);
   const int64_t steps = stripes * groups;
   SelectionTape tape;
@@ -191,7 +212,7 @@ void ComposeStable() {
 }
 
 void composeBetaStraight() {
-  if (!canCompose()) return;
+  if (!canComposeFromWork()) return;
   const int V = View_num;
   const int W = Width;
   const int H = Height;
@@ -260,11 +281,15 @@ void composeBetaStraight() {
 
 void ComposeBeta() {
   if (!canCompose()) return;
-  if (!is32(kWorkImage) || !is32(kOutputImage)) {
+  if (!readsViews() && (!is32(kWorkImage) || !is32(kOutputImage))) {
     composeBetaStraight();
     return;
   }
-  composeBetaPixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage), currentLentiParams());
+  if (readsViews()) {
+    composeBetaPixels(viewsResampling(), pixelsOf(kOutputImage), currentLentiParams());
+  } else {
+    composeBetaPixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage), currentLentiParams());
+  }
   const int64_t groups = std::max(0, Height / 3);
   const int64_t columns = 3 * static_cast<int64_t>(std::max(Width, 0));
   SelectionTape tape;
@@ -291,6 +316,8 @@ void resetLenticular() {
   Width = kDefaultWidth;
   Height = kDefaultHeight;
   builtViewCount = 0;
+  builtViewWidth = 0;
+  builtViewHeight = 0;
   betaMode = false;
 }
 

@@ -20,13 +20,17 @@ extern int View_num;         // V, kMinViews to kMaxViews
 extern int Width;            // W, output pixels per row, at most kMaxWidth
 extern int Height;           // H, output rows, at most kMaxHeight
 extern int builtViewCount;   // bands the work image holds; 0 until it is first built
+extern int builtViewWidth;   // the view size the work image was last built from
+extern int builtViewHeight;
 extern bool betaMode;        // the row-group method instead of the column stripes
 
 LentiParams currentLentiParams();
 
 // Each of these is skipped while builtViewCount is 0 (or View_num is below 1) or an
 // image window it reads or writes is not open. The compositions show the output
-// afterwards.
+// afterwards. Without a work window (none can show a work image that wide) they read
+// the multi-view image through the resampling instead, with the view size
+// BuildWorkImage was last given: the same picture the work image would give.
 void BuildWorkImage(int viewWidth, int viewHeight);
 void ComposeStable();
 void ComposeBeta();

@@ -80,6 +80,10 @@ bool seekAndShow(double frame);
 void ensureFrameWindow();
 void makeMultiView(bool rightToLeft);
 void lenti();
+// Makes window 2, or resizes it, to the work image's size. When no window can show a
+// picture that wide, none is left open and one printed line says so: the compositions
+// then read the views directly.
+void fitWorkWindow();
 void breakMovie(bool rememberOutput);
 // Composes the output with the current method and counts it.
 void composeOutput();

@@ -84,18 +84,15 @@ void lenti() {
     player.viewWidth = ImageTable[kMultiViewImage].width / v;
     player.viewHeight = ImageTable[kMultiViewImage].height;
   };
-  if (imageExists(kOutputImage) && !imageExists(kWorkImage)) {
-    // The user closed the work window: it comes back where it opens.
-    takeViewSize();
-    TAV_CreateImage(kWorkImage, "work", 0, 690, 3 * Width * v, Height, 10);
-  } else if (imageExists(kOutputImage)) {
-    if (builtViewCount != v) {
+  if (imageExists(kOutputImage)) {
+    // A work window the user closed comes back where it opens.
+    if (builtViewCount != v || !imageExists(kWorkImage)) {
       takeViewSize();
-      TAV_ResizeImage(kWorkImage, 3 * Width * v, Height);
+      fitWorkWindow();
     }
   } else {
     takeViewSize();
-    TAV_CreateImage(kWorkImage, "work", 0, 690, 3 * Width * v, Height, 10);
+    fitWorkWindow();
     TAV_CreateImage(kOutputImage, "Hello,there!", player.outputPosition.left,
                     player.outputPosition.top, Width, Height, 100);
   }

@@ -161,7 +161,8 @@ void readInputBox() {
   takeSize(kWidthItem, kMaxWidth, Width, player.lastWidth);
   takeSize(kHeightItem, kMaxHeight, Height, player.lastHeight);
   if (player.needsRebuild) {
-    TAV_ResizeImage(kWorkImage, 3 * Width * builtViewCount, Height);
+    // Only once Lenti has made the pictures; until then there is nothing to resize.
+    if (imageExists(kWorkImage) || imageExists(kOutputImage)) fitWorkWindow();
     BuildWorkImage(player.viewWidth, player.viewHeight);
     TAV_ResizeImage(kOutputImage, Width, Height);
     composeOutput();

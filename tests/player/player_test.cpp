@@ -1,13 +1,17 @@
 // The playback loop on movies written here: opening, view frames, the commands, the
 // input box settings and the composition they drive.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
@@ -18,6 +22,7 @@
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "interchange/interchange.h"
+#include "platform/imagefile.h"
 #include "platform/test.h"
 #include "platform/window.h"
 #include "textwin/textwin.h"
@@ -51,6 +56,40 @@ int ShownFrame() {
   return NumberOf(reinterpret_cast<uint32_t*>(ImagePixels[app::kFrameImage])[kH / 2 * kW + kW / 2]);
 }
 
+// What text window 0 prints from now on, through its log.
+class PrintedText {
+ public:
+  PrintedText() {
+    TextWindowRecord& rec = TextWindowTable[0];
+    rec.logFile = std::tmpfile();
+    rec.logState = rec.logFile ? 1 : 0;
+  }
+  ~PrintedText() {
+    TextWindowRecord& rec = TextWindowTable[0];
+    if (rec.logFile) std::fclose(rec.logFile);
+    rec.logFile = nullptr;
+    rec.logState = 0;
+  }
+  PrintedText(const PrintedText&) = delete;
+  PrintedText& operator=(const PrintedText&) = delete;
+  std::vector<std::string> linesWith(const std::string& part) const {
+    std::FILE* f = TextWindowTable[0].logFile;
+    if (!f) return {"<no log>"};
+    std::fflush(f);
+    std::rewind(f);
+    std::string all;
+    char chunk[4096];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;) all.append(chunk, got);
+    std::fseek(f, 0, SEEK_END);
+    std::vector<std::string> lines;
+    std::istringstream in(all);
+    for (std::string line; std::getline(in, line);) {
+      if (line.find(part) != std::string::npos) lines.push_back(line);
+    }
+    return lines;
+  }
+};
+
 class PlayerTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -81,23 +120,6 @@ class PlayerTest : public testing::Test {
   void Open(const std::string& path) {
     plat::test::answerNextFileDialog(path, 1);
     ASSERT_TRUE(app::trySelectMovie());
-  }
-  // Everything printed into text window 0 from now on is kept, through its log.
-  void CapturePrinted() {
-    TextWindowRecord& rec = TextWindowTable[0];
-    rec.logFile = std::tmpfile();
-    ASSERT_NE(rec.logFile, nullptr);
-    rec.logState = 1;
-  }
-  std::string Printed() {
-    std::FILE* f = TextWindowTable[0].logFile;
-    if (!f) return "<no log>";
-    std::fflush(f);
-    std::string s(static_cast<size_t>(std::ftell(f)), '\0');
-    std::rewind(f);
-    s.resize(std::fread(s.data(), 1, s.size(), f));
-    std::fseek(f, 0, SEEK_END);
-    return s;
   }
   static std::string movie251_, movie20_;
 };
@@ -278,7 +300,7 @@ TEST_F(PlayerTest, InputBoxChangesRebuildAndComposeAndOversizesArePutBack) {
 TEST_F(PlayerTest, SizesNoWindowCanShowArePutBackWithALineSayingWhy) {
   Open(movie20_);
   app::runCommand(19);
-  CapturePrinted();
+  const PrintedText printed;
   const int composed = player.composeCount;
   for (const char* typed : {"30", "0", "-5", "wide"}) {
     TAV_SetInputBoxText(app::kWidthItem, typed);
@@ -290,11 +312,10 @@ TEST_F(PlayerTest, SizesNoWindowCanShowArePutBackWithALineSayingWhy) {
   app::readInputBox();
   EXPECT_EQ(app::Height, 480);
   EXPECT_STREQ(TAV_GetInputBoxText(app::kHeightItem), "480");
-  const std::string printed = Printed();
-  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 5) << printed;
-  EXPECT_NE(printed.find("Width \"30\": no window can show a 30 x 480 picture; 800 kept"),
-            std::string::npos)
-      << printed;
+  const std::vector<std::string> refusals = printed.linesWith("no window can show");
+  ASSERT_EQ(refusals.size(), 5u);
+  EXPECT_EQ(refusals[0], "Width \"30\": no window can show a 30 x 480 picture; 800 kept");
+  EXPECT_EQ(refusals[4], "Height \"0\": no window can show a 800 x 0 picture; 480 kept");
   EXPECT_EQ(player.composeCount, composed);
   EXPECT_EQ(ImageTable[3].width, 800);
   EXPECT_EQ(ImageTable[3].height, 480);
@@ -382,16 +403,105 @@ TEST_F(PlayerTest, AViewFrameThatCannotBeReadIsNamed) {
   std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
   Open(cut);
   EXPECT_EQ(player.frameCount, 40);  // the header still claims them all
-  CapturePrinted();
+  const PrintedText printed;
   app::View_num = 3;
   SetViewFrames(1, 40);  // 1, 14, 27, 40
   app::runCommand(19);
-  const std::string printed = Printed();
-  EXPECT_EQ(printed.find("frame 1 could not be read"), std::string::npos) << printed;
-  EXPECT_NE(printed.find("frame 40 could not be read\n"), std::string::npos) << printed;
+  const std::vector<std::string> unread = printed.linesWith("could not be read");
+  ASSERT_FALSE(unread.empty());
+  EXPECT_EQ(unread.back(), "frame 40 could not be read");
+  EXPECT_EQ(std::count(unread.begin(), unread.end(), "frame 1 could not be read"), 0);
   // The first view is the movie's first frame.
   EXPECT_EQ(NumberOf(reinterpret_cast<const uint32_t*>(ImagePixels[1])[kH / 2 * 3 * kW + kW / 2]), 0);
   std::remove(cut.c_str());
+}
+
+// ---- Work images no window can show ---------------------------------------------------
+
+class TooWidePlayerTest : public PlayerTest {
+ protected:
+  void SetUp() override {
+    PlayerTest::SetUp();
+    // A 1280-pixel screen: no window shows more than about 42000 work columns.
+    plat::test::pinScreenSize(1280, 1024);
+    dir_ = std::filesystem::path(testing::TempDir()) /
+           ("direvo-player-views-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(dir_);
+    plat::test::pinScreenSize(0, 0);
+    PlayerTest::TearDown();
+  }
+
+  // direvo-compose run on the player's multi-view image must give the player's output.
+  void expectOutputAsTheTool(const char* method) {
+    const std::string views = (dir_ / "views.png").string();
+    const std::string out = (dir_ / "out.png").string();
+    ASSERT_EQ(plat::saveImageFile(*ImageTable[app::kMultiViewImage].surface, views),
+              plat::ImageFileError::None);
+    const std::string cmd = std::string(DIREVO_COMPOSE_PATH) + " --multiview " + views +
+                            " --views " + std::to_string(app::View_num) + " --width " +
+                            std::to_string(app::Width) + " --height " +
+                            std::to_string(app::Height) + " --pitch 17.319 --method " + method +
+                            " --out " + out;
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    const plat::LoadedImage composed = plat::loadImageFile(out);
+    ASSERT_TRUE(composed.surface);
+    const ImageWindowRecord& rec = ImageTable[app::kOutputImage];
+    ASSERT_EQ(composed.surface->width(), rec.width);
+    ASSERT_EQ(composed.surface->height(), rec.height);
+    const auto* shown = reinterpret_cast<const uint32_t*>(ImagePixels[app::kOutputImage]);
+    for (int y = 0; y < rec.height; ++y) {
+      for (int x = 0; x < rec.width; ++x) {
+        ASSERT_EQ(composed.surface->row32(y)[x] & 0x00FFFFFF, shown[y * rec.width + x])
+            << method << " at " << x << ", " << y;
+      }
+    }
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(TooWidePlayerTest, SixtyViewsAtWidth800ComposeFromTheViewsAsTheToolDoes) {
+  Open(movie20_);
+  const PrintedText printed;
+  app::View_num = 60;
+  SetViewFrames(1, 20);
+  app::runCommand(19);  // make>: a work image 3 * 800 * 60 = 144000 columns wide
+  ASSERT_EQ(ImageTable[app::kMultiViewImage].inUse, 1);
+  EXPECT_EQ(ImageTable[app::kWorkImage].inUse, 0);
+  ASSERT_EQ(ImageTable[app::kOutputImage].inUse, 1);
+  EXPECT_EQ(printed.linesWith("too large"),
+            std::vector<std::string>{
+                "work image 144000 x 480 is too large to show; composing from the views"});
+  expectOutputAsTheTool("stable");
+  if (HasFatalFailure()) return;
+  app::runCommand(23);  // Beta
+  expectOutputAsTheTool("beta");
+  if (HasFatalFailure()) return;
+
+  // A width the window can show brings the work window back, with no further word.
+  TAV_SetInputBoxText(0, "50");
+  app::readInputBox();
+  ASSERT_EQ(ImageTable[app::kWorkImage].inUse, 1);
+  EXPECT_EQ(ImageTable[app::kWorkImage].width, 3 * 50 * 60);
+  EXPECT_EQ(printed.linesWith("too large").size(), 1u);
+  expectOutputAsTheTool("beta");
+}
+
+TEST_F(TooWidePlayerTest, AWorkWindowThatCannotGrowIsClosedNotLeftStale) {
+  Open(movie20_);
+  app::runCommand(19);  // make> at 7 views: the work window shows
+  ASSERT_EQ(ImageTable[app::kWorkImage].inUse, 1);
+  const PrintedText printed;
+  app::View_num = 60;
+  SetViewFrames(1, 20);
+  app::runCommand(21);  // Lenti with the old 7-view multi-view image, now 60 bands
+  EXPECT_EQ(ImageTable[app::kWorkImage].inUse, 0);
+  EXPECT_EQ(printed.linesWith("too large").size(), 1u);
+  EXPECT_EQ(app::builtViewCount, 60);
+  expectOutputAsTheTool("stable");
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ constexpr const char* kUsageFormat =
     "  --height H       output height in rows, 1 to %d (default %d)\n"
     "  --method M       stable (column stripes, the default) or beta (row groups)\n"
     "  --out OUT        the composed picture, W x H\n"
-    "  --work WORK      also write the work image (3 W V x H, one band per view)\n"
+    "  --work WORK      also write the work image (3 W V x H, one band per view); it\n"
+    "                   is made only then\n"
     "  --help           show this text\n"
     "\n"
     "Bad arguments and unreadable or unwritable files end it with status 2, writing nothing.\n";
@@ -239,20 +240,23 @@ int main(int argc, char** argv) {
       o.movie.empty() ? readMultiView(o.multiview) : multiViewFromMovie(o, V);
 
   // As the player does on Lenti: one band per view, each view stretched to 3W x H.
-  const int viewWidth = multiView->width() / V;
-  const int viewHeight = multiView->height();
-  std::unique_ptr<plat::Surface> work = newPicture(3 * o.width * V, o.height);
-  std::unique_ptr<plat::Surface> output = newPicture(o.width, o.height);  // black
+  // The composition reads the views through that resampling, so the work image
+  // (3 W V x H, 5 GB at V 180, W 1920, H 1240) is made only when it is to be written.
   const app::PixelBuffer mv = bufferOf(*multiView);
-  app::buildWorkPixels({mv.pixels, mv.width, mv.height}, bufferOf(*work), viewWidth, viewHeight,
-                       o.width, o.height, V);
-  const app::PixelBuffer wb = bufferOf(*work);
-  const app::ConstPixelBuffer workPixels{wb.pixels, wb.width, wb.height};
+  const app::WorkResampling views{{mv.pixels, mv.width, mv.height}, multiView->width() / V,
+                                  multiView->height(), o.width, o.height, V};
   const app::LentiParams params{o.pitch, V, o.width, o.height};
+  std::unique_ptr<plat::Surface> output = newPicture(o.width, o.height);  // black
+  std::unique_ptr<plat::Surface> work;
+  if (!o.work.empty()) {
+    work = newPicture(3 * o.width * V, o.height);
+    app::buildWorkPixels(views.multiView, bufferOf(*work), views.viewWidth, views.viewHeight,
+                         o.width, o.height, V);
+  }
   if (o.beta) {
-    app::composeBetaPixels(workPixels, bufferOf(*output), params);
+    app::composeBetaPixels(views, bufferOf(*output), params);
   } else {
-    app::composeStablePixels(workPixels, bufferOf(*output), params, V);
+    app::composeStablePixels(views, bufferOf(*output), params);
   }
 
   // Both files are complete before either replaces anything; std::exit runs no
