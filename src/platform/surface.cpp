@@ -716,20 +716,21 @@ Surface::Surface(int width, int height, int bits, size_t stride, uint8_t* data)
 
 Surface::~Surface() { std::free(data_); }
 
-std::unique_ptr<Surface> Surface::create(int width, int height, int bits) {
-  if (bits != 8 && bits != 32) return nullptr;
-  if (width <= 0 || height <= 0) return nullptr;
+MadeSurface Surface::create(int width, int height, int bits) {
+  if (bits != 8 && bits != 32) return MadeSurface::failed(SurfaceError::BadDepth);
+  if (width <= 0 || height <= 0) return MadeSurface::failed(SurfaceError::BadSize);
   const size_t w = static_cast<size_t>(width);
   const size_t stride = bits == 32 ? w * 4 : (w + 3) & ~size_t{3};
-  if (stride > kMaxSurfaceBytes / static_cast<size_t>(height)) return nullptr;
+  if (stride > kMaxSurfaceBytes / static_cast<size_t>(height))
+    return MadeSurface::failed(SurfaceError::TooLarge);
   auto* data = static_cast<uint8_t*>(std::calloc(stride * static_cast<size_t>(height), 1));
-  if (!data) return nullptr;
+  if (!data) return MadeSurface::failed(SurfaceError::NoMemory);
   auto* s = new (std::nothrow) Surface(width, height, bits, stride, data);
   if (!s) {
     std::free(data);
-    return nullptr;
+    return MadeSurface::failed(SurfaceError::NoMemory);
   }
-  return std::unique_ptr<Surface>(s);
+  return MadeSurface{std::unique_ptr<Surface>(s), SurfaceError::None};
 }
 
 uint8_t nearestPaletteIndex(const Palette& pal, uint32_t rgb) {
