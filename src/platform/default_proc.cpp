@@ -1,5 +1,5 @@
 // The default window behaviour: moving and sizing by the frame, the close box.
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 #include "platform/window.h"
 
 namespace plat {

@@ -4,14 +4,12 @@
 #include <mutex>
 
 #include "platform/qt/display.h"
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 #include "platform/controls.h"
 #include "platform/surface.h"
 
 namespace plat {
 
-using qt::findRecord;
-using qt::RecordPtr;
 
 namespace {
 
@@ -54,7 +52,7 @@ bool classExists(const std::string& name) {
 }
 
 Rect adjustWindowRect(const Rect& client, uint32_t style) {
-  Point off = qt::clientOffset(style);
+  Point off = clientOffset(style);
   return {client.left - off.x, client.top - off.y, client.right + kFrameWidth,
           client.bottom + kFrameWidth};
 }
@@ -68,8 +66,8 @@ Window createWindow(const CreateParams& p) {
     if (it == classes().end()) return {};
     cls = it->second;
   }
-  RecordPtr r = qt::newRecord();
-  r->owner = qt::currentQueueShared();
+  RecordPtr r = newRecord();
+  r->owner = currentQueueShared();
   r->proc = cls.proc;
   r->className = cls.name;
   r->doubleClicks = cls.doubleClicks;
@@ -90,14 +88,14 @@ Window createWindow(const CreateParams& p) {
     r->menuBar = p.menuBar;
     r->menuBarIds = p.menuBarIds;
     r->menuBarEnabled.assign(p.menuBar.size(), true);
-    r->zOrder = qt::nextZOrder();
+    r->zOrder = nextZOrder();
   }
   Rect client = getClientRect(r->handle);
-  qt::resizeClientSurface(*r, client.width(), client.height());
+  resizeClientSurface(*r, client.width(), client.height());
   {
     std::lock_guard lock(r->surfaceMutex);
     if (!r->client) {
-      qt::removeRecord(r->handle);
+      removeRecord(r->handle);
       return {};
     }
   }
@@ -127,7 +125,7 @@ bool destroyWindow(Window w) {
   Message d;
   d.window = w;
   d.kind = Msg::Destroy;
-  if (r->proc && r->owner.get() == &qt::currentQueue()) r->proc(w, d);
+  if (r->proc && r->owner.get() == &currentQueue()) r->proc(w, d);
   qt::runOnDisplay([&] { qt::destroyWidgets(r); });
   if (r->isControl) {
     if (auto parent = findRecord(r->parent)) {
@@ -139,7 +137,7 @@ bool destroyWindow(Window w) {
     std::lock_guard lock(r->owner->m);
     r->owner->paintPending.erase({w.slot, w.generation});
   }
-  qt::removeRecord(w);
+  removeRecord(w);
   return true;
 }
 
@@ -170,13 +168,13 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
       after.bottom = after.top + std::max(height, 0);
     }
     r->outer = after;
-    if (!(flags & kNoZOrder)) r->zOrder = qt::nextZOrder();
+    if (!(flags & kNoZOrder)) r->zOrder = nextZOrder();
   }
   bool sized = after.width() != before.width() || after.height() != before.height();
   bool moved = after.left != before.left || after.top != before.top;
   if (sized) {
     Rect client = getClientRect(w);
-    qt::resizeClientSurface(*r, client.width(), client.height());
+    resizeClientSurface(*r, client.width(), client.height());
   }
   qt::runOnDisplay([&] { qt::syncGeometry(r); });
   if (flags & kShowWindow) showWindow(w, true);
@@ -221,7 +219,7 @@ Rect getClientRect(Window w) {
   if (!r) return {};
   std::lock_guard lock(r->m);
   if (r->isControl) return {0, 0, r->outer.width(), r->outer.height()};
-  Point off = qt::clientOffset(r->style);
+  Point off = clientOffset(r->style);
   return {0, 0, std::max(r->outer.width() - off.x - kFrameWidth, 0),
           std::max(r->outer.height() - off.y - kFrameWidth, 0)};
 }
@@ -238,7 +236,7 @@ Point clientToScreen(Window w, Point p) {
     return clientToScreen(r->parent, {p.x + c.left, p.y + c.top});
   }
   std::lock_guard lock(r->m);
-  Point off = qt::clientOffset(r->style);
+  Point off = clientOffset(r->style);
   return {p.x + r->outer.left + off.x, p.y + r->outer.top + off.y};
 }
 
@@ -270,7 +268,7 @@ bool setForegroundWindow(Window w) {
   if (!r || r->isControl) return false;
   {
     std::lock_guard lock(r->m);
-    r->zOrder = qt::nextZOrder();
+    r->zOrder = nextZOrder();
   }
   qt::runOnDisplay([&] { qt::syncGeometry(r); qt::raiseFrame(r); });
   return true;
@@ -279,7 +277,7 @@ bool setForegroundWindow(Window w) {
 Window foregroundWindow() {
   Window best;
   uint64_t z = 0;
-  for (auto& r : qt::allRecords()) {
+  for (auto& r : allRecords()) {
     if (r->isControl) continue;
     std::lock_guard lock(r->m);
     if (r->visible && r->zOrder > z) z = r->zOrder, best = r->handle;
@@ -311,7 +309,7 @@ void dragAcceptFiles(Window w, bool accept) {
 Window windowFromPoint(Point screen) {
   Window best;
   uint64_t z = 0;
-  for (auto& r : qt::allRecords()) {
+  for (auto& r : allRecords()) {
     if (r->isControl) continue;
     std::lock_guard lock(r->m);
     if (r->visible && r->outer.contains(screen) && r->zOrder > z) z = r->zOrder, best = r->handle;

@@ -164,6 +164,18 @@ TEST(Surface, RefusesAbsurdSizesAndDepths) {
     EXPECT_FALSE(Surface::create(w, h, bits)) << w << "x" << h << "x" << bits;
 }
 
+TEST(Surface, ARefusalSaysWhy) {
+  EXPECT_EQ(Surface::create(10, 10, 24).reason, SurfaceError::BadDepth);
+  EXPECT_EQ(Surface::create(0, 10, 8).reason, SurfaceError::BadSize);
+  EXPECT_EQ(Surface::create(10, -1, 32).reason, SurfaceError::BadSize);
+  EXPECT_EQ(Surface::create(0x7FFFFFFF, 0x7FFFFFFF, 32).reason, SurfaceError::TooLarge);
+  auto made = Surface::create(3, 2, 8);
+  ASSERT_TRUE(made);
+  EXPECT_EQ(made.reason, SurfaceError::None);
+  std::unique_ptr<Surface> kept = std::move(made);  // callers may keep just the object
+  EXPECT_EQ(kept->width(), 3);
+}
+
 TEST(Surface, FillsAndInvertsClippedRectangles) {
   auto s32 = make(6, 4, 32);
   auto s8 = make(6, 4, 8);

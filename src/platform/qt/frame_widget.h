@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 
 namespace plat::qt {
 

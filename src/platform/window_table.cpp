@@ -1,11 +1,9 @@
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 
 #include <atomic>
 #include <cstring>
 
-#include "platform/qt/display.h"
-
-namespace plat::qt {
+namespace plat {
 
 namespace {
 
@@ -112,10 +110,6 @@ void resizeClientSurface(WindowRecord& r, int width, int height) {
   }
   r.client = std::move(next);
 }
-
-}  // namespace plat::qt
-
-namespace plat {
 
 Rect Rect::united(const Rect& o) const {
   if (empty()) return o;
