@@ -45,9 +45,11 @@ void popupOneItem(plat::Window owner, const char* text, int id) {
 bool registerBoxClasses() {
   // Own drawing context, double clicks, button-face background, arrow cursor.
   if (!plat::classExists(kInputBoxClass))
-    plat::registerClass({kInputBoxClass, InputBoxProc, true, kButtonFace});
+    plat::registerClass({.name = kInputBoxClass, .proc = InputBoxProc, .doubleClicks = true,
+                         .background = kButtonFace});
   if (!plat::classExists(kButtonBoxClass))
-    plat::registerClass({kButtonBoxClass, ButtonBoxProc, true, kButtonFace});
+    plat::registerClass({.name = kButtonBoxClass, .proc = ButtonBoxProc, .doubleClicks = true,
+                         .background = kButtonFace});
   return plat::classExists(kInputBoxClass) && plat::classExists(kButtonBoxClass);
 }
 

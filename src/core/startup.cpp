@@ -51,7 +51,8 @@ int takeInstanceNumber() {
 }
 
 bool registerClasses(int n) {
-  return plat::registerClass({mainClassName(n), core::MainWindowProc, false, 0xD4D0C8}) &&
+  return plat::registerClass({.name = mainClassName(n), .proc = core::MainWindowProc,
+                              .doubleClicks = false, .background = 0xD4D0C8}) &&
          RegisterLibraryClasses();
 }
 

@@ -18,7 +18,7 @@ WindowCanvas::~WindowCanvas() {
   if (auto r = findRecord(window_)) qt::presentClient(r);
 }
 
-void WindowCanvas::setStretchMode(int mode) {
+void WindowCanvas::setStretchMode(StretchMode mode) {
   if (surface_) surface_->setStretchMode(mode);
 }
 
@@ -27,7 +27,7 @@ int windowStretchMode(Window w) {
   return c ? c.surface()->stretchMode() : 0;
 }
 
-void setWindowStretchMode(Window w, int mode) {
+void setWindowStretchMode(Window w, StretchMode mode) {
   WindowCanvas c(w);
   c.setStretchMode(mode);
 }

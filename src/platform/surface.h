@@ -51,9 +51,11 @@ class Surface {
 
   Palette& palette() { return palette_; }
   const Palette& palette() const { return palette_; }
-  // COLORONCOLOR (3) or HALFTONE (4); used when this surface is a stretch destination.
-  int stretchMode() const { return stretchMode_; }
-  void setStretchMode(int mode) { if (mode == kColorOnColor || mode == kHalftone) stretchMode_ = mode; }
+  // Used when this surface is a stretch destination.
+  StretchMode stretchMode() const { return stretchMode_; }
+  void setStretchMode(StretchMode mode) {
+    if (mode == kColorOnColor || mode == kHalftone) stretchMode_ = mode;
+  }
 
  private:
   Surface(int width, int height, int bits, size_t stride, uint8_t* data);
@@ -65,7 +67,7 @@ class Surface {
   size_t stride_;
   uint8_t* data_;
   Palette palette_;
-  int stretchMode_ = kColorOnColor;
+  StretchMode stretchMode_ = kColorOnColor;
 };
 
 // Copies a w x h block from src (sx, sy) to dst (dx, dy), clipped to both surfaces.
