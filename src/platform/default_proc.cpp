@@ -62,8 +62,9 @@ void trackFrame(Window w, Hit edge, Point start) {
       sendMessage(ask);
       Rect now = getWindowRect(w);
       if (!(ask.rect == now)) {
-        setWindowPos(w, ask.rect.left, ask.rect.top, ask.rect.width(), ask.rect.height(),
-                     (moving ? uint32_t{kNoSize} : 0u) | kNoZOrder);
+        uint32_t keep = kNoZOrder;
+        if (moving) keep |= kNoSize;
+        setWindowPos(w, ask.rect.left, ask.rect.top, ask.rect.width(), ask.rect.height(), keep);
       }
       if (m.kind == Msg::NcLButtonUp) return;
       continue;

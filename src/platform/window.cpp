@@ -28,6 +28,15 @@ Point nextCascade() {
   return {32 + 26 * i, 32 + 26 * i};
 }
 
+// What a setWindowPos call changes, read once from its flags.
+struct PosChange {
+  bool move, size, raise, show;
+};
+PosChange posChangeOf(uint32_t flags) {
+  return {.move = !(flags & kNoMove), .size = !(flags & kNoSize), .raise = !(flags & kNoZOrder),
+          .show = (flags & kShowWindow) != 0};
+}
+
 void sendSimple(Window w, Message m) {
   m.window = w;
   sendMessage(m);
@@ -52,7 +61,7 @@ bool classExists(const std::string& name) {
 }
 
 Rect adjustWindowRect(const Rect& client, uint32_t style) {
-  Point off = clientOffset(style);
+  Point off = clientOffset(framePartsOf(style));
   return {client.left - off.x, client.top - off.y, client.right + kFrameWidth,
           client.bottom + kFrameWidth};
 }
@@ -72,7 +81,7 @@ Window createWindow(const CreateParams& p) {
   r->className = cls.name;
   r->doubleClicks = cls.doubleClicks;
   r->background = cls.background;
-  r->style = p.style;
+  r->parts = framePartsOf(p.style);
   r->ownerWindow = p.owner;
   Point pos{p.x, p.y};
   if (p.x == kDefaultPosition || p.y == kDefaultPosition) {
@@ -157,18 +166,19 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
   qt::blockIfAbandoned();
   auto r = findRecord(w);
   if (!r) return false;
+  const PosChange change = posChangeOf(flags);
   Rect before, after;
   {
     std::lock_guard lock(r->m);
     before = r->outer;
     after = before;
-    if (!(flags & kNoMove)) after = {x, y, x + before.width(), y + before.height()};
-    if (!(flags & kNoSize)) {
+    if (change.move) after = {x, y, x + before.width(), y + before.height()};
+    if (change.size) {
       after.right = after.left + std::max(width, 0);
       after.bottom = after.top + std::max(height, 0);
     }
     r->outer = after;
-    if (!(flags & kNoZOrder)) r->zOrder = nextZOrder();
+    if (change.raise) r->zOrder = nextZOrder();
   }
   bool sized = after.width() != before.width() || after.height() != before.height();
   bool moved = after.left != before.left || after.top != before.top;
@@ -177,7 +187,7 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
     resizeClientSurface(*r, client.width(), client.height());
   }
   qt::runOnDisplay([&] { qt::syncGeometry(r); });
-  if (flags & kShowWindow) showWindow(w, true);
+  if (change.show) showWindow(w, true);
   if (moved) {
     Message m;
     m.kind = Msg::Move;
@@ -219,7 +229,7 @@ Rect getClientRect(Window w) {
   if (!r) return {};
   std::lock_guard lock(r->m);
   if (r->isControl) return {0, 0, r->outer.width(), r->outer.height()};
-  Point off = clientOffset(r->style);
+  Point off = clientOffset(r->parts);
   return {0, 0, std::max(r->outer.width() - off.x - kFrameWidth, 0),
           std::max(r->outer.height() - off.y - kFrameWidth, 0)};
 }
@@ -236,7 +246,7 @@ Point clientToScreen(Window w, Point p) {
     return clientToScreen(r->parent, {p.x + c.left, p.y + c.top});
   }
   std::lock_guard lock(r->m);
-  Point off = clientOffset(r->style);
+  Point off = clientOffset(r->parts);
   return {p.x + r->outer.left + off.x, p.y + r->outer.top + off.y};
 }
 

@@ -50,12 +50,21 @@ struct ThreadQueue {
 ThreadQueue& currentQueue();
 std::shared_ptr<ThreadQueue> currentQueueShared();
 
+// What a window's style gives its frame.
+struct FrameParts {
+  bool caption = false;       // a caption bar with the title
+  bool closeBox = false;
+  bool sizingBorder = false;  // the border sizes the window (it is drawn either way)
+  bool menuBar = false;       // one row for a menu bar under the caption
+};
+FrameParts framePartsOf(uint32_t style);
+
 struct WindowRecord {
   Window handle;
   std::shared_ptr<ThreadQueue> owner;  // set at creation, never changed
   WindowProc proc = nullptr;
   std::string className;
-  uint32_t style = 0;
+  FrameParts parts;
   bool doubleClicks = false;
   uint32_t background = 0;
   Window ownerWindow;
@@ -102,7 +111,7 @@ std::vector<RecordPtr> allRecords();
 uint64_t nextZOrder();
 
 // Client offset of a top-level window's client area within its outer rectangle.
-Point clientOffset(uint32_t style);
+Point clientOffset(const FrameParts& parts);
 
 // Queue a message for the window's owner thread (from any thread, the display too).
 void postTo(const RecordPtr& r, Message m);

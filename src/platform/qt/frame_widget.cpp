@@ -92,7 +92,7 @@ void FrameWidget::sync() {
   setWindowTitle(title);
   setAcceptDrops(drops);
   setGeometry(outer.left, outer.top, std::max(outer.width(), 1), std::max(outer.height(), 1));
-  Point off = clientOffset(record_->style);
+  Point off = clientOffset(record_->parts);
   client_->setGeometry(off.x, off.y, std::max(outer.width() - off.x - kFrameWidth, 0),
                        std::max(outer.height() - off.y - kFrameWidth, 0));
   if (visible != isVisible()) setVisible(visible);
@@ -100,14 +100,14 @@ void FrameWidget::sync() {
 }
 
 QRect FrameWidget::closeBox() const {
-  if (!(record_->style & kStyleSysMenu)) return {};
+  if (!record_->parts.closeBox) return {};
   return QRect(width() - kFrameWidth - 2 - kCloseBoxWidth, kFrameWidth + (kCaptionHeight - kCloseBoxHeight) / 2,
                kCloseBoxWidth, kCloseBoxHeight);
 }
 
 std::vector<QRect> FrameWidget::menuItemRects() const {
   std::vector<QRect> rects;
-  if (!(record_->style & kStyleMenuBar)) return rects;
+  if (!record_->parts.menuBar) return rects;
   std::vector<std::string> labels;
   {
     std::lock_guard lock(record_->m);
@@ -115,7 +115,7 @@ std::vector<QRect> FrameWidget::menuItemRects() const {
   }
   QFontMetrics fm(font());
   int x = kFrameWidth;
-  int y = kFrameWidth + ((record_->style & kStyleCaption) ? kCaptionHeight : 0);
+  int y = kFrameWidth + (record_->parts.caption ? kCaptionHeight : 0);
   for (auto& l : labels) {
     QString text = QString::fromStdString(l).remove('&');
     int w = fm.horizontalAdvance(text) + 2 * kMenuItemPadding;
@@ -134,7 +134,7 @@ int FrameWidget::menuItemAt(QPoint p) const {
 
 Hit FrameWidget::hitTest(QPoint p) const {
   const int w = width(), h = height();
-  const bool thick = record_->style & kStyleThickFrame;
+  const bool thick = record_->parts.sizingBorder;
   bool left = p.x() < kFrameWidth, right = p.x() >= w - kFrameWidth;
   bool top = p.y() < kFrameWidth, bottom = p.y() >= h - kFrameWidth;
   if (thick) {
@@ -150,7 +150,7 @@ Hit FrameWidget::hitTest(QPoint p) const {
     return Hit::Nowhere;
   }
   if (closeBox().contains(p)) return Hit::Close;
-  if ((record_->style & kStyleCaption) && p.y() < kFrameWidth + kCaptionHeight) return Hit::Caption;
+  if (record_->parts.caption && p.y() < kFrameWidth + kCaptionHeight) return Hit::Caption;
   return Hit::Client;
 }
 
@@ -165,7 +165,7 @@ void FrameWidget::paintEvent(QPaintEvent*) {
   p.setPen(QColor(0x40, 0x40, 0x40));
   p.drawLine(0, h - 1, w - 1, h - 1);
   p.drawLine(w - 1, 0, w - 1, h - 1);
-  if (record_->style & kStyleCaption) {
+  if (record_->parts.caption) {
     QRect caption(kFrameWidth, kFrameWidth, w - 2 * kFrameWidth, kCaptionHeight - 1);
     p.fillRect(caption, isActiveWindow() ? kActiveCaption : kInactiveCaption);
     p.setPen(Qt::white);
