@@ -9,6 +9,7 @@
 
 #include "platform/app.h"
 #include "platform/qt/display.h"
+#include "platform/qt/client_widget.h"
 #include "platform/qt/frame_widget.h"
 #include "platform/qt/keys.h"
 #include "platform/test.h"
