@@ -35,9 +35,11 @@ void popupOneItem(plat::Window owner, const char* text, int id) {
 bool registerBoxClasses() {
   // Own drawing context, double clicks, button-face background, arrow cursor.
   if (!plat::classExists(kInputBoxClass))
-    plat::registerClass({kInputBoxClass, inputBoxProc, true, kButtonFace});
+    plat::registerClass({.name = kInputBoxClass, .proc = inputBoxProc, .doubleClicks = true,
+                         .background = kButtonFace});
   if (!plat::classExists(kButtonBoxClass))
-    plat::registerClass({kButtonBoxClass, buttonBoxProc, true, kButtonFace});
+    plat::registerClass({.name = kButtonBoxClass, .proc = buttonBoxProc, .doubleClicks = true,
+                         .background = kButtonFace});
   return plat::classExists(kInputBoxClass) && plat::classExists(kButtonBoxClass);
 }
 

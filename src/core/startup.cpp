@@ -52,7 +52,8 @@ int takeInstanceNumber() {
 }
 
 bool registerClasses(int n) {
-  return plat::registerClass({mainClassName(n), core::mainWindowProc, false, 0xD4D0C8}) &&
+  return plat::registerClass({.name = mainClassName(n), .proc = core::mainWindowProc,
+                              .doubleClicks = false, .background = 0xD4D0C8}) &&
          registerLibraryClasses();
 }
 

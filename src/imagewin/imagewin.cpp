@@ -317,8 +317,9 @@ int TAV_SetStretchMode(int mode, int number) {
   if (!isOpen(number)) return 1;
   ImageWindowRecord& rec = ImageTable[number];
   if (mode == plat::kColorOnColor || mode == plat::kHalftone) {
-    plat::setWindowStretchMode(rec.window, mode);
-    rec.surface->setStretchMode(mode);
+    const auto stretch = static_cast<plat::StretchMode>(mode);
+    plat::setWindowStretchMode(rec.window, stretch);
+    rec.surface->setStretchMode(stretch);
   }
   plat::invalidate(rec.window);
   rebuildImageCaption(number);

@@ -1,11 +1,12 @@
 #include "platform/canvas.h"
 
-#include "platform/qt/window_table.h"
+#include "platform/qt/display.h"
+#include "platform/window_table.h"
 
 namespace plat {
 
 WindowCanvas::WindowCanvas(Window w) : window_(w) {
-  auto r = qt::findRecord(w);
+  auto r = findRecord(w);
   if (!r || r->isControl) return;
   lock_ = std::unique_lock(r->surfaceMutex);
   surface_ = r->client.get();
@@ -14,10 +15,10 @@ WindowCanvas::WindowCanvas(Window w) : window_(w) {
 WindowCanvas::~WindowCanvas() {
   if (!surface_) return;
   lock_.unlock();
-  if (auto r = qt::findRecord(window_)) qt::presentClient(r);
+  if (auto r = findRecord(window_)) qt::presentClient(r);
 }
 
-void WindowCanvas::setStretchMode(int mode) {
+void WindowCanvas::setStretchMode(StretchMode mode) {
   if (surface_) surface_->setStretchMode(mode);
 }
 
@@ -26,7 +27,7 @@ int windowStretchMode(Window w) {
   return c ? c.surface()->stretchMode() : 0;
 }
 
-void setWindowStretchMode(Window w, int mode) {
+void setWindowStretchMode(Window w, StretchMode mode) {
   WindowCanvas c(w);
   c.setStretchMode(mode);
 }

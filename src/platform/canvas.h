@@ -19,7 +19,7 @@ class WindowCanvas {
   Surface* surface() { return surface_; }
   explicit operator bool() const { return surface_ != nullptr; }
   // The stretch mode of the window's device context, applied to this surface.
-  void setStretchMode(int mode);
+  void setStretchMode(StretchMode mode);
 
  private:
   Window window_;
@@ -27,8 +27,8 @@ class WindowCanvas {
   std::unique_lock<std::mutex> lock_;
 };
 
-// The stretch mode kept with the window's client surface.
+// The stretch mode kept with the window's client surface; 0 for a dead window.
 int windowStretchMode(Window w);
-void setWindowStretchMode(Window w, int mode);
+void setWindowStretchMode(Window w, StretchMode mode);
 
 }  // namespace plat

@@ -1,23 +1,16 @@
+// Child controls, the record side: creation, placement, identifiers, tab order.
 #include "platform/controls.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
 #include "platform/qt/display.h"
-#include "platform/qt/frame_widget.h"
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 
 namespace plat {
-
-using qt::findRecord;
 
 Window createControl(const ControlParams& p) {
   qt::blockIfAbandoned();
   auto parent = findRecord(p.parent);
   if (!parent || parent->isControl) return {};
-  auto r = qt::newRecord();
+  auto r = newRecord();
   r->owner = parent->owner;
   r->isControl = true;
   r->controlKind = p.kind;
@@ -50,34 +43,6 @@ bool moveControl(Window control, const Rect& rect) {
   return true;
 }
 
-bool setControlText(Window control, const std::string& utf8) {
-  auto r = findRecord(control);
-  if (!r || !r->isControl) return false;
-  {
-    std::lock_guard lock(r->m);
-    r->title = utf8;
-  }
-  qt::runOnDisplay([&] {
-    QString t = QString::fromStdString(utf8);
-    if (auto* e = qobject_cast<QLineEdit*>(r->widget)) e->setText(t);
-    else if (auto* b = qobject_cast<QPushButton*>(r->widget)) b->setText(t);
-    else if (auto* l = qobject_cast<QLabel*>(r->widget)) l->setText(t);
-  });
-  return true;
-}
-
-std::string getControlText(Window control) {
-  auto r = findRecord(control);
-  if (!r || !r->isControl) return {};
-  std::string out;
-  qt::runOnDisplay([&] {
-    if (auto* e = qobject_cast<QLineEdit*>(r->widget)) out = e->text().toStdString();
-    else if (auto* b = qobject_cast<QPushButton*>(r->widget)) out = b->text().toStdString();
-    else if (auto* l = qobject_cast<QLabel*>(r->widget)) out = l->text().toStdString();
-  });
-  return out;
-}
-
 int controlId(Window control) {
   auto r = findRecord(control);
   return r && r->isControl ? r->controlId : 0;
@@ -104,35 +69,6 @@ std::vector<Window> childControls(Window parent) {
   if (!r) return {};
   std::lock_guard lock(r->m);
   return r->children;
-}
-
-void selectAllText(Window edit) {
-  auto r = findRecord(edit);
-  if (!r) return;
-  qt::runOnDisplay([&] {
-    if (auto* e = qobject_cast<QLineEdit*>(r->widget)) e->selectAll();
-  });
-}
-
-bool setFocus(Window w) {
-  auto r = findRecord(w);
-  if (!r) return false;
-  qt::runOnDisplay([&] {
-    if (!r->widget) return;
-    QWidget* top = r->widget->window();
-    top->activateWindow();
-    r->widget->setFocus(Qt::OtherFocusReason);
-  });
-  return true;
-}
-
-Window focusWindow() {
-  Window w;
-  qt::runOnDisplay([&] {
-    QWidget* f = QApplication::focusWidget();
-    w = qt::windowOfWidget(f);
-  });
-  return w;
 }
 
 }  // namespace plat

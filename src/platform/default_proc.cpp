@@ -1,40 +1,45 @@
 // The default window behaviour: moving and sizing by the frame, the close box.
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 #include "platform/window.h"
 
 namespace plat {
 
-namespace {
-
-bool isSizingEdge(Hit h) {
-  switch (h) {
-    case Hit::Left: case Hit::Right: case Hit::Top: case Hit::Bottom: case Hit::TopLeft:
-    case Hit::TopRight: case Hit::BottomLeft: case Hit::BottomRight:
-      return true;
-    default:
-      return false;
+MovedSides sidesMovedBy(Hit grabbed) {
+  switch (grabbed) {
+    case Hit::Caption:     return {.left = true, .top = true, .right = true, .bottom = true};
+    case Hit::Left:        return {.left = true};
+    case Hit::Right:       return {.right = true};
+    case Hit::Top:         return {.top = true};
+    case Hit::Bottom:      return {.bottom = true};
+    case Hit::TopLeft:     return {.left = true, .top = true};
+    case Hit::TopRight:    return {.top = true, .right = true};
+    case Hit::BottomLeft:  return {.left = true, .bottom = true};
+    case Hit::BottomRight: return {.right = true, .bottom = true};
+    case Hit::Nowhere: case Hit::Client: case Hit::Close: return {};
   }
+  return {};
 }
 
-// The outer rectangle after the pointer moved by (dx, dy) while dragging this edge.
-Rect dragRect(Rect r, Hit edge, int dx, int dy) {
-  if (edge == Hit::Caption) return r.translated(dx, dy);
-  if (edge == Hit::Left || edge == Hit::TopLeft || edge == Hit::BottomLeft) r.left += dx;
-  if (edge == Hit::Right || edge == Hit::TopRight || edge == Hit::BottomRight) r.right += dx;
-  if (edge == Hit::Top || edge == Hit::TopLeft || edge == Hit::TopRight) r.top += dy;
-  if (edge == Hit::Bottom || edge == Hit::BottomLeft || edge == Hit::BottomRight) r.bottom += dy;
+namespace {
+
+bool isSizingEdge(Hit h) { return h != Hit::Caption && sidesMovedBy(h).any(); }
+
+// The outer rectangle after the pointer moved by (dx, dy) while dragging this part.
+Rect dragRect(Rect r, Hit grabbed, int dx, int dy) {
+  if (grabbed == Hit::Caption) return r.translated(dx, dy);
+  const MovedSides sides = sidesMovedBy(grabbed);
+  if (sides.left) r.left += dx;
+  if (sides.right) r.right += dx;
+  if (sides.top) r.top += dy;
+  if (sides.bottom) r.bottom += dy;
   // The frame never gets smaller than the minimum tracking size.
   if (r.width() < kMinTrackWidth) {
-    if (edge == Hit::Left || edge == Hit::TopLeft || edge == Hit::BottomLeft)
-      r.left = r.right - kMinTrackWidth;
-    else
-      r.right = r.left + kMinTrackWidth;
+    if (sides.left) r.left = r.right - kMinTrackWidth;
+    else r.right = r.left + kMinTrackWidth;
   }
   if (r.height() < kMinTrackHeight) {
-    if (edge == Hit::Top || edge == Hit::TopLeft || edge == Hit::TopRight)
-      r.top = r.bottom - kMinTrackHeight;
-    else
-      r.bottom = r.top + kMinTrackHeight;
+    if (sides.top) r.top = r.bottom - kMinTrackHeight;
+    else r.bottom = r.top + kMinTrackHeight;
   }
   return r;
 }
@@ -57,8 +62,9 @@ void trackFrame(Window w, Hit edge, Point start) {
       sendMessage(ask);
       Rect now = getWindowRect(w);
       if (!(ask.rect == now)) {
-        setWindowPos(w, ask.rect.left, ask.rect.top, ask.rect.width(), ask.rect.height(),
-                     (moving ? uint32_t{kNoSize} : 0u) | kNoZOrder);
+        uint32_t keep = kNoZOrder;
+        if (moving) keep |= kNoSize;
+        setWindowPos(w, ask.rect.left, ask.rect.top, ask.rect.width(), ask.rect.height(), keep);
       }
       if (m.kind == Msg::NcLButtonUp) return;
       continue;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/made.h"
 #include "platform/surface.h"
 
 namespace plat {
@@ -24,8 +25,14 @@ struct FontDescription {
   bool italic = false, underline = false, strikeOut = false;
   std::string face;  // UTF-8; empty or unknown: the Japanese Gothic face
 };
-class Font;
-std::shared_ptr<Font> createFont(const FontDescription& d);
+// A font handle; what it holds is the platform's own.
+class Font {
+ public:
+  virtual ~Font() = default;
+};
+enum class FontError { None, NoApplication };  // fonts need Qt's GUI application running
+using MadeFont = Made<Font, FontError>;
+[[nodiscard]] MadeFont createFont(const FontDescription& d);
 FontMetrics fontMetrics(const Font& f);
 int charAdvance(const Font& f, char32_t c);
 

@@ -39,9 +39,9 @@ inline constexpr int64_t kMaxDecodedPixels = int64_t{kMaxDecodedMegabytes} * 102
 // Indexed files (two-colour ones included) become 8-bit surfaces with their colour
 // table; everything else becomes a 32-bit surface of 0x00RRGGBB words. A caller may
 // lower the pixel limit (never raise it).
-LoadedImage loadImageFile(const std::string& path, int64_t maxPixels = kMaxDecodedPixels);
+[[nodiscard]] LoadedImage loadImageFile(const std::string& path, int64_t maxPixels = kMaxDecodedPixels);
 // The same for an encoded picture in memory (clipboard data, for instance).
-LoadedImage loadImageBytes(const uint8_t* bytes, size_t size);
+[[nodiscard]] LoadedImage loadImageBytes(const uint8_t* bytes, size_t size);
 
 // Saving chooses the format by the name's extension, in any case: .png, .bmp, .tif,
 // .tiff, .jpg, .jpeg (JPEG at quality 100). 32-bit surfaces are written as RGB, 8-bit
@@ -50,16 +50,18 @@ bool isSavableImageName(const std::string& path);
 
 // An encoded file waiting beside its destination: nothing replaces the destination
 // until commit(); destroying it uncommitted leaves the destination as it was.
+class StagedImageFile;
+using MadeImageFile = Made<StagedImageFile, ImageFileError>;
+
 class StagedImageFile {
  public:
   // Encodes the surface and writes it to a temporary file beside path.
-  static std::unique_ptr<StagedImageFile> stage(const Surface& s, const std::string& path,
-                                                ImageFileError* error);
+  [[nodiscard]] static MadeImageFile stage(const Surface& s, const std::string& path);
   ~StagedImageFile();
   StagedImageFile(const StagedImageFile&) = delete;
   StagedImageFile& operator=(const StagedImageFile&) = delete;
   // Puts the file in place; false (and nothing replaced) when that fails.
-  bool commit();
+  [[nodiscard]] bool commit();
 
   struct Impl;
 
@@ -69,6 +71,6 @@ class StagedImageFile {
 };
 
 // Stage and commit in one; an existing file is replaced only by a complete new one.
-ImageFileError saveImageFile(const Surface& s, const std::string& path);
+[[nodiscard]] ImageFileError saveImageFile(const Surface& s, const std::string& path);
 
 }  // namespace plat

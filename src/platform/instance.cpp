@@ -16,16 +16,16 @@ std::string runtimeFolder() {
   return folder;
 }
 
-std::unique_ptr<InstanceLock> InstanceLock::tryAcquire(const std::string& name) {
+MadeLock InstanceLock::tryAcquire(const std::string& name) {
   std::string path = runtimeFolder() + "/" + name + ".lock";
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return nullptr;
+  if (fd < 0) return MadeLock::failed(LockError::CannotOpen);
   // The kernel drops the lock when the process ends, however it ends.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
-    return nullptr;
+    return MadeLock::failed(LockError::HeldElsewhere);
   }
-  return std::unique_ptr<InstanceLock>(new InstanceLock(fd));
+  return MadeLock{std::unique_ptr<InstanceLock>(new InstanceLock(fd)), LockError::None};
 }
 
 InstanceLock::~InstanceLock() {

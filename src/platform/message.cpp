@@ -1,18 +1,14 @@
 #include "platform/message.h"
 
-#include <QCursor>
 #include <algorithm>
 
 #include "platform/controls.h"
 #include "platform/qt/display.h"
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 #include "platform/window.h"
 
 namespace plat {
 
-using qt::currentQueue;
-using qt::findRecord;
-using qt::ThreadQueue;
 
 namespace {
 
@@ -24,7 +20,7 @@ intptr_t callProc(Message& m) {
 
 void serveSent(ThreadQueue& q, std::unique_lock<std::mutex>& lock) {
   while (!q.sent.empty()) {
-    qt::SentMessage* s = q.sent.front();
+    SentMessage* s = q.sent.front();
     q.sent.pop_front();
     lock.unlock();
     intptr_t result = callProc(*s->message);
@@ -93,7 +89,7 @@ void postMessage(const Message& m) {
   qt::blockIfAbandoned();
   auto r = findRecord(m.window);
   if (!r) return;
-  qt::postTo(r, m);
+  postTo(r, m);
 }
 
 void postCommand(Window w, int id, int notifyCode, Window control) {
@@ -120,7 +116,7 @@ intptr_t sendMessage(Message& m) {
   if (!r) return 0;
   ThreadQueue& me = currentQueue();
   if (r->owner.get() == &me) return callProc(m);
-  qt::SentMessage s;
+  SentMessage s;
   s.message = &m;
   s.sender = &me;
   {
@@ -189,7 +185,7 @@ void translateMessage(const Message& m) {
     c.key = u;
     c.ctrl = m.ctrl;
     c.shift = m.shift;
-    qt::postTo(r, c);
+    postTo(r, c);
   }
 }
 
@@ -203,7 +199,7 @@ void invalidate(Window w, const Rect* rect) {
   auto r = findRecord(w);
   if (!r) return;
   Rect all = getClientRect(w);
-  qt::markPaint(r, rect ? rect->intersected(all) : all);
+  markPaint(r, rect ? rect->intersected(all) : all);
 }
 
 void invalidateAll(Window w) { invalidate(w, nullptr); }
@@ -267,15 +263,6 @@ bool isKeyDown(int virtualKey) {
   if (virtualKey == vk::Control) return q.ctrl;
   if (virtualKey == vk::Shift) return q.shift;
   return q.keysDown.count(virtualKey) > 0;
-}
-
-Point cursorPos() {
-  Point p;
-  qt::runOnDisplay([&] {
-    QPoint c = QCursor::pos();
-    p = {c.x(), c.y()};
-  });
-  return p;
 }
 
 }  // namespace plat

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
+#include "platform/made.h"
 #include "platform/types.h"
 
 namespace plat {
@@ -21,10 +23,15 @@ Palette greyPalette();
 // Width x height pixels, top-down rows. 32-bit: words 0x00RRGGBB, stride 4*width.
 // 8-bit: palette indices, stride (width + 3) & ~3, with a 256-entry palette.
 // The memory is zero when made and is addressed by the program directly.
+class Surface;
+enum class SurfaceError { None, BadDepth, BadSize, TooLarge, NoMemory };
+using MadeSurface = Made<Surface, SurfaceError>;
+
 class Surface {
  public:
-  // Null when the size is not positive or the memory cannot be had.
-  static std::unique_ptr<Surface> create(int width, int height, int bits);
+  // Nothing made when the depth is not 8 or 32, the size is not positive or too large,
+  // or the memory cannot be had.
+  [[nodiscard]] static MadeSurface create(int width, int height, int bits);
   ~Surface();
   Surface(const Surface&) = delete;
   Surface& operator=(const Surface&) = delete;
@@ -36,24 +43,31 @@ class Surface {
   size_t byteSize() const { return stride_ * static_cast<size_t>(height_); }
   uint8_t* data() { return data_; }
   const uint8_t* data() const { return data_; }
-  uint32_t* row32(int y) { return reinterpret_cast<uint32_t*>(data_ + stride_ * y); }
-  const uint32_t* row32(int y) const { return reinterpret_cast<const uint32_t*>(data_ + stride_ * y); }
-  uint8_t* row8(int y) { return data_ + stride_ * y; }
-  const uint8_t* row8(int y) const { return data_ + stride_ * y; }
+  // Rows are checked against the height in debug builds only: they run per pixel row.
+  uint32_t* row32(int y) { return reinterpret_cast<uint32_t*>(rowStart(y)); }
+  const uint32_t* row32(int y) const { return reinterpret_cast<const uint32_t*>(rowStart(y)); }
+  uint8_t* row8(int y) { return rowStart(y); }
+  const uint8_t* row8(int y) const { return rowStart(y); }
 
   Palette& palette() { return palette_; }
   const Palette& palette() const { return palette_; }
-  // COLORONCOLOR (3) or HALFTONE (4); used when this surface is a stretch destination.
-  int stretchMode() const { return stretchMode_; }
-  void setStretchMode(int mode) { if (mode == kColorOnColor || mode == kHalftone) stretchMode_ = mode; }
+  // Used when this surface is a stretch destination.
+  StretchMode stretchMode() const { return stretchMode_; }
+  void setStretchMode(StretchMode mode) {
+    if (mode == kColorOnColor || mode == kHalftone) stretchMode_ = mode;
+  }
 
  private:
   Surface(int width, int height, int bits, size_t stride, uint8_t* data);
+  uint8_t* rowStart(int y) const {
+    assert(y >= 0 && y < height_);
+    return data_ + stride_ * static_cast<size_t>(y);
+  }
   int width_, height_, bits_;
   size_t stride_;
   uint8_t* data_;
   Palette palette_;
-  int stretchMode_ = kColorOnColor;
+  StretchMode stretchMode_ = kColorOnColor;
 };
 
 // Copies a w x h block from src (sx, sy) to dst (dx, dy), clipped to both surfaces.

@@ -59,4 +59,8 @@ std::string title(Window w);
 // Pins the screen size reported by the system metrics (default: the screen's own).
 void pinScreenSize(int width, int height);
 
+// Clears what the seams hold: queued dialog and menu answers, the last menu, the message
+// boxes shown, the pinned screen size. Auto-closing message boxes stays as it was set.
+void reset();
+
 }  // namespace plat::test

@@ -12,7 +12,7 @@ inline constexpr int kStillActive = 259;
 class Thread;
 using ThreadHandle = std::shared_ptr<Thread>;
 // Starts a client thread running fn; its result becomes the exit code.
-ThreadHandle startThread(std::function<int()> fn);
+[[nodiscard]] ThreadHandle startThread(std::function<int()> fn);
 // kStillActive while running, else the exit code.
 int threadExitCode(const ThreadHandle& t);
 // The stand-in for a forced end: the thread is marked dead with this exit code and

@@ -53,9 +53,9 @@ enum class Metric { CxFrame, CyFrame, CyCaption, CxMin, CyMin, CxScreen, CyScree
 int systemMetric(Metric m);
 int displayColorDepth();
 
-// Stretch modes of a surface.
-inline constexpr int kColorOnColor = 3;
-inline constexpr int kHalftone = 4;
+// How a stretch fills its destination: the nearest source pixel, or the area average.
+// The numbers are the library's own, so they compare with the ints callers pass.
+enum StretchMode : int { kColorOnColor = 3, kHalftone = 4 };
 
 // Virtual-key codes, the numbers the library logic compares against.
 namespace vk {
@@ -75,6 +75,14 @@ inline constexpr int kEditChange = 0x0300;
 // Hit-test codes of the non-client area, carried by NcRButtonDown.
 enum class Hit { Nowhere, Client, Caption, Close, Left, Right, Top, Bottom, TopLeft, TopRight,
                  BottomLeft, BottomRight };
+
+// The sides of the outer rectangle that dragging this part of the frame moves: one
+// side or two for a sizing edge or corner, all four for the caption, none elsewhere.
+struct MovedSides {
+  bool left = false, top = false, right = false, bottom = false;
+  bool any() const { return left || top || right || bottom; }
+};
+MovedSides sidesMovedBy(Hit grabbed);
 
 // Window texts are UTF-8 at this interface and UTF-16 inside Qt.
 using Utf8 = std::string;

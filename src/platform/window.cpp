@@ -4,14 +4,12 @@
 #include <mutex>
 
 #include "platform/qt/display.h"
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 #include "platform/controls.h"
 #include "platform/surface.h"
 
 namespace plat {
 
-using qt::findRecord;
-using qt::RecordPtr;
 
 namespace {
 
@@ -28,6 +26,15 @@ Point nextCascade() {
   std::lock_guard lock(cascadeMutex);
   int i = cascadeStep++ % 10;
   return {32 + 26 * i, 32 + 26 * i};
+}
+
+// What a setWindowPos call changes, read once from its flags.
+struct PosChange {
+  bool move, size, raise, show;
+};
+PosChange posChangeOf(uint32_t flags) {
+  return {.move = !(flags & kNoMove), .size = !(flags & kNoSize), .raise = !(flags & kNoZOrder),
+          .show = (flags & kShowWindow) != 0};
 }
 
 void sendSimple(Window w, Message m) {
@@ -54,7 +61,7 @@ bool classExists(const std::string& name) {
 }
 
 Rect adjustWindowRect(const Rect& client, uint32_t style) {
-  Point off = qt::clientOffset(style);
+  Point off = clientOffset(framePartsOf(style));
   return {client.left - off.x, client.top - off.y, client.right + kFrameWidth,
           client.bottom + kFrameWidth};
 }
@@ -68,13 +75,13 @@ Window createWindow(const CreateParams& p) {
     if (it == classes().end()) return {};
     cls = it->second;
   }
-  RecordPtr r = qt::newRecord();
-  r->owner = qt::currentQueueShared();
+  RecordPtr r = newRecord();
+  r->owner = currentQueueShared();
   r->proc = cls.proc;
   r->className = cls.name;
   r->doubleClicks = cls.doubleClicks;
   r->background = cls.background;
-  r->style = p.style;
+  r->parts = framePartsOf(p.style);
   r->ownerWindow = p.owner;
   Point pos{p.x, p.y};
   if (p.x == kDefaultPosition || p.y == kDefaultPosition) {
@@ -90,14 +97,14 @@ Window createWindow(const CreateParams& p) {
     r->menuBar = p.menuBar;
     r->menuBarIds = p.menuBarIds;
     r->menuBarEnabled.assign(p.menuBar.size(), true);
-    r->zOrder = qt::nextZOrder();
+    r->zOrder = nextZOrder();
   }
   Rect client = getClientRect(r->handle);
-  qt::resizeClientSurface(*r, client.width(), client.height());
+  resizeClientSurface(*r, client.width(), client.height());
   {
     std::lock_guard lock(r->surfaceMutex);
     if (!r->client) {
-      qt::removeRecord(r->handle);
+      removeRecord(r->handle);
       return {};
     }
   }
@@ -127,7 +134,7 @@ bool destroyWindow(Window w) {
   Message d;
   d.window = w;
   d.kind = Msg::Destroy;
-  if (r->proc && r->owner.get() == &qt::currentQueue()) r->proc(w, d);
+  if (r->proc && r->owner.get() == &currentQueue()) r->proc(w, d);
   qt::runOnDisplay([&] { qt::destroyWidgets(r); });
   if (r->isControl) {
     if (auto parent = findRecord(r->parent)) {
@@ -139,7 +146,7 @@ bool destroyWindow(Window w) {
     std::lock_guard lock(r->owner->m);
     r->owner->paintPending.erase({w.slot, w.generation});
   }
-  qt::removeRecord(w);
+  removeRecord(w);
   return true;
 }
 
@@ -159,27 +166,28 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
   qt::blockIfAbandoned();
   auto r = findRecord(w);
   if (!r) return false;
+  const PosChange change = posChangeOf(flags);
   Rect before, after;
   {
     std::lock_guard lock(r->m);
     before = r->outer;
     after = before;
-    if (!(flags & kNoMove)) after = {x, y, x + before.width(), y + before.height()};
-    if (!(flags & kNoSize)) {
+    if (change.move) after = {x, y, x + before.width(), y + before.height()};
+    if (change.size) {
       after.right = after.left + std::max(width, 0);
       after.bottom = after.top + std::max(height, 0);
     }
     r->outer = after;
-    if (!(flags & kNoZOrder)) r->zOrder = qt::nextZOrder();
+    if (change.raise) r->zOrder = nextZOrder();
   }
   bool sized = after.width() != before.width() || after.height() != before.height();
   bool moved = after.left != before.left || after.top != before.top;
   if (sized) {
     Rect client = getClientRect(w);
-    qt::resizeClientSurface(*r, client.width(), client.height());
+    resizeClientSurface(*r, client.width(), client.height());
   }
   qt::runOnDisplay([&] { qt::syncGeometry(r); });
-  if (flags & kShowWindow) showWindow(w, true);
+  if (change.show) showWindow(w, true);
   if (moved) {
     Message m;
     m.kind = Msg::Move;
@@ -221,7 +229,7 @@ Rect getClientRect(Window w) {
   if (!r) return {};
   std::lock_guard lock(r->m);
   if (r->isControl) return {0, 0, r->outer.width(), r->outer.height()};
-  Point off = qt::clientOffset(r->style);
+  Point off = clientOffset(r->parts);
   return {0, 0, std::max(r->outer.width() - off.x - kFrameWidth, 0),
           std::max(r->outer.height() - off.y - kFrameWidth, 0)};
 }
@@ -238,7 +246,7 @@ Point clientToScreen(Window w, Point p) {
     return clientToScreen(r->parent, {p.x + c.left, p.y + c.top});
   }
   std::lock_guard lock(r->m);
-  Point off = qt::clientOffset(r->style);
+  Point off = clientOffset(r->parts);
   return {p.x + r->outer.left + off.x, p.y + r->outer.top + off.y};
 }
 
@@ -270,7 +278,7 @@ bool setForegroundWindow(Window w) {
   if (!r || r->isControl) return false;
   {
     std::lock_guard lock(r->m);
-    r->zOrder = qt::nextZOrder();
+    r->zOrder = nextZOrder();
   }
   qt::runOnDisplay([&] { qt::syncGeometry(r); qt::raiseFrame(r); });
   return true;
@@ -279,7 +287,7 @@ bool setForegroundWindow(Window w) {
 Window foregroundWindow() {
   Window best;
   uint64_t z = 0;
-  for (auto& r : qt::allRecords()) {
+  for (auto& r : allRecords()) {
     if (r->isControl) continue;
     std::lock_guard lock(r->m);
     if (r->visible && r->zOrder > z) z = r->zOrder, best = r->handle;
@@ -311,7 +319,7 @@ void dragAcceptFiles(Window w, bool accept) {
 Window windowFromPoint(Point screen) {
   Window best;
   uint64_t z = 0;
-  for (auto& r : qt::allRecords()) {
+  for (auto& r : allRecords()) {
     if (r->isControl) continue;
     std::lock_guard lock(r->m);
     if (r->visible && r->outer.contains(screen) && r->zOrder > z) z = r->zOrder, best = r->handle;

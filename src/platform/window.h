@@ -49,7 +49,7 @@ struct CreateParams {
 };
 // Creates the window on the calling thread, which owns it from then on; the window
 // procedure gets Create before this returns. An invalid handle on failure.
-Window createWindow(const CreateParams& p);
+[[nodiscard]] Window createWindow(const CreateParams& p);
 bool destroyWindow(Window w);
 bool isWindow(Window w);
 std::string windowClassName(Window w);

@@ -12,8 +12,11 @@
 
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
+#include "platform/imagefile.h"
 #include "platform/instance.h"
+#include "platform/menu.h"
 #include "platform/test.h"
+#include "platform/types.h"
 #include "runtime_folder.h"
 
 namespace {
@@ -33,6 +36,18 @@ TEST_F(InstanceLockTest, ALockIsHeldUntilReleasedAndNamesAreSeparate) {
   EXPECT_TRUE(std::filesystem::exists(dir_ + "/direvo_mw0.lock"));
   first.reset();
   EXPECT_TRUE(plat::InstanceLock::tryAcquire("direvo_mw0"));
+}
+
+TEST_F(InstanceLockTest, ARefusalSaysWhy) {
+  auto first = plat::InstanceLock::tryAcquire("direvo_mw5");
+  EXPECT_EQ(first.reason, plat::LockError::None);
+  auto second = plat::InstanceLock::tryAcquire("direvo_mw5");
+  EXPECT_FALSE(second);
+  EXPECT_EQ(second.reason, plat::LockError::HeldElsewhere);
+  setenv("XDG_RUNTIME_DIR", (dir_ + "/missing").c_str(), 1);
+  auto nowhere = plat::InstanceLock::tryAcquire("direvo_mw5");
+  EXPECT_FALSE(nowhere);
+  EXPECT_EQ(nowhere.reason, plat::LockError::CannotOpen);
 }
 
 TEST_F(InstanceLockTest, AnotherProcessSeesTheLockAndItEndsWithThatProcess) {
@@ -101,6 +116,49 @@ TEST(FileDialogs, AnAnswerIsTakenOnceAndACancelKeepsTheFilterIndex) {
   plat::test::answerNextFileDialog("", 1);
   EXPECT_EQ(plat::saveFileDialog(p), "");
   EXPECT_EQ(p.filterIndex, 2);
+}
+
+TEST(TestSeams, ResetForgetsAnswersRecordsAndThePinnedScreen) {
+  const int screenWidth = plat::systemMetric(plat::Metric::CxScreen);
+  plat::test::pinScreenSize(640, 480);
+  EXPECT_EQ(plat::systemMetric(plat::Metric::CxScreen), 640);
+  plat::test::answerNextMenu(5);
+  plat::test::answerNextFileDialog("/tmp/stale.avi");
+  plat::messageBox({}, "shown", "DIREVO");
+  plat::Menu menu;
+  menu.add("One", 1);
+  plat::test::answerNextMenu(1);
+  plat::test::answerNextMenu(1);
+  EXPECT_EQ(plat::trackPopupMenu(menu, {0, 0}, {}), 5);
+
+  plat::test::reset();
+  EXPECT_EQ(plat::systemMetric(plat::Metric::CxScreen), screenWidth);
+  EXPECT_TRUE(plat::test::messageBoxes().empty());
+  EXPECT_FALSE(plat::test::lastMenu().has_value());
+  plat::test::answerNextMenu(7);
+  EXPECT_EQ(plat::trackPopupMenu(menu, {0, 0}, {}), 7);
+  plat::test::answerNextFileDialog("/tmp/fresh.avi");
+  plat::FileDialogParams p;
+  EXPECT_EQ(plat::openFileDialog(p), "/tmp/fresh.avi");
+  plat::test::reset();
+}
+
+TEST(StagedImageFile, ARefusalSaysWhyAndACommitPutsTheFileInPlace) {
+  auto s = plat::Surface::create(4, 3, 32);
+  ASSERT_TRUE(s);
+  auto unknown = plat::StagedImageFile::stage(*s, "/tmp/direvo-stage.xyz");
+  EXPECT_FALSE(unknown);
+  EXPECT_EQ(unknown.reason, plat::ImageFileError::UnknownExtension);
+  auto unwritable = plat::StagedImageFile::stage(*s, "/nonexistent-folder/x.png");
+  EXPECT_EQ(unwritable.reason, plat::ImageFileError::CannotWrite);
+
+  const std::string path = "/tmp/direvo-stage-" + std::to_string(getpid()) + ".png";
+  auto staged = plat::StagedImageFile::stage(*s, path);
+  ASSERT_TRUE(staged);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_TRUE(staged->commit());
+  EXPECT_TRUE(std::filesystem::exists(path));
+  std::filesystem::remove(path);
 }
 
 }  // namespace

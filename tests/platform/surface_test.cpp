@@ -164,6 +164,18 @@ TEST(Surface, RefusesAbsurdSizesAndDepths) {
     EXPECT_FALSE(Surface::create(w, h, bits)) << w << "x" << h << "x" << bits;
 }
 
+TEST(Surface, ARefusalSaysWhy) {
+  EXPECT_EQ(Surface::create(10, 10, 24).reason, SurfaceError::BadDepth);
+  EXPECT_EQ(Surface::create(0, 10, 8).reason, SurfaceError::BadSize);
+  EXPECT_EQ(Surface::create(10, -1, 32).reason, SurfaceError::BadSize);
+  EXPECT_EQ(Surface::create(0x7FFFFFFF, 0x7FFFFFFF, 32).reason, SurfaceError::TooLarge);
+  auto made = Surface::create(3, 2, 8);
+  ASSERT_TRUE(made);
+  EXPECT_EQ(made.reason, SurfaceError::None);
+  std::unique_ptr<Surface> kept = std::move(made);  // callers may keep just the object
+  EXPECT_EQ(kept->width(), 3);
+}
+
 TEST(Surface, FillsAndInvertsClippedRectangles) {
   auto s32 = make(6, 4, 32);
   auto s8 = make(6, 4, 8);
@@ -283,7 +295,7 @@ TEST(StretchBlt, IntegerUpscaleRepeatsTheSourceInBothModes) {
   std::mt19937 rng(5);
   auto src = make(9, 7, 32);
   randomise(*src, rng);
-  for (int mode : {kColorOnColor, kHalftone}) {
+  for (StretchMode mode : {kColorOnColor, kHalftone}) {
     auto dst = make(27, 14, 32);
     dst->setStretchMode(mode);
     stretchBlt(*dst, 0, 0, 27, 14, *src, 0, 0, 9, 7);
@@ -311,7 +323,7 @@ TEST(StretchBlt, MatchesTheStraightVersionOverRandomCases) {
   std::mt19937 rng(20240601);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int n = 0; n < 600; ++n) {
-    const int mode = n % 2 ? kHalftone : kColorOnColor;
+    const StretchMode mode = n % 2 ? kHalftone : kColorOnColor;
     auto src = make(pick(1, 24), pick(1, 24), pick(0, 3) ? 32 : 8);
     auto dst = make(pick(1, 40), pick(1, 40), pick(0, 3) ? 32 : 8);
     randomise(*src, rng);
@@ -351,7 +363,7 @@ TEST(StretchBlt, MatchesTheStraightVersionOnLargeRatiosAndSums) {
       {3, 2, 0x40000000, 0x40000001, 0, 0, 0x7FFFFFFF, 0x7FFFFFFD},  // sums past 64 bits
       {0, 0, -0x7FFFFFFF - 1, 9, 0, 0, 5, 5},  // the most negative width
   };
-  for (int mode : {kColorOnColor, kHalftone})
+  for (StretchMode mode : {kColorOnColor, kHalftone})
     for (const auto& c : cases)
       for (const Surface* s : {src.get(), src8.get()})
         for (int bits : {32, 8}) {

@@ -261,16 +261,14 @@ int main(int argc, char** argv) {
 
   // Both files are complete before either replaces anything; std::exit runs no
   // destructors, so a staged file is dropped by hand before failing.
-  plat::ImageFileError error = plat::ImageFileError::None;
-  std::unique_ptr<plat::StagedImageFile> outFile =
-      plat::StagedImageFile::stage(*output, o.out, &error);
-  if (!outFile) fail("cannot write " + o.out + ": " + plat::imageFileErrorText(error));
-  std::unique_ptr<plat::StagedImageFile> workFile;
+  plat::MadeImageFile outFile = plat::StagedImageFile::stage(*output, o.out);
+  if (!outFile) fail("cannot write " + o.out + ": " + plat::imageFileErrorText(outFile.reason));
+  plat::MadeImageFile workFile;
   if (!o.work.empty()) {
-    workFile = plat::StagedImageFile::stage(*work, o.work, &error);
+    workFile = plat::StagedImageFile::stage(*work, o.work);
     if (!workFile) {
       outFile.reset();
-      fail("cannot write " + o.work + ": " + plat::imageFileErrorText(error));
+      fail("cannot write " + o.work + ": " + plat::imageFileErrorText(workFile.reason));
     }
   }
   if (!outFile->commit()) {

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include "platform/qt/display.h"
 #include "platform/qt/frame_widget.h"
 
 namespace plat::qt {

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 
 namespace plat::qt {
 

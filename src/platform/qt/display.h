@@ -1,7 +1,16 @@
-// The display thread: where every Qt object lives. Client threads hand it work here.
+// The display thread: where every Qt object lives. Client threads hand it work here, and
+// the window records ask it to make, move and show their widgets. Free of Qt itself, so
+// the platform's other files may include it.
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <string>
+
+namespace plat {
+struct WindowRecord;
+using RecordPtr = std::shared_ptr<WindowRecord>;
+}  // namespace plat
 
 namespace plat::qt {
 
@@ -12,5 +21,16 @@ void runOnDisplay(const std::function<void()>& fn);
 void postToDisplay(std::function<void()> fn);
 // A platform call made by an abandoned thread never returns.
 void blockIfAbandoned();
+
+// The widgets of a record; display thread only.
+void createFrameWidget(const RecordPtr& r);
+void createControlWidget(const RecordPtr& r, const std::string& text, bool sunken);
+void destroyWidgets(const RecordPtr& r);
+// Geometry, title, visibility, drops and menu bar from the record.
+void syncGeometry(const RecordPtr& r);
+void raiseFrame(const RecordPtr& r);
+
+// Asks the display to repaint the client area from the retained surface (any thread).
+void presentClient(const RecordPtr& r);
 
 }  // namespace plat::qt

@@ -2,69 +2,39 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGuiApplication>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
-#include <QWheelEvent>
 
-#include "platform/qt/display.h"
-#include "platform/qt/keys.h"
+#include "platform/qt/client_widget.h"
+#include "platform/qt/widget_glue.h"
 
 namespace plat::qt {
 
 namespace {
 
+// Frame metrics beyond the system's: the close box, the caption text, the menu bar items.
 constexpr int kCloseBoxWidth = 16;
 constexpr int kCloseBoxHeight = 14;
-constexpr int kMenuItemPadding = 8;
+constexpr int kCloseBoxRightGap = 2;     // between the close box and the right frame
+constexpr int kCaptionTextIndent = 4;
+constexpr int kCaptionTextRightGap = kCloseBoxWidth + 6;  // the text stops short of the box
+constexpr int kMenuItemPadding = 8;      // each side of a menu bar label
+
+// Frame colours: a grey face with a raised edge, a blue caption when active.
 const QColor kFace(0xC0, 0xC0, 0xC0);
+const QColor kEdgeLight(0xFF, 0xFF, 0xFF);
+const QColor kEdgeShadow(0x40, 0x40, 0x40);
+const QColor kCloseBoxShadow(0x00, 0x00, 0x00);
 const QColor kActiveCaption(0x00, 0x00, 0x80);
 const QColor kInactiveCaption(0x80, 0x80, 0x80);
-
-bool ctrlOf(Qt::KeyboardModifiers m) { return m & Qt::ControlModifier; }
-bool shiftOf(Qt::KeyboardModifiers m) { return m & Qt::ShiftModifier; }
-
-Message mouseMessage(Msg kind, QPoint p, Qt::KeyboardModifiers mods) {
-  Message m;
-  m.kind = kind;
-  m.x = p.x();
-  m.y = p.y();
-  m.ctrl = ctrlOf(mods);
-  m.shift = shiftOf(mods);
-  return m;
-}
+const QColor kCaptionText(0xFF, 0xFF, 0xFF);
+const QColor kMenuText(0x00, 0x00, 0x00);
+const QColor kGrayedMenuText(0x80, 0x80, 0x80);
 
 }  // namespace
-
-void tagWidget(QWidget* w, Window handle) {
-  w->setProperty("platSlot", handle.slot);
-  w->setProperty("platGeneration", handle.generation);
-}
-
-Window windowOfWidget(const QWidget* w) {
-  for (; w; w = w->parentWidget()) {
-    QVariant g = w->property("platGeneration");
-    if (g.isValid()) return Window{w->property("platSlot").toUInt(), g.toUInt()};
-  }
-  return {};
-}
-
-void postKey(const RecordPtr& r, QKeyEvent* e, bool down) {
-  Message m;
-  m.kind = down ? Msg::KeyDown : Msg::KeyUp;
-  m.key = virtualKeyFromQt(e->key(), e->modifiers());
-  m.ctrl = ctrlOf(e->modifiers());
-  m.shift = shiftOf(e->modifiers());
-  if (down) m.text = e->text().toStdU16String();
-  if (m.key == 0 && m.text.empty()) return;
-  postTo(r, m);
-}
-
-// ---------------------------------------------------------------- frame
 
 FrameWidget::FrameWidget(RecordPtr record)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), record_(std::move(record)) {
@@ -92,7 +62,7 @@ void FrameWidget::sync() {
   setWindowTitle(title);
   setAcceptDrops(drops);
   setGeometry(outer.left, outer.top, std::max(outer.width(), 1), std::max(outer.height(), 1));
-  Point off = clientOffset(record_->style);
+  Point off = clientOffset(record_->parts);
   client_->setGeometry(off.x, off.y, std::max(outer.width() - off.x - kFrameWidth, 0),
                        std::max(outer.height() - off.y - kFrameWidth, 0));
   if (visible != isVisible()) setVisible(visible);
@@ -100,14 +70,15 @@ void FrameWidget::sync() {
 }
 
 QRect FrameWidget::closeBox() const {
-  if (!(record_->style & kStyleSysMenu)) return {};
-  return QRect(width() - kFrameWidth - 2 - kCloseBoxWidth, kFrameWidth + (kCaptionHeight - kCloseBoxHeight) / 2,
+  if (!record_->parts.closeBox) return {};
+  return QRect(width() - kFrameWidth - kCloseBoxRightGap - kCloseBoxWidth,
+               kFrameWidth + (kCaptionHeight - kCloseBoxHeight) / 2,
                kCloseBoxWidth, kCloseBoxHeight);
 }
 
 std::vector<QRect> FrameWidget::menuItemRects() const {
   std::vector<QRect> rects;
-  if (!(record_->style & kStyleMenuBar)) return rects;
+  if (!record_->parts.menuBar) return rects;
   std::vector<std::string> labels;
   {
     std::lock_guard lock(record_->m);
@@ -115,7 +86,7 @@ std::vector<QRect> FrameWidget::menuItemRects() const {
   }
   QFontMetrics fm(font());
   int x = kFrameWidth;
-  int y = kFrameWidth + ((record_->style & kStyleCaption) ? kCaptionHeight : 0);
+  int y = kFrameWidth + (record_->parts.caption ? kCaptionHeight : 0);
   for (auto& l : labels) {
     QString text = QString::fromStdString(l).remove('&');
     int w = fm.horizontalAdvance(text) + 2 * kMenuItemPadding;
@@ -134,7 +105,7 @@ int FrameWidget::menuItemAt(QPoint p) const {
 
 Hit FrameWidget::hitTest(QPoint p) const {
   const int w = width(), h = height();
-  const bool thick = record_->style & kStyleThickFrame;
+  const bool thick = record_->parts.sizingBorder;
   bool left = p.x() < kFrameWidth, right = p.x() >= w - kFrameWidth;
   bool top = p.y() < kFrameWidth, bottom = p.y() >= h - kFrameWidth;
   if (thick) {
@@ -150,7 +121,7 @@ Hit FrameWidget::hitTest(QPoint p) const {
     return Hit::Nowhere;
   }
   if (closeBox().contains(p)) return Hit::Close;
-  if ((record_->style & kStyleCaption) && p.y() < kFrameWidth + kCaptionHeight) return Hit::Caption;
+  if (record_->parts.caption && p.y() < kFrameWidth + kCaptionHeight) return Hit::Caption;
   return Hit::Client;
 }
 
@@ -159,32 +130,32 @@ void FrameWidget::paintEvent(QPaintEvent*) {
   const int w = width(), h = height();
   p.fillRect(rect(), kFace);
   // A raised edge: light on the top left, dark on the bottom right.
-  p.setPen(Qt::white);
+  p.setPen(kEdgeLight);
   p.drawLine(1, 1, w - 2, 1);
   p.drawLine(1, 1, 1, h - 2);
-  p.setPen(QColor(0x40, 0x40, 0x40));
+  p.setPen(kEdgeShadow);
   p.drawLine(0, h - 1, w - 1, h - 1);
   p.drawLine(w - 1, 0, w - 1, h - 1);
-  if (record_->style & kStyleCaption) {
+  if (record_->parts.caption) {
     QRect caption(kFrameWidth, kFrameWidth, w - 2 * kFrameWidth, kCaptionHeight - 1);
     p.fillRect(caption, isActiveWindow() ? kActiveCaption : kInactiveCaption);
-    p.setPen(Qt::white);
+    p.setPen(kCaptionText);
     QFont f = font();
     f.setBold(true);
     p.setFont(f);
-    QRect text = caption.adjusted(4, 0, -(kCloseBoxWidth + 6), 0);
+    QRect text = caption.adjusted(kCaptionTextIndent, 0, -kCaptionTextRightGap, 0);
     p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
                p.fontMetrics().elidedText(windowTitle(), Qt::ElideRight, text.width()));
     QRect box = closeBox();
     if (!box.isEmpty()) {
       p.fillRect(box, kFace);
-      p.setPen(Qt::white);
+      p.setPen(kEdgeLight);
       p.drawLine(box.topLeft(), box.topRight());
       p.drawLine(box.topLeft(), box.bottomLeft());
-      p.setPen(Qt::black);
+      p.setPen(kCloseBoxShadow);
       p.drawLine(box.bottomLeft(), box.bottomRight());
       p.drawLine(box.topRight(), box.bottomRight());
-      QRect x = box.adjusted(4, 3, -5, -4);
+      QRect x = box.adjusted(4, 3, -5, -4);  // the cross inside the box
       p.drawLine(x.topLeft(), x.bottomRight());
       p.drawLine(x.topRight(), x.bottomLeft());
     }
@@ -200,7 +171,7 @@ void FrameWidget::paintEvent(QPaintEvent*) {
       enabled = record_->menuBarEnabled;
     }
     for (size_t i = 0; i < rects.size() && i < labels.size(); ++i) {
-      p.setPen(enabled[i] ? Qt::black : QColor(0x80, 0x80, 0x80));
+      p.setPen(enabled[i] ? kMenuText : kGrayedMenuText);
       QString label = QString::fromStdString(labels[i]);
       p.drawText(rects[i], Qt::AlignCenter | Qt::TextShowMnemonic, label);
     }
@@ -296,126 +267,6 @@ void FrameWidget::keyPressEvent(QKeyEvent* e) { postKey(record_, e, true); }
 
 void FrameWidget::keyReleaseEvent(QKeyEvent* e) {
   if (!e->isAutoRepeat()) postKey(record_, e, false);
-}
-
-// ---------------------------------------------------------------- client
-
-ClientWidget::ClientWidget(FrameWidget* frame, RecordPtr record)
-    : QWidget(frame), record_(std::move(record)) {
-  setMouseTracking(true);
-  setFocusPolicy(Qt::StrongFocus);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  tagWidget(this, record_->handle);
-}
-
-bool ClientWidget::event(QEvent* e) {
-  // Every key goes to the window's owner, Tab included: the focus chain is the owner's.
-  if (e->type() == QEvent::KeyPress) {
-    postKey(record_, static_cast<QKeyEvent*>(e), true);
-    return true;
-  }
-  if (e->type() == QEvent::ShortcutOverride) {
-    e->accept();
-    return true;
-  }
-  return QWidget::event(e);
-}
-
-void ClientWidget::keyReleaseEvent(QKeyEvent* e) {
-  if (!e->isAutoRepeat()) postKey(record_, e, false);
-}
-
-void ClientWidget::paintEvent(QPaintEvent* e) {
-  QPainter p(this);
-  std::lock_guard lock(record_->surfaceMutex);
-  if (!record_->client) return;
-  Surface& s = *record_->client;
-  QImage view(s.data(), s.width(), s.height(), static_cast<qsizetype>(s.stride()),
-              QImage::Format_RGB32);
-  p.drawImage(e->rect(), view, e->rect());
-}
-
-void ClientWidget::mousePressEvent(QMouseEvent* e) {
-  Msg kind = e->button() == Qt::LeftButton    ? Msg::LButtonDown
-             : e->button() == Qt::RightButton ? Msg::RButtonDown
-             : e->button() == Qt::MiddleButton ? Msg::MButtonDown
-                                               : Msg::None;
-  if (kind == Msg::None) return;
-  postTo(record_, mouseMessage(kind, e->position().toPoint(), e->modifiers()));
-}
-
-void ClientWidget::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton && record_->doubleClicks) {
-    postTo(record_, mouseMessage(Msg::LButtonDblClk, e->position().toPoint(), e->modifiers()));
-    return;
-  }
-  mousePressEvent(e);
-}
-
-void ClientWidget::mouseReleaseEvent(QMouseEvent* e) {
-  Msg kind = e->button() == Qt::LeftButton    ? Msg::LButtonUp
-             : e->button() == Qt::RightButton ? Msg::RButtonUp
-                                               : Msg::None;
-  if (kind == Msg::None) return;
-  postTo(record_, mouseMessage(kind, e->position().toPoint(), e->modifiers()));
-}
-
-void ClientWidget::mouseMoveEvent(QMouseEvent* e) {
-  postTo(record_, mouseMessage(Msg::MouseMove, e->position().toPoint(), e->modifiers()));
-}
-
-void ClientWidget::wheelEvent(QWheelEvent* e) {
-  Message m = mouseMessage(Msg::MouseWheel, e->position().toPoint(), e->modifiers());
-  m.wheelDelta = e->angleDelta().y();
-  postTo(record_, m);
-  e->accept();
-}
-
-// ---------------------------------------------------------------- record side
-
-void createFrameWidget(const RecordPtr& r) {
-  auto* f = new FrameWidget(r);
-  r->frame = f;
-  r->widget = f->client();
-}
-
-void destroyWidgets(const RecordPtr& r) {
-  if (r->isControl) {
-    delete r->widget;
-  } else {
-    delete r->frame;
-  }
-  r->frame = nullptr;
-  r->widget = nullptr;
-}
-
-void syncGeometry(const RecordPtr& r) {
-  if (r->frame) {
-    r->frame->sync();
-    return;
-  }
-  if (r->isControl && r->widget) {
-    Rect c;
-    {
-      std::lock_guard lock(r->m);
-      c = r->outer;
-    }
-    r->widget->setGeometry(c.left, c.top, c.width(), c.height());
-  }
-}
-
-void raiseFrame(const RecordPtr& r) {
-  if (!r->frame) return;
-  // The headless plugin has no stacking order and says so on every raise.
-  static const bool stacked = QGuiApplication::platformName() != QLatin1String("offscreen");
-  if (stacked) r->frame->raise();
-  r->frame->activateWindow();
-}
-
-void presentClient(const RecordPtr& r) {
-  postToDisplay([r] {
-    if (r->widget && !r->isControl) r->widget->update();
-  });
 }
 
 }  // namespace plat::qt

@@ -1,12 +1,13 @@
 // The Qt side of a top-level window: a frameless widget that draws its own frame,
-// caption, close box and menu bar row, with a client widget that shows the retained
-// client surface. Display thread only.
+// caption, close box and menu bar row around a client widget (client_widget.h).
+// Display thread only.
 #pragma once
 
 #include <QWidget>
 #include <vector>
 
-#include "platform/qt/window_table.h"
+#include "platform/qt/widget_glue.h"
+#include "platform/window_table.h"
 
 namespace plat::qt {
 
@@ -44,29 +45,5 @@ class FrameWidget : public QWidget {
   bool closePressed_ = false;
 };
 
-class ClientWidget : public QWidget {
-  Q_OBJECT
- public:
-  ClientWidget(FrameWidget* frame, RecordPtr record);
-
- protected:
-  bool event(QEvent*) override;
-  void paintEvent(QPaintEvent*) override;
-  void mousePressEvent(QMouseEvent*) override;
-  void mouseReleaseEvent(QMouseEvent*) override;
-  void mouseDoubleClickEvent(QMouseEvent*) override;
-  void mouseMoveEvent(QMouseEvent*) override;
-  void wheelEvent(QWheelEvent*) override;
-  void keyReleaseEvent(QKeyEvent*) override;
-
- private:
-  RecordPtr record_;
-};
-
-// Posts a key press for the window as KeyDown (with its text) or KeyUp.
-void postKey(const RecordPtr& r, QKeyEvent* e, bool down);
-// The window a widget stands for (its own, or the nearest ancestor's).
-Window windowOfWidget(const QWidget* w);
-void tagWidget(QWidget* w, Window handle);
 
 }  // namespace plat::qt

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "platform/qt/display.h"
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 
 namespace plat {
 
@@ -37,7 +37,7 @@ int runApplication(int argc, char** argv, std::function<int()> entry, bool offsc
   QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
-  qt::initWindowSystem();
+  initWindowSystem();
 
   int result = 0;
   std::thread program([&] {
@@ -46,7 +46,7 @@ int runApplication(int argc, char** argv, std::function<int()> entry, bool offsc
   });
   QApplication::exec();
   program.join();
-  qt::shutdownWindowSystem();
+  shutdownWindowSystem();
   return result;
 }
 

@@ -1,41 +1,20 @@
-#include "platform/dialogs.h"
-
+// Message boxes and file dialogs, run by the display thread while the caller waits.
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <deque>
-#include <mutex>
-#include <optional>
 
+#include "platform/dialogs.h"
 #include "platform/qt/display.h"
 #include "platform/qt/frame_widget.h"
-#include "platform/qt/window_table.h"
-#include "platform/test.h"
+#include "platform/test_hooks.h"
+#include "platform/window_table.h"
 
 namespace plat {
 
 namespace {
 
-struct FileAnswer {
-  std::string path;
-  int filterIndex;
-};
-
-std::mutex seamMutex;
-std::vector<test::ShownMessageBox> shownBoxes;
-bool autoCloseBoxes = false;
-std::deque<FileAnswer> fileAnswers;
-
-std::optional<FileAnswer> takeFileAnswer() {
-  std::lock_guard lock(seamMutex);
-  if (fileAnswers.empty()) return std::nullopt;
-  FileAnswer a = fileAnswers.front();
-  fileAnswers.pop_front();
-  return a;
-}
-
 QWidget* ownerWidget(Window owner) {
-  auto r = qt::findRecord(owner);
+  auto r = findRecord(owner);
   return r ? r->frame : nullptr;
 }
 
@@ -80,7 +59,7 @@ QStringList qtFilters(const std::vector<FileFilter>& filters) {
 }
 
 std::string runFileDialog(FileDialogParams& params, bool save) {
-  if (auto answer = takeFileAnswer()) {
+  if (auto answer = seams::takeFileAnswer()) {
     if (!answer->path.empty() && answer->filterIndex > 0) params.filterIndex = answer->filterIndex;
     return answer->path;
   }
@@ -118,13 +97,7 @@ std::string runFileDialog(FileDialogParams& params, bool save) {
 }  // namespace
 
 void messageBox(Window owner, const std::string& text, const std::string& title, unsigned flags) {
-  bool autoClose;
-  {
-    std::lock_guard lock(seamMutex);
-    shownBoxes.push_back({text, title, flags});
-    autoClose = autoCloseBoxes;
-  }
-  if (autoClose) return;
+  if (seams::noteMessageBox(text, title, flags)) return;
   qt::runOnDisplay([&] {
     QMessageBox box((flags & kMbIconError) ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
@@ -136,27 +109,4 @@ void messageBox(Window owner, const std::string& text, const std::string& title,
 std::string openFileDialog(FileDialogParams& params) { return runFileDialog(params, false); }
 std::string saveFileDialog(FileDialogParams& params) { return runFileDialog(params, true); }
 
-namespace test {
-
-void answerNextFileDialog(const std::string& path, int filterIndex) {
-  std::lock_guard lock(seamMutex);
-  fileAnswers.push_back({path, filterIndex});
-}
-
-std::vector<ShownMessageBox> messageBoxes() {
-  std::lock_guard lock(seamMutex);
-  return shownBoxes;
-}
-
-void clearMessageBoxes() {
-  std::lock_guard lock(seamMutex);
-  shownBoxes.clear();
-}
-
-void setAutoCloseMessageBoxes(bool on) {
-  std::lock_guard lock(seamMutex);
-  autoCloseBoxes = on;
-}
-
-}  // namespace test
 }  // namespace plat

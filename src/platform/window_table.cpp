@@ -1,11 +1,9 @@
-#include "platform/qt/window_table.h"
+#include "platform/window_table.h"
 
 #include <atomic>
 #include <cstring>
 
-#include "platform/qt/display.h"
-
-namespace plat::qt {
+namespace plat {
 
 namespace {
 
@@ -71,10 +69,17 @@ std::vector<RecordPtr> allRecords() {
 
 uint64_t nextZOrder() { return zCounter.fetch_add(1); }
 
-Point clientOffset(uint32_t style) {
+FrameParts framePartsOf(uint32_t style) {
+  return {.caption = (style & kStyleCaption) != 0,
+          .closeBox = (style & kStyleSysMenu) != 0,
+          .sizingBorder = (style & kStyleThickFrame) != 0,
+          .menuBar = (style & kStyleMenuBar) != 0};
+}
+
+Point clientOffset(const FrameParts& parts) {
   Point p{kFrameWidth, kFrameWidth};
-  if (style & kStyleCaption) p.y += kCaptionHeight;
-  if (style & kStyleMenuBar) p.y += kMenuBarHeight;
+  if (parts.caption) p.y += kCaptionHeight;
+  if (parts.menuBar) p.y += kMenuBarHeight;
   return p;
 }
 
@@ -112,10 +117,6 @@ void resizeClientSurface(WindowRecord& r, int width, int height) {
   }
   r.client = std::move(next);
 }
-
-}  // namespace plat::qt
-
-namespace plat {
 
 Rect Rect::united(const Rect& o) const {
   if (empty()) return o;

@@ -1,54 +1,21 @@
-#include "platform/test.h"
-
+// Test seams on the Qt side: the headless start, injected input that goes through Qt's
+// widget paths, and what the display shows.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
 #include <QWheelEvent>
-#include <deque>
-#include <mutex>
-#include <optional>
 
 #include "platform/app.h"
-#include "platform/canvas.h"
 #include "platform/qt/display.h"
+#include "platform/qt/client_widget.h"
 #include "platform/qt/frame_widget.h"
 #include "platform/qt/keys.h"
-#include "platform/qt/test_hooks.h"
-#include "platform/qt/window_table.h"
-
-namespace plat::qt {
-
-namespace {
-std::mutex seamMutex;
-std::deque<int> menuAnswers;
-std::optional<Menu> shownMenu;
-int pinnedWidth = 0, pinnedHeight = 0;
-}  // namespace
-
-bool takeMenuAnswer(const Menu& m, int* chosen) {
-  std::lock_guard lock(seamMutex);
-  shownMenu = m;
-  if (menuAnswers.empty()) return false;
-  *chosen = menuAnswers.front();
-  menuAnswers.pop_front();
-  return true;
-}
-
-bool pinnedScreenSize(int* width, int* height) {
-  std::lock_guard lock(seamMutex);
-  if (pinnedWidth <= 0) return false;
-  *width = pinnedWidth;
-  *height = pinnedHeight;
-  return true;
-}
-
-}  // namespace plat::qt
+#include "platform/test.h"
+#include "platform/window_table.h"
 
 namespace plat::test {
-
-using qt::findRecord;
 
 namespace {
 
@@ -222,25 +189,6 @@ void dropFiles(Window w, const std::vector<std::string>& paths) {
   });
 }
 
-void answerNextMenu(int chosenId) {
-  std::lock_guard lock(qt::seamMutex);
-  qt::menuAnswers.push_back(chosenId);
-}
-
-std::optional<Menu> lastMenu() {
-  std::lock_guard lock(qt::seamMutex);
-  return qt::shownMenu;
-}
-
-std::unique_ptr<Surface> clientPixels(Window w) {
-  WindowCanvas c(w);
-  if (!c) return nullptr;
-  Surface& s = *c.surface();
-  auto copy = Surface::create(s.width(), s.height(), 32);
-  if (copy) bitBlt(*copy, 0, 0, s.width(), s.height(), s, 0, 0);
-  return copy;
-}
-
 std::string title(Window w) {
   std::string t;
   qt::runOnDisplay([&] {
@@ -248,12 +196,6 @@ std::string title(Window w) {
     if (r && r->frame) t = r->frame->windowTitle().toStdString();
   });
   return t;
-}
-
-void pinScreenSize(int width, int height) {
-  std::lock_guard lock(qt::seamMutex);
-  qt::pinnedWidth = width;
-  qt::pinnedHeight = height;
 }
 
 }  // namespace plat::test

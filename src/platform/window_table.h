@@ -1,5 +1,6 @@
 // The shared state of the window system: window records and the client threads' queues.
 // Client threads and the display thread both read it; every field says who guards it.
+// Internal to the platform.
 #pragma once
 
 #include <condition_variable>
@@ -17,9 +18,11 @@
 
 class QWidget;
 
-namespace plat::qt {
+namespace plat {
 
+namespace qt {
 class FrameWidget;
+}
 
 // A message sent across threads: the sender waits until `done`.
 struct SentMessage {
@@ -47,12 +50,21 @@ struct ThreadQueue {
 ThreadQueue& currentQueue();
 std::shared_ptr<ThreadQueue> currentQueueShared();
 
+// What a window's style gives its frame.
+struct FrameParts {
+  bool caption = false;       // a caption bar with the title
+  bool closeBox = false;
+  bool sizingBorder = false;  // the border sizes the window (it is drawn either way)
+  bool menuBar = false;       // one row for a menu bar under the caption
+};
+FrameParts framePartsOf(uint32_t style);
+
 struct WindowRecord {
   Window handle;
   std::shared_ptr<ThreadQueue> owner;  // set at creation, never changed
   WindowProc proc = nullptr;
   std::string className;
-  uint32_t style = 0;
+  FrameParts parts;
   bool doubleClicks = false;
   uint32_t background = 0;
   Window ownerWindow;
@@ -82,9 +94,10 @@ struct WindowRecord {
   std::unique_ptr<Surface> client;
 
   // Display thread only.
-  FrameWidget* frame = nullptr;
+  qt::FrameWidget* frame = nullptr;
   QWidget* widget = nullptr;  // controls: the Qt control; top-level: the client widget
 };
+// Declared (for the display side) in platform/qt/display.h too.
 using RecordPtr = std::shared_ptr<WindowRecord>;
 
 void initWindowSystem();
@@ -98,7 +111,7 @@ std::vector<RecordPtr> allRecords();
 uint64_t nextZOrder();
 
 // Client offset of a top-level window's client area within its outer rectangle.
-Point clientOffset(uint32_t style);
+Point clientOffset(const FrameParts& parts);
 
 // Queue a message for the window's owner thread (from any thread, the display too).
 void postTo(const RecordPtr& r, Message m);
@@ -106,14 +119,5 @@ void markPaint(const RecordPtr& r, const Rect& clientRect);
 
 // Resizes the retained client surface (content kept at the top left).
 void resizeClientSurface(WindowRecord& r, int width, int height);
-// Asks the display to repaint the client area from the retained surface.
-void presentClient(const RecordPtr& r);
 
-// Display side: create/destroy the Qt widgets of a record.
-void createFrameWidget(const RecordPtr& r);
-void createControlWidget(const RecordPtr& r, const std::string& text, bool sunken);
-void destroyWidgets(const RecordPtr& r);
-void syncGeometry(const RecordPtr& r);
-void raiseFrame(const RecordPtr& r);
-
-}  // namespace plat::qt
+}  // namespace plat

@@ -18,9 +18,10 @@
 
 namespace plat {
 
-class Font {
+// The Qt side of a font.
+class QtFont : public Font {
  public:
-  explicit Font(const QFont& f) : qfont(f), qmetrics(f) {
+  explicit QtFont(const QFont& f) : qfont(f), qmetrics(f) {
     metrics = {qmetrics.averageCharWidth(), qmetrics.height(), qmetrics.ascent()};
   }
   QFont qfont;
@@ -55,7 +56,7 @@ QFont baseFont(const QString& face) {
 }
 
 struct StockFont {
-  std::unique_ptr<Font> font;
+  std::unique_ptr<QtFont> font;
   bool asciiInCells = false;  // every printable ASCII glyph advances exactly one cell
 };
 
@@ -70,7 +71,7 @@ const StockFont* stockFont() {
     if (QFontInfo(f).family() != gothicFace())
       qWarning("direvo: the stock font face %s is not installed; drawing with %s",
                qPrintable(gothicFace()), qPrintable(QFontInfo(f).family()));
-    stock.font = std::make_unique<Font>(f);
+    stock.font = std::make_unique<QtFont>(f);
     stock.asciiInCells = true;
     for (char16_t c = 0x21; c < 0x7F; ++c)
       if (stock.font->qmetrics.horizontalAdvance(QChar(c)) != stock.font->metrics.charWidth)
@@ -147,7 +148,7 @@ std::vector<Piece> stockPieces(const std::u16string& text, int64_t x, int cell, 
 
 // Lays out text with a TrueType font: each character at the sum of the whole-pixel advances
 // before it (charAdvance), so that the advance of a string is the sum of its characters'.
-std::vector<Piece> trueTypePieces(const Font& font, const std::u16string& text, int64_t x,
+std::vector<Piece> trueTypePieces(const QtFont& font, const std::u16string& text, int64_t x,
                                   int64_t& advance) {
   std::vector<Piece> pieces;
   int64_t pen = x;
@@ -177,7 +178,7 @@ QRect paintArea(const Surface& dst, int64_t x, int64_t y, int64_t advance, int l
                static_cast<int>(bottom - top));
 }
 
-void drawPieces(QPainter& p, const Font& font, const std::vector<Piece>& pieces, int64_t baseline,
+void drawPieces(QPainter& p, const QtFont& font, const std::vector<Piece>& pieces, int64_t baseline,
                 const QRect& area) {
   p.setFont(font.qfont);
   for (const Piece& piece : pieces) {
@@ -188,7 +189,7 @@ void drawPieces(QPainter& p, const Font& font, const std::vector<Piece>& pieces,
   }
 }
 
-void drawOn32(Surface& dst, const Font& font, const std::vector<Piece>& pieces, int64_t baseline,
+void drawOn32(Surface& dst, const QtFont& font, const std::vector<Piece>& pieces, int64_t baseline,
               const QRect& area, uint32_t color) {
   QImage image(dst.data(), dst.width(), dst.height(), static_cast<qsizetype>(dst.stride()),
                QImage::Format_RGB32);
@@ -206,7 +207,7 @@ void drawOn32(Surface& dst, const Font& font, const std::vector<Piece>& pieces, 
   }
 }
 
-void drawOn8(Surface& dst, const Font& font, const std::vector<Piece>& pieces, int64_t baseline,
+void drawOn8(Surface& dst, const QtFont& font, const std::vector<Piece>& pieces, int64_t baseline,
              const QRect& area, uint32_t color) {
   QImage mask(area.size(), QImage::Format_Grayscale8);
   if (mask.isNull()) return;
@@ -234,9 +235,9 @@ FontMetrics stockFontMetrics() {
   return stock ? stock->font->metrics : FontMetrics{};
 }
 
-std::shared_ptr<Font> createFont(const FontDescription& d) {
+MadeFont createFont(const FontDescription& d) {
   std::lock_guard lock(fontLock());
-  if (!haveGuiApplication()) return nullptr;
+  if (!haveGuiApplication()) return MadeFont::failed(FontError::NoApplication);
   QString face = QString::fromUtf8(d.face);
   if (face.isEmpty() || !QFontDatabase::hasFamily(face)) face = gothicFace();
   QFont f = baseFont(face);
@@ -252,20 +253,25 @@ std::shared_ptr<Font> createFont(const FontDescription& d) {
       f.setStretch(static_cast<int>(std::clamp<int64_t>(stretch, 1, 4000)));
     }
   }
-  return std::make_shared<Font>(f);
+  return MadeFont{std::make_unique<QtFont>(f), FontError::None};
 }
 
-FontMetrics fontMetrics(const Font& f) { return f.metrics; }
+namespace {
+// Every Font the platform hands out is a QtFont.
+const QtFont& qtFont(const Font& f) { return static_cast<const QtFont&>(f); }
+}  // namespace
+
+FontMetrics fontMetrics(const Font& f) { return qtFont(f).metrics; }
 
 int charAdvance(const Font& f, char32_t c) {
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
   std::lock_guard lock(fontLock());
-  return f.qmetrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+  return qtFont(f).qmetrics.horizontalAdvance(QString::fromUcs4(&c, 1));
 }
 
 int textOut(Surface& dst, int x, int y, const std::u16string& text, const TextStyle& style) {
   std::lock_guard lock(fontLock());
-  const Font* font = style.font;
+  const QtFont* font = style.font ? &qtFont(*style.font) : nullptr;
   std::vector<Piece> pieces;
   int64_t advance = 0;
   if (!font) {

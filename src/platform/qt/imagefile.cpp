@@ -172,25 +172,20 @@ StagedImageFile::~StagedImageFile() {
   if (impl_) impl_->file.cancelWriting();
 }
 
-std::unique_ptr<StagedImageFile> StagedImageFile::stage(const Surface& s, const std::string& path,
-                                                        ImageFileError* error) {
-  auto report = [error](ImageFileError e) {
-    if (error) *error = e;
-    return nullptr;
-  };
+MadeImageFile StagedImageFile::stage(const Surface& s, const std::string& path) {
   const char* format = formatForName(path);
-  if (!format) return report(ImageFileError::UnknownExtension);
-  if (s.bits() != 32 && s.bits() != 8) return report(ImageFileError::UnsupportedDepth);
+  if (!format) return MadeImageFile::failed(ImageFileError::UnknownExtension);
+  if (s.bits() != 32 && s.bits() != 8) return MadeImageFile::failed(ImageFileError::UnsupportedDepth);
   auto impl = std::make_unique<Impl>(qPath(path));
-  if (!impl->file.open(QIODevice::WriteOnly)) return report(ImageFileError::CannotWrite);
+  if (!impl->file.open(QIODevice::WriteOnly)) return MadeImageFile::failed(ImageFileError::CannotWrite);
   QImageWriter writer(&impl->file, format);
   if (std::strcmp(format, "jpeg") == 0) writer.setQuality(100);
   if (!writer.write(qt::imageView(s)) || impl->file.error() != QFileDevice::NoError) {
     impl->file.cancelWriting();
-    return report(ImageFileError::CannotWrite);
+    return MadeImageFile::failed(ImageFileError::CannotWrite);
   }
-  if (error) *error = ImageFileError::None;
-  return std::unique_ptr<StagedImageFile>(new StagedImageFile(std::move(impl)));
+  return MadeImageFile{std::unique_ptr<StagedImageFile>(new StagedImageFile(std::move(impl))),
+                       ImageFileError::None};
 }
 
 bool StagedImageFile::commit() {
@@ -201,9 +196,8 @@ bool StagedImageFile::commit() {
 }
 
 ImageFileError saveImageFile(const Surface& s, const std::string& path) {
-  ImageFileError error = ImageFileError::None;
-  std::unique_ptr<StagedImageFile> staged = StagedImageFile::stage(s, path, &error);
-  if (!staged) return error;
+  MadeImageFile staged = StagedImageFile::stage(s, path);
+  if (!staged) return staged.reason;
   return staged->commit() ? ImageFileError::None : ImageFileError::CannotWrite;
 }
 

@@ -3,7 +3,7 @@
 #include <QScreen>
 
 #include "platform/qt/display.h"
-#include "platform/qt/test_hooks.h"
+#include "platform/test_hooks.h"
 #include "platform/types.h"
 
 namespace plat {
@@ -12,7 +12,7 @@ namespace {
 
 QSize screenSize() {
   int w = 0, h = 0;
-  if (qt::pinnedScreenSize(&w, &h)) return QSize(w, h);
+  if (seams::pinnedScreenSize(&w, &h)) return QSize(w, h);
   QSize s;
   qt::runOnDisplay([&] {
     if (QScreen* screen = QGuiApplication::primaryScreen()) s = screen->size();

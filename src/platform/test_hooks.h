@@ -1,0 +1,29 @@
+// Where production code asks the test seams whether a test has a say. The seams
+// themselves (platform/test.h) are for tests only; the dialogs, menus and metrics ask
+// through here, so they never see the test interface.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/menu.h"
+
+namespace plat::seams {
+
+// Records the menu as shown; true with the chosen identifier when a test queued an answer.
+bool takeMenuAnswer(const Menu& m, int* chosen);
+
+struct FileAnswer {
+  std::string path;  // "" cancels
+  int filterIndex;   // <= 0: the dialog's own
+};
+// The next queued file dialog answer, if a test queued one.
+std::optional<FileAnswer> takeFileAnswer();
+
+// Records a message box as shown; true when it is to close at once.
+bool noteMessageBox(const std::string& text, const std::string& title, unsigned flags);
+
+// The screen size a test pinned, or false.
+bool pinnedScreenSize(int* width, int* height);
+
+}  // namespace plat::seams
