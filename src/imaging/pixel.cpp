@@ -90,6 +90,8 @@ int TAV_ClearImage(int number) {
 namespace imaging {
 void resetForTests() {
   PenPosition = {};
+  TextCursor = {};
   resetDrawColors();
+  resetTrueTypeFont();
 }
 }  // namespace imaging
