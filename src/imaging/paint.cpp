@@ -4,7 +4,7 @@
 // seed for every separate run of target pixels above and below that run, and draws the
 // run. The fast version reads the rows directly; the straight one, kept to check it,
 // asks the clipped pixel read for every pixel. Both push the same seeds in the same
-// order, so they agree even when the stack overflows.
+// order, so they agree even when the stack overflows and in where the pen ends.
 #include <array>
 
 #include "imaging/current_pixels.h"
@@ -35,6 +35,45 @@ struct NeighbourRuns {
   }
 };
 
+// Whether all or none of the n pixels at p have the target value; compared a block at a
+// time without branching inside the block, which the compiler turns into vector code.
+template <typename Pixel>
+bool allAre(const Pixel* p, int n, Pixel target) {
+  constexpr int kBlock = 32;
+  int i = 0;
+  for (; i + kBlock <= n; i += kBlock) {
+    bool differs = false;
+    for (int k = 0; k < kBlock; ++k) differs |= p[i + k] != target;
+    if (differs) return false;
+  }
+  for (; i < n; ++i)
+    if (p[i] != target) return false;
+  return true;
+}
+
+template <typename Pixel>
+bool noneAre(const Pixel* p, int n, Pixel target) {
+  constexpr int kBlock = 32;
+  int i = 0;
+  for (; i + kBlock <= n; i += kBlock) {
+    bool matches = false;
+    for (int k = 0; k < kBlock; ++k) matches |= p[i + k] == target;
+    if (matches) return false;
+  }
+  for (; i < n; ++i)
+    if (p[i] == target) return false;
+  return true;
+}
+
+// The end of the run of target pixels that starts at x.
+template <typename Pixel>
+int runEnd(const Pixel* line, int x, int width, Pixel target) {
+  constexpr int kBlock = 32;
+  while (x + kBlock <= width && allAre(line + x, kBlock, target)) x += kBlock;
+  while (x < width && line[x] == target) ++x;
+  return x;
+}
+
 // The fill on rows of Pixel (uint32_t or uint8_t) read in place.
 template <typename Pixel>
 void paintRows(const imaging::CurrentPixels& image, int x, int y, Pixel target) {
@@ -46,12 +85,25 @@ void paintRows(const imaging::CurrentPixels& image, int x, int y, Pixel target) 
     const Pixel* below = y + 1 < image.height ? row(y + 1) : nullptr;
     while (x > 0 && line[x - 1] == target) --x;
     const int first = x;
-    NeighbourRuns up, down;
-    for (; x < image.width && line[x] == target; ++x) {
-      up.see(above && above[x] == target, x, y - 1, stack);
-      down.see(below && below[x] == target, x, y + 1, stack);
+    const int end = runEnd(line, x, image.width, target);
+    const int n = end - first;
+    // A neighbour row that is all target or all other over the run (what a large fill
+    // meets) gives at most one seed, at the run's first pixel: no need to look at each
+    // pixel in turn.
+    const bool aboveAll = above && allAre(above + first, n, target);
+    const bool belowAll = below && allAre(below + first, n, target);
+    if ((!above || aboveAll || noneAre(above + first, n, target)) &&
+        (!below || belowAll || noneAre(below + first, n, target))) {
+      if (aboveAll) stack.push(first, y - 1);
+      if (belowAll) stack.push(first, y + 1);
+    } else {
+      NeighbourRuns up, down;
+      for (x = first; x < end; ++x) {
+        up.see(above && above[x] == target, x, y - 1, stack);
+        down.see(below && below[x] == target, x, y + 1, stack);
+      }
     }
-    TAV_DrawLine(DrawColor, first, y, x - 1, y);
+    TAV_DrawLine(DrawColor, first, y, end - 1, y);
     do {
       if (stack.count == 0) return;
       const plat::Point seed = stack.seeds[--stack.count];

@@ -1,6 +1,7 @@
 // The six test patterns, painted into the current image a row at a time. Each gives the
 // same pixels as painting every pixel through the clipped pixel write (the straight
 // versions beside them), and leaves the pen on the last pixel as that would.
+#include <algorithm>
 #include <vector>
 
 #include "imagewin/imagewin.h"
@@ -28,36 +29,48 @@ void paintRows(const CurrentPixels& image, FillRow fillRow) {
   PenPosition = {image.width - 1, image.height - 1};
 }
 
+// Neighbouring columns share their value of a per-column quantity (the hue, a chroma
+// coordinate) in runs, about 7 columns each across 1920 pixels; a colour that depends
+// on the row and that quantity only is worked out once per run and then looked up.
+struct ColumnRuns {
+  std::vector<int> value;  // per run
+  std::vector<int> runOf;  // per column
+};
+template <typename ValueOf>
+ColumnRuns columnRuns(int width, ValueOf valueOf) {
+  ColumnRuns runs;
+  runs.runOf.resize(width);
+  for (int j = 0; j < width; ++j) {
+    const int v = valueOf(j);
+    if (runs.value.empty() || runs.value.back() != v) runs.value.push_back(v);
+    runs.runOf[j] = static_cast<int>(runs.value.size()) - 1;
+  }
+  return runs;
+}
+
+template <typename ColorOf>
+void fillRuns(const ColumnRuns& runs, std::vector<uint32_t>& runColors, uint32_t* colors,
+              ColorOf colorOf) {
+  runColors.resize(runs.value.size());
+  for (size_t r = 0; r < runs.value.size(); ++r) runColors[r] = colorOf(runs.value[r]);
+  const int width = static_cast<int>(runs.runOf.size());
+  for (int j = 0; j < width; ++j) colors[j] = runColors[runs.runOf[j]];
+}
+
 void chromaPattern(const ChromaPattern& pattern) {
   const CurrentPixels image = currentPixels();
   if (!image) return;
   const int W = image.width, H = image.height;
-  // Both coordinates depend on one axis only; the luma on the sum of their squares,
-  // which is looked up in a table of the same square roots.
-  std::vector<int> across(W), acrossSquared(W), p0(W), p1(W), p2(W);
-  int maxAcrossSquared = 0, maxDownSquared = 0;
-  for (int j = 0; j < W; ++j) {
-    const int h = chromaAcross(j, W);
-    across[j] = h;
-    acrossSquared[j] = h * h;
-    p0[j] = pattern.p[0] * h;
-    p1[j] = pattern.p[1] * h;
-    p2[j] = pattern.p[2] * h;
-    maxAcrossSquared = std::max(maxAcrossSquared, h * h);
-  }
-  for (int i = 0; i < H; ++i) maxDownSquared = std::max(maxDownSquared, chromaDown(i, H) * chromaDown(i, H));
-  std::vector<int> lumaFixed(maxAcrossSquared + maxDownSquared + 1);
-  for (size_t s = 0; s < lumaFixed.size(); ++s) lumaFixed[s] = radialLuma(static_cast<int>(s)) * 65536;
-
+  const ColumnRuns runs = columnRuns(W, [W](int j) { return chromaAcross(j, W); });
+  std::vector<uint32_t> runColors;
   paintRows(image, [&](int i, uint32_t* colors) {
     const int w = chromaDown(i, H);
-    const int q0 = pattern.q[0] * w, q1 = pattern.q[1] * w, q2 = pattern.q[2] * w;
-    const int* L = lumaFixed.data() + w * w;
-    for (int j = 0; j < W; ++j) {
-      const int l = L[acrossSquared[j]];
-      colors[j] = rgbOf(chromaChannel(l, p0[j], q0), chromaChannel(l, p1[j], q1),
-                        chromaChannel(l, p2[j], q2));
-    }
+    fillRuns(runs, runColors, colors, [&](int h) {
+      const int L = radialLuma(w * w + h * h) * 65536;
+      return rgbOf(chromaChannel(L, pattern.p[0] * h, pattern.q[0] * w),
+                   chromaChannel(L, pattern.p[1] * h, pattern.q[1] * w),
+                   chromaChannel(L, pattern.p[2] * h, pattern.q[2] * w));
+    });
   });
 }
 
@@ -82,20 +95,11 @@ void TAV_PatternHSV() {
   const CurrentPixels image = currentPixels();
   if (!image) return;
   const int W = image.width, H = image.height;
-  std::vector<int> hue(W);
-  for (int j = 0; j < W; ++j) hue[j] = hsvHue(j, W);
+  const ColumnRuns runs = columnRuns(W, [W](int j) { return hsvHue(j, W); });
+  std::vector<uint32_t> runColors;
   paintRows(image, [&](int i, uint32_t* colors) {
     const HsvRow row = hsvRow(i, H);
-    // Neighbouring columns mostly share their hue: convert once per hue.
-    int lastHue = -1;
-    uint32_t color = 0;
-    for (int j = 0; j < W; ++j) {
-      if (hue[j] != lastHue) {
-        lastHue = hue[j];
-        color = TAV_HsvToRgb(row.value, row.saturation, lastHue);
-      }
-      colors[j] = color;
-    }
+    fillRuns(runs, runColors, colors, [&](int hue) { return TAV_HsvToRgb(row.value, row.saturation, hue); });
   });
 }
 
