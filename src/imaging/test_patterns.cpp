@@ -2,6 +2,8 @@
 // same pixels as painting every pixel through the clipped pixel write (the straight
 // versions beside them), and leaves the pen on the last pixel as that would.
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "imagewin/imagewin.h"
@@ -13,14 +15,21 @@ namespace {
 
 using namespace imaging;
 
-// Fills every row with fillRow(i, colours) and stores the colours as the pixel write
-// would: whole words, or their low bytes as indices.
-template <typename FillRow>
-void paintRows(const CurrentPixels& image, FillRow fillRow) {
+// Paints every row i with the colours buildRow(i, colors) makes, stored as the pixel write
+// would: whole words, or their low bytes as indices. A row whose keyOf(i) is that of the
+// row above has its colours (the patterns change from row to row in steps), so it is
+// copied from there, which costs hardly more than writing it at all.
+template <typename KeyOf, typename BuildRow>
+void paintRows(const CurrentPixels& image, KeyOf keyOf, BuildRow buildRow) {
+  const size_t rowBytes = static_cast<size_t>(image.width) * (image.bits == 32 ? 4 : 1);
   std::vector<uint32_t> scratch(image.bits == 8 ? image.width : 0);
   for (int i = 0; i < image.height; ++i) {
+    if (i > 0 && keyOf(i) == keyOf(i - 1)) {
+      std::memcpy(image.row8(i), image.row8(i - 1), rowBytes);
+      continue;
+    }
     uint32_t* colors = image.bits == 32 ? image.row32(i) : scratch.data();
-    fillRow(i, colors);
+    buildRow(i, colors);
     if (image.bits == 8) {
       uint8_t* row = image.row8(i);
       for (int j = 0; j < image.width; ++j) row[j] = static_cast<uint8_t>(colors[j]);
@@ -31,31 +40,78 @@ void paintRows(const CurrentPixels& image, FillRow fillRow) {
 
 // Neighbouring columns share their value of a per-column quantity (the hue, a chroma
 // coordinate) in runs, about 7 columns each across 1920 pixels; a colour that depends
-// on the row and that quantity only is worked out once per run and then looked up.
+// on the row and that quantity only is worked out once per run.
 struct ColumnRuns {
   std::vector<int> value;  // per run
-  std::vector<int> runOf;  // per column
+  std::vector<int> start;  // per run, and then the width
 };
 template <typename ValueOf>
 ColumnRuns columnRuns(int width, ValueOf valueOf) {
   ColumnRuns runs;
-  runs.runOf.resize(width);
   for (int j = 0; j < width; ++j) {
     const int v = valueOf(j);
-    if (runs.value.empty() || runs.value.back() != v) runs.value.push_back(v);
-    runs.runOf[j] = static_cast<int>(runs.value.size()) - 1;
+    if (runs.value.empty() || runs.value.back() != v) {
+      runs.value.push_back(v);
+      runs.start.push_back(j);
+    }
   }
+  runs.start.push_back(width);
   return runs;
 }
 
+// Works out each run's colour, then writes it over the run's columns eight at a time,
+// which the compiler makes vector stores. The last eight of a run may reach into the runs
+// after it, which are written later; only where eight would go past the row are the
+// pixels written singly.
 template <typename ColorOf>
 void fillRuns(const ColumnRuns& runs, std::vector<uint32_t>& runColors, uint32_t* colors,
               ColorOf colorOf) {
   runColors.resize(runs.value.size());
   for (size_t r = 0; r < runs.value.size(); ++r) runColors[r] = colorOf(runs.value[r]);
-  const int width = static_cast<int>(runs.runOf.size());
-  for (int j = 0; j < width; ++j) colors[j] = runColors[runs.runOf[j]];
+  const int width = runs.start.back();
+  for (size_t r = 0; r < runs.value.size(); ++r) {
+    const uint32_t color = runColors[r];
+    const int end = runs.start[r + 1];  // held here: the stores could alias the int vector
+    for (int j = runs.start[r]; j < end; j += 8) {
+      if (j + 8 <= width) {
+        for (int k = 0; k < 8; ++k) colors[j + k] = color;
+      } else {
+        for (int k = j; k < end; ++k) colors[k] = color;
+      }
+    }
+  }
 }
+
+// The colours TAV_HsvToRgb gives for one value and saturation (both within 0..255 in the
+// pattern), looked up rather than worked out for every hue: each channel is
+// min + t (v - min) / 60 for a step t of 0..60 that depends on the hue only, 60 for the
+// channel at the value, 0 for the one at the minimum and the ramp between for the third.
+struct HueSteps {
+  int red, green, blue;
+};
+HueSteps hueSteps(int h) {
+  if (h < 60) return {60, h, 0};
+  if (h < 120) return {120 - h, 60, 0};
+  if (h < 180) return {0, 60, h - 120};
+  if (h < 240) return {0, 240 - h, 60};
+  if (h < 300) return {h - 240, 0, 60};
+  return {60, 0, 360 - h};
+}
+
+class HsvLevels {
+ public:
+  explicit HsvLevels(HsvRow row) {
+    const int min = std::max(row.value - row.saturation, 0);
+    for (int t = 0; t <= 60; ++t) level_[t] = min + t * (row.value - min) / 60;
+  }
+  uint32_t colorOf(int hue) const {
+    const HueSteps t = hueSteps(hue);
+    return rgbOf(level_[t.red], level_[t.green], level_[t.blue]);
+  }
+
+ private:
+  int level_[61];
+};
 
 void chromaPattern(const ChromaPattern& pattern) {
   const CurrentPixels image = currentPixels();
@@ -63,10 +119,20 @@ void chromaPattern(const ChromaPattern& pattern) {
   const int W = image.width, H = image.height;
   const ColumnRuns runs = columnRuns(W, [W](int j) { return chromaAcross(j, W); });
   std::vector<uint32_t> runColors;
-  paintRows(image, [&](int i, uint32_t* colors) {
+  // The luma depends on w² + h² only: rows w and -w, and columns h and -h, share it, so
+  // it is worked out once for each pair |w|, |h| (both at most 127) that is met.
+  constexpr int kNone = -1;
+  std::vector<int> lumaOf(128 * 128, kNone);
+  auto luma = [&](int w, int h) {
+    int& L = lumaOf[std::abs(w) * 128 + std::abs(h)];
+    if (L == kNone) L = radialLuma(w * w + h * h);
+    return L;
+  };
+  auto rowKey = [H](int i) { return chromaDown(i, H); };
+  paintRows(image, rowKey, [&](int i, uint32_t* colors) {
     const int w = chromaDown(i, H);
     fillRuns(runs, runColors, colors, [&](int h) {
-      const int L = radialLuma(w * w + h * h) * 65536;
+      const int L = luma(w, h) * 65536;
       return rgbOf(chromaChannel(L, pattern.p[0] * h, pattern.q[0] * w),
                    chromaChannel(L, pattern.p[1] * h, pattern.q[1] * w),
                    chromaChannel(L, pattern.p[2] * h, pattern.q[2] * w));
@@ -84,7 +150,8 @@ void TAV_PatternRGB() {
   std::vector<uint32_t> red(W), blue(W + H - 1);
   for (int j = 0; j < W; ++j) red[j] = rgbOf(255 * j / W, 0, 0);
   for (int d = 0; d < W + H - 1; ++d) blue[d] = static_cast<uint32_t>(255 - 255 * d / (W + H));
-  paintRows(image, [&](int i, uint32_t* colors) {
+  auto everyRow = [](int i) { return i; };
+  paintRows(image, everyRow, [&](int i, uint32_t* colors) {
     const uint32_t green = rgbOf(0, 255 * i / H, 0);
     const uint32_t* diagonal = blue.data() + i;
     for (int j = 0; j < W; ++j) colors[j] = red[j] + green + diagonal[j];
@@ -97,9 +164,13 @@ void TAV_PatternHSV() {
   const int W = image.width, H = image.height;
   const ColumnRuns runs = columnRuns(W, [W](int j) { return hsvHue(j, W); });
   std::vector<uint32_t> runColors;
-  paintRows(image, [&](int i, uint32_t* colors) {
+  auto rowKey = [H](int i) {
     const HsvRow row = hsvRow(i, H);
-    fillRuns(runs, runColors, colors, [&](int hue) { return TAV_HsvToRgb(row.value, row.saturation, hue); });
+    return row.saturation * 256 + row.value;
+  };
+  paintRows(image, rowKey, [&](int i, uint32_t* colors) {
+    const HsvLevels levels(hsvRow(i, H));
+    fillRuns(runs, runColors, colors, [&](int hue) { return levels.colorOf(hue); });
   });
 }
 
@@ -124,7 +195,8 @@ void TAV_PatternGrey() {
     top[j] = g * 0x010101u;
     bottom[j] = 0xFFFFFFu - g * 0x010101u;
   }
-  paintRows(image, [&](int i, uint32_t* colors) {
+  auto half = [H](int i) { return i < H / 2; };
+  paintRows(image, half, [&](int i, uint32_t* colors) {
     const std::vector<uint32_t>& source = i < H / 2 ? top : bottom;
     std::copy(source.begin(), source.end(), colors);
   });

@@ -21,7 +21,10 @@ constexpr Pattern kPatterns[] = {
 };
 
 TEST_F(Drawing, PatternsMatchThePixelByPixelVersionsAtEverySize) {
-  const std::pair<int, int> sizes[] = {{1, 1}, {1, 9}, {9, 1}, {2, 2}, {7, 5}, {13, 30}, {255, 3}, {640, 17}};
+  // 3001 wide: column runs longer than the eight pixels filled at a time, and a last run
+  // that ends at an odd place. 700 high: rows that repeat the row above.
+  const std::pair<int, int> sizes[] = {{1, 1},    {1, 9},    {9, 1},   {2, 2},   {7, 5},
+                                       {13, 30},  {255, 3},  {640, 17}, {3001, 3}, {300, 700}};
   for (int bits : {32, 8}) {
     for (auto [w, h] : sizes) {
       for (const Pattern& p : kPatterns) {
