@@ -3,6 +3,7 @@
 // (TAV_ResizeImage keeps its number, title, place, zoom, stretch mode and palette).
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <memory>
 #include <new>
 
@@ -38,18 +39,21 @@ void mirrorColumns(plat::Surface& s) {
     std::swap_ranges(rowOf<Pixel>(s, y), rowOf<Pixel>(s, y) + s.width(), rowOf<Pixel>(s, other));
 }
 
-// Fills the new picture from the packed old one; sourceIndex(x, y) is the old pixel
-// that new pixel (x, y) takes. Square tiles keep both pictures' lines in the cache.
-template <typename Pixel, typename SourceIndex>
-void fillRotated(plat::Surface& dst, const Pixel* old, SourceIndex sourceIndex) {
-  constexpr int kTile = 32;
+// Fills the new picture from the packed old one: new pixel (x, y) takes old pixel
+// origin + x * acrossStep + y * downStep. Square tiles keep both pictures' lines in the
+// cache; within a tile the source is walked by pointer, one step per pixel.
+template <typename Pixel>
+void fillRotated(plat::Surface& dst, const Pixel* old, ptrdiff_t origin, ptrdiff_t acrossStep,
+                 ptrdiff_t downStep) {
+  constexpr int kTile = 64;
   for (int ty = 0; ty < dst.height(); ty += kTile) {
     const int yEnd = std::min(ty + kTile, dst.height());
     for (int tx = 0; tx < dst.width(); tx += kTile) {
       const int xEnd = std::min(tx + kTile, dst.width());
       for (int y = ty; y < yEnd; ++y) {
         Pixel* row = rowOf<Pixel>(dst, y);
-        for (int x = tx; x < xEnd; ++x) row[x] = old[sourceIndex(x, y)];
+        const Pixel* source = old + origin + tx * acrossStep + y * downStep;
+        for (int x = tx; x < xEnd; ++x, source += acrossStep) row[x] = *source;
       }
     }
   }
@@ -59,11 +63,11 @@ enum class Turn { Right, Left };
 
 template <typename Pixel>
 void fillTurned(plat::Surface& dst, const Pixel* old, int oldWidth, int oldHeight, Turn turn) {
-  const size_t W = oldWidth, H = oldHeight;
+  const ptrdiff_t W = oldWidth, H = oldHeight;
   if (turn == Turn::Right) {  // the old bottom-left corner comes to the top left
-    fillRotated(dst, old, [=](size_t x, size_t y) { return (H - 1 - x) * W + y; });
+    fillRotated(dst, old, (H - 1) * W, -W, 1);  // (x, y) takes old (y, H - 1 - x)
   } else {  // the old top-right corner comes to the top left
-    fillRotated(dst, old, [=](size_t x, size_t y) { return x * W + (W - 1 - y); });
+    fillRotated(dst, old, W - 1, W, -1);  // (x, y) takes old (W - 1 - y, x)
   }
 }
 
