@@ -59,15 +59,10 @@ ColumnRuns columnRuns(int width, ValueOf valueOf) {
   return runs;
 }
 
-// Works out each run's colour, then writes it over the run's columns eight at a time,
-// which the compiler makes vector stores. The last eight of a run may reach into the runs
-// after it, which are written later; only where eight would go past the row are the
-// pixels written singly.
-template <typename ColorOf>
-void fillRuns(const ColumnRuns& runs, std::vector<uint32_t>& runColors, uint32_t* colors,
-              ColorOf colorOf) {
-  runColors.resize(runs.value.size());
-  for (size_t r = 0; r < runs.value.size(); ++r) runColors[r] = colorOf(runs.value[r]);
+// Writes each run's colour over its columns eight at a time, which the compiler makes
+// vector stores. The last eight of a run may reach into the runs after it, which are
+// written later; only where eight would go past the row are the pixels written singly.
+void fillRuns(const ColumnRuns& runs, const std::vector<uint32_t>& runColors, uint32_t* colors) {
   const int width = runs.start.back();
   for (size_t r = 0; r < runs.value.size(); ++r) {
     const uint32_t color = runColors[r];
@@ -118,7 +113,7 @@ void chromaPattern(const ChromaPattern& pattern) {
   if (!image) return;
   const int W = image.width, H = image.height;
   const ColumnRuns runs = columnRuns(W, [W](int j) { return chromaAcross(j, W); });
-  std::vector<uint32_t> runColors;
+  const std::vector<int>& h = runs.value;
   // The luma depends on w² + h² only: rows w and -w, and columns h and -h, share it, so
   // it is worked out once for each pair |w|, |h| (both at most 127) that is met.
   constexpr int kNone = -1;
@@ -128,15 +123,20 @@ void chromaPattern(const ChromaPattern& pattern) {
     if (L == kNone) L = radialLuma(w * w + h * h);
     return L;
   };
+  std::vector<int> lumas(h.size());
+  std::vector<uint32_t> runColors(h.size());
   auto rowKey = [H](int i) { return chromaDown(i, H); };
   paintRows(image, rowKey, [&](int i, uint32_t* colors) {
     const int w = chromaDown(i, H);
-    fillRuns(runs, runColors, colors, [&](int h) {
-      const int L = luma(w, h) * 65536;
-      return rgbOf(chromaChannel(L, pattern.p[0] * h, pattern.q[0] * w),
-                   chromaChannel(L, pattern.p[1] * h, pattern.q[1] * w),
-                   chromaChannel(L, pattern.p[2] * h, pattern.q[2] * w));
-    });
+    for (size_t r = 0; r < h.size(); ++r) lumas[r] = luma(w, h[r]) * 65536;
+    // No calls or branches here: the compiler makes this vector code.
+    const int qw[3] = {pattern.q[0] * w, pattern.q[1] * w, pattern.q[2] * w};
+    for (size_t r = 0; r < h.size(); ++r) {
+      runColors[r] = rgbOf(chromaChannel(lumas[r], pattern.p[0] * h[r], qw[0]),
+                           chromaChannel(lumas[r], pattern.p[1] * h[r], qw[1]),
+                           chromaChannel(lumas[r], pattern.p[2] * h[r], qw[2]));
+    }
+    fillRuns(runs, runColors, colors);
   });
 }
 
@@ -163,14 +163,15 @@ void TAV_PatternHSV() {
   if (!image) return;
   const int W = image.width, H = image.height;
   const ColumnRuns runs = columnRuns(W, [W](int j) { return hsvHue(j, W); });
-  std::vector<uint32_t> runColors;
+  std::vector<uint32_t> runColors(runs.value.size());
   auto rowKey = [H](int i) {
     const HsvRow row = hsvRow(i, H);
     return row.saturation * 256 + row.value;
   };
   paintRows(image, rowKey, [&](int i, uint32_t* colors) {
     const HsvLevels levels(hsvRow(i, H));
-    fillRuns(runs, runColors, colors, [&](int hue) { return levels.colorOf(hue); });
+    for (size_t r = 0; r < runs.value.size(); ++r) runColors[r] = levels.colorOf(runs.value[r]);
+    fillRuns(runs, runColors, colors);
   });
 }
 
