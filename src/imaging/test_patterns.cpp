@@ -77,14 +77,14 @@ void fillRuns(const ColumnRuns& runs, const std::vector<uint32_t>& runColors, ui
   }
 }
 
-// The colours TAV_HsvToRgb gives for one value and saturation (both within 0..255 in the
-// pattern), looked up rather than worked out for every hue: each channel is
-// min + t (v - min) / 60 for a step t of 0..60 that depends on the hue only, 60 for the
-// channel at the value, 0 for the one at the minimum and the ramp between for the third.
-struct HueSteps {
-  int red, green, blue;
+// TAV_HsvToRgb for a value and saturation within 0..255, as the pattern has them: each
+// channel is min + t (v - min) / 60 for a step t of 0..60 that depends on the hue only,
+// 60 for the channel at the value, 0 for the one at the minimum and the ramp between for
+// the third. The steps are worked out once per hue, the channels per row.
+struct Steps {
+  unsigned red, green, blue;
 };
-HueSteps hueSteps(int h) {
+Steps stepsOf(unsigned h) {
   if (h < 60) return {60, h, 0};
   if (h < 120) return {120 - h, 60, 0};
   if (h < 180) return {0, 60, h - 120};
@@ -92,20 +92,14 @@ HueSteps hueSteps(int h) {
   if (h < 300) return {h - 240, 0, 60};
   return {60, 0, 360 - h};
 }
-
-class HsvLevels {
- public:
-  explicit HsvLevels(HsvRow row) {
-    const int min = std::max(row.value - row.saturation, 0);
-    for (int t = 0; t <= 60; ++t) level_[t] = min + t * (row.value - min) / 60;
+struct HueSteps {
+  std::vector<unsigned> red, green, blue;  // per run of one hue
+  void add(int hue) {
+    const Steps t = stepsOf(static_cast<unsigned>(hue));
+    red.push_back(t.red);
+    green.push_back(t.green);
+    blue.push_back(t.blue);
   }
-  uint32_t colorOf(int hue) const {
-    const HueSteps t = hueSteps(hue);
-    return rgbOf(level_[t.red], level_[t.green], level_[t.blue]);
-  }
-
- private:
-  int level_[61];
 };
 
 void chromaPattern(const ChromaPattern& pattern) {
@@ -164,13 +158,20 @@ void TAV_PatternHSV() {
   const int W = image.width, H = image.height;
   const ColumnRuns runs = columnRuns(W, [W](int j) { return hsvHue(j, W); });
   std::vector<uint32_t> runColors(runs.value.size());
+  HueSteps steps;
+  for (int hue : runs.value) steps.add(hue);
   auto rowKey = [H](int i) {
     const HsvRow row = hsvRow(i, H);
     return row.saturation * 256 + row.value;
   };
   paintRows(image, rowKey, [&](int i, uint32_t* colors) {
-    const HsvLevels levels(hsvRow(i, H));
-    for (size_t r = 0; r < runs.value.size(); ++r) runColors[r] = levels.colorOf(runs.value[r]);
+    const HsvRow row = hsvRow(i, H);
+    const unsigned min = std::max(row.value - row.saturation, 0), d = row.value - min;
+    // No calls or branches here: the compiler makes this vector code.
+    for (size_t r = 0; r < runColors.size(); ++r) {
+      runColors[r] = (min + steps.red[r] * d / 60) << 16 | (min + steps.green[r] * d / 60) << 8 |
+                     (min + steps.blue[r] * d / 60);
+    }
     fillRuns(runs, runColors, colors);
   });
 }
