@@ -90,6 +90,8 @@ int TAV_ClearImage(int number) {
 namespace imaging {
 void resetDrawingState() {
   PenPosition = {};
+  TextCursor = {};
   resetDrawColors();
+  resetTrueTypeFont();
 }
 }  // namespace imaging

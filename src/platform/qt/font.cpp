@@ -194,16 +194,29 @@ void drawOn32(Surface& dst, const QtFont& font, const std::vector<Piece>& pieces
   QImage image(dst.data(), dst.width(), dst.height(), static_cast<qsizetype>(dst.stride()),
                QImage::Format_RGB32);
   if (image.isNull()) return;
+  // Qt writes the pixels it draws as 0xFFRRGGBB, and our words keep the top byte zero;
+  // the pixels it leaves keep their whole value, the fourth byte too. The top bytes are
+  // set aside and cleared, so that 0xFF afterwards marks exactly the drawn pixels.
+  std::vector<uint8_t> topBytes;
+  topBytes.reserve(static_cast<size_t>(area.width()) * area.height());
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    uint32_t* row = dst.row32(y);
+    for (int x = area.left(); x <= area.right(); ++x) {
+      topBytes.push_back(static_cast<uint8_t>(row[x] >> 24));
+      row[x] &= 0xFFFFFF;
+    }
+  }
   {
     QPainter p(&image);
     p.setClipRect(area);
     p.setPen(QColor::fromRgb(color & 0xFFFFFF));
     drawPieces(p, font, pieces, baseline, area);
   }
-  // Qt stores RGB32 pixels as 0xFFRRGGBB; our words keep the top byte zero.
+  const uint8_t* top = topBytes.data();
   for (int y = area.top(); y <= area.bottom(); ++y) {
     uint32_t* row = dst.row32(y);
-    for (int x = area.left(); x <= area.right(); ++x) row[x] &= 0xFFFFFF;
+    for (int x = area.left(); x <= area.right(); ++x, ++top)
+      row[x] = (row[x] >> 24) == 0xFF ? row[x] & 0xFFFFFF : row[x] | uint32_t{*top} << 24;
   }
 }
 
