@@ -43,9 +43,21 @@ inline constexpr int64_t kMaxDecodedPixels = int64_t{kMaxDecodedMegabytes} * 102
 // The same for an encoded picture in memory (clipboard data, for instance).
 [[nodiscard]] LoadedImage loadImageBytes(const uint8_t* bytes, size_t size);
 
-// Saving chooses the format by the name's extension, in any case: .png, .bmp, .tif,
-// .tiff, .jpg, .jpeg (JPEG at quality 100). 32-bit surfaces are written as RGB, 8-bit
-// ones with their palette.
+// The extensions a picture is saved by, compared in any case, and the format each
+// stands for: the file layer, its error text and direvo-compose's help all read them.
+struct ImageExtension {
+  const char* extension;  // ".png"
+  const char* format;     // the encoder's name: "png"
+};
+inline constexpr ImageExtension kImageExtensions[] = {
+    {".png", "png"},   {".bmp", "bmp"},  {".tif", "tiff"},
+    {".tiff", "tiff"}, {".jpg", "jpeg"}, {".jpeg", "jpeg"},
+};
+// The extensions for people to read: ".png, .bmp, .tif, .tiff, .jpg or .jpeg".
+std::string imageExtensionList();
+
+// Saving chooses the format by the name's extension (JPEG at quality 100). 32-bit
+// surfaces are written as RGB, 8-bit ones with their palette.
 bool isSavableImageName(const std::string& path);
 
 // An encoded file waiting beside its destination: nothing replaces the destination

@@ -20,7 +20,8 @@
 
 namespace {
 
-// The help text; %g and %d stand for the defaults and limits, in the order below.
+// The help text; %s stands for the picture extensions, %g and %d for the defaults and
+// limits, in the order printUsage hands them.
 constexpr const char* kUsageFormat =
     "usage: direvo-compose --multiview IN --views V [OPTIONS] --out OUT\n"
     "       direvo-compose --movie FILE --left L --right R [--order ltr|rtl] [--views V]\n"
@@ -29,7 +30,7 @@ constexpr const char* kUsageFormat =
     "\n"
     "Composes a picture for a slanted lenticular display from V views laid side by side\n"
     "in the image IN, or taken from a movie as the player's make> (ltr) and make< (rtl)\n"
-    "take them, and writes it to OUT (.png, .bmp, .tif, .tiff, .jpg or .jpeg).\n"
+    "take them, and writes it to OUT (%s).\n"
     "\n"
     "  --multiview IN   the views, side by side, each trunc(IN width / V) columns wide\n"
     "  --movie FILE     a movie; V + 1 frames spread evenly from mark L to mark R\n"
@@ -49,7 +50,7 @@ constexpr const char* kUsageFormat =
     "Bad arguments and unreadable or unwritable files end it with status 2, writing nothing.\n";
 
 void printUsage() {
-  std::printf(kUsageFormat, app::kMinViews, app::kMaxViews, app::kDefaultViews, app::kDefaultPitch,
+  std::printf(kUsageFormat, plat::imageExtensionList().c_str(), app::kMinViews, app::kMaxViews, app::kDefaultViews, app::kDefaultPitch,
               app::kMaxWidth, app::kDefaultWidth, app::kMaxHeight, app::kDefaultHeight);
 }
 

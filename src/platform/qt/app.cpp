@@ -16,8 +16,9 @@ namespace plat {
 namespace {
 
 // The offscreen plugin's default screen is 800 x 800; tests pin 1280 x 1024.
-void useOffscreenScreen() {
-  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+// Returns the screen file, which the plugin reads once, while the application starts.
+QString useOffscreenScreen() {
+  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return {};
   QString path = QDir::temp().filePath(QStringLiteral("direvo-offscreen-%1.json").arg(getpid()));
   QFile f(path);
   if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -26,16 +27,18 @@ void useOffscreenScreen() {
     f.close();
   }
   qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toUtf8());
+  return path;
 }
 
 }  // namespace
 
 int runApplication(int argc, char** argv, std::function<int()> entry, bool offscreenByDefault) {
-  if (offscreenByDefault) useOffscreenScreen();
+  const QString screenFile = offscreenByDefault ? useOffscreenScreen() : QString();
   // One library pixel is one device pixel.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
   QApplication app(argc, argv);
+  if (!screenFile.isEmpty()) QFile::remove(screenFile);  // read: nothing is left behind
   QApplication::setQuitOnLastWindowClosed(false);
   initWindowSystem();
 

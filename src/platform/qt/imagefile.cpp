@@ -15,14 +15,24 @@
 
 namespace plat {
 
+std::string imageExtensionList() {
+  std::string list;
+  const size_t count = std::size(kImageExtensions);
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) list += i + 1 == count ? " or " : ", ";
+    list += kImageExtensions[i].extension;
+  }
+  return list;
+}
+
 const char* imageFileErrorText(ImageFileError e) {
+  static const std::string unknownExtension = "unknown image type (use " + imageExtensionList() + ")";
   switch (e) {
     case ImageFileError::None: return "no error";
     case ImageFileError::CannotOpen: return "cannot open the file";
     case ImageFileError::CannotDecode: return "not a readable image";
     case ImageFileError::OutOfMemory: return "not enough memory for the picture";
-    case ImageFileError::UnknownExtension:
-      return "unknown image type (use .png, .bmp, .tif, .tiff, .jpg or .jpeg)";
+    case ImageFileError::UnknownExtension: return unknownExtension.c_str();
     case ImageFileError::UnsupportedDepth: return "only 8-bit and 32-bit pictures can be saved";
     case ImageFileError::CannotWrite: return "cannot write the file";
   }
@@ -35,11 +45,10 @@ QString qPath(const std::string& path) { return QString::fromUtf8(path.data(), p
 
 // The writer's format name for a file name's extension, or null.
 const char* formatForName(const std::string& path) {
-  const QString suffix = QFileInfo(qPath(path)).suffix().toLower();
-  if (suffix == u"png") return "png";
-  if (suffix == u"bmp") return "bmp";
-  if (suffix == u"tif" || suffix == u"tiff") return "tiff";
-  if (suffix == u"jpg" || suffix == u"jpeg") return "jpeg";
+  const QString suffix = "." + QFileInfo(qPath(path)).suffix().toLower();
+  for (const ImageExtension& e : kImageExtensions) {
+    if (suffix == QLatin1String(e.extension)) return e.format;
+  }
   return nullptr;
 }
 
