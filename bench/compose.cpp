@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ratio_main.h"
 #include "app/compose_pixels.h"
 #include "app/lenticular.h"
 #include "imagewin/imagewin.h"
@@ -159,48 +160,32 @@ void registerSetting(Setting s) {
   }
 }
 
-// Keeps each case's real time so that the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
+// fused / fast: the composition from the views against the one from the work image;
+// fused / (build + fast): against making the work image and composing it.
+void printRatios(const CaseTimes& times) {
+  std::printf("\n%-30s %16s %14s %13s %22s\n", "real time", "straight / fast", "fast / floor",
+              "fused / fast", "fused / (build + fast)");
+  for (const auto& [name, fast] : times) {
+    const size_t at = name.find("/Fast/");
+    if (at == std::string::npos || fast <= 0) continue;
+    auto other = [&](const char* variant) {
+      std::string n = name;
+      n.replace(at, 6, std::string("/") + variant + "/");
+      const auto it = times.find(n);
+      return it == times.end() ? 0.0 : it->second;
+    };
+    std::string shown = name;
+    shown.erase(at, 5);
+    const double floor = other("Floor");
+    const double fused = other("Fused");
+    const auto b = times.find("BuildWorkImage" + name.substr(at));
+    const double buildTime = b == times.end() ? 0.0 : b->second;
+    std::printf("%-30s %16.1f %14.2f", shown.c_str(), other("Straight") / fast,
+                floor > 0 ? fast / floor : 0.0);
+    if (fused > 0) std::printf(" %13.2f %22.2f", fused / fast, fused / (buildTime + fast));
+    std::printf("\n");
   }
-  // fused / fast: the composition from the views against the one from the work
-  // image; fused / (build + fast): against making the work image and composing it.
-  void printRatios() const {
-    std::printf("\n%-30s %16s %14s %13s %22s\n", "real time", "straight / fast", "fast / floor",
-                "fused / fast", "fused / (build + fast)");
-    for (const auto& [name, fast] : times_) {
-      const size_t at = name.find("/Fast/");
-      if (at == std::string::npos || fast <= 0) continue;
-      auto other = [&](const char* variant) {
-        std::string n = name;
-        n.replace(at, 6, std::string("/") + variant + "/");
-        const auto it = times_.find(n);
-        return it == times_.end() ? 0.0 : it->second;
-      };
-      std::string shown = name;
-      shown.erase(at, 5);
-      const double floor = other("Floor");
-      const double fused = other("Fused");
-      std::string build = name.substr(at);
-      const auto b = times_.find("BuildWorkImage" + build);
-      const double buildTime = b == times_.end() ? 0.0 : b->second;
-      std::printf("%-30s %16.1f %14.2f", shown.c_str(), other("Straight") / fast,
-                  floor > 0 ? fast / floor : 0.0);
-      if (fused > 0) {
-        std::printf(" %13.2f %22.2f", fused / fast, fused / (buildTime + fast));
-      }
-      std::printf("\n");
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
+}
 
 }  // namespace
 
@@ -212,25 +197,8 @@ int main(int argc, char** argv) {
     registerSetting({800, 480, 7});
     registerSetting({1920, 1240, 7});
     registerSetting({1920, 1240, 60});
-    // Another output format (--benchmark_format=json) gets the library's own reporter.
-    bool console = true;
-    for (int i = 1; i < argc; ++i) {
-      const std::string arg = argv[i];
-      if (arg.rfind("--benchmark_format=", 0) == 0 && arg != "--benchmark_format=console") {
-        console = false;
-      }
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    if (console) {
-      RatioReporter reporter;
-      benchmark::RunSpecifiedBenchmarks(&reporter);
-      reporter.printRatios();
-    } else {
-      benchmark::RunSpecifiedBenchmarks();
-    }
-    benchmark::Shutdown();
+    const int result = runBenchmarks(argc, argv, printRatios);
     imagewin::resetImageWindows();
-    return 0;
+    return result;
   });
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "imagewin/imagewin.h"
+#include "ratio_main.h"
 #include "imaging/imaging.h"
 #include "platform/message.h"
 #include "platform/test.h"
@@ -159,59 +160,28 @@ void registerCases() {
   }
 }
 
-// Keeps each case's real time (the median, when the cases are repeated) so that the ratios
-// can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // A repeated case's median comes after its runs and so replaces their times.
-    for (const Run& r : runs) {
-      if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median")
-        times_[r.run_name.str()] = r.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
+void printRatios(const CaseTimes& times) {
+  std::printf("\n%-26s %14s\n", "real time", "fast / floor");
+  for (const auto& [name, fast] : times) {
+    const size_t at = name.find("/Fast/");
+    if (at == std::string::npos) continue;
+    std::string floorName = name;
+    floorName.replace(at, 6, "/Floor/");
+    const auto floor = times.find(floorName);
+    if (floor == times.end() || floor->second <= 0) continue;
+    std::string shown = name;
+    shown.erase(at, 5);
+    std::printf("%-26s %14.2f\n", shown.c_str(), fast / floor->second);
   }
-  void printRatios() const {
-    std::printf("\n%-26s %14s\n", "real time", "fast / floor");
-    for (const auto& [name, fast] : times_) {
-      const size_t at = name.find("/Fast/");
-      if (at == std::string::npos) continue;
-      std::string floorName = name;
-      floorName.replace(at, 6, "/Floor/");
-      const auto floor = times_.find(floorName);
-      if (floor == times_.end() || floor->second <= 0) continue;
-      std::string shown = name;
-      shown.erase(at, 5);
-      std::printf("%-26s %14.2f\n", shown.c_str(), fast / floor->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   return plat::test::runHeadless(argc, argv, [&] {
     registerCases();
-    bool console = true;
-    for (int i = 1; i < argc; ++i) {
-      const std::string arg = argv[i];
-      if (arg.rfind("--benchmark_format=", 0) == 0 && arg != "--benchmark_format=console")
-        console = false;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    if (console) {
-      RatioReporter reporter;
-      benchmark::RunSpecifiedBenchmarks(&reporter);
-      reporter.printRatios();
-    } else {
-      benchmark::RunSpecifiedBenchmarks();
-    }
-    benchmark::Shutdown();
+    const int result = runBenchmarks(argc, argv, printRatios);
     imagewin::resetImageWindows();
-    return 0;
+    return result;
   });
 }

@@ -1,31 +1,21 @@
 // Text in the built-in bitmap font at the text cursor.
 #include <cstdarg>
-#include <cstdio>
+#include <string>
 
 #include "imaging/imaging.h"
 #include "imaging/text_cursor.h"
+#include "platform/utf8.h"
 
 TextCursorState TextCursor;
 
 namespace {
 
 constexpr int kLineAdvance = 16;    // two rows of space between lines of 14-row glyphs
-constexpr int kPrintfBuffer = 4096;  // 4095 bytes of text and the terminator
+constexpr size_t kPrintfBytes = 4095;  // what one call prints at most
 
 void lineFeed() {
   TextCursor.y = imaging::movedCoordinate(TextCursor.y, kLineAdvance);
   TextCursor.x = TextCursor.lineStartX;
-}
-
-// The length of text[0..length) without a character that the cut split at its end.
-size_t wholeCharacters(const char* text, size_t length) {
-  size_t lead = length;
-  while (lead > 0 && length - lead < 3 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80)
-    --lead;
-  if (lead == 0) return length;
-  const unsigned char b = static_cast<unsigned char>(text[lead - 1]);
-  const size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-  return length - (lead - 1) < need ? lead - 1 : length;
 }
 
 }  // namespace
@@ -57,12 +47,10 @@ void TAV_PutString(const char* text) {
 
 void TAV_ImagePrintf(const char* format, ...) {
   if (!format) return;
-  char buffer[kPrintfBuffer];
+  std::string text;
   va_list args;
   va_start(args, format);
-  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  const bool formatted = plat::formatUtf8(text, kPrintfBytes, format, args);
   va_end(args);
-  if (n < 0) return;
-  if (n >= kPrintfBuffer) buffer[wholeCharacters(buffer, kPrintfBuffer - 1)] = '\0';
-  TAV_PutString(buffer);
+  if (formatted) TAV_PutString(text.c_str());
 }

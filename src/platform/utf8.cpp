@@ -1,6 +1,8 @@
 #include "platform/utf8.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 namespace plat {
 
@@ -107,6 +109,16 @@ void dropIncompleteTail(std::string& s) {
     if (static_cast<size_t>(sequenceLength(b)) > back) s.resize(s.size() - back);
     return;
   }
+}
+
+bool formatUtf8(std::string& out, size_t maxBytes, const char* format, va_list args) {
+  char buffer[4096];
+  const int written = std::vsnprintf(buffer, sizeof buffer, format, args);
+  if (written < 0) return false;
+  const size_t limit = std::min(maxBytes, sizeof buffer - 1);
+  out.assign(buffer, std::min(static_cast<size_t>(written), limit));
+  if (static_cast<size_t>(written) > limit) dropIncompleteTail(out);  // cut inside a character
+  return true;
 }
 
 }  // namespace plat

@@ -2,6 +2,7 @@
 // limits on texts are limits on UTF-8 bytes, cut at character boundaries.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -16,5 +17,8 @@ std::string toUtf8(std::u16string_view utf16);
 void cutUtf8(std::string& s, size_t maxBytes);
 // Removes a character sequence left incomplete at the end of s.
 void dropIncompleteTail(std::string& s);
+// printf into at most maxBytes (below 4096) bytes of UTF-8; a character the limit would
+// split is dropped whole. False on a format error.
+bool formatUtf8(std::string& out, size_t maxBytes, const char* format, va_list args);
 
 }  // namespace plat

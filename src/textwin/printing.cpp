@@ -83,14 +83,12 @@ void layOut(TextWindowRecord& rec, const std::u16string& text) {
 void TAV_Printf(const char* format, ...) {
   TextWindowRecord* rec = textwin::openRecord(CurrentTextWindow);
   if (!rec || !format) return;
-  char buffer[kPrintfBytes];
+  std::string bytes;
   va_list args;
   va_start(args, format);
-  const int written = std::vsnprintf(buffer, sizeof buffer, format, args);
+  const bool formatted = plat::formatUtf8(bytes, kPrintfBytes - 1, format, args);
   va_end(args);
-  if (written < 0) return;
-  std::string bytes(buffer, std::min<size_t>(static_cast<size_t>(written), kPrintfBytes - 1));
-  if (written >= kPrintfBytes) plat::dropIncompleteTail(bytes);  // cut inside a character
+  if (!formatted) return;
 
   plat::Window window;
   {
