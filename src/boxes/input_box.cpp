@@ -200,8 +200,13 @@ void TAV_OpenInputBox(int x, int y, int items) {
     std::snprintf(label, sizeof label, "Item %d", i);
     state.labels[i] = plat::createControl({plat::ControlKind::Static, box, kLabelId, label, labelRect(i)});
     InputBoxItemText[i] = std::move(texts[i]);
-    state.edits[i] = plat::createControl({plat::ControlKind::Edit, box, ids::box::kEditBase + i,
-                                          InputBoxItemText[i].get(), editRect(i), true, true});
+    state.edits[i] = plat::createControl({.kind = plat::ControlKind::Edit,
+                                          .parent = box,
+                                          .id = ids::box::kEditBase + i,
+                                          .text = InputBoxItemText[i].get(),
+                                          .rect = editRect(i),
+                                          .sunken = true,
+                                          .tabStop = true});
   }
   plat::invalidateAll(box);
   plat::setForegroundWindow(box);

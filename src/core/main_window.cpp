@@ -46,35 +46,38 @@ void dropIn(plat::Window w) {
   waitFrom(start, kDropSettleMs);
 }
 
+// Entries that build windows by hand are greyed while the main routine runs or a line
+// is read; Stop and Exit never are.
+enum class Greyed { WhileBusy, Never };
 struct PopupEntry {
   const char* text;  // null: a separator
   int id;
-  bool alwaysEnabled;
+  Greyed greyed;
 };
 // The main window's popup menu, in order.
 constexpr PopupEntry kPopup[] = {
-    {"Paste\tCtrl+V", ids::kPaste, false},
-    {nullptr, 0, false},
-    {"Start", ids::kStart, false},
-    {"Stop", ids::kStop, true},
-    {"E&xit", ids::kExit, true},
-    {nullptr, 0, false},
-    {"Image Window", ids::kImageWindow, false},
-    {"Text Window", ids::kTextWindow, false},
-    {"Input Box", ids::kInputBox, false},
-    {"Button Box", ids::kButtonBox, false},
-    {nullptr, 0, false},
-    {"&Window Info.\tCtrl+W", ids::kWindowInfo, false},
+    {"Paste\tCtrl+V", ids::kPaste, Greyed::WhileBusy},
+    {nullptr, 0, Greyed::Never},
+    {"Start", ids::kStart, Greyed::WhileBusy},
+    {"Stop", ids::kStop, Greyed::Never},
+    {"E&xit", ids::kExit, Greyed::Never},
+    {nullptr, 0, Greyed::Never},
+    {"Image Window", ids::kImageWindow, Greyed::WhileBusy},
+    {"Text Window", ids::kTextWindow, Greyed::WhileBusy},
+    {"Input Box", ids::kInputBox, Greyed::WhileBusy},
+    {"Button Box", ids::kButtonBox, Greyed::WhileBusy},
+    {nullptr, 0, Greyed::Never},
+    {"&Window Info.\tCtrl+W", ids::kWindowInfo, Greyed::WhileBusy},
 };
 
 void showPopup(plat::Window w) {
-  bool restricted = mainRunning.load() == 1 || InputOwner.load() != 0;
+  const bool busy = mainRunning.load() == 1 || InputOwner.load() != 0;
   plat::Menu menu;
   for (const PopupEntry& e : kPopup) {
     if (!e.text)
       menu.separator();
     else
-      menu.add(e.text, e.id, restricted && !e.alwaysEnabled);
+      menu.add(e.text, e.id, busy && e.greyed == Greyed::WhileBusy);
   }
   plat::trackPopupMenu(menu, plat::cursorPos(), w);
 }
