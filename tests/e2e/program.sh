@@ -20,6 +20,13 @@ export XDG_RUNTIME_DIR=$runtime
 cd "$work"
 
 fail() { echo "FAILED: $*"; exit 1; }
+# Waits for PID to end and leaves its exit code in $code.
+wait_for_exit() {
+  set +e
+  wait "$1"
+  code=$?
+  set -e
+}
 # Starts an instance; the caller records the pid (this runs in a subshell).
 start() { "$direvo" >/dev/null 2>&1 & echo $!; }
 
@@ -53,10 +60,7 @@ eleventh=$!
 box=$(window_of "$eleventh" 'DIREVO') || fail "no message box for the eleventh instance"
 import -window root "$out/program_instance_limit.png"
 xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
-set +e
-wait "$eleventh"
-code=$?
-set -e
+wait_for_exit "$eleventh"
 [ "$code" -eq 1 ] || fail "the eleventh instance ended with $code"
 echo "instance limit: the eleventh instance showed its box and ended with 1"
 for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
@@ -73,10 +77,7 @@ xdotool windowfocus --sync "$main" key s
 sleep 0.5
 xdotool windowfocus --sync "$main" key x
 t0=$(date +%s%N)
-set +e
-wait "$prog"
-code=$?
-set -e
+wait_for_exit "$prog"
 ms=$(( ($(date +%s%N) - t0) / 1000000 ))
 [ "$code" -eq 0 ] || fail "Exit ended with $code"
 [ "$ms" -ge 1500 ] && [ "$ms" -lt 5000 ] || fail "Exit took $ms ms"
@@ -92,10 +93,7 @@ eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool mousemove --window "$main" $((WIDTH - 14)) 13 click 1  # the close box
 for _ in $(seq 100); do kill -0 "$prog" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$prog" 2>/dev/null && fail "the close box left the program running"
-set +e
-wait "$prog"
-code=$?
-set -e
+wait_for_exit "$prog"
 [ "$code" -eq 0 ] || fail "the close box ended the program with $code"
 echo "close box: the program ended with code 0"
 echo "passed"

@@ -41,6 +41,7 @@ int runApplication(int argc, char** argv, std::function<int()> entry, bool offsc
   if (!screenFile.isEmpty()) QFile::remove(screenFile);  // read: nothing is left behind
   QApplication::setQuitOnLastWindowClosed(false);
   initWindowSystem();
+  qt::startDisplayQueue();
 
   int result = 0;
   std::thread program([&] {
@@ -49,6 +50,7 @@ int runApplication(int argc, char** argv, std::function<int()> entry, bool offsc
   });
   QApplication::exec();
   program.join();
+  qt::stopDisplayQueue();
   shutdownWindowSystem();
   return result;
 }

@@ -19,6 +19,10 @@ bool isDisplayThread();
 void runOnDisplay(const std::function<void()>& fn);
 // Queues fn for the display thread and returns at once.
 void postToDisplay(std::function<void()> fn);
+// The queue of work for the display thread: made on it once Qt runs, ended (dropping
+// what is left, as Qt drops its own events) once the client threads are gone.
+void startDisplayQueue();
+void stopDisplayQueue();
 // A platform call made by an abandoned thread never returns.
 void blockIfAbandoned();
 
