@@ -292,13 +292,16 @@ class XclipPeer : public ClipboardImages {
     if (!onX11()) GTEST_SKIP() << "needs an X display (QT_QPA_PLATFORM=xcb)";
     ClipboardImages::SetUp();
     const char* out = std::getenv("DIREVO_CLIPBOARD_OUT");
-    dir_ = out && *out ? fs::path(out) : fs::path(testing::TempDir()) / "direvo_xclip";
+    keepPictures_ = out && *out;  // asked for, to be looked at; otherwise removed
+    dir_ = keepPictures_ ? fs::path(out) : fs::path(testing::TempDir()) / "direvo_xclip";
     fs::create_directories(dir_);
   }
   void TearDown() override {
     if (xclip_ > 0) kill(xclip_, SIGTERM);
+    if (!keepPictures_) fs::remove_all(dir_);
     ClipboardImages::TearDown();
   }
+  bool keepPictures_ = false;
   // Starts xclip putting a file on the clipboard; waits until a picture of the size
   // is to be had.
   void xclipPuts(const std::string& type, const fs::path& file, int w, int h) {

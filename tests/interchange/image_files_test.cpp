@@ -85,7 +85,10 @@ class ImageFiles : public testing::Test {
     interchange::resetFileDialogs();
     JpegQuality = 100;
   }
-  void TearDown() override { imagewin::resetImageWindows(); }
+  void TearDown() override {
+    imagewin::resetImageWindows();
+    fs::remove_all(dir_);
+  }
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
