@@ -13,7 +13,9 @@ start_xvfb() {
     fi
   done
   [ -n "$xvfb_display" ] || { echo "no free X display number from $1 to $2" >&2; return 1; }
-  Xvfb "$xvfb_display" -screen 0 1280x1024x24 -br -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: a server resetting after its last client left refuses the next one for a
+  # moment, and the next test would find no display.
+  Xvfb "$xvfb_display" -screen 0 1280x1024x24 -br -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do xdpyinfo -display "$xvfb_display" >/dev/null 2>&1 && return 0; sleep 0.1; done
   echo "Xvfb on $xvfb_display did not answer" >&2
