@@ -57,7 +57,7 @@ for n in $(seq 2 9); do
 done
 "$direvo" >/dev/null 2>&1 &
 eleventh=$!
-box=$(window_of "$eleventh" 'DIREVO') || fail "no message box for the eleventh instance"
+box=$(window_of "$eleventh" '^DIREVO$' --onlyvisible) || fail "no message box for the eleventh instance"
 import -window root "$out/program_instance_limit.png"
 xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
 wait_for_exit "$eleventh"
