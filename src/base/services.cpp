@@ -9,6 +9,7 @@ LibraryServices withDefaults(LibraryServices s) {
   if (!s.snapMovingWindow) s.snapMovingWindow = d.snapMovingWindow;
   if (!s.promptLine) s.promptLine = d.promptLine;
   if (!s.openTextWindow) s.openTextWindow = d.openTextWindow;
+  if (!s.imageEditor) s.imageEditor = d.imageEditor;
   if (!s.pickInProgress) s.pickInProgress = d.pickInProgress;
   if (!s.dialogBoxes) s.dialogBoxes = d.dialogBoxes;
   if (!s.pump) s.pump = d.pump;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/pump.h"
+#include "platform/message.h"
 #include "platform/types.h"
 
 struct LibraryServices {
@@ -26,6 +27,10 @@ struct LibraryServices {
   // Opens text window n (or brings it forward) and makes it current; -1 for a default.
   int (*openTextWindow)(int n, int x, int y, int width, int height) = [](int, int, int, int,
                                                                          int) { return 1; };
+  // The image editor: an image window's commands, right and middle buttons (menus) and
+  // dropped files. True when it handled the message; false leaves it to the default handling.
+  bool (*imageEditor)(plat::Window window, plat::Message& message) =
+      [](plat::Window, plat::Message&) { return false; };
   // Whether a point-picking tool holds the image windows' mouse and keys.
   bool (*pickInProgress)() = [] { return false; };
   // The input box and the button box, in the order the pump offers messages to them.

@@ -1,6 +1,5 @@
 // How the user controls an image window's display: the zoom (set, stepped by keys and
-// the wheel, typed), the scaling-mode toggle, the typed re-sizing, painting, and the
-// frame, which follows the zoom only.
+// the wheel, typed), the scaling-mode toggle and the typed re-sizing.
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -102,79 +101,11 @@ int typedResize(int number) {
   return TAV_ResizeImage(number, width, height);
 }
 
-namespace {
-
-// The zoom keys with Ctrl held and Tab; true when the key was one of them.
-bool handleKey(int number, int key) {
-  if (key == plat::vk::Tab) {
-    toggleStretchMode(number);
-    return true;
-  }
-  if (!plat::isKeyDown(plat::vk::Control)) return false;
-  const int zoom = ImageTable[number].zoom;
-  switch (key) {
-    case plat::vk::Numpad0:
-      TAV_SetImageZoom(100, number);
-      return true;
-    case plat::vk::Add:
-      TAV_SetImageZoom(zoomIn(zoom), number);
-      return true;
-    case plat::vk::Subtract:
-      TAV_SetImageZoom(zoomOut(zoom), number);
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Ctrl with the wheel turned toward the user zooms in, away from the user zooms out.
-void handleWheel(int number, const plat::Message& m) {
-  if (!m.ctrl || m.wheelDelta == 0) return;
+void zoomByWheel(int number, const plat::Message& m) {
+  if (!isOpen(number) || !m.ctrl || m.wheelDelta == 0) return;
   const int zoom = ImageTable[number].zoom;
   TAV_SetImageZoom(m.wheelDelta < 0 ? zoomIn(zoom) : zoomOut(zoom), number);
-}
-
-}  // namespace
-
-intptr_t imageWindowProc(plat::Window window, plat::Message& message) {
-  switch (message.kind) {
-    case plat::Msg::Paint: {
-      plat::beginPaint(window);
-      const int number = TAV_FindImage(window);
-      if (number >= 0) TAV_ShowImage(number);
-      return 0;
-    }
-    case plat::Msg::Close: {
-      const int number = TAV_FindImage(window);
-      if (number < 0) break;
-      TAV_DestroyImage(number);
-      return 0;
-    }
-    case plat::Msg::KeyDown: {
-      if (libraryServices().pickInProgress()) return 0;
-      const int number = TAV_FindImage(window);
-      if (number >= 0 && handleKey(number, message.key)) return 0;
-      break;
-    }
-    case plat::Msg::MouseWheel: {
-      const int number = TAV_FindImage(window);
-      if (number >= 0) handleWheel(number, message);
-      return 0;  // consumed, with or without Ctrl
-    }
-    case plat::Msg::Sizing:
-      // The size follows the zoom only: the frame keeps the window where it is.
-      message.rect = plat::getWindowRect(window);
-      return 0;
-    case plat::Msg::Moving:
-      libraryServices().snapMovingWindow(message.rect, window);
-      return 0;
-    case plat::Msg::Move:
-      libraryServices().refreshWindowEdges();
-      return 0;
-    default:
-      break;
-  }
-  return plat::defWindowProc(window, message);
 }
 
 }  // namespace imagewin

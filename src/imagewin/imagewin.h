@@ -128,6 +128,13 @@ int zoomIn(int zoom);
 int zoomOut(int zoom);
 // COLORONCOLOR becomes HALFTONE, anything else COLORONCOLOR; the caption follows.
 int toggleStretchMode(int number);
+// Ctrl with the wheel turned toward the user (negative delta) zooms in, away zooms out.
+void zoomByWheel(int number, const plat::Message& wheel);
+// A key-down in open image window `number`: Ctrl+X, C, V, Q, R post Cut, Copy, Paste at
+// the corner, Destroy and Clipping to the window; Ctrl with keypad 0, plus and minus
+// zoom; Tab toggles the scaling mode; X and C (without Ctrl), Esc and S go on to the
+// main window. False for a key that does nothing here.
+bool imageKeyDown(plat::Window window, int number, int key);
 
 // The leading decimal integer of a typed line, as the C library reads one (blanks, a
 // sign, digits), clamped to the int range; 0 when there is none.

@@ -66,8 +66,12 @@ int SaveImageAs() {
   const ImageWindowRecord* rec = currentRecord();
   if (!rec) return 3;
   const int type = SaveTypeOfFilter(ImageFileType);
+  // A JPEG is saved at the best quality; the caller's own setting is back afterwards.
+  const int callersQuality = JpegQuality;
   if (type == 1) JpegQuality = 100;
-  return TAV_SaveImageFile(rec->height, rec->width, type, name);
+  const int result = TAV_SaveImageFile(rec->height, rec->width, type, name);
+  JpegQuality = callersQuality;
+  return result;
 }
 
 }  // namespace interchange

@@ -1,9 +1,13 @@
-// Message boxes and the open and save file dialogs; they wait on the caller's thread.
+// Message boxes, the open and save file dialogs and the colour and font choosers; they
+// wait on the caller's thread.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/font.h"
 #include "platform/types.h"
 
 namespace plat {
@@ -31,5 +35,16 @@ struct FileDialogParams {
 // The chosen path (UTF-8), or empty when cancelled; params.filterIndex is updated.
 std::string openFileDialog(FileDialogParams& params);
 std::string saveFileDialog(FileDialogParams& params);
+
+// The colour chooser, opened in full with `color` (0xRRGGBB) selected and the 16 custom
+// colours offered. True when the user confirmed: `color` is then the chosen one. The
+// custom colours come back as the user left them, confirmed or not.
+using CustomColors = std::array<uint32_t, 16>;
+bool chooseColor(Window owner, uint32_t& color, CustomColors& custom);
+
+// The font chooser (screen fonts, with effects), opened on `description`. True when the
+// user confirmed: `description` is then the chosen font, its height the character
+// height as a negative number of pixels.
+bool chooseFont(Window owner, FontDescription& description);
 
 }  // namespace plat

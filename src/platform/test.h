@@ -2,11 +2,14 @@
 // Compiled in always; only tests call them.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/font.h"
 #include "platform/menu.h"
 #include "platform/surface.h"
 #include "platform/types.h"
@@ -40,6 +43,18 @@ void dropFiles(Window w, const std::vector<std::string>& paths);
 // The next dialog or popup menu is answered at once instead of being shown.
 void answerNextFileDialog(const std::string& path, int filterIndex = -1);  // "" cancels
 void answerNextMenu(int chosenId);  // 0: nothing chosen
+// Colour and font choosers: nullopt cancels. A colour answer may also leave the custom
+// colours changed, as a user can while the chooser is open.
+void answerNextColorDialog(std::optional<uint32_t> color,
+                           std::optional<std::array<uint32_t, 16>> custom = std::nullopt);
+void answerNextFontDialog(std::optional<FontDescription> font);
+// What the last chooser was opened with.
+struct ShownColorDialog {
+  uint32_t color;
+  std::array<uint32_t, 16> custom;
+};
+std::optional<ShownColorDialog> lastColorDialog();
+std::optional<FontDescription> lastFontDialog();
 // The last popup menu shown (a copy: the program may show another meanwhile), and
 // the message boxes shown.
 std::optional<Menu> lastMenu();

@@ -3,9 +3,12 @@
 // through here, so they never see the test interface.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "platform/font.h"
 #include "platform/menu.h"
 
 namespace plat::seams {
@@ -19,6 +22,15 @@ struct FileAnswer {
 };
 // The next queued file dialog answer, if a test queued one.
 std::optional<FileAnswer> takeFileAnswer();
+
+// The next queued chooser answer, if a test queued one; the chooser is recorded as
+// shown either way. An answer holds nullopt to cancel.
+struct ColorAnswer {
+  std::optional<uint32_t> color;
+  std::optional<std::array<uint32_t, 16>> custom;
+};
+std::optional<ColorAnswer> takeColorAnswer(uint32_t color, const std::array<uint32_t, 16>& custom);
+std::optional<std::optional<FontDescription>> takeFontAnswer(const FontDescription& shown);
 
 // Records a message box as shown; true when it is to close at once.
 bool noteMessageBox(const std::string& text, const std::string& title, unsigned flags);

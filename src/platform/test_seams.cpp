@@ -15,6 +15,10 @@ struct SeamState {
   std::deque<int> menuAnswers;
   std::optional<Menu> shownMenu;
   std::deque<seams::FileAnswer> fileAnswers;
+  std::deque<seams::ColorAnswer> colorAnswers;
+  std::optional<test::ShownColorDialog> shownColor;
+  std::deque<std::optional<FontDescription>> fontAnswers;
+  std::optional<FontDescription> shownFont;
   std::vector<test::ShownMessageBox> shownBoxes;
   bool autoCloseBoxes = false;
   int pinnedWidth = 0;
@@ -42,6 +46,24 @@ std::optional<FileAnswer> takeFileAnswer() {
   if (state.fileAnswers.empty()) return std::nullopt;
   FileAnswer a = state.fileAnswers.front();
   state.fileAnswers.pop_front();
+  return a;
+}
+
+std::optional<ColorAnswer> takeColorAnswer(uint32_t color, const std::array<uint32_t, 16>& custom) {
+  std::lock_guard lock(seamMutex);
+  state.shownColor = test::ShownColorDialog{color, custom};
+  if (state.colorAnswers.empty()) return std::nullopt;
+  ColorAnswer a = state.colorAnswers.front();
+  state.colorAnswers.pop_front();
+  return a;
+}
+
+std::optional<std::optional<FontDescription>> takeFontAnswer(const FontDescription& shown) {
+  std::lock_guard lock(seamMutex);
+  state.shownFont = shown;
+  if (state.fontAnswers.empty()) return std::nullopt;
+  std::optional<FontDescription> a = state.fontAnswers.front();
+  state.fontAnswers.pop_front();
   return a;
 }
 
@@ -78,6 +100,27 @@ void answerNextFileDialog(const std::string& path, int filterIndex) {
 void answerNextMenu(int chosenId) {
   std::lock_guard lock(seamMutex);
   state.menuAnswers.push_back(chosenId);
+}
+
+void answerNextColorDialog(std::optional<uint32_t> color,
+                           std::optional<std::array<uint32_t, 16>> custom) {
+  std::lock_guard lock(seamMutex);
+  state.colorAnswers.push_back({color, custom});
+}
+
+void answerNextFontDialog(std::optional<FontDescription> font) {
+  std::lock_guard lock(seamMutex);
+  state.fontAnswers.push_back(std::move(font));
+}
+
+std::optional<ShownColorDialog> lastColorDialog() {
+  std::lock_guard lock(seamMutex);
+  return state.shownColor;
+}
+
+std::optional<FontDescription> lastFontDialog() {
+  std::lock_guard lock(seamMutex);
+  return state.shownFont;
 }
 
 std::optional<Menu> lastMenu() {

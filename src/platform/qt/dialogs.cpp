@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "platform/dialogs.h"
+#include "platform/qt/dialog_run.h"
 #include "platform/qt/display.h"
 #include "platform/qt/frame_widget.h"
 #include "platform/test_hooks.h"
@@ -11,15 +12,13 @@
 
 namespace plat {
 
-namespace {
+namespace qt {
 
 QWidget* ownerWidget(Window owner) {
   auto r = findRecord(owner);
   return r ? r->frame : nullptr;
 }
 
-// Runs a dialog until it closes. It blocks input to its owner only, never to the rest
-// of the program: a dialog the worker shows leaves the main window's Exit usable.
 int runDialog(QDialog& dialog) {
   dialog.setWindowModality(dialog.parentWidget() ? Qt::WindowModal : Qt::NonModal);
   QEventLoop loop;
@@ -34,6 +33,13 @@ int runDialog(QDialog& dialog) {
   loop.exec();
   return result;
 }
+
+}  // namespace qt
+
+namespace {
+
+using qt::ownerWidget;
+using qt::runDialog;
 
 // "*.AVI" becomes "*.[aA][vV][iI]": the dialog's own matching may be case-sensitive.
 QString caseless(const std::string& pattern) {

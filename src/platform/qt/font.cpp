@@ -2,6 +2,7 @@
 // buffer, no copy), or into a mask whose set pixels take a palette index on 8-bit surfaces.
 // Fonts are drawn without antialiasing, so every text pixel is the text colour.
 #include "platform/font.h"
+#include "platform/qt/font_qt.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -248,9 +249,10 @@ FontMetrics stockFontMetrics() {
   return stock ? stock->font->metrics : FontMetrics{};
 }
 
-MadeFont createFont(const FontDescription& d) {
-  std::lock_guard lock(fontLock());
-  if (!haveGuiApplication()) return MadeFont::failed(FontError::NoApplication);
+namespace {
+
+// The QFont a description asks for; the caller holds fontLock().
+QFont describedFont(const FontDescription& d) {
   QString face = QString::fromUtf8(d.face);
   if (face.isEmpty() || !QFontDatabase::hasFamily(face)) face = gothicFace();
   QFont f = baseFont(face);
@@ -266,8 +268,23 @@ MadeFont createFont(const FontDescription& d) {
       f.setStretch(static_cast<int>(std::clamp<int64_t>(stretch, 1, 4000)));
     }
   }
-  return MadeFont{std::make_unique<QtFont>(f), FontError::None};
+  return f;
 }
+
+}  // namespace
+
+MadeFont createFont(const FontDescription& d) {
+  std::lock_guard lock(fontLock());
+  if (!haveGuiApplication()) return MadeFont::failed(FontError::NoApplication);
+  return MadeFont{std::make_unique<QtFont>(describedFont(d)), FontError::None};
+}
+
+namespace qt {
+QFont fontOfDescription(const FontDescription& d) {
+  std::lock_guard lock(fontLock());
+  return describedFont(d);
+}
+}  // namespace qt
 
 namespace {
 // Every Font the platform hands out is a QtFont.
