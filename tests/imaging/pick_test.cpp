@@ -1,6 +1,5 @@
-// The picking tools driven by real mouse input, headless: every pass of a tool's wait
-// loop plays the next step of a script (a move or a press injected at a client point of
-// the window), so the clicks reach the tool one pass at a time, as a user's would.
+// The picking tools driven by real mouse input, headless, one scripted step per pass of
+// a tool's wait loop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,73 +9,34 @@
 #include <string>
 #include <vector>
 
-#include "base/pump.h"
 #include "base/services.h"
 #include "drawing_fixture.h"
 #include "imaging/pick.h"
+#include "pick_script.h"
 #include "platform/test.h"
 #include "platform/types.h"
 
 namespace {
 
-using Button = plat::test::Button;
-
-class Picking : public Drawing {
+class Picking : public Drawing, protected testsupport::PickScript {
  protected:
   void SetUp() override {
     Drawing::SetUp();
-    steps.clear();
-    statusTexts.clear();
-    dropsAllowed.clear();
-    stopFlag = false;
-    idlePasses = 0;
-    scriptRanOut = false;
-    LibraryServices s;
-    s.pickInProgress = imaging::pickInProgress;
-    s.pickMouse = imaging::feedPick;
-    s.statusLine = [](const char* text) { statusTexts.push_back(text); };
-    s.stopRequested = [] { return stopFlag; };
-    s.clearStopRequest = [] { stopFlag = false; };
-    s.allowMainWindowDrops = [](bool allow) { dropsAllowed.push_back(allow); };
-    s.pump = scriptedPump;
-    installLibraryServices(s);
+    installLibraryServices({});
+    install();
   }
   void TearDown() override {
     installLibraryServices({});
     Drawing::TearDown();
   }
 
-  // One step per pass; once the script is over a few idle passes are allowed (a tool
-  // ends one pass after its last click), then a stop request ends a tool that waits on.
-  static void scriptedPump() {
-    if (!steps.empty()) {
-      const std::function<void()> step = steps.front();
-      steps.pop_front();
-      step();
-      plat::test::sync();
-    } else if (++idlePasses > 3) {
-      scriptRanOut = true;
-      stopFlag = true;
-    }
-    PumpUserMessages();
-  }
-
   static plat::Window win(int n = 0) { return ImageTable[n].window; }
-  static void move(int x, int y, int n = 0) {
-    steps.push_back([=] { plat::test::mouseMove(win(n), {x, y}); });
-  }
-  static void press(int x, int y, Button b = Button::Left, int n = 0) {
-    steps.push_back([=] { plat::test::click(win(n), {x, y}, b); });
-  }
-  static void then(std::function<void()> step) { steps.push_back(std::move(step)); }
 
   // A pixel of the window as the display shows it (zoom 100).
   static uint32_t shownPixel(int x, int y) {
     plat::test::sync();
     return plat::test::clientPixels(win())->row32(y)[x];
   }
-
-  static std::string depthText() { return std::to_string(plat::displayColorDepth()) + "-bit color"; }
 
   // A 120 x 80 window of random pixels, and those pixels.
   static std::vector<uint32_t> openNoisy(int number = 0, int zoom = 100) {
@@ -86,13 +46,6 @@ class Picking : public Drawing {
     TAV_ShowImage(number);
     return pixels();
   }
-
-  static inline std::deque<std::function<void()>> steps;
-  static inline std::vector<std::string> statusTexts;
-  static inline std::vector<bool> dropsAllowed;
-  static inline bool stopFlag = false;
-  static inline int idlePasses = 0;
-  static inline bool scriptRanOut = false;
 };
 
 TEST_F(Picking, RectOrdersTheCornersPromptsAndLeavesThePictureAsItWas) {
@@ -103,7 +56,7 @@ TEST_F(Picking, RectOrdersTheCornersPromptsAndLeavesThePictureAsItWas) {
   press(10, 5);
   int l, t, r, b;
   EXPECT_EQ(TAV_PickRect(0, l, t, r, b), kPickDone);
-  EXPECT_FALSE(scriptRanOut);
+  EXPECT_FALSE(ranOut);
   EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({10, 5, 30, 20}));
   EXPECT_EQ(statusTexts, std::vector<std::string>({"Click the first point",
                                                    "Click the second point", depthText()}));
@@ -154,7 +107,7 @@ TEST_F(Picking, RightClickAfterTheFirstPointStartsOverAndASecondOneCancels) {
   press(60, 60, Button::Middle);
   int l = -1, t = -1, r = -1, b = -1;
   EXPECT_EQ(TAV_PickRect(0, l, t, r, b), kPickCancelled);
-  EXPECT_FALSE(scriptRanOut);
+  EXPECT_FALSE(ranOut);
   EXPECT_EQ(statusTexts,
             std::vector<std::string>({"Click the first point", "Click the second point",
                                       "Click the first point", depthText()}));
@@ -180,7 +133,7 @@ TEST_F(Picking, EveryToolCancelsBeforeItsFirstPointWithThePictureUnchanged) {
     move(30 + static_cast<int>(i), 40);
     press(30, 40, i % 2 ? Button::Middle : Button::Right);
     EXPECT_EQ(tools[i](), kPickCancelled) << i;
-    EXPECT_FALSE(scriptRanOut) << i;
+    EXPECT_FALSE(ranOut) << i;
     EXPECT_EQ(pixels(), before) << i;
   }
 }
@@ -335,7 +288,7 @@ TEST_F(Picking, AStopRequestEndsAtOnceWithThePointsSoFarAndTheFeedbackLeft) {
   then([] { stopFlag = true; });
   int l, t, r, b;
   EXPECT_EQ(TAV_PickRect(0, l, t, r, b), kPickDone);
-  EXPECT_FALSE(scriptRanOut);
+  EXPECT_FALSE(ranOut);
   // The first corner was taken, the second not (0), ordered.
   EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({0, 0, 30, 20}));
   EXPECT_NE(pixels(), before);  // the box to the pointer stays
@@ -358,7 +311,7 @@ TEST_F(Picking, AStopRequestFromBeforeThePickIsCleared) {
   EXPECT_EQ(TAV_PickPoint(0, x, y), kPickDone);
   EXPECT_EQ(x, 12);
   EXPECT_EQ(y, 13);
-  EXPECT_FALSE(scriptRanOut);
+  EXPECT_FALSE(ranOut);
 }
 
 TEST_F(Picking, OnlyThePickedWindowFeedsTheTool) {
@@ -408,7 +361,7 @@ TEST_F(Picking, ClosingThePickedWindowCancelsTheTool) {
   then([] { TAV_DestroyImage(0); });
   int l, t, r, b;
   EXPECT_EQ(TAV_PickRect(0, l, t, r, b), kPickCancelled);
-  EXPECT_FALSE(scriptRanOut);
+  EXPECT_FALSE(ranOut);
   EXPECT_EQ(PickState.active, 0);
   EXPECT_EQ(dropsAllowed, std::vector<bool>({false, true}));
 }
