@@ -2,18 +2,24 @@
 // a tool's wait loop.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "base/pump.h"
 #include "base/services.h"
 #include "drawing_fixture.h"
 #include "imaging/pick.h"
 #include "pick_script.h"
+#include "library_support.h"
 #include "platform/test.h"
+#include "platform/thread.h"
 #include "platform/types.h"
 
 namespace {
@@ -364,6 +370,40 @@ TEST_F(Picking, ClosingThePickedWindowCancelsTheTool) {
   EXPECT_FALSE(ranOut);
   EXPECT_EQ(PickState.active, 0);
   EXPECT_EQ(dropsAllowed, std::vector<bool>({false, true}));
+}
+
+}  // namespace
+
+namespace {
+
+double processCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// A tool waiting for a click that never comes sleeps between passes: the pump counts
+// the passes and asks for a stop after two seconds.
+TEST_F(Picking, AWaitingToolUsesNoProcessor) {
+  openNoisy();
+  static int passes;
+  static int64_t stopAt;
+  passes = 0;
+  stopAt = plat::performanceCounter() + 2 * plat::performanceFrequency();
+  testsupport::useService(&LibraryServices::pump, +[] {
+    ++passes;
+    PumpUserMessages();
+    if (plat::performanceCounter() >= stopAt) stopFlag = true;
+  });
+  const double cpuBefore = processCpuSeconds();
+  int x, y;
+  EXPECT_EQ(TAV_PickRow(0, x, y), kPickDone);
+  const double cpu = processCpuSeconds() - cpuBefore;
+  std::printf("idle pick: %d passes, %.3f s of processor time in 2 s (%.1f %%)\n", passes, cpu,
+              cpu / 2.0 * 100.0);
+  // About one pass per 10 ms wait; a loop that spun would make hundreds of thousands.
+  EXPECT_LT(passes, 400);
+  EXPECT_LT(cpu, 0.2);
 }
 
 }  // namespace
