@@ -309,6 +309,16 @@ TEST_F(Picking, AStopRequestEndsAtOnceWithThePointsSoFarAndTheFeedbackLeft) {
   EXPECT_EQ(y, 0);
 }
 
+TEST_F(Picking, AFirstPointGivenUpIsNotReturnedByALaterStopRequest) {
+  openNoisy();
+  press(30, 20);
+  press(30, 20, Button::Right);
+  then([] { stopFlag = true; });
+  int x1 = -1, y1 = -1, x2 = -1, y2 = -1;
+  EXPECT_EQ(TAV_PickLine(0, x1, y1, x2, y2), kPickDone);
+  EXPECT_EQ(std::vector<int>({x1, y1, x2, y2}), std::vector<int>({0, 0, 0, 0}));
+}
+
 TEST_F(Picking, AStopRequestFromBeforeThePickIsCleared) {
   openNoisy();
   stopFlag = true;
@@ -355,6 +365,7 @@ TEST_F(Picking, ABadWindowNumberIsRefusedWithoutPromptOrDrawing) {
   EXPECT_EQ(TAV_PickRow(-1, x, y), kPickBadWindow);
   EXPECT_EQ(TAV_PickRect(4, l, t, r, b), kPickBadWindow);
   EXPECT_EQ(TAV_PickPlace(7, 3, 3, x, y), kPickBadWindow);
+  EXPECT_EQ(x, 5);  // untouched
   EXPECT_TRUE(statusTexts.empty());
   EXPECT_TRUE(dropsAllowed.empty());
   EXPECT_EQ(CurrentImage, 3);
