@@ -153,6 +153,7 @@ bool takeCancel(Tool& t) {
     redraw(t);
     libraryServices().statusLine(kFirstPrompt);
     t.state = 0;
+    t.taken = 0;  // the first point is given up
   }
   return false;
 }
@@ -229,6 +230,7 @@ Tool twoPointTool(int number, Feedback feedback) {
 }
 
 int pickOnePoint(Tool t, int& x, int& y) {
+  if (!isOpen(t.number)) return kPickBadWindow;  // the outputs stay as they were
   x = y = 0;
   const int result = run(t);
   if (result == kPickDone && t.taken >= 1) {
@@ -241,6 +243,7 @@ int pickOnePoint(Tool t, int& x, int& y) {
 }  // namespace
 
 int TAV_PickRect(int number, int& left, int& top, int& right, int& bottom) {
+  if (!isOpen(number)) return kPickBadWindow;  // the outputs stay as they were
   left = top = right = bottom = 0;
   Tool t = twoPointTool(number, Feedback::Box);
   const int result = run(t);
@@ -257,6 +260,7 @@ int TAV_PickRect(int number, int& left, int& top, int& right, int& bottom) {
 }
 
 int TAV_PickLine(int number, int& x1, int& y1, int& x2, int& y2) {
+  if (!isOpen(number)) return kPickBadWindow;  // the outputs stay as they were
   x1 = y1 = x2 = y2 = 0;
   Tool t = twoPointTool(number, Feedback::Line);
   const int result = run(t);
@@ -267,6 +271,7 @@ int TAV_PickLine(int number, int& x1, int& y1, int& x2, int& y2) {
 }
 
 int TAV_PickCircle(int number, int& cx, int& cy, int& radius) {
+  if (!isOpen(number)) return kPickBadWindow;  // the outputs stay as they were
   cx = cy = radius = 0;
   Tool t = twoPointTool(number, Feedback::Circle);
   const int result = run(t);

@@ -26,7 +26,8 @@ inline constexpr int kPickDone = 0;       // the points were taken, or a stop re
 inline constexpr int kPickCancelled = 1;  // the right or middle button before any point
 inline constexpr int kPickBadWindow = 2;  // above 255 or not open: nothing happened
 
-// Each tool sets its outputs to 0 first; a stop request leaves those not taken at 0.
+// Each tool that starts sets its outputs to 0 first; a stop request leaves those not
+// taken at 0.
 // The two corners of a box, ordered: left <= right, top <= bottom.
 int TAV_PickRect(int number, int& left, int& top, int& right, int& bottom);
 // The ends of a line, in click order.

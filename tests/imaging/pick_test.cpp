@@ -2,18 +2,24 @@
 // a tool's wait loop.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "base/pump.h"
 #include "base/services.h"
 #include "drawing_fixture.h"
 #include "imaging/pick.h"
 #include "pick_script.h"
+#include "library_support.h"
 #include "platform/test.h"
+#include "platform/thread.h"
 #include "platform/types.h"
 
 namespace {
@@ -303,6 +309,16 @@ TEST_F(Picking, AStopRequestEndsAtOnceWithThePointsSoFarAndTheFeedbackLeft) {
   EXPECT_EQ(y, 0);
 }
 
+TEST_F(Picking, AFirstPointGivenUpIsNotReturnedByALaterStopRequest) {
+  openNoisy();
+  press(30, 20);
+  press(30, 20, Button::Right);
+  then([] { stopFlag = true; });
+  int x1 = -1, y1 = -1, x2 = -1, y2 = -1;
+  EXPECT_EQ(TAV_PickLine(0, x1, y1, x2, y2), kPickDone);
+  EXPECT_EQ(std::vector<int>({x1, y1, x2, y2}), std::vector<int>({0, 0, 0, 0}));
+}
+
 TEST_F(Picking, AStopRequestFromBeforeThePickIsCleared) {
   openNoisy();
   stopFlag = true;
@@ -349,6 +365,7 @@ TEST_F(Picking, ABadWindowNumberIsRefusedWithoutPromptOrDrawing) {
   EXPECT_EQ(TAV_PickRow(-1, x, y), kPickBadWindow);
   EXPECT_EQ(TAV_PickRect(4, l, t, r, b), kPickBadWindow);
   EXPECT_EQ(TAV_PickPlace(7, 3, 3, x, y), kPickBadWindow);
+  EXPECT_EQ(x, 5);  // untouched
   EXPECT_TRUE(statusTexts.empty());
   EXPECT_TRUE(dropsAllowed.empty());
   EXPECT_EQ(CurrentImage, 3);
@@ -364,6 +381,40 @@ TEST_F(Picking, ClosingThePickedWindowCancelsTheTool) {
   EXPECT_FALSE(ranOut);
   EXPECT_EQ(PickState.active, 0);
   EXPECT_EQ(dropsAllowed, std::vector<bool>({false, true}));
+}
+
+}  // namespace
+
+namespace {
+
+double processCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// A tool waiting for a click that never comes sleeps between passes: the pump counts
+// the passes and asks for a stop after two seconds.
+TEST_F(Picking, AWaitingToolUsesNoProcessor) {
+  openNoisy();
+  static int passes;
+  static int64_t stopAt;
+  passes = 0;
+  stopAt = plat::performanceCounter() + 2 * plat::performanceFrequency();
+  testsupport::useService(&LibraryServices::pump, +[] {
+    ++passes;
+    PumpUserMessages();
+    if (plat::performanceCounter() >= stopAt) stopFlag = true;
+  });
+  const double cpuBefore = processCpuSeconds();
+  int x, y;
+  EXPECT_EQ(TAV_PickRow(0, x, y), kPickDone);
+  const double cpu = processCpuSeconds() - cpuBefore;
+  std::printf("idle pick: %d passes, %.3f s of processor time in 2 s (%.1f %%)\n", passes, cpu,
+              cpu / 2.0 * 100.0);
+  // About one pass per 10 ms wait; a loop that spun would make hundreds of thousands.
+  EXPECT_LT(passes, 400);
+  EXPECT_LT(cpu, 0.2);
 }
 
 }  // namespace
