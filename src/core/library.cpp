@@ -6,6 +6,7 @@
 #include "boxes/boxes.h"
 #include "core/core.h"
 #include "core/main_window.h"
+#include "editor/editor.h"
 #include "imagewin/imagewin.h"
 #include "imaging/pick.h"
 #include "platform/window.h"
@@ -42,6 +43,7 @@ LibraryServices programServices() {
       .snapMovingWindow = SnapMovingWindow,
       .promptLine = textwin::promptLine,
       .openTextWindow = TAV_OpenTextWindow,
+      .imageEditor = editor::handleImageWindowMessage,
       .pickInProgress = imaging::pickInProgress,
       .pickMouse = imaging::feedPick,
       .statusLine = StatusLine,
