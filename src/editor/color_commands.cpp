@@ -28,7 +28,6 @@ void changeColor(int number) {
 void pickColor(int number) {
   int x = 0, y = 0;
   if (TAV_PickPoint(number, x, y) != kPickDone) return;
-  if (static_cast<unsigned>(number) >= kImageWindowCount || !ImageTable[number].inUse) return;
   const uint32_t value = TAV_GetPixel(x, y);
   DrawColor = value;
   TAV_RestoreImage();

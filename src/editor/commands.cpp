@@ -72,10 +72,6 @@ constexpr Command kCommands[] = {
     {id::kPatternGrey, Sel, Inv, [](int) { TAV_PatternGrey(); }},
 };
 
-// Pixel, Line(RGB), Line(HSV), Line(YCrCb), Line(CrCb), Area(CrCb), Line(Lumi).
-constexpr int kInspections[] = {id::kPixel,     id::kLineRgb,  id::kLineHsv,      id::kLineYCrCb,
-                                id::kLineCrCb, id::kAreaCrCb, id::kLineLuminance};
-
 void redrawCurrentImage() {
   if (static_cast<unsigned>(CurrentImage) < kImageWindowCount && ImageTable[CurrentImage].inUse)
     plat::invalidate(ImageTable[CurrentImage].window);
@@ -85,12 +81,8 @@ void redrawCurrentImage() {
 
 void runImageCommand(int number, int commandId) {
   if (static_cast<unsigned>(number) >= kImageWindowCount || !ImageTable[number].inUse) return;
-  for (int inspection : kInspections) {
-    if (inspection == commandId) {
-      inspection::runInspection(commandId, number);
-      return;
-    }
-  }
+  // Pixel, the Line entries and Area(CrCb) inspect the picture.
+  if (inspection::runInspection(commandId, number) >= 0) return;
   for (const Command& c : kCommands) {
     if (c.id != commandId) continue;
     if (c.select) TAV_SelectImage(number);

@@ -12,10 +12,6 @@ namespace editor {
 
 namespace {
 
-bool isOpen(int number) {
-  return static_cast<unsigned>(number) < kImageWindowCount && ImageTable[number].inUse;
-}
-
 // The lowest number at which a window of the source's depth can be made; -1 for none.
 int createInLowestFreeNumber(int bits, const char* title, int w, int h) {
   for (int n = 0; n < kImageWindowCount; ++n) {
@@ -33,7 +29,6 @@ int createInLowestFreeNumber(int bits, const char* title, int w, int h) {
 void clipping(int number) {
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   if (TAV_PickRect(number, x1, y1, x2, y2) != kPickDone) return;
-  if (!isOpen(number)) return;  // closed while the box was picked
   char title[64];
   std::snprintf(title, sizeof title, "(%d,%d)-(%d,%d)", x1, y1, x2, y2);
   const int w = x2 - x1 + 1;
