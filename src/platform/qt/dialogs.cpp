@@ -64,6 +64,17 @@ QStringList qtFilters(const std::vector<FileFilter>& filters) {
   return list;
 }
 
+// The 1-based index of the filter the user left chosen. With the details hidden, Qt 6.4
+// reports the text it shows (our label) rather than the filter it was given.
+int chosenFilterIndex(const std::vector<FileFilter>& ours, const QStringList& given,
+                      const QString& chosen, int unchanged) {
+  const int index = given.indexOf(chosen);
+  if (index >= 0) return index + 1;
+  for (size_t i = 0; i < ours.size(); ++i)
+    if (QString::fromStdString(ours[i].label) == chosen) return static_cast<int>(i) + 1;
+  return unchanged;
+}
+
 std::string runFileDialog(FileDialogParams& params, bool save) {
   if (auto answer = seams::takeFileAnswer()) {
     if (!answer->path.empty() && answer->filterIndex > 0) params.filterIndex = answer->filterIndex;
@@ -94,8 +105,8 @@ std::string runFileDialog(FileDialogParams& params, bool save) {
     QString path = dialog.selectedFiles().front();
     if (params.pathMustExist && !QFileInfo(path).absoluteDir().exists()) return;
     chosen = path.toStdString();
-    int index = filters.indexOf(dialog.selectedNameFilter());
-    if (index >= 0) params.filterIndex = index + 1;
+    params.filterIndex = chosenFilterIndex(params.filters, filters, dialog.selectedNameFilter(),
+                                           params.filterIndex);
   });
   return chosen;
 }
