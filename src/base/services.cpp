@@ -11,6 +11,9 @@ LibraryServices withDefaults(LibraryServices s) {
   if (!s.openTextWindow) s.openTextWindow = d.openTextWindow;
   if (!s.pickInProgress) s.pickInProgress = d.pickInProgress;
   if (!s.dialogBoxes) s.dialogBoxes = d.dialogBoxes;
+  if (!s.instanceNumber) s.instanceNumber = d.instanceNumber;
+  if (!s.startDirectory) s.startDirectory = d.startDirectory;
+  if (!s.boxesLayout) s.boxesLayout = d.boxesLayout;
   if (!s.pump) s.pump = d.pump;
   return s;
 }

@@ -31,6 +31,9 @@ LibraryServices programServices() {
       .promptLine = textwin::promptLine,
       .openTextWindow = TAV_OpenTextWindow,
       .dialogBoxes = boxes::dialogBoxes,
+      .instanceNumber = instanceNumber,
+      .startDirectory = [] { return startDirectory(); },
+      .boxesLayout = boxes::layout,
       .pump = PumpUserMessages,
   };
 }
