@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/pump.h"
+#include "platform/message.h"
 #include "platform/types.h"
 
 // The input box and the button box as the window information lists them.
@@ -46,6 +47,20 @@ struct LibraryServices {
                                                                          int) { return 1; };
   // Whether a point-picking tool holds the image windows' mouse and keys.
   bool (*pickInProgress)() = [] { return false; };
+  // Hands a mouse event of image window `number` to the running picking tool: kind
+  // MouseMove, LButtonDown, RButtonDown or MButtonDown at a client point. Events of a
+  // window other than the one being picked, and any while no tool runs, are ignored.
+  void (*pickMouse)(int number, plat::Msg kind, int clientX, int clientY) =
+      [](int, plat::Msg, int, int) {};
+  // Shows a text in the main window's status line.
+  void (*statusLine)(const char* text) = [](const char*) {};
+  // The user task's stop request (the main window's Stop): whether it is set, and
+  // clearing it.
+  bool (*stopRequested)() = [] { return false; };
+  void (*clearStopRequest)() = [] {};
+  // Lets the main window take dropped files again (true) or stops it (false); the main
+  // window decides whether it can take them at all.
+  void (*allowMainWindowDrops)(bool allow) = [](bool) {};
   // The input box and the button box, in the order the pump offers messages to them.
   std::array<plat::Window, 2> (*dialogBoxes)() = [] { return std::array<plat::Window, 2>{}; };
   // The running program's instance number, 0..9, and the folder it started in, ending

@@ -10,9 +10,11 @@
 
 #include "base/ids.h"
 #include "core/core.h"
+#include "core/library.h"
 #include "core/worker.h"
 #include "platform/platform.h"
 #include "platform/test.h"
+#include "platform/window_table.h"
 #include "runtime_folder.h"
 #include "textwin/textwin.h"
 
@@ -146,6 +148,36 @@ TEST_F(ProgramTest, TheMainWindowDropsInToTheBottomWithItsStatusLine) {
   // The status line centres its text in 63 columns: 18 - length / 2 spaces before it.
   const std::string text = std::to_string(programColorDepth()) + "-bit color";
   EXPECT_EQ(status, std::string(18 - text.size() / 2, ' ') + text);
+}
+
+TEST_F(ProgramTest, APickHandsTheMainWindowItsDropsBackOnlyBeforeTheMainRoutine) {
+  bool duringPick = true, afterPick = false, afterPickInMainRoutine = true;
+  run({countingSetup, countingMain}, [&] {
+    const plat::Window w = mainWindowHandle();
+    waitFor([&] {
+      const plat::Window line = plat::controlById(w, ids::kStatusLine);
+      return line && plat::getControlText(line).find("-bit color") != std::string::npos;
+    });
+    const auto accepts = [&] {
+      const plat::RecordPtr r = plat::findRecord(w);
+      std::lock_guard lock(r->m);
+      return r->acceptDrops;
+    };
+    const LibraryServices services = core::programServices();
+    services.allowMainWindowDrops(false);
+    duringPick = accepts();
+    services.allowMainWindowDrops(true);
+    afterPick = accepts();
+    plat::postCommand(w, ids::kStart);
+    waitFor([] { return mainCalls.load() == 1; });
+    services.allowMainWindowDrops(true);
+    afterPickInMainRoutine = accepts();
+    plat::postCommand(w, ids::kExit);
+  });
+  EXPECT_FALSE(duringPick);
+  EXPECT_TRUE(afterPick);
+  // A drop would ask the worker for a window it no longer makes.
+  EXPECT_FALSE(afterPickInMainRoutine);
 }
 
 TEST_F(ProgramTest, MovingTheMainWindowRetakesTheEdgesOnTheWorker) {
