@@ -17,6 +17,9 @@ LibraryServices withDefaults(LibraryServices s) {
   if (!s.clearStopRequest) s.clearStopRequest = d.clearStopRequest;
   if (!s.allowMainWindowDrops) s.allowMainWindowDrops = d.allowMainWindowDrops;
   if (!s.dialogBoxes) s.dialogBoxes = d.dialogBoxes;
+  if (!s.instanceNumber) s.instanceNumber = d.instanceNumber;
+  if (!s.startDirectory) s.startDirectory = d.startDirectory;
+  if (!s.boxesLayout) s.boxesLayout = d.boxesLayout;
   if (!s.pump) s.pump = d.pump;
   return s;
 }

@@ -51,6 +51,9 @@ LibraryServices programServices() {
       .clearStopRequest = [] { stopRequested.store(0); },
       .allowMainWindowDrops = allowMainWindowDrops,
       .dialogBoxes = boxes::dialogBoxes,
+      .instanceNumber = instanceNumber,
+      .startDirectory = [] { return startDirectory(); },
+      .boxesLayout = boxes::layout,
       .pump = PumpUserMessages,
   };
 }

@@ -113,6 +113,13 @@ std::vector<uint32_t> readBox(int x0, int y0, int w, int h) {
   return values;
 }
 
+// The width of the current image; 0 when it is not open.
+int currentWidth() {
+  const bool open = static_cast<unsigned>(CurrentImage) < kImageWindowCount &&
+                    ImageTable[CurrentImage].inUse;
+  return open ? ImageTable[CurrentImage].width : 0;
+}
+
 // Opens a 32-bit plot window in the lowest number that takes it; -1 when none does.
 int openPlotWindow(const std::string& title, int width, int height) {
   for (int n = 0; n < kImageWindowCount; ++n)
@@ -159,7 +166,7 @@ ChromaPoint chromaPoint(uint32_t color) {
 
 int plotProfile(Profile profile, int y) {
   const ProfileLayout& layout = layoutOf(profile);
-  const int width = ImageTable[CurrentImage].inUse ? ImageTable[CurrentImage].width : 0;
+  const int width = currentWidth();
   const std::vector<uint32_t> row = readBox(0, y, width, 1);
   if (row.empty()) return -1;
   const int plot = openPlotWindow(titled(layout.title, y), width + layout.x0, kProfileHeight);
@@ -177,7 +184,7 @@ int plotProfile(Profile profile, int y) {
 }
 
 int plotRowChroma(int y) {
-  const int width = ImageTable[CurrentImage].inUse ? ImageTable[CurrentImage].width : 0;
+  const int width = currentWidth();
   const std::vector<uint32_t> row = readBox(0, y, width, 1);
   if (row.empty()) return -1;
   const int plot = openPlotWindow(titled("CrCb(Y=%d)", y), kChromaSize, kChromaSize);

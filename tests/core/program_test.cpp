@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -25,6 +26,17 @@ std::atomic<int> setupCalls{0};
 void countingSetup() { ++setupCalls; }
 void countingMain() { ++mainCalls; }
 void selfStartingSetup() { startRequested = 1; }
+// Logs a line in text window 0, then only keeps its windows alive until Stop.
+void loggingMain() {
+  TAV_OpenTextWindow(0, 10, 10, 200, 100);
+  TAV_StartLog(0);
+  TAV_Printf("before exit\n");
+  ++mainCalls;
+  while (!stopRequested.load()) {
+    PumpUserMessages();
+    plat::sleepMs(1);
+  }
+}
 // A main routine that never polls the stop flag, like a user task stuck in work.
 void stuckMain() {
   ++mainCalls;
@@ -182,6 +194,26 @@ TEST_F(ProgramTest, MovingTheMainWindowRetakesTheEdgesOnTheWorker) {
     plat::postCommand(w, ids::kExit);
   });
   EXPECT_TRUE(found);
+}
+
+TEST_F(ProgramTest, ExitClosesTheLogsSoThatEverythingLoggedIsInTheFile) {
+  // The log goes to the folder the program starts in.
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(runtime_.path());
+  int code = run({selfStartingSetup, loggingMain}, [] {
+    waitFor([] { return mainCalls.load() == 1; });
+    plat::postCommand(mainWindowHandle(), ids::kExit);
+  });
+  std::filesystem::current_path(before);
+  EXPECT_EQ(code, 0);
+  const std::filesystem::path log = std::filesystem::path(runtime_.path()) /
+                                    ("DIREVO" + std::to_string(instanceNumber()) + "0.LOG");
+  std::FILE* f = std::fopen(log.c_str(), "rb");
+  ASSERT_NE(f, nullptr) << log;
+  char text[64] = {};
+  const size_t got = std::fread(text, 1, sizeof text - 1, f);
+  std::fclose(f);
+  EXPECT_EQ(std::string(text, got), "before exit\r\n");
 }
 
 }  // namespace
