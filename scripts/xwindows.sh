@@ -41,3 +41,13 @@ answer_open_dialog() {
   done
   return 1
 }
+
+# press_button BOX I: clicks button I of the player's 2 x 12 button box (98 x 26 buttons
+# with gaps of 4, below the caption) and gives the player time for one command pass, so
+# that presses run in the order given.
+press_button() {
+  local box=$1 i=$2
+  local x=$((4 + 4 + (i % 2) * 102 + 49)) y=$((23 + 4 + (i / 2) * 30 + 13))
+  xdotool mousemove --window "$box" "$x" "$y" click 1
+  sleep 0.6
+}

@@ -41,13 +41,7 @@ frame=$(window_of "$pid" '^DIREVO window\(100%\)$') || fail "no frame window"
 [ "$(client_size "$frame")" = "640x360" ] || fail "frame window is $(client_size "$frame")"
 box=$(window_of "$pid" '^ButtonBox$') || fail "no button box"
 
-# Button i of the 2 x 12 box: 98 x 26 buttons with gaps of 4, below the caption.
-press() {
-  local i=$1
-  local x=$((4 + 4 + (i % 2) * 102 + 49)) y=$((23 + 4 + (i / 2) * 30 + 13))
-  xdotool mousemove --window "$box" "$x" "$y" click 1
-  sleep 0.6  # one command pass at a time, so they run in this order
-}
+press() { press_button "$box" "$1"; }
 sleep 1
 press 1   # pause
 press 8   # << : frame 1, position 2

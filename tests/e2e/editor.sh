@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The image editor as a person uses it in the player: make the lenticular picture, save
+# it from the output window's menu through the save dialog as PNG, and compare it with
+# what direvo-compose makes of the same movie and marks; then read out one pixel of it
+# with the Information menu and find the readout in text window 0's log once the program
+# has ended.
+set -euo pipefail
+direvo=$(realpath "$1")
+compose=$(realpath "$2")
+sample=$(realpath "$3")
+out=$(realpath -m "${4:-.}")
+mkdir -p "$out"
+pid=""
+runtime=$(mktemp -d)
+work=$(mktemp -d)
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$runtime" "$work"
+}
+trap cleanup EXIT
+source "$(dirname "$0")/display.sh"
+source "$(dirname "$0")/../../scripts/xwindows.sh"
+export XDG_RUNTIME_DIR=$runtime
+fail() {
+  echo "FAILED: $*"
+  import -window root "$out/editor_failed.png" || true
+  sed 's/^/direvo: /' "$out/editor_stdout.txt" 2>/dev/null | tail -n 20 || true
+  exit 1
+}
+# wait_for TEST...: up to 10 s for the test to hold.
+wait_for() {
+  for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+cd "$work"
+"$sample" movie.avi >/dev/null
+"$direvo" >"$out/editor_stdout.txt" 2>&1 &
+pid=$!
+answer_open_dialog "$pid" movie.avi || fail "the open dialog did not take movie.avi"
+box=$(window_of "$pid" '^ButtonBox$') || fail "no button box"
+text=$(window_of "$pid" '^TextWindow 0$') || fail "no text window 0"
+sleep 1
+for i in 1 8 14 7 16 19; do press_button "$box" "$i"; done  # pause, <<, mark<, > 10, mark>, make>
+hello=$(window_of "$pid" '^Hello,there!\(100%\)$') || fail "no output window"
+sleep 1
+
+# Right button: ImageMenu; S is "&Save as". The dialog starts on BMP: the name, then Tab
+# to the file types, P for PNG, and Return saves.
+xdotool mousemove --window "$hello" 300 200 click 3
+sleep 0.7
+import -window root "$out/editor_image_menu.png"
+xdotool key s
+dialog=$(window_of "$pid" '^Save as$' --onlyvisible) || fail "no save dialog"
+xdotool windowfocus --sync "$dialog"
+sleep 0.3
+xdotool key ctrl+a
+xdotool type --delay 20 lenticular
+xdotool key Tab
+sleep 0.2
+xdotool key p
+sleep 0.2
+import -window root "$out/editor_save_dialog.png"
+xdotool key Return
+wait_for test -s lenticular.png || fail "nothing saved as lenticular.png: $(ls)"
+sleep 0.5
+
+"$compose" --movie movie.avi --left 2 --right 12 --out expected.png
+[ "$(identify -format '%wx%h' lenticular.png)" = "800x480" ] || fail "saved $(identify lenticular.png)"
+diff=$(compare -metric AE lenticular.png expected.png null: 2>&1 || true)
+[ "$diff" = "0" ] || { cp lenticular.png expected.png "$out/"; fail "saved picture differs from direvo-compose in $diff pixels"; }
+if cmp -s lenticular.png expected.png; then same="the same bytes"; else same="the same pixels"; fi
+echo "saved lenticular.png: $same as direvo-compose --movie --left 2 --right 12"
+
+# Text window 0's log: its menu's fourth entry is "Start Log".
+xdotool mousemove --window "$text" 60 200 click 3
+sleep 0.7
+xdotool key Down Down Down Down Return
+wait_for test -e DIREVO00.LOG || fail "no log DIREVO00.LOG: $(ls)"
+
+# Middle button: ProcessMenu; "Information..." is its second entry and "Pixel" the first
+# of that submenu. Then one click on the pixel.
+xdotool mousemove --window "$hello" 300 200 click 2
+sleep 0.7
+xdotool key Down Down Right
+sleep 0.5
+import -window root "$out/editor_information_menu.png"
+xdotool key Return
+sleep 0.5
+# At zoom 100 the client point is the picture point; the client area lies inside the
+# frame (4) and below the caption (19).
+xdotool mousemove --window "$hello" $((4 + 123)) $((23 + 45)) click 1
+sleep 1
+import -window root "$out/editor_readout.png"
+# Exit closes the log, and with that the readout is in the file.
+main=$(window_of "$pid" '^DIREVO$') || fail "no main window"
+xdotool windowfocus --sync "$main" key x
+wait_for grep -q '(Y,I,Q)' DIREVO00.LOG || fail "no readout in the log: $(cat DIREVO00.LOG)"
+
+rgb=$(convert expected.png -format '%[fx:round(255*p{123,45}.r)],%[fx:round(255*p{123,45}.g)],%[fx:round(255*p{123,45}.b)]' info:)
+grep -q '^(X,Y)=(123,45)' DIREVO00.LOG || fail "readout of another point: $(cat DIREVO00.LOG)"
+grep -q "^(R,G,B)=($rgb)" DIREVO00.LOG || fail "readout is not ($rgb): $(cat DIREVO00.LOG)"
+echo "readout of (123,45): $(grep -A5 '^(X,Y)' DIREVO00.LOG | tr -d '\r' | tr '\n' ' ')"
+echo "passed"
