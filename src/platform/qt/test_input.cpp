@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "platform/app.h"
 #include "platform/qt/display.h"
@@ -209,18 +211,19 @@ std::unique_ptr<Surface> screenPixels(int screen) {
     if (screen < 0 || screen >= screens.size()) return;
     const QRect g = screens[screen]->geometry();
     // Black, then every shown top-level window as it paints now, bottom first.
-    std::vector<RecordPtr> shown;
-    for (const RecordPtr& r : allRecords())
-      if (!r->isControl && r->frame && r->frame->isVisible()) shown.push_back(r);
-    std::sort(shown.begin(), shown.end(), [](const RecordPtr& a, const RecordPtr& b) {
-      std::scoped_lock lock(a->m, b->m);
-      return a->zOrder < b->zOrder;
-    });
+    std::vector<std::pair<uint64_t, RecordPtr>> shown;  // (z-order, window)
+    for (const RecordPtr& r : allRecords()) {
+      if (r->isControl || !r->frame || !r->frame->isVisible()) continue;
+      std::lock_guard lock(r->m);
+      shown.emplace_back(r->zOrder, r);
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     QImage image(g.size(), QImage::Format_RGB32);
     image.fill(Qt::black);
     {
       QPainter painter(&image);
-      for (const RecordPtr& r : shown)
+      for (const auto& [z, r] : shown)
         painter.drawPixmap(r->frame->geometry().topLeft() - g.topLeft(), r->frame->grab());
     }
     out = Surface::create(image.width(), image.height(), 32);
