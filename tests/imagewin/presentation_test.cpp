@@ -129,25 +129,6 @@ TEST_F(Presentation, APanelSizedPictureFillsTheScreenPixelForPixel) {
   EXPECT_EQ(ImageTable[3].zoom, zoom);
 }
 
-TEST_F(Presentation, AnEightBitPictureShowsInItsPaletteColours) {
-  ASSERT_EQ(TAV_CreateImage8(2, "grey", 300, 200, 64, 32, 200), 0);
-  const ImageWindowRecord& r = ImageTable[2];
-  for (int y = 0; y < r.height; ++y)
-    for (int x = 0; x < r.width; ++x) r.surface->row8(y)[x] = static_cast<uint8_t>(x * 4 + y);
-  // The palette starts as a grey ramp: index i is (i, i, i).
-  ASSERT_EQ(imagewin::presentImage(2), 0);
-  pump();
-  std::unique_ptr<plat::Surface> shown = plat::test::screenPixels(0);
-  ASSERT_TRUE(shown);
-  long bad = 0;
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 70; ++x) {
-      const uint32_t grey = x < 64 && y < 32 ? static_cast<uint32_t>(x * 4 + y) & 0xFF : 0;
-      bad += shown->row32(y)[x] != (grey << 16 | grey << 8 | grey);
-    }
-  EXPECT_EQ(bad, 0);
-}
-
 TEST_F(Presentation, ARecompositionShowsAtOnceWithoutTheWindowBeingServed) {
   ASSERT_EQ(TAV_CreateImage(3, "Hello,there!", 100, 100, 320, 240, 100), 0);
   paint(3, 0);
