@@ -191,16 +191,6 @@ TEST_F(Presentation, ResizingKeepsThePictureOnTheScreenAndZoomingTakesItBack) {
   EXPECT_EQ(plat::test::title(win(3)), "Hello,there!(50%)");
 }
 
-TEST_F(Presentation, RefusesWhatIsNotAnOpenWindow) {
-  EXPECT_EQ(imagewin::presentImage(9), 1);
-  EXPECT_EQ(imagewin::presentImage(-1), 1);
-  EXPECT_EQ(imagewin::presentImage(256), 1);
-  EXPECT_EQ(imagewin::endPresentation(9), 1);
-  ASSERT_EQ(TAV_CreateImage(9, "plain", 0, 0, 50, 50, 100), 0);
-  EXPECT_EQ(imagewin::endPresentation(9), 1);  // open, but not presented
-  EXPECT_FALSE(plat::isFullScreen(win(9)));
-}
-
 // ---------------------------------------------------------------- two screens
 
 // Screen 1 stands right of screen 0 in the second pass's configuration
