@@ -7,6 +7,7 @@
 
 #include "base/services.h"
 #include "imagewin/imagewin.h"
+#include "imagewin/presentation.h"
 #include "platform/window.h"
 
 namespace {
@@ -31,6 +32,7 @@ std::string numbered(const char* format, int number) {
 
 int TAV_SetImageZoom(int zoom, int number) {
   if (!isOpen(number)) return 1;
+  imagewin::endPresentation(number);  // a zoom is a window's, not a full screen's
   ImageWindowRecord& rec = ImageTable[number];
   // The record reads as free while the size changes: a paint that comes in between
   // draws nothing.

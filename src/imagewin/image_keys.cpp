@@ -1,16 +1,26 @@
 // The keys of an image window: with Ctrl some post the editor's commands to the window
-// itself, the zoom keys step the zoom, Tab toggles the scaling mode, and the program's
-// own keys go on to the main window.
+// itself, the zoom keys step the zoom, Tab toggles the scaling mode, F11 the full-screen
+// presentation, and the program's own keys go on to the main window.
 #include "base/ids.h"
 #include "base/services.h"
 #include "imagewin/imagewin.h"
+#include "imagewin/presentation.h"
 #include "platform/message.h"
 
 namespace imagewin {
 
 namespace {
 
-enum class KeyAction { None, PostCommand, ToMainWindow, ZoomReset, ZoomIn, ZoomOut, ToggleScaling };
+enum class KeyAction {
+  None,
+  PostCommand,
+  ToMainWindow,
+  ZoomReset,
+  ZoomIn,
+  ZoomOut,
+  ToggleScaling,
+  TogglePresentation,
+};
 
 struct KeyRow {
   int key;
@@ -33,6 +43,7 @@ constexpr KeyRow kKeys[] = {
     {plat::vk::Escape, KeyAction::ToMainWindow, 0, KeyAction::ToMainWindow},
     {'S', KeyAction::ToMainWindow, 0, KeyAction::ToMainWindow},
     {plat::vk::Tab, KeyAction::ToggleScaling, 0, KeyAction::ToggleScaling},
+    {kPresentKey, KeyAction::TogglePresentation, 0, KeyAction::TogglePresentation},
 };
 
 // The main window reacts to the key as to its own: the same key-down, nothing more
@@ -60,6 +71,7 @@ bool imageKeyDown(plat::Window window, int number, int key) {
       case KeyAction::ZoomIn: TAV_SetImageZoom(zoomIn(zoom), number); return true;
       case KeyAction::ZoomOut: TAV_SetImageZoom(zoomOut(zoom), number); return true;
       case KeyAction::ToggleScaling: toggleStretchMode(number); return true;
+      case KeyAction::TogglePresentation: togglePresentation(number); return true;
     }
   }
   return false;

@@ -132,8 +132,8 @@ int toggleStretchMode(int number);
 void zoomByWheel(int number, const plat::Message& wheel);
 // A key-down in open image window `number`: Ctrl+X, C, V, Q, R post Cut, Copy, Paste at
 // the corner, Destroy and Clipping to the window; Ctrl with keypad 0, plus and minus
-// zoom; Tab toggles the scaling mode; X and C (without Ctrl), Esc and S go on to the
-// main window. False for a key that does nothing here.
+// zoom; Tab toggles the scaling mode, F11 the full-screen presentation; X and C (without
+// Ctrl), Esc and S go on to the main window. False for a key that does nothing here.
 bool imageKeyDown(plat::Window window, int number, int key);
 
 // The leading decimal integer of a typed line, as the C library reads one (blanks, a
