@@ -71,7 +71,9 @@ class Inspection : public testing::Test, protected PickScript {
     std::fflush(f);
     std::rewind(f);
     std::string text;
-    for (int c; (c = std::fgetc(f)) != EOF;) text.push_back(static_cast<char>(c));
+    // The log ends its lines in CR LF; the printed text has LF alone.
+    for (int c; (c = std::fgetc(f)) != EOF;)
+      if (c != '\r') text.push_back(static_cast<char>(c));
     return text;
   }
 };
