@@ -2,6 +2,7 @@
 // player's Lenti command does on a fresh output picture, without opening any window;
 // or a whole lenticular movie, frame by frame (movie_output.cpp).
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -141,6 +142,9 @@ void composePicture(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // FFmpeg's own complaints about a file it cannot read would come before this tool's
+  // one clear line; OpenCV reads the level once, when it first starts FFmpeg.
+  ::setenv("OPENCV_FFMPEG_LOGLEVEL", "-8", 1);
   const Options o = compose::parseOptions(argc, argv);
   if (o.writesMovie()) return compose::composeMovie(o);
   composePicture(o);

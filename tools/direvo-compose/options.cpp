@@ -217,18 +217,18 @@ Options parseOptions(int argc, char** argv) {
   const char* movieGroup = "With --movie";
   g.left = cli.add_option("--left", o.left, "left mark, a frame number from 1 to the frame count")
                ->type_name("L")
-               ->check(wholeNumber(1, 2147483647, false))
+               ->transform(wholeNumber(1, 2147483647, false))
                ->group(movieGroup);
   g.right = cli.add_option("--right", o.right, "right mark, from L to the frame count")
                 ->type_name("R")
-                ->check(wholeNumber(1, 2147483647, false))
+                ->transform(wholeNumber(1, 2147483647, false))
                 ->group(movieGroup);
   g.span = cli.add_option("--span", o.span,
                           "frames from the first view to the last: OUT is a\n"
                           "movie whose frame k (from 0) is the picture of\n"
                           "--left k+1 --right k+1+S, for every k up to the end")
                ->type_name("S")
-               ->check(wholeNumber(0, 2147483646, false))
+               ->transform(wholeNumber(0, 2147483646, false))
                ->group(movieGroup);
   g.order = cli.add_option("--order", order, "ltr (make>, the default) or rtl (make<)")
                 ->type_name("O")
@@ -238,7 +238,7 @@ Options parseOptions(int argc, char** argv) {
   const char* composition = "Composition";
   g.views = cli.add_option("--views", o.views, "number of views (default 7 with --movie)")
                 ->type_name("V")
-                ->check(wholeNumber(app::kMinViews, app::kMaxViews))
+                ->transform(wholeNumber(app::kMinViews, app::kMaxViews))
                 ->group(composition);
   cli.add_option("--pitch", pitchText, "lens pitch in sub-pixel columns")
       ->type_name("P")
@@ -247,12 +247,12 @@ Options parseOptions(int argc, char** argv) {
       ->group(composition);
   cli.add_option("--width", o.width, "output width in pixels")
       ->type_name("W")
-      ->check(wholeNumber(1, app::kMaxWidth))
+      ->transform(wholeNumber(1, app::kMaxWidth))
       ->capture_default_str()
       ->group(composition);
   cli.add_option("--height", o.height, "output height in rows")
       ->type_name("H")
-      ->check(wholeNumber(1, app::kMaxHeight))
+      ->transform(wholeNumber(1, app::kMaxHeight))
       ->capture_default_str()
       ->group(composition);
   cli.add_option("--method", method, "stable (column stripes, the default) or beta\n"
