@@ -7,6 +7,8 @@
 #include "core/core.h"
 #include "core/main_window.h"
 #include "imagewin/imagewin.h"
+#include "imaging/pick.h"
+#include "platform/window.h"
 #include "textwin/textwin.h"
 
 bool registerLibraryClasses() {
@@ -23,6 +25,16 @@ void resetLibraryTables() {
 
 namespace core {
 
+namespace {
+
+// The main window takes dropped files only until the main routine starts: a drop after
+// that would ask the worker for a window it never makes.
+void allowMainWindowDrops(bool allow) {
+  plat::dragAcceptFiles(mainWindow(), allow && mainRunning.load() == 0);
+}
+
+}  // namespace
+
 LibraryServices programServices() {
   return {
       .mainWindow = mainWindow,
@@ -30,7 +42,16 @@ LibraryServices programServices() {
       .snapMovingWindow = SnapMovingWindow,
       .promptLine = textwin::promptLine,
       .openTextWindow = TAV_OpenTextWindow,
+      .pickInProgress = imaging::pickInProgress,
+      .pickMouse = imaging::feedPick,
+      .statusLine = StatusLine,
+      .stopRequested = [] { return stopRequested.load() != 0; },
+      .clearStopRequest = [] { stopRequested.store(0); },
+      .allowMainWindowDrops = allowMainWindowDrops,
       .dialogBoxes = boxes::dialogBoxes,
+      .instanceNumber = instanceNumber,
+      .startDirectory = [] { return startDirectory(); },
+      .boxesLayout = boxes::layout,
       .pump = PumpUserMessages,
   };
 }
