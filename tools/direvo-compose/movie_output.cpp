@@ -120,6 +120,7 @@ int composeMovie(const Options& o) {
   progress.clear();
   if (!r.finished) {
     out.reset();  // removes what was written
+    in.reset();   // its decoding thread ends before the program does
     if (r.cancelled) {
       std::fprintf(stderr, "direvo-compose: interrupted; %s not written\n", o.out.c_str());
       dieOfInterrupt();
