@@ -4,30 +4,8 @@
 # what direvo-compose makes of the same movie and marks; then read out one pixel of it
 # with the Information menu and find the readout in text window 0's log once the program
 # has ended.
-set -euo pipefail
-direvo=$(realpath "$1")
-compose=$(realpath "$2")
-sample=$(realpath "$3")
-out=$(realpath -m "${4:-.}")
-mkdir -p "$out"
-pid=""
-runtime=$(mktemp -d)
-work=$(mktemp -d)
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$runtime" "$work"
-}
-trap cleanup EXIT
-source "$(dirname "$0")/display.sh"
-source "$(dirname "$0")/../../scripts/xwindows.sh"
-export XDG_RUNTIME_DIR=$runtime
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/editor_failed.png" || true
-  sed 's/^/direvo: /' "$out/editor_stdout.txt" 2>/dev/null | tail -n 20 || true
-  exit 1
-}
+test_name=editor
+source "$(dirname "$0")/player_session.sh"
 # wait_for TEST...: up to 10 s for the test to hold.
 wait_for() {
   for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done

@@ -2,30 +2,8 @@
 # The player from end to end on an X display: open a movie in the dialog, pause, mark a
 # range, make the multi-view image left to right, and check the windows and that the
 # output holds what direvo-compose makes of the same movie and marks.
-set -euo pipefail
-direvo=$(realpath "$1")
-compose=$(realpath "$2")
-sample=$(realpath "$3")
-out=$(realpath -m "${4:-.}")
-mkdir -p "$out"
-pid=""
-runtime=$(mktemp -d)
-work=$(mktemp -d)
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$runtime" "$work"
-}
-trap cleanup EXIT
-source "$(dirname "$0")/display.sh"
-source "$(dirname "$0")/../../scripts/xwindows.sh"
-export XDG_RUNTIME_DIR=$runtime
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/player_failed.png" || true
-  sed 's/^/direvo: /' "$out/player_stdout.txt" 2>/dev/null | tail -n 20 || true
-  exit 1
-}
+test_name=player
+source "$(dirname "$0")/player_session.sh"
 # Client size of a window: its outer size less the frame (4 each side) and caption (19).
 client_size() {
   eval "$(xdotool getwindowgeometry --shell "$1")"

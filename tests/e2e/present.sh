@@ -3,29 +3,8 @@
 # fills the screen from its top-left pixel, pixel for pixel, on black with nothing over
 # it; a new Pitch typed into the input box shows there at once; F11 again gives the
 # window back where it was, with its caption.
-set -euo pipefail
-direvo=$(realpath "$1")
-compose=$(realpath "$2")
-sample=$(realpath "$3")
-out=$(realpath -m "${4:-.}")
-mkdir -p "$out"
-pid=""
-runtime=$(mktemp -d)
-work=$(mktemp -d)
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$runtime" "$work"
-}
-trap cleanup EXIT
-source "$(dirname "$0")/display.sh"
-source "$(dirname "$0")/../../scripts/xwindows.sh"
-export XDG_RUNTIME_DIR=$runtime
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/present_failed.png" || true
-  exit 1
-}
+test_name=present
+source "$(dirname "$0")/player_session.sh"
 geometry() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   echo "${X},${Y} ${WIDTH}x${HEIGHT}"
