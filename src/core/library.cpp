@@ -6,6 +6,7 @@
 #include "boxes/boxes.h"
 #include "core/core.h"
 #include "core/main_window.h"
+#include "core/requests.h"
 #include "imagewin/imagewin.h"
 #include "textwin/textwin.h"
 
@@ -18,6 +19,7 @@ void resetLibraryTables() {
   // Nothing is open yet at start-up: these mark every record free.
   imagewin::resetImageWindows();
   textwin::resetTextWindows();
+  core::resetRequestSlot();
   installLibraryServices(core::programServices());
 }
 
