@@ -25,6 +25,20 @@ void resetLibraryTables() {
 
 namespace core {
 
+namespace {
+
+// Printing and line input pump the thread they run on. The main window's commands print
+// and read on its own thread, whose pump must leave a Quit (Exit during a prompt) for
+// the message loop instead of dropping it as the worker's pump does.
+void pumpCallingThread() {
+  if (onMainWindowThread())
+    PumpMessages();
+  else
+    PumpUserMessages();
+}
+
+}  // namespace
+
 LibraryServices programServices() {
   return {
       .mainWindow = mainWindow,
@@ -33,7 +47,7 @@ LibraryServices programServices() {
       .promptLine = textwin::promptLine,
       .openTextWindow = TAV_OpenTextWindow,
       .dialogBoxes = boxes::dialogBoxes,
-      .pump = PumpUserMessages,
+      .pump = pumpCallingThread,
   };
 }
 
