@@ -64,11 +64,10 @@ class MainCommandTest : public testing::Test {
     std::thread d([&] {
       while (!plat::isWindow(mainWindowHandle())) std::this_thread::sleep_for(std::chrono::milliseconds(5));
       main_ = mainWindowHandle();
-      // Creation, and with it the drop-in, is over once the status line shows the depth.
-      waitFor([&] {
-        plat::Window line = plat::controlById(main_, ids::kStatusLine);
-        return line && plat::getControlText(line).find("-bit color") != std::string::npos;
-      });
+      // Start-up is over (drops are taken) once the message loop runs: Stop, harmless
+      // before Start, shows when it does.
+      plat::postCommand(main_, ids::kStop);
+      waitFor([] { return stopRequested.load() == 1; });
       driver();
       plat::postCommand(main_, ids::kExit);
     });
@@ -265,7 +264,7 @@ TEST_F(MainCommandTest, OnceTheMainRoutineRunsNothingIsBuiltAndNothingWaits) {
   writePicture("c.png", 16, 16, 0x00FF00);
   run([&] {
     plat::test::key(main_, 'S');
-    if (!waitFor([] { return mainRunning.load() == 1; })) return;
+    if (!waitFor([] { return mainRunning.load() == 1 && stopRequested.load() == 0; })) return;
     const std::unique_ptr<plat::Surface> picture = filled(8, 8, 0xFFFFFF);
     ASSERT_TRUE(plat::setClipboardImage(interchange::writeDibBlock(*picture), *picture));
     plat::test::key(main_, 'W', true);  // Window Info: no text window to ask

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The image sandbox on an X display, as a person uses it: the main window's popup menu
 # makes an image window of a typed size, and Ctrl+W puts the source text that re-creates
-# the windows on the clipboard, read back here by xclip.
+# the windows on the clipboard, read back here by xclip. Then pictures dropped on the
+# main window and one pasted from another program open windows of their own.
 set -euo pipefail
 sandbox=$(realpath "$1")
-out=$(realpath -m "${2:-.}")
+dropping=$(realpath "$2")
+out=$(realpath -m "${3:-.}")
 mkdir -p "$out"
 pid=""
 runtime=$(mktemp -d)
@@ -72,4 +74,32 @@ code=$?
 set -e
 pid=""
 [ "$code" -eq 0 ] || fail "Exit ended the sandbox with $code"
+
+# Two pictures dropped on the main window, then one pasted from xclip with Ctrl+V.
+convert -size 160x90 xc:'#CC3300' a.png
+convert -size 120x80 xc:'#0066CC' b.png
+convert -size 150x100 xc:'#33AA33' pasted.png
+"$dropping" "$work/a.png" "$work/b.png" >>"$out/sandbox_stdout.txt" 2>&1 &
+pid=$!
+main=$(window_of "$pid" '^DIREVO$') || fail "no main window"
+window_of "$pid" '^000 a\.png\(100%\)$' >/dev/null || fail "no window 000 for the first dropped file"
+window_of "$pid" '^001 b\.png\(100%\)$' >/dev/null || fail "no window 001 for the second dropped file"
+echo "drop: windows \"000 a.png\" and \"001 b.png\""
+xclip -selection clipboard -t image/png -i pasted.png
+xdotool windowfocus --sync "$main" key ctrl+v
+pasted=$(window_of "$pid" '^002\(100%\)$') || fail "Ctrl+V opened no window 002"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$pasted")"
+import -window root -crop "150x100+$((X + 4))+$((Y + 23))" +repage shown.png
+colors=$(convert shown.png -format '%k %[pixel:p{0,0}]' info:)
+[ "$colors" = "1 srgb(51,170,51)" ] || fail "the pasted window shows $colors"
+echo "paste: window \"002\" shows the 150 x 100 picture from xclip"
+import -window root "$out/sandbox_drop_paste.png"
+xdotool windowfocus --sync "$main" key x
+set +e
+wait "$pid"
+code=$?
+set -e
+pid=""
+[ "$code" -eq 0 ] || fail "Exit ended the dropping sandbox with $code"
 echo "passed"
