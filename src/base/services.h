@@ -6,9 +6,28 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "base/pump.h"
+#include "platform/message.h"
 #include "platform/types.h"
+
+// The input box and the button box as the window information lists them.
+struct BoxesLayout {
+  bool inputBoxOpen = false;
+  plat::Rect inputBoxRect;  // outer, screen coordinates
+  int itemCount = 0;
+  int labelWidth = 0;       // ISIZE
+  int editWidth = 0;        // ESIZE
+  std::vector<std::string> itemLabels;  // UTF-8
+  bool buttonBoxOpen = false;
+  plat::Rect buttonBoxRect;  // outer, screen coordinates
+  int columns = 0;           // NX
+  int rows = 0;              // NY
+  int clientWidth = 0;
+  int clientHeight = 0;
+  std::vector<std::string> buttonLabels;  // UTF-8, "\n" between the lines of a label
+};
 
 struct LibraryServices {
   // The library's main window: owner of every window, target of forwarded keys, home
@@ -28,8 +47,28 @@ struct LibraryServices {
                                                                          int) { return 1; };
   // Whether a point-picking tool holds the image windows' mouse and keys.
   bool (*pickInProgress)() = [] { return false; };
+  // Hands a mouse event of image window `number` to the running picking tool: kind
+  // MouseMove, LButtonDown, RButtonDown or MButtonDown at a client point. Events of a
+  // window other than the one being picked, and any while no tool runs, are ignored.
+  void (*pickMouse)(int number, plat::Msg kind, int clientX, int clientY) =
+      [](int, plat::Msg, int, int) {};
+  // Shows a text in the main window's status line.
+  void (*statusLine)(const char* text) = [](const char*) {};
+  // The user task's stop request (the main window's Stop): whether it is set, and
+  // clearing it.
+  bool (*stopRequested)() = [] { return false; };
+  void (*clearStopRequest)() = [] {};
+  // Lets the main window take dropped files again (true) or stops it (false); the main
+  // window decides whether it can take them at all.
+  void (*allowMainWindowDrops)(bool allow) = [](bool) {};
   // The input box and the button box, in the order the pump offers messages to them.
   std::array<plat::Window, 2> (*dialogBoxes)() = [] { return std::array<plat::Window, 2>{}; };
+  // The running program's instance number, 0..9, and the folder it started in, ending
+  // in "/": together they name the text windows' log files.
+  int (*instanceNumber)() = [] { return 0; };
+  std::string (*startDirectory)() = [] { return std::string(); };
+  // The two boxes as they are now, for the window information.
+  BoxesLayout (*boxesLayout)() = [] { return BoxesLayout{}; };
   // The pump that printing and line input turn while they work.
   void (*pump)() = PumpUserMessages;
 };

@@ -43,4 +43,27 @@ bool registerBoxClasses() {
   return plat::classExists(kInputBoxClass) && plat::classExists(kButtonBoxClass);
 }
 
+BoxesLayout layout() {
+  BoxesLayout l;
+  if (const plat::Window box = inputBoxWindow()) {
+    l.inputBoxOpen = true;
+    l.inputBoxRect = plat::getWindowRect(box);
+    l.itemCount = inputBoxItemCount();
+    l.labelWidth = ISIZE;
+    l.editWidth = ESIZE;
+    for (int i = 0; i < l.itemCount; ++i) l.itemLabels.push_back(inputBoxLabel(i));
+  }
+  if (const plat::Window box = buttonBoxWindow()) {
+    l.buttonBoxOpen = true;
+    l.buttonBoxRect = plat::getWindowRect(box);
+    l.columns = NX;
+    l.rows = NY;
+    const plat::Rect client = plat::getClientRect(box);
+    l.clientWidth = client.width();
+    l.clientHeight = client.height();
+    for (int i = 0; i < buttonBoxButtonCount(); ++i) l.buttonLabels.push_back(buttonLabel(i));
+  }
+  return l;
+}
+
 }  // namespace boxes

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "base/services.h"
 #include "platform/types.h"
 
 // ------------------------------------------------------------------ input box
@@ -94,6 +95,9 @@ std::string buttonLabel(int i);
 // Current size of every button (98 x 26 at start); it survives the box.
 int buttonWidth();
 int buttonHeight();
+
+// Both boxes as they are now: positions, sizes, counts and labels.
+BoxesLayout layout();
 
 // The two boxes, input box first: the order in which the pump offers them messages.
 std::array<plat::Window, 2> dialogBoxes();

@@ -27,6 +27,8 @@ int programEntry(UserTask task);
 
 // The main window (TAVMAINWINDOW in generated source); invalid before start-up.
 plat::Window mainWindowHandle();
+// How generated layout source names the main window.
+#define TAVMAINWINDOW (mainWindowHandle())
 int instanceNumber();
 int programColorDepth();
 // The current directory at start, ending in "/".

@@ -8,6 +8,8 @@
 #include "core/main_window.h"
 #include "core/requests.h"
 #include "imagewin/imagewin.h"
+#include "imaging/pick.h"
+#include "platform/window.h"
 #include "textwin/textwin.h"
 
 bool registerLibraryClasses() {
@@ -37,6 +39,12 @@ void pumpCallingThread() {
     PumpUserMessages();
 }
 
+// The main window takes dropped files only until the main routine starts: a drop after
+// that would ask the worker for a window it never makes.
+void allowMainWindowDrops(bool allow) {
+  plat::dragAcceptFiles(mainWindow(), allow && mainRunning.load() == 0);
+}
+
 }  // namespace
 
 LibraryServices programServices() {
@@ -46,7 +54,16 @@ LibraryServices programServices() {
       .snapMovingWindow = SnapMovingWindow,
       .promptLine = textwin::promptLine,
       .openTextWindow = TAV_OpenTextWindow,
+      .pickInProgress = imaging::pickInProgress,
+      .pickMouse = imaging::feedPick,
+      .statusLine = StatusLine,
+      .stopRequested = [] { return stopRequested.load() != 0; },
+      .clearStopRequest = [] { stopRequested.store(0); },
+      .allowMainWindowDrops = allowMainWindowDrops,
       .dialogBoxes = boxes::dialogBoxes,
+      .instanceNumber = instanceNumber,
+      .startDirectory = [] { return startDirectory(); },
+      .boxesLayout = boxes::layout,
       .pump = pumpCallingThread,
   };
 }

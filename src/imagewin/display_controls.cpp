@@ -156,6 +156,17 @@ intptr_t imageWindowProc(plat::Window window, plat::Message& message) {
       if (number >= 0 && handleKey(number, message.key)) return 0;
       break;
     }
+    case plat::Msg::MouseMove:
+    case plat::Msg::LButtonDown:
+    case plat::Msg::RButtonDown:
+    case plat::Msg::MButtonDown: {
+      // While a point is picked the mouse belongs to the picking tool, and the buttons
+      // open no menu.
+      if (!libraryServices().pickInProgress()) break;
+      const int number = TAV_FindImage(window);
+      if (number >= 0) libraryServices().pickMouse(number, message.kind, message.x, message.y);
+      return 0;
+    }
     case plat::Msg::MouseWheel: {
       const int number = TAV_FindImage(window);
       if (number >= 0) handleWheel(number, message);

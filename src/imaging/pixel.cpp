@@ -2,6 +2,7 @@
 
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
+#include "imaging/pick.h"
 
 plat::Point PenPosition;
 
@@ -93,5 +94,6 @@ void resetDrawingState() {
   TextCursor = {};
   resetDrawColors();
   resetTrueTypeFont();
+  resetPickState();
 }
 }  // namespace imaging

@@ -6,6 +6,7 @@
 
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
+#include "imaging/pick.h"
 #include "interchange/dib_block.h"
 #include "platform/clipboard_image.h"
 #include "platform/dialogs.h"
@@ -93,13 +94,19 @@ std::unique_ptr<plat::Surface> TAV_GetClipboardBitmap(plat::PaletteEntry* palett
 int TAV_PasteImage(int x, int number, int y) {
   ImageWindowRecord* rec = interchange::openRecord(number);
   if (!rec) return kPasteBadWindow;
-  // Picking the place with the mouse comes with the picking tools; until then such a
-  // paste is treated like a cancelled pick.
-  if (x == -1 || y == -1) return kPasteNoPlace;
   plat::Palette colours{};
   int count = 0;
   std::unique_ptr<plat::Surface> bitmap = TAV_GetClipboardBitmap(colours.data(), &count);
   if (!bitmap) return kPasteNoPicture;
+  if (x == -1 || y == -1) {
+    // The user places a box of the picture's size; the picture lands where it was shown.
+    const int w = bitmap->width();
+    const int h = bitmap->height();
+    int pickedX = 0, pickedY = 0;
+    if (TAV_PickPlace(number, w, h, pickedX, pickedY) != kPickDone) return kPasteNoPlace;
+    x = pickedX - w / 2;
+    y = pickedY - h / 2;
+  }
   if (rec->bits == 8) std::copy_n(colours.begin(), count, rec->surface->palette().begin());
   plat::bitBlt(*rec->surface, x, y, bitmap->width(), bitmap->height(), *bitmap, 0, 0);
   plat::invalidate(rec->window);

@@ -24,9 +24,10 @@ std::unique_ptr<plat::Surface> TAV_GetClipboardBitmap(plat::PaletteEntry* palett
 inline constexpr int kPasteDone = 0;
 inline constexpr int kPasteBadWindow = 1;  // out of range or not open
 inline constexpr int kPasteNoPicture = 2;  // nothing usable on the clipboard
-inline constexpr int kPasteNoPlace = 3;    // x or y is -1: the place is to be picked
+inline constexpr int kPasteNoPlace = 3;    // the pick of the place was cancelled
 
-// Copies the clipboard's picture to (x, y) of the image, clipped at its edges. A
+// Copies the clipboard's picture to (x, y) of the image, clipped at its edges; x or y
+// -1: at a place the user picks in the window, the picture centred on it. A
 // picture with a colour table first sets palette entries 0..count - 1 of an 8-bit
 // image; into an 8-bit image colours take the nearest palette entry.
 int TAV_PasteImage(int x, int number, int y);

@@ -23,6 +23,10 @@ void writeLog(TextWindowRecord& rec, std::string_view bytes);
 // Closes the record's log file, if any, and sets logState 0.
 void closeLog(TextWindowRecord& rec);
 
+// The popup menu on a right button press, and the commands posted to window n.
+void onRButtonDown(plat::Window window);
+void runCommand(int n, int id);
+
 // The key-down and character events of text windows (line_input.cpp).
 void onKeyDown(plat::Window window, plat::Message& m);
 void onChar(plat::Window window, const plat::Message& m);

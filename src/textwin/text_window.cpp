@@ -68,13 +68,7 @@ void onPaint(plat::Window window) {
 
 void onCommand(plat::Window window, int id) {
   const int n = FindTextWindow(window);
-  if (n < 0) return;
-  switch (id) {
-    case ids::text::kSelect: TAV_SelectTextWindow(n); break;
-    case ids::text::kDestroy: TAV_CloseTextWindow(n); break;
-    case ids::text::kConsole: RunConsoleCommand(); break;
-    default: break;  // About, the log commands and the window information
-  }
+  if (n >= 0) textwin::runCommand(n, id);
 }
 
 }  // namespace
@@ -107,6 +101,7 @@ intptr_t textWindowProc(plat::Window window, plat::Message& m) {
     case plat::Msg::KeyDown: onKeyDown(window, m); return 0;
     case plat::Msg::Char: onChar(window, m); return 0;
     case plat::Msg::Command: onCommand(window, m.commandId & 0xFFFF); return 0;
+    case plat::Msg::RButtonDown: onRButtonDown(window); return 0;
     case plat::Msg::Create:
     case plat::Msg::Destroy:
       return 0;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/menu.h"
 #include "platform/message.h"
 #include "platform/surface.h"
 #include "platform/types.h"
@@ -113,8 +114,24 @@ void StatusLine(const char* text);
 // "Cmd>", one line, one command: 0 for a known command, 1 for an invalid one.
 int RunConsoleCommand();
 
+// ------------------------------------------------------------------ logs and window information
+
+// Window n's log file, "<start folder>DIREVO<instance><n>.LOG": everything printed into
+// the window and every line typed into it while the log is on, line feeds as CR LF.
+// 0 started or resumed; 1 already logging; 2 the file cannot be created (a message
+// box says so); 3 n >= 256 or window n not open.
+int TAV_StartLog(int n);
+// 0 paused (or already paused; the file stays open); 1 no log; 2 n > 255 or not open.
+int TAV_StopLog(int n);
 // Stops every log that is on and closes its file.
 void TAV_CloseAllLogs();
+// Puts window n's log file, as stored, on the clipboard as text; the log keeps its
+// state. 0 copied; 1 clipboard busy; 2 the file cannot be read; 3 out of memory;
+// 4 n >= 256 or window n not open.
+int CopyLogToClipboard(int n);
+// Lists every open library window in text window n (made current) and puts the source
+// text that re-creates the present layout on the clipboard.
+void GenerateWindowInfo(int n);
 
 namespace textwin {
 
@@ -125,6 +142,13 @@ void resetTextWindows();
 // Prints the prompt in the current text window (opening one when needed) and returns
 // the line read after it, UTF-8.
 std::string promptLine(const std::string& prompt);
+// The name of window n's log file: start folder, "DIREVO", instance, n, ".LOG".
+std::string logFileName(int n);
+// The layout source GenerateWindowInfo makes for the present windows (at most 29999
+// bytes), without printing or touching the clipboard.
+std::string windowInfoSource();
+// The popup menu of text window n as it would be shown now.
+plat::Menu textWindowMenu(int n);
 // A copy of the window edge table, in table order.
 std::vector<plat::Rect> windowEdges();
 // The window procedure of "tav_twi".

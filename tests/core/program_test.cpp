@@ -3,15 +3,18 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "base/ids.h"
 #include "core/core.h"
+#include "core/library.h"
 #include "core/worker.h"
 #include "platform/platform.h"
 #include "platform/test.h"
+#include "platform/window_table.h"
 #include "runtime_folder.h"
 #include "textwin/textwin.h"
 
@@ -23,6 +26,17 @@ std::atomic<int> setupCalls{0};
 void countingSetup() { ++setupCalls; }
 void countingMain() { ++mainCalls; }
 void selfStartingSetup() { startRequested = 1; }
+// Logs a line in text window 0, then only keeps its windows alive until Stop.
+void loggingMain() {
+  TAV_OpenTextWindow(0, 10, 10, 200, 100);
+  TAV_StartLog(0);
+  TAV_Printf("before exit\n");
+  ++mainCalls;
+  while (!stopRequested.load()) {
+    PumpUserMessages();
+    plat::sleepMs(1);
+  }
+}
 // A main routine that never polls the stop flag, like a user task stuck in work.
 void stuckMain() {
   ++mainCalls;
@@ -136,6 +150,36 @@ TEST_F(ProgramTest, TheMainWindowDropsInToTheBottomWithItsStatusLine) {
   EXPECT_EQ(status, std::string(18 - text.size() / 2, ' ') + text);
 }
 
+TEST_F(ProgramTest, APickHandsTheMainWindowItsDropsBackOnlyBeforeTheMainRoutine) {
+  bool duringPick = true, afterPick = false, afterPickInMainRoutine = true;
+  run({countingSetup, countingMain}, [&] {
+    const plat::Window w = mainWindowHandle();
+    waitFor([&] {
+      const plat::Window line = plat::controlById(w, ids::kStatusLine);
+      return line && plat::getControlText(line).find("-bit color") != std::string::npos;
+    });
+    const auto accepts = [&] {
+      const plat::RecordPtr r = plat::findRecord(w);
+      std::lock_guard lock(r->m);
+      return r->acceptDrops;
+    };
+    const LibraryServices services = core::programServices();
+    services.allowMainWindowDrops(false);
+    duringPick = accepts();
+    services.allowMainWindowDrops(true);
+    afterPick = accepts();
+    plat::postCommand(w, ids::kStart);
+    waitFor([] { return mainCalls.load() == 1; });
+    services.allowMainWindowDrops(true);
+    afterPickInMainRoutine = accepts();
+    plat::postCommand(w, ids::kExit);
+  });
+  EXPECT_FALSE(duringPick);
+  EXPECT_TRUE(afterPick);
+  // A drop would ask the worker for a window it no longer makes.
+  EXPECT_FALSE(afterPickInMainRoutine);
+}
+
 TEST_F(ProgramTest, MovingTheMainWindowRetakesTheEdgesOnTheWorker) {
   bool found = false;
   run({countingSetup, countingMain}, [&] {
@@ -150,6 +194,26 @@ TEST_F(ProgramTest, MovingTheMainWindowRetakesTheEdgesOnTheWorker) {
     plat::postCommand(w, ids::kExit);
   });
   EXPECT_TRUE(found);
+}
+
+TEST_F(ProgramTest, ExitClosesTheLogsSoThatEverythingLoggedIsInTheFile) {
+  // The log goes to the folder the program starts in.
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(runtime_.path());
+  int code = run({selfStartingSetup, loggingMain}, [] {
+    waitFor([] { return mainCalls.load() == 1; });
+    plat::postCommand(mainWindowHandle(), ids::kExit);
+  });
+  std::filesystem::current_path(before);
+  EXPECT_EQ(code, 0);
+  const std::filesystem::path log = std::filesystem::path(runtime_.path()) /
+                                    ("DIREVO" + std::to_string(instanceNumber()) + "0.LOG");
+  std::FILE* f = std::fopen(log.c_str(), "rb");
+  ASSERT_NE(f, nullptr) << log;
+  char text[64] = {};
+  const size_t got = std::fread(text, 1, sizeof text - 1, f);
+  std::fclose(f);
+  EXPECT_EQ(std::string(text, got), "before exit\r\n");
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "platform/clipboard_image.h"
 #include "platform/image_encoders.h"
 #include "platform/imagefile.h"
+#include "pick_script.h"
 #include "platform/test.h"
 
 namespace {
@@ -52,6 +53,7 @@ class ClipboardImages : public testing::Test {
     interchange::ClipboardBlockLimit = SIZE_MAX;
   }
   void TearDown() override {
+    installLibraryServices({});
     interchange::ClipboardBlockLimit = SIZE_MAX;
     PasteBitmap.reset();
     imagewin::resetImageWindows();
@@ -239,12 +241,35 @@ TEST_F(ClipboardImages, BadNumbersAndUnpickedPlacesDoNothing) {
     interchange::CutImageToClipboard(n);
   }
   EXPECT_EQ(plat::clipboardImage().dibBlock, block);
-  open32(1, 4, 4, 11);
-  const std::vector<uint8_t> before = pixelsOf(1);
-  EXPECT_EQ(TAV_PasteImage(-1, 1, 0), kPasteNoPlace);
-  EXPECT_EQ(TAV_PasteImage(0, 1, -1), kPasteNoPlace);
-  EXPECT_EQ(pixelsOf(1), before);
   EXPECT_TRUE(plat::test::messageBoxes().empty());
+}
+
+TEST_F(ClipboardImages, APasteAtAPickedPlaceLandsWhereTheBoxWasShown) {
+  using Script = testsupport::PickScript;
+  Script::install();
+  open32(0, 5, 4, 10);
+  TAV_CopyImageToClipboard(0);
+  open32(1, 120, 80, 11);
+  const std::vector<uint8_t> before = pixelsOf(1);
+  // Cancelled, by either argument: nothing lands and the picture is as it was.
+  for (auto [x, y] : {std::pair{-1, 0}, std::pair{0, -1}}) {
+    Script::move(30, 30, 1);
+    Script::press(30, 30, Script::Button::Right, 1);
+    EXPECT_EQ(TAV_PasteImage(x, 1, y), kPasteNoPlace);
+    EXPECT_EQ(pixelsOf(1), before);
+  }
+  // Clicked at (50, 40): the 5 x 4 picture's top-left corner goes to (48, 38).
+  Script::move(50, 40, 1);
+  Script::press(50, 40, Script::Button::Left, 1);
+  EXPECT_EQ(TAV_PasteImage(-1, 1, -1), kPasteDone);
+  EXPECT_FALSE(Script::ranOut);
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 120; ++x) {
+      const bool inside = x >= 48 && x < 53 && y >= 38 && y < 42;
+      uint32_t old = 0;
+      std::memcpy(&old, &before[static_cast<size_t>(y * 120 + x) * 4], 4);
+      ASSERT_EQ(px(1, x, y), inside ? px(0, x - 48, y - 38) : old) << x << "," << y;
+    }
 }
 
 TEST_F(ClipboardImages, PutPasteBitmapCopiesToTheCurrentImageAndDeletesIt) {

@@ -84,6 +84,7 @@ class PrintedText {
     std::vector<std::string> lines;
     std::istringstream in(all);
     for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();  // the log's CR LF
       if (line.find(part) != std::string::npos) lines.push_back(line);
     }
     return lines;
