@@ -9,10 +9,12 @@ dropping=$(realpath "$2")
 out=$(realpath -m "${3:-.}")
 mkdir -p "$out"
 pid=""
+xclip_pid=""
 runtime=$(mktemp -d)
 work=$(mktemp -d)
 cleanup() {
   [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+  [ -n "$xclip_pid" ] && kill "$xclip_pid" 2>/dev/null || true
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
   rm -rf "$runtime" "$work"
 }
@@ -85,7 +87,10 @@ main=$(window_of "$pid" '^DIREVO$') || fail "no main window"
 window_of "$pid" '^000 a\.png\(100%\)$' >/dev/null || fail "no window 000 for the first dropped file"
 window_of "$pid" '^001 b\.png\(100%\)$' >/dev/null || fail "no window 001 for the second dropped file"
 echo "drop: windows \"000 a.png\" and \"001 b.png\""
-xclip -selection clipboard -t image/png -i pasted.png
+# xclip serves the picture until it is stopped (in the foreground, so that it can be).
+xclip -quiet -selection clipboard -t image/png -i pasted.png >/dev/null 2>&1 &
+xclip_pid=$!
+sleep 0.3
 xdotool windowfocus --sync "$main" key ctrl+v
 pasted=$(window_of "$pid" '^002\(100%\)$') || fail "Ctrl+V opened no window 002"
 sleep 0.5
