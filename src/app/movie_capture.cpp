@@ -1,5 +1,6 @@
 #include "app/movie_capture.h"
 
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
@@ -13,6 +14,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+
+#include "app/frame_cache.h"
 
 namespace app {
 
@@ -48,31 +51,51 @@ bool ToPackedBgr(const cv::Mat& in, cv::Mat& out) {
   }
 }
 
-}  // namespace
+using Clock = std::chrono::steady_clock;
 
-// One decoded picture with the reading position right after it was read.
-struct DecodedFrame {
-  cv::Mat mat;
-  bool ok = false;
-  double position[3] = {};  // milliseconds, frames, ratio
-};
+double millisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// A running mean that follows change: each new sample counts for a quarter.
+void follow(double& mean, double sample) { mean = mean > 0 ? 0.75 * mean + 0.25 * sample : sample; }
+
+}  // namespace
 
 // While a movie plays, the next frames are decoded on a thread of their own while the
 // caller converts and shows the current one; the reader keeps up to kReadAhead frames
 // ready, so it never waits for the caller to come back for one. Every other use of
 // the decoder waits until the read in progress is over and drops what was read
 // ahead, so the capture behaves as if the frames were read one at a time.
+//
+// A seek to a frame number within the movie is not passed on at once: the next query
+// decides how to come by the frame (kept in memory, read forward, or sought), so that
+// the decoder does no more work than it must.
 struct MovieCapture::State {
   static constexpr size_t kReadAhead = 2;
 
   cv::VideoCapture capture;
   std::string path;         // the movie's full path, for opening it anew
+  double frameCount = 0;    // at open
   double seekTarget = -1;   // the frame the last seek asked for, until it is read
   cv::Mat frame;  // the handed-out frame: `current.mat` itself or its conversion
   MovieFrame view;
   DecodedFrame current;
   std::deque<DecodedFrame> ahead;  // the frames after `current`, in order
   std::vector<cv::Mat> spare;      // buffers to decode into again
+
+  // The frame the next query hands out when the adapter is to come by it itself;
+  // -1 when it is whatever the decoder reads next.
+  long want = -1;
+  bool seekPending = false;  // `want` was set by a seek that nothing has read yet
+  long decoderNext = 0;      // the frame the decoder reads next; -1 when not known
+  FrameCache cache{kCacheFrames, kCacheBytes};
+  SeekCounts counts;
+  int forwardLimit = -1;
+  static constexpr long kSeekBackoff = 16;
+  double frameMs = 0;  // what one frame costs to read in a run of frames, learnt
+  double seekMs = 0;   // what a seek and the read after it cost, learnt
+  bool inStride = false;  // the decoder's last step was a read: the next one is timed
 
   std::mutex m;
   std::condition_variable changed;
@@ -92,10 +115,26 @@ struct MovieCapture::State {
       d.ok = false;
     }
   }
+  // Reads the next frame into a buffer of its own: the one `d` had may be shared by
+  // the frames kept in memory and by the frame handed out.
+  void readIntoOwnBuffer(DecodedFrame& d) {
+    d.mat = cv::Mat();
+    if (!spare.empty()) {
+      d.mat = std::move(spare.back());
+      spare.pop_back();
+    }
+    read(d);
+  }
+  // The number a frame read is kept under: the one before the position after it.
+  static long numberOf(const DecodedFrame& d) { return static_cast<long>(d.position[1]) - 1; }
+  static long positionAfter(const DecodedFrame& d) {
+    return d.ok ? static_cast<long>(d.position[1]) : -1;
+  }
   // Some movies cannot be sought in (the decoder cannot go back to the start of a
   // one-frame movie): when the read after a seek fails, the movie is opened anew and
   // read forward to the frame asked for.
   void readFromStart(DecodedFrame& d, double target) {
+    inStride = false;
     try {
       capture.release();
       if (!capture.open(path, cv::CAP_FFMPEG)) return;
@@ -105,7 +144,109 @@ struct MovieCapture::State {
     } catch (...) {
       return;
     }
-    read(d);
+    readIntoOwnBuffer(d);
+  }
+  // The next frame from the decoder. A read that follows a read is timed, to learn
+  // what a frame costs in the run of a movie (the first after a seek costs more).
+  void readNext(DecodedFrame& d) {
+    const Clock::time_point start = Clock::now();
+    readIntoOwnBuffer(d);
+    if (d.ok && inStride) follow(frameMs, millisecondsSince(start));
+    decoderNext = positionAfter(d);
+    inStride = d.ok;
+  }
+  // The frame `target` as the decoder gives it after a seek, timed to learn what a
+  // seek costs.
+  void seekAndRead(long target, DecodedFrame& d) {
+    ++counts.plainSeeks;
+    const Clock::time_point start = Clock::now();
+    try {
+      capture.set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(target));
+    } catch (...) {
+    }
+    inStride = false;
+    readNext(d);
+    if (!d.ok) {
+      readFromStart(d, static_cast<double>(target));
+      decoderNext = positionAfter(d);
+      return;
+    }
+    follow(seekMs, millisecondsSince(start));
+  }
+  // Whether reading forward from the decoder's place to `target` costs less than a
+  // seek: no farther than the frames a seek decodes before its target. The decoder's
+  // seek backs off at least kSeekBackoff frames before its target and decodes from
+  // there, so so many frames forward never cost more; beyond that, what seeks and
+  // frames have cost so far decides.
+  bool forwardIsCheaper(long target) const {
+    if (decoderNext < 0 || target <= decoderNext) return false;
+    const long distance = target - decoderNext;
+    if (forwardLimit >= 0) return distance <= forwardLimit;
+    if (distance < kSeekBackoff) return true;
+    return frameMs > 0 && seekMs > 0 && static_cast<double>(distance + 1) * frameMs <= seekMs;
+  }
+  // Reads forward to `target`; false (the decoder's place then unknown) when a frame
+  // on the way cannot be read or the frame read is not the one asked for.
+  bool readForwardTo(long target, DecodedFrame& d) {
+    const Clock::time_point start = Clock::now();
+    const bool timed = inStride;
+    const long from = decoderNext;
+    try {
+      for (long n = from; n < target; ++n) {
+        if (!capture.grab()) {
+          decoderNext = -1;
+          return false;
+        }
+      }
+    } catch (...) {
+      decoderNext = -1;
+      return false;
+    }
+    inStride = false;  // timed below, as a whole
+    readNext(d);
+    if (!d.ok || numberOf(d) != target) {
+      decoderNext = -1;
+      return false;
+    }
+    if (timed) follow(frameMs, millisecondsSince(start) / static_cast<double>(target - from + 1));
+    ++counts.forwardDecodes;
+    return true;
+  }
+  // Comes by frame `want` the cheapest way; true when it came from memory.
+  bool fetchWanted(DecodedFrame& d) {
+    if (const DecodedFrame* kept = cache.find(want)) {
+      ++counts.fromMemory;
+      d = *kept;
+      return true;
+    }
+    // Anything unexpected on the short ways (a frame that cannot be read, a number
+    // that is not the one asked for) is left to the seek, which says what is there.
+    if (decoderNext == want) {
+      readNext(d);
+      if (d.ok && numberOf(d) == want) return false;
+    } else if (forwardIsCheaper(want) && readForwardTo(want, d)) {
+      return false;
+    }
+    seekAndRead(want, d);
+    return false;
+  }
+  // Keeps the frame just read, when it is the one its number says.
+  void keep(const DecodedFrame& d, long expected) {
+    if (d.ok && numberOf(d) == expected) cache.put(expected, d, &spare);
+  }
+  // The seek asked for and not yet read is made now, as a plain seek, so that the
+  // positions read back before the next frame are the decoder's own.
+  void settlePendingSeek() {
+    if (!seekPending) return;
+    seekPending = false;
+    ++counts.plainSeeks;
+    try {
+      capture.set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(want));
+    } catch (...) {
+    }
+    decoderNext = want;
+    inStride = false;
+    want = -1;
   }
   bool readerHasWork() const {
     return readAhead && !aheadEnded && ahead.size() < kReadAhead;
@@ -134,10 +275,13 @@ struct MovieCapture::State {
   void waitIdle(std::unique_lock<std::mutex>& lock) {
     changed.wait(lock, [this] { return !reading; });
   }
-  // Forgets the frames read ahead and reads no further: the decoder's own position is
-  // the one after `current` again.
+  // Reads no further. The frames read ahead are kept with the recent ones; the
+  // decoder's place is after the last of them.
   void dropReadAhead() {
-    for (DecodedFrame& d : ahead) spare.push_back(std::move(d.mat));
+    if (readAhead) decoderNext = positionAfter(ahead.empty() ? current : ahead.back());
+    for (DecodedFrame& d : ahead) {
+      if (d.ok) keep(d, numberOf(d));
+    }
     ahead.clear();
     readAhead = false;
     aheadEnded = false;
@@ -191,6 +335,8 @@ std::unique_ptr<MovieCapture> MovieCapture::open(const std::string& path, std::s
       SetError(error, "no picture in " + path);
       return nullptr;
     }
+    state->frameCount = state->capture.get(cv::CAP_PROP_FRAME_COUNT);
+    state->decoderNext = static_cast<long>(state->capture.get(cv::CAP_PROP_POS_FRAMES));
   } catch (const cv::Exception& e) {
     SetError(error, "the decoder failed on " + path + ": " + e.what());
     return nullptr;
@@ -207,18 +353,34 @@ const MovieFrame* MovieCapture::queryFrame() {
   // A frame being read ahead is the next one: wait for it rather than read past it.
   s.changed.wait(lock, [&s] { return !s.ahead.empty() || !s.reading; });
   s.view = {};
+  bool fromMemory = false;
   if (!s.ahead.empty()) {
-    // The old buffer goes to the reader; `frame` stops pointing at it below, before
-    // the reader can have the lock again.
-    s.spare.push_back(std::move(s.current.mat));
     s.current = std::move(s.ahead.front());
     s.ahead.pop_front();
+    s.keep(s.current, State::numberOf(s.current));
+    s.want = -1;  // the reader reads on from the decoder
+  } else if (s.want >= 0) {
+    const long wanted = s.want;
+    fromMemory = s.fetchWanted(s.current);
+    if (!fromMemory) s.keep(s.current, wanted);
   } else {
-    s.read(s.current);
-    if (!s.current.ok && s.seekTarget >= 0) s.readFromStart(s.current, s.seekTarget);
+    // Nothing read ahead waits: the decoder stands after the frame in hand.
+    const long expected = s.readAhead ? State::positionAfter(s.current) : s.decoderNext;
+    s.readNext(s.current);
+    if (!s.current.ok && s.seekTarget >= 0) {
+      s.readFromStart(s.current, s.seekTarget);
+      s.decoderNext = State::positionAfter(s.current);
+    }
+    if (expected >= 0) s.keep(s.current, expected);
   }
   s.seekTarget = -1;
+  s.seekPending = false;
   s.positionKnown = true;
+  // The frame after this one: the decoder's next, or, when the decoder stands
+  // elsewhere, the one to come by as after a seek.
+  const long next = State::positionAfter(s.current);
+  if (!s.readAhead) s.want = next >= 0 && next != s.decoderNext ? next : -1;
+  if (!s.current.ok) s.decoderNext = -1;
   const bool playing = s.lastWasQuery;
   s.lastWasQuery = true;
   bool ok = false;
@@ -231,8 +393,9 @@ const MovieFrame* MovieCapture::queryFrame() {
     s.frame.release();
     return nullptr;
   }
-  // Only while playing: after a seek the next read would be thrown away again.
-  if (playing) s.startReadAhead();
+  // Only while playing: after a seek the next read would be thrown away again. The
+  // reader reads on from the decoder, so only when that is where the movie goes on.
+  if (playing && s.want < 0 && !fromMemory) s.startReadAhead();
   s.view.bgr = s.frame.ptr<uint8_t>(0);
   s.view.width = s.frame.cols;
   s.view.height = s.frame.rows;
@@ -247,6 +410,7 @@ double MovieCapture::property(int id) const {
   // The position is the one after the frame handed out, not after the one read ahead.
   if (id < 3 && s.positionKnown) return s.current.position[id];
   s.waitIdle(lock);
+  if (id < 3) s.settlePendingSeek();
   try {
     return s.capture.get(kCvProperty[id]);
   } catch (...) {
@@ -262,12 +426,38 @@ bool MovieCapture::setProperty(int id, double value) {
   s.dropReadAhead();
   s.positionKnown = false;
   s.lastWasQuery = false;
+  s.seekPending = false;
   s.seekTarget = id == kPosFrames ? std::max(value, 0.0) : -1;
+  // A whole frame number within the movie: the next query comes by it.
+  if (id == kPosFrames && value >= 0 && value < s.frameCount && value == std::floor(value)) {
+    s.want = static_cast<long>(value);
+    s.seekPending = true;
+    return true;
+  }
+  s.want = -1;
   try {
-    return s.capture.set(kCvProperty[id], value);
+    const bool taken = s.capture.set(kCvProperty[id], value);
+    s.decoderNext = -1;  // the decoder's own idea of the place; not ours to guess
+    s.inStride = false;
+    return taken;
   } catch (...) {
     return false;
   }
+}
+
+MovieCapture::SeekCounts MovieCapture::seekCounts() const {
+  std::lock_guard lock(state_->m);
+  return state_->counts;
+}
+
+void MovieCapture::keepFrame(int frame) {
+  std::lock_guard lock(state_->m);
+  state_->cache.hold(frame);
+}
+
+void MovieCapture::setForwardLimit(int frames) {
+  std::lock_guard lock(state_->m);
+  state_->forwardLimit = std::max(frames, -1);
 }
 
 }  // namespace app

@@ -1,6 +1,13 @@
 // Movies for the player: a file opened through OpenCV's video capture (FFmpeg), frames
 // handed out as packed blue-green-red bytes, the capture properties by their numbers,
 // and the conversion of a frame into a 32-bit image buffer.
+//
+// Seeking is made cheap without changing what it gives: the frames handed out, the
+// positions read back and the time stamps are those of a plain seek. A seek to a frame
+// a little ahead decodes forward from where the decoder is, when that costs less than
+// the seek would (what a seek costs, in frame decodes, is learnt from the seeks made);
+// the recently decoded frames are kept, so a step back to one of them needs no
+// decoding at all.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +56,26 @@ class MovieCapture {
   // True when the decoder took the value. Numbers outside 0..7 and values that are
   // not finite are refused.
   bool setProperty(int id, double value);
+
+  // How the frames handed out were come by, counted since the movie was opened.
+  struct SeekCounts {
+    int plainSeeks = 0;     // the decoder sought to the frame
+    int forwardDecodes = 0; // the decoder read forward to it
+    int fromMemory = 0;     // a frame kept from before
+  };
+  SeekCounts seekCounts() const;
+  // The frame with this number, once read, stays in memory beyond the budget of
+  // recent frames until another is kept (-1: none), so that coming back to it after
+  // many others costs no decoding.
+  void keepFrame(int frame);
+  // How many frames ahead a seek may be served by decoding forward: -1 (the start)
+  // learns it from what seeks cost; 0 never decodes forward.
+  void setForwardLimit(int frames);
+
+  // Recent frames kept: this many at most, and no more than kCacheBytes of pixels
+  // (41 frames of 1920 x 1080).
+  static constexpr size_t kCacheFrames = 64;
+  static constexpr size_t kCacheBytes = size_t{256} << 20;
 
  private:
   struct State;

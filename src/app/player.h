@@ -73,6 +73,8 @@ void playStep();
 void commandPass();
 void runCommand(int index);
 void readInputBox();
+// Converts a decoded frame into window 0 and shows it (nothing while it is closed).
+void showFrame(const MovieFrame& frame);
 // Decodes the next frame into window 0 and shows it; false when there was none.
 bool decodeAndShow();
 bool seekAndShow(double frame);

@@ -2,8 +2,10 @@
 // image, Lenti, break and clear.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/lenticular.h"
+#include "app/movie_views.h"
 #include "app/player.h"
 #include "imagewin/imagewin.h"
 #include "platform/window.h"
@@ -50,6 +52,9 @@ void breakMovie(bool rememberOutput) {
   player.breakRequested = true;
 }
 
+// The views' frames are read in ascending order, each shown in window 0 and copied to
+// the column its view has in this order; window 0 and the movie's position end as the
+// order leaves them, on the frame of the view it takes last.
 void makeMultiView(bool rightToLeft) {
   clearOutput();
   if (imageExists(kMultiViewImage)) TAV_DestroyImage(kMultiViewImage);
@@ -57,21 +62,33 @@ void makeMultiView(bool rightToLeft) {
   TAV_CreateImage(kMultiViewImage, "Multi View", 0, 452, v * player.frameWidth, player.frameHeight,
                   100);
   TAV_SelectImage(kMultiViewImage);
-  for (int step = 0; step <= v; ++step) {
-    const int view = rightToLeft ? v - step : step;
-    const bool read = seekAndShow(player.viewFrames[view] - 1);
+  const std::vector<int> frames(player.viewFrames.begin(), player.viewFrames.begin() + v + 1);
+  std::vector<int> unreadViews;
+  auto place = [&](int view, const MovieFrame* frame) {
     TAV_SelectImage(kMultiViewImage);
-    if (!read) {
+    if (!frame) {
       // Nothing new to copy: the frame buffer still holds the last frame read.
-      TAV_Printf("frame %d could not be read\n", player.viewFrames[view]);
-      continue;
+      unreadViews.push_back(view);
+      return;
     }
+    showFrame(*frame);
+    TAV_SelectImage(kMultiViewImage);
     // The frame buffer is window 0's; without it there is nothing to copy.
-    if (!imageExists(kFrameImage)) continue;
-    const ImageWindowRecord& frame = ImageTable[kFrameImage];
-    const int x = (rightToLeft ? v - view : view) * player.frameWidth;
-    TAV_PutImageBlock(ImagePixels[kFrameImage], x, frame.width, frame.height);
+    if (!imageExists(kFrameImage)) return;
+    const ImageWindowRecord& window0 = ImageTable[kFrameImage];
+    TAV_PutImageBlock(ImagePixels[kFrameImage], viewColumn(view, v, player.frameWidth, rightToLeft),
+                      window0.width, window0.height);
+  };
+  if (player.capture) {
+    ensureFrameWindow();
+    takeViewFrames(*player.capture, frames, rightToLeft, place);
+  } else {
+    for (int view = 0; view <= v; ++view) place(view, nullptr);
   }
+  // Told in the order the views are taken: make< from the highest down.
+  std::sort(unreadViews.begin(), unreadViews.end());
+  if (rightToLeft) std::reverse(unreadViews.begin(), unreadViews.end());
+  for (const int view : unreadViews) TAV_Printf("frame %d could not be read\n", frames[view]);
   TAV_ShowImage(kMultiViewImage);
   lenti();
 }

@@ -21,19 +21,22 @@ PlayerState player;
 
 bool imageExists(int number) { return ImageTable[number].inUse != 0; }
 
+void showFrame(const MovieFrame& frame) {
+  // Window 0 may have been closed by the user, or be smaller than this frame: only
+  // the part both share is written.
+  if (!imageExists(kFrameImage)) return;
+  const ImageWindowRecord& rec = ImageTable[kFrameImage];
+  const plat::Rect place = plat::getWindowRect(rec.window);
+  player.framePosition = {place.left, place.top};
+  convertFrameToImage(frame, reinterpret_cast<uint32_t*>(ImagePixels[kFrameImage]), rec.width,
+                      rec.height);
+  TAV_ShowImage(kFrameImage);
+}
+
 bool decodeAndShow() {
   const MovieFrame* frame = player.capture ? player.capture->queryFrame() : nullptr;
   if (!frame) return false;
-  // Window 0 may have been closed by the user, or be smaller than this frame: only
-  // the part both share is written.
-  if (imageExists(kFrameImage)) {
-    const ImageWindowRecord& rec = ImageTable[kFrameImage];
-    const plat::Rect place = plat::getWindowRect(rec.window);
-    player.framePosition = {place.left, place.top};
-    convertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[kFrameImage]), rec.width,
-                        rec.height);
-    TAV_ShowImage(kFrameImage);
-  }
+  showFrame(*frame);
   return true;
 }
 

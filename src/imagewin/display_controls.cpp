@@ -8,6 +8,7 @@
 
 #include "base/services.h"
 #include "imagewin/imagewin.h"
+#include "imagewin/presentation.h"
 #include "platform/window.h"
 
 namespace {
@@ -32,6 +33,7 @@ std::string numbered(const char* format, int number) {
 
 int TAV_SetImageZoom(int zoom, int number) {
   if (!isOpen(number)) return 1;
+  imagewin::endPresentation(number);  // a zoom is a window's, not a full screen's
   ImageWindowRecord& rec = ImageTable[number];
   // The record reads as free while the size changes: a paint that comes in between
   // draws nothing.
@@ -153,6 +155,10 @@ intptr_t imageWindowProc(plat::Window window, plat::Message& message) {
     case plat::Msg::KeyDown: {
       if (libraryServices().pickInProgress()) return 0;
       const int number = TAV_FindImage(window);
+      if (number >= 0 && message.key == kPresentKey) {
+        togglePresentation(number);
+        return 0;
+      }
       if (number >= 0 && handleKey(number, message.key)) return 0;
       break;
     }

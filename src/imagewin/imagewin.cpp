@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/services.h"
+#include "imagewin/presentation.h"
 #include "platform/canvas.h"
 #include "platform/top_level.h"
 #include "platform/utf8.h"
@@ -159,6 +160,7 @@ int createImageWindow(int number, const char* title, int x, int y, int width, in
 int TAV_DestroyImage(int number) {
   if (!isOpen(number)) return 1;
   ImageWindowRecord& rec = ImageTable[number];
+  imagewin::forgetPresentation(number);  // the full-screen view goes with the window
   rec.inUse = 0;
   const plat::Window window = rec.window;
   rec.window = {};
@@ -170,8 +172,9 @@ int TAV_DestroyImage(int number) {
   return 0;
 }
 
-int TAV_ResizeImage(int number, int width, int height) {
-  if (!isOpen(number)) return 1;
+namespace {
+
+int recreateImageWindow(int number, int width, int height) {
   ImageWindowRecord& rec = ImageTable[number];
   std::string title = rec.title;
   plat::cutUtf8(title, kCaptionBytes);  // the title is kept in a 256-byte buffer meanwhile
@@ -192,6 +195,18 @@ int TAV_ResizeImage(int number, int width, int height) {
   if (bits == 8) ImageTable[number].surface->palette() = palette;
   TAV_SetStretchMode(stretchMode, number);
   return 0;
+}
+
+}  // namespace
+
+int TAV_ResizeImage(int number, int width, int height) {
+  if (!isOpen(number)) return 1;
+  // A presented window is re-made where it stood and at its own zoom, then presented
+  // again: the new picture stays on the screen.
+  const bool presented = imagewin::endPresentation(number) == 0;
+  const int result = recreateImageWindow(number, width, height);
+  if (presented) imagewin::presentImage(number);
+  return result;
 }
 
 int TAV_SelectImage(int number) {

@@ -55,6 +55,11 @@ void setAutoCloseMessageBoxes(bool on);
 // The window's client surface as the display presents it (a copy).
 std::unique_ptr<Surface> clientPixels(Window w);
 std::string title(Window w);
+// What a screen shows: black, with every shown top-level window painted over it as it
+// paints now, in stacking order (bottom first). Null when there is no such screen.
+std::unique_ptr<Surface> screenPixels(int screen);
+// True while the pointer is hidden over the window's client area.
+bool pointerHidden(Window w);
 
 // Pins the screen size reported by the system metrics (default: the screen's own).
 void pinScreenSize(int width, int height);

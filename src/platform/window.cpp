@@ -181,14 +181,19 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
     if (change.raise) r->zOrder = nextZOrder();
   }
   bool sized = after.width() != before.width() || after.height() != before.height();
-  bool moved = after.left != before.left || after.top != before.top;
   if (sized) {
     Rect client = getClientRect(w);
     resizeClientSurface(*r, client.width(), client.height());
   }
   qt::runOnDisplay([&] { qt::syncGeometry(r); });
   if (change.show) showWindow(w, true);
-  if (moved) {
+  announceGeometry(r, before, after);
+  return true;
+}
+
+void announceGeometry(const RecordPtr& r, const Rect& before, const Rect& after) {
+  const Window w = r->handle;
+  if (after.left != before.left || after.top != before.top) {
     Message m;
     m.kind = Msg::Move;
     Point c = clientToScreen(w, {0, 0});
@@ -196,7 +201,7 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
     m.y = c.y;
     sendSimple(w, m);
   }
-  if (sized) {
+  if (after.width() != before.width() || after.height() != before.height()) {
     Message m;
     m.kind = Msg::Size;
     Rect client = getClientRect(w);
@@ -205,7 +210,6 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
     sendSimple(w, m);
     if (!r->isControl) invalidateAll(w);
   }
-  return true;
 }
 
 Rect getWindowRect(Window w) {
@@ -229,9 +233,8 @@ Rect getClientRect(Window w) {
   if (!r) return {};
   std::lock_guard lock(r->m);
   if (r->isControl) return {0, 0, r->outer.width(), r->outer.height()};
-  Point off = clientOffset(r->parts);
-  return {0, 0, std::max(r->outer.width() - off.x - kFrameWidth, 0),
-          std::max(r->outer.height() - off.y - kFrameWidth, 0)};
+  const Rect area = clientArea(*r);
+  return {0, 0, area.width(), area.height()};
 }
 
 Point clientToScreen(Window w, Point p) {
@@ -246,8 +249,8 @@ Point clientToScreen(Window w, Point p) {
     return clientToScreen(r->parent, {p.x + c.left, p.y + c.top});
   }
   std::lock_guard lock(r->m);
-  Point off = clientOffset(r->parts);
-  return {p.x + r->outer.left + off.x, p.y + r->outer.top + off.y};
+  const Rect area = clientArea(*r);
+  return {p.x + r->outer.left + area.left, p.y + r->outer.top + area.top};
 }
 
 Point screenToClient(Window w, Point p) {

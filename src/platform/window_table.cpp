@@ -1,5 +1,6 @@
 #include "platform/window_table.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -81,6 +82,13 @@ Point clientOffset(const FrameParts& parts) {
   if (parts.caption) p.y += kCaptionHeight;
   if (parts.menuBar) p.y += kMenuBarHeight;
   return p;
+}
+
+Rect clientArea(const WindowRecord& r) {
+  if (r.fullScreen) return {0, 0, r.outer.width(), r.outer.height()};
+  const Point off = clientOffset(r.parts);
+  return {off.x, off.y, std::max(r.outer.width() - kFrameWidth, off.x),
+          std::max(r.outer.height() - kFrameWidth, off.y)};
 }
 
 void postTo(const RecordPtr& r, Message m) {

@@ -88,6 +88,9 @@ struct WindowRecord {
   bool visible = false;
   bool alive = true;
   uint64_t zOrder = 0;
+  // Shown borderless over a whole screen; `restoredOuter` is where it goes back to.
+  bool fullScreen = false;
+  Rect restoredOuter;
 
   // The retained client surface, guarded by surfaceMutex.
   std::mutex surfaceMutex;
@@ -112,6 +115,9 @@ uint64_t nextZOrder();
 
 // Client offset of a top-level window's client area within its outer rectangle.
 Point clientOffset(const FrameParts& parts);
+// The client area of a top-level window in coordinates of its outer rectangle: inside
+// the frame, or all of it while the window is shown full screen. The caller holds r.m.
+Rect clientArea(const WindowRecord& r);
 
 // Queue a message for the window's owner thread (from any thread, the display too).
 void postTo(const RecordPtr& r, Message m);
@@ -119,5 +125,9 @@ void markPaint(const RecordPtr& r, const Rect& clientRect);
 
 // Resizes the retained client surface (content kept at the top left).
 void resizeClientSurface(WindowRecord& r, int width, int height);
+
+// After the outer rectangle changed from `before` to `after`: Move when the corner moved,
+// Size (and a whole repaint of a top-level window) when the size changed.
+void announceGeometry(const RecordPtr& r, const Rect& before, const Rect& after);
 
 }  // namespace plat

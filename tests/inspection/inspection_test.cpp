@@ -58,7 +58,8 @@ class Inspection : public testing::Test, protected PickScript {
     return count;
   }
 
-  // Text window 0 with everything printed into it kept, read back by printed().
+  // Text window 0 with everything printed into it kept, read back by printed() with
+  // the log's line ends turned back into plain line feeds.
   static void openKeptTextWindow() {
     ASSERT_EQ(TAV_OpenTextWindow(0, 0, 0, 400, 300), 0);
     TextWindowRecord& rec = TextWindowTable[0];
@@ -71,7 +72,9 @@ class Inspection : public testing::Test, protected PickScript {
     std::fflush(f);
     std::rewind(f);
     std::string text;
-    for (int c; (c = std::fgetc(f)) != EOF;) text.push_back(static_cast<char>(c));
+    for (int c; (c = std::fgetc(f)) != EOF;) {
+      if (c != '\r') text.push_back(static_cast<char>(c));  // the log stores CR LF
+    }
     return text;
   }
 };

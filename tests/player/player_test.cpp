@@ -267,10 +267,18 @@ TEST_F(PlayerTest, MakeLaysTheViewsSideBySideAndComposes) {
   ASSERT_EQ(ImageTable[3].inUse, 1);
   EXPECT_EQ(ImageTable[3].width, 800);
   EXPECT_EQ(player.composeCount, 1);
+  // make> ends on the last view: window 0 shows its frame, the movie stands after it.
+  EXPECT_EQ(ShownFrame(), 16);
+  EXPECT_EQ(player.capture->property(app::kPosFrames), 17);
 
   app::runCommand(18);  // make<: the same views, right to left
   multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
   for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[3 - v] - 1);
+  // make< ends on view 0, though its frames are read from the lowest up.
+  EXPECT_EQ(ShownFrame(), 1);
+  EXPECT_EQ(player.capture->property(app::kPosFrames), 2);
+  app::runCommand(5);  // ">" goes on from there
+  EXPECT_EQ(ShownFrame(), 2);
 }
 
 TEST_F(PlayerTest, InputBoxChangesRebuildAndComposeAndOversizesArePutBack) {

@@ -6,6 +6,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/types.h"
 
 namespace plat {
 struct WindowRecord;
@@ -36,5 +39,12 @@ void raiseFrame(const RecordPtr& r);
 
 // Asks the display to repaint the client area from the retained surface (any thread).
 void presentClient(const RecordPtr& r);
+
+// The screens' rectangles, primary first; display thread only.
+std::vector<Rect> screenGeometries();
+// Puts a record's frame over the whole of a screen (the record already says where) with
+// the pointer hidden, or back into its frame; display thread only.
+void enterFullScreen(const RecordPtr& r, int screen);
+void leaveFullScreen(const RecordPtr& r);
 
 }  // namespace plat::qt

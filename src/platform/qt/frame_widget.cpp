@@ -49,12 +49,13 @@ FrameWidget::FrameWidget(RecordPtr record)
 FrameWidget::~FrameWidget() = default;
 
 void FrameWidget::sync() {
-  Rect outer;
+  Rect outer, area;
   bool visible, drops;
   QString title;
   {
     std::lock_guard lock(record_->m);
     outer = record_->outer;
+    area = clientArea(*record_);
     visible = record_->visible;
     drops = record_->acceptDrops;
     title = QString::fromStdString(record_->title);
@@ -62,9 +63,7 @@ void FrameWidget::sync() {
   setWindowTitle(title);
   setAcceptDrops(drops);
   setGeometry(outer.left, outer.top, std::max(outer.width(), 1), std::max(outer.height(), 1));
-  Point off = clientOffset(record_->parts);
-  client_->setGeometry(off.x, off.y, std::max(outer.width() - off.x - kFrameWidth, 0),
-                       std::max(outer.height() - off.y - kFrameWidth, 0));
+  client_->setGeometry(area.left, area.top, area.width(), area.height());
   if (visible != isVisible()) setVisible(visible);
   update();
 }

@@ -4,8 +4,14 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
 #include <QUrl>
 #include <QWheelEvent>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "platform/app.h"
 #include "platform/qt/display.h"
@@ -196,6 +202,49 @@ std::string title(Window w) {
     if (r && r->frame) t = r->frame->windowTitle().toStdString();
   });
   return t;
+}
+
+std::unique_ptr<Surface> screenPixels(int screen) {
+  std::unique_ptr<Surface> out;
+  qt::runOnDisplay([&] {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screen < 0 || screen >= screens.size()) return;
+    const QRect g = screens[screen]->geometry();
+    // Black, then every shown top-level window as it paints now, bottom first.
+    std::vector<std::pair<uint64_t, RecordPtr>> shown;  // (z-order, window)
+    for (const RecordPtr& r : allRecords()) {
+      if (r->isControl || !r->frame || !r->frame->isVisible()) continue;
+      std::lock_guard lock(r->m);
+      shown.emplace_back(r->zOrder, r);
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    QImage image(g.size(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+      QPainter painter(&image);
+      for (const auto& [z, r] : shown)
+        painter.drawPixmap(r->frame->geometry().topLeft() - g.topLeft(), r->frame->grab());
+    }
+    out = Surface::create(image.width(), image.height(), 32);
+    if (!out) return;
+    // Qt's RGB32 words carry 0xff on top; a surface's words carry no alpha.
+    for (int y = 0; y < image.height(); ++y) {
+      const auto* in = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
+      uint32_t* row = out->row32(y);
+      for (int x = 0; x < image.width(); ++x) row[x] = in[x] & 0xFFFFFFu;
+    }
+  });
+  return out;
+}
+
+bool pointerHidden(Window w) {
+  bool hidden = false;
+  qt::runOnDisplay([&] {
+    auto r = findRecord(w);
+    if (r && r->frame) hidden = r->frame->client()->cursor().shape() == Qt::BlankCursor;
+  });
+  return hidden;
 }
 
 }  // namespace plat::test

@@ -1,0 +1,143 @@
+#include "movie_output.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/compose_pixels.h"
+#include "app/movie_capture.h"
+#include "app/movie_compose.h"
+#include "app/movie_writer.h"
+
+namespace compose {
+
+namespace {
+
+// Set by Ctrl+C (or a plain kill): the run stops after the frame it is writing.
+std::atomic<bool> interrupted{false};
+std::atomic<int> interruptSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+
+extern "C" void onInterrupt(int sig) {
+  interruptSignal.store(sig);
+  interrupted.store(true);
+}
+
+void catchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+// Ends the program by the signal that interrupted it, as if it had not been caught.
+[[noreturn]] void dieOfInterrupt() {
+  const int sig = interruptSignal.load() ? interruptSignal.load() : SIGINT;
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+  std::_Exit(128 + sig);
+}
+
+std::string clockText(double seconds) {
+  const long s = std::lround(std::max(0.0, seconds));
+  char text[32];
+  if (s >= 3600) {
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+  }
+  return text;
+}
+
+// One line on a terminal, rewritten in place a few times a second.
+class ProgressLine {
+ public:
+  ProgressLine() : shown_(::isatty(STDERR_FILENO) == 1) {}
+  void update(const app::MovieProgress& p) {
+    if (!shown_ || (p.seconds - lastSeconds_ < 0.2 && p.done != p.total)) return;
+    lastSeconds_ = p.seconds;
+    const double fps = p.seconds > 0 ? static_cast<double>(p.done) / p.seconds : 0;
+    std::string line = "frame " + std::to_string(p.done);
+    if (p.total > 0) line += " of " + std::to_string(p.total);
+    char rate[32];
+    std::snprintf(rate, sizeof rate, ", %.1f frames/s", fps);
+    line += rate;
+    if (p.total > p.done && fps > 0) {
+      line += ", " + clockText(static_cast<double>(p.total - p.done) / fps) + " left";
+    }
+    std::fprintf(stderr, "\r\x1b[2K%s", line.c_str());
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+  void clear() {
+    if (drawn_) std::fputs("\r\x1b[2K", stderr);
+    drawn_ = false;
+  }
+
+ private:
+  bool shown_;
+  bool drawn_ = false;
+  double lastSeconds_ = -1;
+};
+
+}  // namespace
+
+int composeMovie(const Options& o) {
+  catchInterrupts();
+  std::string why;
+  std::unique_ptr<app::MovieCapture> in = app::MovieCapture::open(o.input, &why);
+  if (!in) fail("cannot read the movie " + o.input + (why.empty() ? "" : ": " + why));
+  double fps = in->property(app::kFps);
+  if (!std::isfinite(fps) || fps <= 0) {
+    fps = 25;
+    std::fprintf(stderr, "direvo-compose: %s gives no frame rate; writing 25 frames a second\n",
+                 o.input.c_str());
+  }
+  app::MadeMovieWriter out = app::MovieWriter::open(o.out, o.width, o.height, fps);
+  if (!out) {
+    std::string text = app::movieWriteErrorText(out.reason, app::movieCodecFor(o.out));
+    if (out.reason == app::MovieWriteError::OddSize) {
+      text += " (got " + std::to_string(o.width) + " x " + std::to_string(o.height) + ")";
+    }
+    fail("cannot write " + o.out + ": " + text);
+  }
+
+  ProgressLine progress;
+  app::MovieComposition c;
+  c.params = {o.pitch, o.views, o.width, o.height};
+  c.beta = o.beta;
+  c.cancel = &interrupted;
+  c.progress = [&progress](const app::MovieProgress& p) { progress.update(p); };
+  const app::MovieResult r = o.mode == Mode::ViewsMovie
+                                 ? app::composeViewsMovie(*in, *out, c)
+                                 : app::composeSpanMovie(*in, o.span, o.rightToLeft, *out, c);
+  progress.clear();
+  if (!r.finished) {
+    out.reset();  // removes what was written
+    in.reset();   // its decoding thread ends before the program does
+    if (r.cancelled) {
+      std::fprintf(stderr, "direvo-compose: interrupted; %s not written\n", o.out.c_str());
+      dieOfInterrupt();
+    }
+    fail("the movie " + o.input + ": " + r.error);
+  }
+  if (const app::MovieWriteError e = out->commit(); e != app::MovieWriteError::None) {
+    const app::MovieCodec* codec = &out->codec();
+    out.reset();
+    fail("cannot write " + o.out + ": " + app::movieWriteErrorText(e, codec));
+  }
+  if (r.announced > r.frames) {
+    std::fprintf(stderr, "direvo-compose: %s ended early: %lld frames written of the %lld it announces\n",
+                 o.input.c_str(), static_cast<long long>(r.frames),
+                 static_cast<long long>(r.announced));
+  }
+  return 0;
+}
+
+}  // namespace compose

@@ -1,0 +1,12 @@
+// direvo-compose's movie outputs: --views-movie and --movie --span.
+#pragma once
+
+#include "options.h"
+
+namespace compose {
+
+// Composes the movie the options ask for; returns the exit status (0), or ends the
+// program with status 2 on failure and by the signal itself on Ctrl+C, leaving no file.
+int composeMovie(const Options& o);
+
+}  // namespace compose

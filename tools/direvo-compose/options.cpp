@@ -1,0 +1,298 @@
+#include "options.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "app/compose_pixels.h"
+#include "app/movie_writer.h"
+#include "platform/imagefile.h"
+
+namespace compose {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: direvo-compose --multiview IN --views V [OPTIONS] --out OUT\n"
+    "       direvo-compose --movie FILE --left L --right R [--order ltr|rtl] [--views V]\n"
+    "                      [OPTIONS] --out OUT\n"
+    "       direvo-compose --calibration --views V [OPTIONS] --out OUT\n"
+    "       direvo-compose --views-movie IN --views V [OPTIONS] --out MOVIE\n"
+    "       direvo-compose --movie FILE --span S [--order ltr|rtl] [--views V] [OPTIONS]\n"
+    "                      --out MOVIE\n"
+    "OPTIONS: [--pitch P] [--width W] [--height H] [--method stable|beta]\n"
+    "         [--work WORK] [--multiview-out VIEWS] (these two with a picture only)\n";
+
+constexpr const char* kDescription =
+    "Composes a picture for a slanted lenticular display from V views laid side by side\n"
+    "in the image IN, taken from a movie as the player's make> (ltr) and make< (rtl)\n"
+    "take them, or drawn as a calibration picture; or composes a whole movie, frame by\n"
+    "frame, from a multi-view movie or from a movie shot by a moving camera.";
+
+// The usage lines come first, in place of CLI11's own one-line summary, then what the
+// tool does.
+class UsageFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string) const override {
+    return std::string(kUsage) + "\n" + kDescription + "\n";
+  }
+  std::string make_description(const CLI::App*) const override { return {}; }
+};
+
+// A decimal whole number in [low, high]. The text is handed on in plain decimal, since
+// CLI11 itself would read "010" as octal. The help shows the range unless told not to.
+CLI::Validator wholeNumber(int low, int high, bool rangeInHelp = true) {
+  const std::string range = "from " + std::to_string(low) + " to " + std::to_string(high);
+  return CLI::Validator(
+      [low, high, range](std::string& text) -> std::string {
+        errno = 0;
+        char* end = nullptr;
+        const long v = std::strtol(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0' || errno == ERANGE || v < low || v > high) {
+          return "must be a whole number " + range + " (got \"" + text + "\")";
+        }
+        text = std::to_string(v);
+        return {};
+      },
+      rangeInHelp ? range : "");
+}
+
+// Any number the player would take from a typed text, infinities and NaN included.
+CLI::Validator realNumber() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        char* end = nullptr;
+        std::strtod(text.c_str(), &end);
+        if (text.empty() || end == text.c_str() || *end != '\0') {
+          return "must be a number (got \"" + text + "\")";
+        }
+        return {};
+      },
+      "");
+}
+
+CLI::Validator oneOf(const char* a, const char* b) {
+  return CLI::Validator(
+      [a, b](std::string& text) -> std::string {
+        if (text == a || text == b) return {};
+        return std::string("must be ") + a + " or " + b + " (got \"" + text + "\")";
+      },
+      std::string(a) + "|" + b);
+}
+
+std::string shortReal(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+// CLI11's refusals in this tool's words: "--views is given twice", not its own.
+std::string refusalText(const CLI::ParseError& e, CLI::App& app) {
+  const std::string what = e.what();
+  const size_t colon = what.find(": ");
+  const std::string name =
+      what.rfind("--", 0) == 0 && colon != std::string::npos ? what.substr(0, colon) : "";
+  if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
+    const std::vector<std::string> rest = app.remaining();
+    return "unknown argument \"" + (rest.empty() ? std::string() : rest.front()) +
+           "\" (see --help)";
+  }
+  if (!name.empty() && dynamic_cast<const CLI::ValidationError*>(&e)) {
+    return name + " " + what.substr(colon + 2);
+  }
+  if (!name.empty() && dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
+    const CLI::Option* opt = app.get_option_no_throw(name);
+    return name + (opt && opt->count() > 1 ? " is given twice" : " needs a value");
+  }
+  return what;
+}
+
+struct Given {
+  CLI::Option* multiview;
+  CLI::Option* movie;
+  CLI::Option* viewsMovie;
+  CLI::Option* calibration;
+  CLI::Option* left;
+  CLI::Option* right;
+  CLI::Option* span;
+  CLI::Option* order;
+  CLI::Option* views;
+};
+
+// The rules between options, which CLI11 does not word as this tool does.
+void checkCombination(const Given& g, Options& o) {
+  const size_t inputs =
+      g.multiview->count() + g.movie->count() + g.viewsMovie->count() + g.calibration->count();
+  if (inputs != 1) {
+    fail("give one of --multiview IN, --movie FILE, --views-movie IN and --calibration (see --help)");
+  }
+  const bool marks = g.left->count() > 0 || g.right->count() > 0;
+  if (g.movie->count() > 0) {
+    if (g.span->count() > 0 && marks) fail("--span goes with --movie in place of --left and --right");
+    if (g.span->count() == 0 && (g.left->count() == 0 || g.right->count() == 0)) {
+      fail("--movie needs --left L and --right R, or --span S (see --help)");
+    }
+    o.mode = g.span->count() > 0 ? Mode::MovieSpan : Mode::MovieMarks;
+    if (g.views->count() == 0) o.views = app::kDefaultViews;  // the player's View_num at start
+  } else {
+    if (marks || g.span->count() > 0 || g.order->count() > 0) {
+      fail("--left, --right, --span and --order go with --movie (see --help)");
+    }
+    o.mode = g.multiview->count() > 0    ? Mode::Picture
+             : g.viewsMovie->count() > 0 ? Mode::ViewsMovie
+                                         : Mode::Calibration;
+    if (g.views->count() == 0) fail("--views V is required (see --help)");
+  }
+  if (o.out.empty()) fail("--out OUT is required (see --help)");
+  if (o.writesMovie()) {
+    if (!o.work.empty() || !o.multiviewOut.empty()) {
+      fail("--work and --multiview-out go with a picture, not a movie (see --help)");
+    }
+    if (!app::movieCodecFor(o.out)) {
+      fail("cannot write " + o.out + ": " +
+           app::movieWriteErrorText(app::MovieWriteError::UnknownExtension, nullptr));
+    }
+    return;
+  }
+  for (const std::string* path : {&o.out, &o.work, &o.multiviewOut}) {
+    if (!path->empty() && !plat::isSavableImageName(*path)) {
+      fail("cannot write " + *path + ": " +
+           plat::imageFileErrorText(plat::ImageFileError::UnknownExtension));
+    }
+  }
+}
+
+}  // namespace
+
+void fail(const std::string& message) {
+  std::fprintf(stderr, "direvo-compose: %s\n", message.c_str());
+  std::exit(2);
+}
+
+Options parseOptions(int argc, char** argv) {
+  Options o;
+  o.pitch = app::kDefaultPitch;
+  o.width = app::kDefaultWidth;
+  o.height = app::kDefaultHeight;
+  std::string multiview, movie, viewsMovie, order = "ltr", method = "stable";
+  std::string pitchText;
+  bool calibration = false;
+
+  CLI::App cli(kDescription, "direvo-compose");
+  cli.formatter(std::make_shared<UsageFormatter>());
+  cli.get_formatter()->column_width(26);
+  cli.footer("Pictures are written as " + plat::imageExtensionList() + ".\nMovies as " +
+             app::movieExtensionList() +
+             " (.mkv and .avi lossless FFV1, .mp4 H.264), at the input's\nframe rate, with an "
+             "even width and height; on a terminal a progress line\nshows while they are made. "
+             "Bad arguments and unreadable or unwritable files\nend it with status 2, writing "
+             "nothing; Ctrl+C while a movie is made leaves none either.");
+
+  const char* input = "Input (one of)";
+  Given g{};
+  g.multiview = cli.add_option("--multiview", multiview,
+                               "the views, side by side, each trunc(IN width / V)\n"
+                               "columns wide")
+                    ->type_name("IN")
+                    ->group(input);
+  g.movie = cli.add_option("--movie", movie,
+                           "a movie; V + 1 frames spread evenly from mark L to\n"
+                           "mark R, or from every frame k to k + S")
+                ->type_name("FILE")
+                ->group(input);
+  g.viewsMovie = cli.add_option("--views-movie", viewsMovie,
+                                "a movie whose every frame holds V views side by\n"
+                                "side; OUT is a movie of them composed")
+                     ->type_name("IN")
+                     ->group(input);
+  g.calibration = cli.add_flag("--calibration", calibration,
+                               "views of one solid colour each, numbered 0 to V - 1,\n"
+                               "for finding the panel's Pitch")
+                      ->group(input);
+
+  const char* movieGroup = "With --movie";
+  g.left = cli.add_option("--left", o.left, "left mark, a frame number from 1 to the frame count")
+               ->type_name("L")
+               ->transform(wholeNumber(1, 2147483647, false))
+               ->group(movieGroup);
+  g.right = cli.add_option("--right", o.right, "right mark, from L to the frame count")
+                ->type_name("R")
+                ->transform(wholeNumber(1, 2147483647, false))
+                ->group(movieGroup);
+  g.span = cli.add_option("--span", o.span,
+                          "frames from the first view to the last: OUT is a\n"
+                          "movie whose frame k (from 0) is the picture of\n"
+                          "--left k+1 --right k+1+S, for every k up to the end")
+               ->type_name("S")
+               ->transform(wholeNumber(0, 2147483646, false))
+               ->group(movieGroup);
+  g.order = cli.add_option("--order", order, "ltr (make>, the default) or rtl (make<)")
+                ->type_name("O")
+                ->check(oneOf("ltr", "rtl"))
+                ->group(movieGroup);
+
+  const char* composition = "Composition";
+  g.views = cli.add_option("--views", o.views, "number of views (default 7 with --movie)")
+                ->type_name("V")
+                ->transform(wholeNumber(app::kMinViews, app::kMaxViews))
+                ->group(composition);
+  cli.add_option("--pitch", pitchText, "lens pitch in sub-pixel columns")
+      ->type_name("P")
+      ->check(realNumber())
+      ->default_str(shortReal(app::kDefaultPitch))
+      ->group(composition);
+  cli.add_option("--width", o.width, "output width in pixels")
+      ->type_name("W")
+      ->transform(wholeNumber(1, app::kMaxWidth))
+      ->capture_default_str()
+      ->group(composition);
+  cli.add_option("--height", o.height, "output height in rows")
+      ->type_name("H")
+      ->transform(wholeNumber(1, app::kMaxHeight))
+      ->capture_default_str()
+      ->group(composition);
+  cli.add_option("--method", method, "stable (column stripes, the default) or beta\n"
+      "(row groups)")
+      ->type_name("M")
+      ->check(oneOf("stable", "beta"))
+      ->group(composition);
+
+  const char* output = "Output";
+  cli.add_option("--out", o.out, "the composed picture (W x H), or the movie with\n"
+                                 "--views-movie and --span")
+      ->type_name("OUT")
+      ->group(output);
+  cli.add_option("--work", o.work,
+                 "also write the work image (3 W V x H, one band per\n"
+                 "view); it is made only then")
+      ->type_name("WORK")
+      ->group(output);
+  cli.add_option("--multiview-out", o.multiviewOut, "also write the views side by side")
+      ->type_name("VIEWS")
+      ->group(output);
+
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help wins over every other mistake on the line.
+    if (cli.get_help_ptr()->count() > 0) {
+      std::fputs(cli.help().c_str(), stdout);
+      std::exit(0);
+    }
+    fail(refusalText(e, cli));
+  }
+  checkCombination(g, o);
+  o.input = !multiview.empty() ? multiview : !movie.empty() ? movie : viewsMovie;
+  o.rightToLeft = order == "rtl";
+  o.beta = method == "beta";
+  // Read as the player reads a typed Pitch (strtod): CLI11's own conversion goes
+  // through long double and may round the last bit differently.
+  if (!pitchText.empty()) o.pitch = std::strtod(pitchText.c_str(), nullptr);
+  return o;
+}
+
+}  // namespace compose

@@ -1,0 +1,44 @@
+// direvo-compose's command line: every option once, with its default, its check and its
+// help text, read by CLI11.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace compose {
+
+// What is composed, and into what: a picture or a movie.
+enum class Mode {
+  Picture,      // --multiview IN: one picture of views side by side
+  MovieMarks,   // --movie FILE --left L --right R: the views make> or make< takes
+  MovieSpan,    // --movie FILE --span S: a movie, one picture per position of the marks
+  ViewsMovie,   // --views-movie IN: a movie, one picture per multi-view frame
+  Calibration,  // --calibration: numbered views of solid colour
+};
+
+struct Options {
+  Mode mode = Mode::Picture;
+  std::string input;  // the picture or movie read; empty for the calibration
+  int left = 0, right = 0;
+  int span = 0;
+  bool rightToLeft = false;
+  int views = 0;
+  double pitch = 0;
+  int width = 0;
+  int height = 0;
+  bool beta = false;
+  std::string out;
+  std::string work;
+  std::string multiviewOut;
+
+  bool writesMovie() const { return mode == Mode::MovieSpan || mode == Mode::ViewsMovie; }
+};
+
+// The options of argv; bad arguments end the program with one line on stderr and status
+// 2, --help prints the help and ends it with 0.
+Options parseOptions(int argc, char** argv);
+
+// Ends the program with "direvo-compose: <message>" on stderr and status 2.
+[[noreturn]] void fail(const std::string& message);
+
+}  // namespace compose
