@@ -18,6 +18,7 @@
 #include "core/sandbox.h"
 #include "imagewin/imagewin.h"
 #include "interchange/dib_block.h"
+#include "platform/clipboard.h"
 #include "platform/clipboard_image.h"
 #include "platform/imagefile.h"
 #include "platform/platform.h"
@@ -312,6 +313,23 @@ TEST_F(MainCommandTest, OnceTheMainRoutineRunsNothingIsBuiltAndNothingWaits) {
     EXPECT_FALSE(TextWindowTable[n].inUse) << n;
   }
   EXPECT_FALSE(boxes::inputBoxWindow());
+}
+
+TEST_F(MainCommandTest, WindowInfoOpensTextWindowZeroFirstAndPutsTheSourceOnTheClipboard) {
+  writePicture("c.png", 16, 16, 0x00FF00);
+  std::string source;
+  run([&] {
+    plat::test::dropFiles(main_, {files_ + "/c.png"});
+    waitFor([] { return ImageTable[0].inUse.load() == 1; });
+    plat::setClipboardText("");
+    plat::test::key(main_, 'W', true);  // Ctrl+W with no text window open
+    waitFor([&] {
+      source = plat::toUtf8(plat::clipboardText());
+      return source.find("TAV_OpenTextWindow(0,") != std::string::npos;
+    });
+  });
+  EXPECT_TRUE(TextWindowTable[0].inUse);
+  EXPECT_NE(source.find("TAV_CreateImage(0,\"000 c.png\","), std::string::npos) << source;
 }
 
 TEST_F(MainCommandTest, ExitWhileAPromptWaitsEndsTheProgram) {
