@@ -6,6 +6,7 @@
 #include "boxes/boxes.h"
 #include "core/core.h"
 #include "core/main_window.h"
+#include "core/requests.h"
 #include "editor/editor.h"
 #include "imagewin/imagewin.h"
 #include "imaging/pick.h"
@@ -21,12 +22,23 @@ void resetLibraryTables() {
   // Nothing is open yet at start-up: these mark every record free.
   imagewin::resetImageWindows();
   textwin::resetTextWindows();
+  core::resetRequestSlot();
   installLibraryServices(core::programServices());
 }
 
 namespace core {
 
 namespace {
+
+// Printing and line input pump the thread they run on. The main window's commands print
+// and read on its own thread, whose pump must leave a Quit (Exit during a prompt) for
+// the message loop instead of dropping it as the worker's pump does.
+void pumpCallingThread() {
+  if (onMainWindowThread())
+    PumpMessages();
+  else
+    PumpUserMessages();
+}
 
 // The main window takes dropped files only until the main routine starts: a drop after
 // that would ask the worker for a window it never makes.
@@ -54,7 +66,7 @@ LibraryServices programServices() {
       .instanceNumber = instanceNumber,
       .startDirectory = [] { return startDirectory(); },
       .boxesLayout = boxes::layout,
-      .pump = PumpUserMessages,
+      .pump = pumpCallingThread,
   };
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/ids.h"
 #include "core/core.h"
+#include "core/main_commands.h"
 #include "core/worker.h"
 #include "platform/platform.h"
 #include "textwin/textwin.h"
@@ -17,6 +18,7 @@ namespace {
 
 // Written during creation on the program thread, read by the worker and by tests.
 std::atomic<plat::Window> theMainWindow{};
+std::atomic<uint64_t> mainWindowThread{0};
 int colorDepth = 0;
 
 // Each step moves the window by its offset; they add up to +55.
@@ -108,7 +110,7 @@ void command(plat::Window w, int id) {
     case ids::kStart: start(); break;
     case ids::kStop: stop(); break;
     case ids::kExit: exitProgram(w); break;
-    default: break;  // the window-building commands come with the main window commands
+    default: runWindowCommand(id); break;
   }
 }
 
@@ -130,6 +132,7 @@ intptr_t mainWindowProc(plat::Window w, plat::Message& m) {
   switch (m.kind) {
     case plat::Msg::Create: {
       theMainWindow = w;  // the worker uses the handle before creation returns
+      mainWindowThread = plat::currentThreadId();
       plat::createControl({plat::ControlKind::Static, w, ids::kStatusLine, "Ready", {0, 6, 234, 26}});
       dropIn(w);
       colorDepth = plat::displayColorDepth();
@@ -161,13 +164,22 @@ intptr_t mainWindowProc(plat::Window w, plat::Message& m) {
     case plat::Msg::Command:
       command(w, m.commandId);
       return 0;
+    case plat::Msg::DropFiles:
+      openDroppedFiles(m.files);
+      return 0;
     default:
       return plat::defWindowProc(w, m);
   }
 }
 
 plat::Window mainWindow() { return theMainWindow.load(); }
+bool onMainWindowThread() {
+  return theMainWindow.load() && mainWindowThread.load() == plat::currentThreadId();
+}
 int mainWindowColorDepth() { return colorDepth; }
-void resetMainWindow() { theMainWindow.store({}); }
+void resetMainWindow() {
+  theMainWindow.store({});
+  mainWindowThread.store(0);
+}
 
 }  // namespace core

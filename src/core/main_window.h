@@ -9,6 +9,8 @@ namespace core {
 
 intptr_t mainWindowProc(plat::Window w, plat::Message& m);
 plat::Window mainWindow();
+// Whether the caller runs on the thread that owns the main window.
+bool onMainWindowThread();
 int mainWindowColorDepth();
 void resetMainWindow();
 

@@ -1,5 +1,6 @@
 #include "core/worker.h"
 
+#include "core/requests.h"
 #include "imagewin/imagewin.h"
 #include "platform/platform.h"
 #include "textwin/textwin.h"
@@ -17,7 +18,8 @@ plat::ThreadHandle worker;
 bool abandoned = false;
 int endedWithCode = 0;  // the worker's exit code once it is let go
 
-// Runs the set-up routine, waits (pumping) for Start, then runs the main routine.
+// Runs the set-up routine, waits (pumping and serving window requests) for Start,
+// then runs the main routine.
 int workerMain() {
   if (userTask.setup) userTask.setup();
   RefreshWindowEdges();
@@ -29,6 +31,8 @@ int workerMain() {
     }
     plat::waitForMessage(kFlagPollMs);
     PumpUserMessages();
+    // Windows the user builds from the main window are made here, and only here.
+    if (RequestSlot.kind.load(std::memory_order_acquire) != 0) ServeWindowRequest();
     if (startRequested.load() == 1 && mainRunning.load() == 0) break;
   }
   plat::dragAcceptFiles(mainWindowHandle(), false);

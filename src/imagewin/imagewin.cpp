@@ -365,7 +365,14 @@ void registerImageWindowClass() {
 
 void resetImageWindows() {
   for (int n = 0; n < kImageWindowCount; ++n) TAV_DestroyImage(n);
-  for (ImageWindowRecord& rec : ImageTable) rec = ImageWindowRecord{};
+  for (ImageWindowRecord& rec : ImageTable) {
+    rec.inUse = 0;
+    rec.bits = rec.width = rec.height = rec.dispWidth = rec.dispHeight = 0;
+    rec.zoom = rec.sizeLimitMode = 0;
+    rec.window = {};
+    rec.surface.reset();
+    rec.title.clear();
+  }
   ImagePixels.fill(nullptr);
   CurrentImage = 0;
   SelectionHistory.fill(0);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,7 +19,8 @@ inline constexpr int kSelectionDepth = 8;
 // One image window. The pixel buffer is the surface itself: the program writes into
 // surface->data() (also kept in ImagePixels) and showing it is one blit from it.
 struct ImageWindowRecord {
-  int inUse = 0;          // 1 while the window exists
+  // 1 while the window exists; the main window's commands look for a free number too.
+  std::atomic<int> inUse{0};
   int bits = 0;           // 32 or 8
   int width = 0;          // picture size in pixels, at least 1
   int height = 0;

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The image sandbox on an X display, as a person uses it: the main window's popup menu
+# makes an image window of a typed size, and Ctrl+W puts the source text that re-creates
+# the windows on the clipboard, read back here by xclip. Then pictures dropped on the
+# main window and one pasted from another program open windows of their own.
+set -euo pipefail
+sandbox=$(realpath "$1")
+dropping=$(realpath "$2")
+out=$(realpath -m "${3:-.}")
+mkdir -p "$out"
+pid=""
+xclip_pid=""
+runtime=$(mktemp -d)
+work=$(mktemp -d)
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+  [ -n "$xclip_pid" ] && kill "$xclip_pid" 2>/dev/null || true
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$runtime" "$work"
+}
+trap cleanup EXIT
+source "$(dirname "$0")/display.sh"
+source "$(dirname "$0")/../../scripts/xwindows.sh"
+export XDG_RUNTIME_DIR=$runtime
+fail() {
+  echo "FAILED: $*"
+  import -window root "$out/sandbox_failed.png" || true
+  exit 1
+}
+cd "$work"
+
+"$sandbox" >"$out/sandbox_stdout.txt" 2>&1 &
+pid=$!
+main=$(window_of "$pid" '^DIREVO$') || fail "no main window"
+sleep 2  # the drop-in
+
+# Right click in the main window, then the fifth entry that takes the keyboard:
+# Paste, Start, Stop, Exit, Image Window.
+xdotool mousemove --window "$main" 120 50 click 3
+sleep 0.5
+for _ in 1 2 3 4 5; do xdotool key Down; sleep 0.1; done
+xdotool key Return
+
+text=$(window_of "$pid" '^TextWindow 0$') || fail "Image Window opened no text window"
+for value in 64 48 32; do
+  sleep 0.7  # the next prompt reads its line
+  xdotool windowfocus --sync "$text" type --delay 30 "$value"
+  xdotool key Return
+done
+image=$(window_of "$pid" '^000\([0-9]+%\)$') || fail "no image window 000"
+name=$(xdotool getwindowname "$image")
+eval "$(xdotool getwindowgeometry --shell "$image")"
+echo "image window: \"$name\", outer ${WIDTH}x$HEIGHT"
+sleep 0.5
+import -window root "$out/sandbox_image_window.png"
+
+# Window information: the generated source goes to the clipboard.
+xdotool windowfocus --sync "$main" key ctrl+w
+source=""
+for _ in $(seq 50); do
+  source=$(xclip -selection clipboard -o 2>/dev/null || true)
+  grep -q 'TAV_CreateImage(0,' <<<"$source" && break
+  sleep 0.1
+done
+line=$(grep -m1 'TAV_CreateImage(0,' <<<"$source") || fail "the clipboard holds no TAV_CreateImage line for window 0"
+echo "clipboard: $line"
+grep -q '"000"' <<<"$line" || fail "the TAV_CreateImage line does not carry the title \"000\""
+grep -q ', *64, *48,' <<<"$line" || fail "the TAV_CreateImage line does not carry the size 64 x 48"
+printf '%s\n' "$source" >"$out/sandbox_window_info.txt"
+import -window root "$out/sandbox_window_info.png"
+
+xdotool windowfocus --sync "$main" key x
+set +e
+wait "$pid"
+code=$?
+set -e
+pid=""
+[ "$code" -eq 0 ] || fail "Exit ended the sandbox with $code"
+
+# Two pictures dropped on the main window, then one pasted from xclip with Ctrl+V.
+convert -size 160x90 xc:'#CC3300' a.png
+convert -size 120x80 xc:'#0066CC' b.png
+convert -size 150x100 xc:'#33AA33' pasted.png
+"$dropping" "$work/a.png" "$work/b.png" >>"$out/sandbox_stdout.txt" 2>&1 &
+pid=$!
+main=$(window_of "$pid" '^DIREVO$') || fail "no main window"
+window_of "$pid" '^000 a\.png\(100%\)$' >/dev/null || fail "no window 000 for the first dropped file"
+window_of "$pid" '^001 b\.png\(100%\)$' >/dev/null || fail "no window 001 for the second dropped file"
+echo "drop: windows \"000 a.png\" and \"001 b.png\""
+# xclip serves the picture until it is stopped (in the foreground, so that it can be).
+xclip -quiet -selection clipboard -t image/png -i pasted.png >/dev/null 2>&1 &
+xclip_pid=$!
+sleep 0.3
+xdotool windowfocus --sync "$main" key ctrl+v
+pasted=$(window_of "$pid" '^002\(100%\)$') || fail "Ctrl+V opened no window 002"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$pasted")"
+import -window root -crop "150x100+$((X + 4))+$((Y + 23))" +repage shown.png
+colors=$(convert shown.png -format '%k %[pixel:p{0,0}]' info:)
+[ "$colors" = "1 srgb(51,170,51)" ] || fail "the pasted window shows $colors"
+echo "paste: window \"002\" shows the 150 x 100 picture from xclip"
+import -window root "$out/sandbox_drop_paste.png"
+xdotool windowfocus --sync "$main" key x
+set +e
+wait "$pid"
+code=$?
+set -e
+pid=""
+[ "$code" -eq 0 ] || fail "Exit ended the dropping sandbox with $code"
+echo "passed"

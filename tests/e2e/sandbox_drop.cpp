@@ -1,0 +1,30 @@
+// A program of the whole-program tests: direvo-sandbox whose command-line files are
+// dropped on its main window once it is up, through the platform's drop seam, as a
+// file manager would drop them.
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/core.h"
+#include "core/sandbox.h"
+#include "base/ids.h"
+#include "platform/app.h"
+#include "platform/message.h"
+#include "platform/test.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> files(argv + 1, argv + argc);
+  std::thread dropper([files] {
+    // Drops are taken once the main window's message loop runs: Stop, harmless before
+    // Start, shows when it does.
+    plat::Window w;
+    while (!(w = mainWindowHandle())) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    plat::postCommand(w, ids::kStop);
+    while (stopRequested.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    plat::test::dropFiles(w, files);
+  });
+  dropper.detach();
+  int code = plat::runApplication(1, argv, [] { return programEntry(core::sandboxTask()); });
+  plat::quickExit(code);
+}
