@@ -56,6 +56,18 @@ inline bool startLibrary() {
   return registerLibraryClasses();
 }
 
+// Closes every window the layout opened, so the program ends owning nothing.
+inline void closeLayout() {
+  for (int i = 0; i < kImageWindowCount; ++i) {
+    if (ImageTable[i].inUse) TAV_DestroyImage(i);
+  }
+  for (int k = 0; k < kTextWindowCount; ++k) {
+    if (TextWindowTable[k].inUse) TAV_CloseTextWindow(k);
+  }
+  DestroyInputBox();
+  DestroyButtonBox();
+}
+
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     const bool written =
         layouttest::writeFile(argv[1], textwin::windowInfoSource()) &&
         layouttest::writeFile(argv[2], layouttest::describeLayout());
+    layouttest::closeLayout();
     return written ? 0 : 1;
   });
 }

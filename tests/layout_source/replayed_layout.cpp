@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     const bool layout = same("layout", expected, layouttest::describeLayout());
     const bool source =
         same("generated source", layouttest::readFile(argv[2]), textwin::windowInfoSource());
+    layouttest::closeLayout();
     if (layout && source) std::printf("re-created:\n%s", expected.c_str());
     return layout && source ? 0 : 1;
   });
