@@ -35,11 +35,7 @@ class DisplayControls : public testing::Test {
 
   static void pump() {
     plat::test::sync();
-    plat::Message m;
-    while (plat::peekMessage(m, plat::Peek::Remove)) {
-      plat::translateMessage(m);
-      plat::dispatchMessage(m);
-    }
+    testsupport::dispatchPending();
     plat::test::sync();
   }
   static plat::Window win(int n) { return ImageTable[n].window; }

@@ -62,4 +62,13 @@ void useService(Field LibraryServices::*field, Value value) {
   installLibraryServices(s);
 }
 
+// Delivers every message waiting for this thread's windows, as its message loop would.
+inline void dispatchPending() {
+  plat::Message m;
+  while (plat::peekMessage(m, plat::Peek::Remove)) {
+    plat::translateMessage(m);
+    plat::dispatchMessage(m);
+  }
+}
+
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "textwin_fixture.h"
+#include "library_support.h"
 
 namespace {
 
@@ -194,11 +195,7 @@ class CrossThreadInput : public TextWindowTest {
       opened = true;
       while (!stop) {
         if (InputOwner != 0) whileReading(w, reads);
-        plat::Message m;
-        while (plat::peekMessage(m, plat::Peek::Remove)) {
-          plat::translateMessage(m);
-          plat::dispatchMessage(m);
-        }
+        testsupport::dispatchPending();
         plat::sleepMs(1);
       }
       TAV_CloseTextWindow(7);
