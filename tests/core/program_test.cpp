@@ -155,15 +155,13 @@ TEST_F(ProgramTest, APickHandsTheMainWindowItsDropsBackOnlyBeforeTheMainRoutine)
   bool duringPick = true, afterPick = false, afterPickInMainRoutine = true;
   run({countingSetup, countingMain}, [&] {
     const plat::Window w = mainWindowHandle();
-    waitFor([&] {
-      const plat::Window line = plat::controlById(w, ids::kStatusLine);
-      return line && plat::getControlText(line).find("-bit color") != std::string::npos;
-    });
     const auto accepts = [&] {
       const plat::RecordPtr r = plat::findRecord(w);
       std::lock_guard lock(r->m);
       return r->acceptDrops;
     };
+    // Start-up ends by taking drops: only after that can a pick turn them off.
+    waitFor(accepts);
     const LibraryServices services = core::programServices();
     services.allowMainWindowDrops(false);
     duringPick = accepts();
