@@ -27,6 +27,14 @@ fail() {
   import -window root "$out/sandbox_failed.png" || true
   exit 1
 }
+# exit_with_x WHAT: presses X in the main window; the program must end with status 0.
+exit_with_x() {
+  xdotool windowfocus --sync "$main" key x
+  local code=0
+  wait "$pid" || code=$?
+  pid=""
+  [ "$code" -eq 0 ] || fail "Exit ended $1 with $code"
+}
 cd "$work"
 
 "$sandbox" >"$out/sandbox_stdout.txt" 2>&1 &
@@ -69,13 +77,7 @@ grep -q ', *64, *48,' <<<"$line" || fail "the TAV_CreateImage line does not carr
 printf '%s\n' "$source" >"$out/sandbox_window_info.txt"
 import -window root "$out/sandbox_window_info.png"
 
-xdotool windowfocus --sync "$main" key x
-set +e
-wait "$pid"
-code=$?
-set -e
-pid=""
-[ "$code" -eq 0 ] || fail "Exit ended the sandbox with $code"
+exit_with_x "the sandbox"
 
 # Two pictures dropped on the main window, then one pasted from xclip with Ctrl+V.
 convert -size 160x90 xc:'#CC3300' a.png
@@ -100,11 +102,5 @@ colors=$(convert shown.png -format '%k %[pixel:p{0,0}]' info:)
 [ "$colors" = "1 srgb(51,170,51)" ] || fail "the pasted window shows $colors"
 echo "paste: window \"002\" shows the 150 x 100 picture from xclip"
 import -window root "$out/sandbox_drop_paste.png"
-xdotool windowfocus --sync "$main" key x
-set +e
-wait "$pid"
-code=$?
-set -e
-pid=""
-[ "$code" -eq 0 ] || fail "Exit ended the dropping sandbox with $code"
+exit_with_x "the dropping sandbox"
 echo "passed"

@@ -50,11 +50,7 @@ class Editor : public testing::Test {
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
-  static void pump() {
-    plat::test::sync();
-    testsupport::dispatchPending();
-    plat::test::sync();
-  }
+  static void pump() { testsupport::deliverPosted(); }
   static plat::Window win(int n) { return ImageTable[n].window; }
 
   // A window of distinct pixels: 32-bit values (x, y, x ^ y), or 8-bit indices with a

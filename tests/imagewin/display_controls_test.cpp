@@ -33,11 +33,7 @@ class DisplayControls : public testing::Test {
     plat::test::pinScreenSize(1280, 1024);
   }
 
-  static void pump() {
-    plat::test::sync();
-    testsupport::dispatchPending();
-    plat::test::sync();
-  }
+  static void pump() { testsupport::deliverPosted(); }
   static plat::Window win(int n) { return ImageTable[n].window; }
   static std::string caption(int n) { return plat::test::title(win(n)); }
   static void key(int n, int k, bool ctrl) {

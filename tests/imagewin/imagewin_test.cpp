@@ -32,12 +32,7 @@ class ImageWindow : public ::testing::Test {
     installLibraryServices({});
   }
 
-  static void pump() {
-    plat::test::sync();
-    plat::Message m;
-    while (plat::peekMessage(m, plat::Peek::Remove)) plat::dispatchMessage(m);
-    plat::test::sync();
-  }
+  static void pump() { testsupport::deliverPosted(); }
   static uint32_t* pixels32(int n) { return reinterpret_cast<uint32_t*>(ImagePixels[n]); }
 };
 

@@ -25,11 +25,7 @@ class Presentation : public testing::Test {
   }
   void TearDown() override { imagewin::resetImageWindows(); }
 
-  static void pump() {
-    plat::test::sync();
-    testsupport::dispatchPending();
-    plat::test::sync();
-  }
+  static void pump() { testsupport::deliverPosted(); }
   static plat::Window win(int n) { return ImageTable[n].window; }
   static void pressF11(int n) {
     plat::test::key(win(n), imagewin::kPresentKey);

@@ -33,12 +33,7 @@ class WindowRouting : public testing::Test {
     installLibraryServices({});
   }
 
-  static void pump() {
-    plat::test::sync();
-    plat::Message m;
-    while (plat::peekMessage(m, plat::Peek::Remove)) plat::dispatchMessage(m);
-    plat::test::sync();
-  }
+  static void pump() { testsupport::deliverPosted(); }
   static plat::Window win() { return ImageTable[5].window; }
   static void key(int k, bool ctrl) {
     plat::test::key(win(), k, ctrl);

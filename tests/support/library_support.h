@@ -9,6 +9,7 @@
 #include "base/services.h"
 #include "platform/controls.h"
 #include "platform/message.h"
+#include "platform/test.h"
 #include "platform/window.h"
 
 namespace testsupport {
@@ -69,6 +70,14 @@ inline void dispatchPending() {
     plat::translateMessage(m);
     plat::dispatchMessage(m);
   }
+}
+
+// Delivers everything posted so far, the display's answers included, to this thread's
+// windows.
+inline void deliverPosted() {
+  plat::test::sync();
+  dispatchPending();
+  plat::test::sync();
 }
 
 }  // namespace testsupport
