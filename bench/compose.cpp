@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "ratio_main.h"
 #include "app/compose_pixels.h"
 #include "app/lenticular.h"
 #include "imagewin/imagewin.h"
 #include "platform/test.h"
+#include "ratio_main.h"
 
 namespace {
 
@@ -30,9 +30,15 @@ struct Setting {
   int W, H, V;
 };
 
-uint32_t* pixelsOf(int number) { return reinterpret_cast<uint32_t*>(ImagePixels[number]); }
-int widthOf(int number) { return ImageTable[number].width; }
-int heightOf(int number) { return ImageTable[number].height; }
+uint32_t* pixelsOf(int number) {
+  return reinterpret_cast<uint32_t*>(ImagePixels[number]);
+}
+int widthOf(int number) {
+  return ImageTable[number].width;
+}
+int heightOf(int number) {
+  return ImageTable[number].height;
+}
 
 // The player's windows at one setting: views, work image (unless the views are read
 // directly) and output, filled with noise.

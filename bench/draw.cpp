@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "imagewin/imagewin.h"
-#include "ratio_main.h"
 #include "imaging/imaging.h"
 #include "platform/message.h"
 #include "platform/test.h"
+#include "ratio_main.h"
 
 namespace {
 

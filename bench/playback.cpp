@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
-
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
+#include <string>
 
 #include "app/movie_capture.h"
 #include "imagewin/imagewin.h"
@@ -105,11 +104,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ffmpeg could not make %s\n", m.name);
         return 1;
       }
-      benchmark::RegisterBenchmark((std::string("Playback/Player/") + m.name).c_str(), playerLoop, &m)
+      benchmark::RegisterBenchmark((std::string("Playback/Player/") + m.name).c_str(), playerLoop,
+                                   &m)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
-      benchmark::RegisterBenchmark((std::string("Playback/PlainDecode/") + m.name).c_str(), plainLoop,
-                                   &m)
+      benchmark::RegisterBenchmark((std::string("Playback/PlainDecode/") + m.name).c_str(),
+                                   plainLoop, &m)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
     }

@@ -8,11 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <vector>
-
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
+#include <string>
+#include <vector>
 
 #include "app/movie_capture.h"
 #include "app/movie_views.h"
@@ -63,7 +62,9 @@ std::vector<uint32_t>& frameBuffer() {
   static std::vector<uint32_t> buffer(static_cast<size_t>(kWidth) * kHeight);
   return buffer;
 }
-void show(const app::MovieFrame& f) { app::convertFrameToImage(f, frameBuffer().data(), kWidth, kHeight); }
+void show(const app::MovieFrame& f) {
+  app::convertFrameToImage(f, frameBuffer().data(), kWidth, kHeight);
+}
 
 void reportCounts(benchmark::State& state, const app::MovieCapture& movie) {
   const app::MovieCapture::SeekCounts c = movie.seekCounts();
@@ -160,7 +161,8 @@ void printRatios(const CaseTimes& times) {
   for (const Movie& m : kMovies) {
     const std::string n = m.name;
     auto ratio = [&times, &n](const std::string& a, const std::string& b, const char* target) {
-      const double x = timeOf(times, "Seek/" + a + "/" + n), y = timeOf(times, "Seek/" + b + "/" + n);
+      const double x = timeOf(times, "Seek/" + a + "/" + n),
+                   y = timeOf(times, "Seek/" + b + "/" + n);
       if (x <= 0 || y <= 0) return;
       std::printf("Seek/%s/%s / Seek/%s/%s = %.3f (target %s)\n", a.c_str(), n.c_str(), b.c_str(),
                   n.c_str(), x / y, target);
@@ -187,8 +189,12 @@ int main(int argc, char** argv) {
           ->Iterations(iterations);
     };
     add("Seek/InOrder/" + n, inOrder, &m, 2);
-    add("Seek/ViewsLeftToRight/" + n, [](benchmark::State& s, const Movie* mm) { views(s, mm, false); }, &m, 2);
-    add("Seek/ViewsRightToLeft/" + n, [](benchmark::State& s, const Movie* mm) { views(s, mm, true); }, &m, 2);
+    add(
+        "Seek/ViewsLeftToRight/" + n,
+        [](benchmark::State& s, const Movie* mm) { views(s, mm, false); }, &m, 2);
+    add(
+        "Seek/ViewsRightToLeft/" + n,
+        [](benchmark::State& s, const Movie* mm) { views(s, mm, true); }, &m, 2);
     add("Seek/StepBack/" + n, stepBack, &m, 5);
     add("Seek/FrameDecodes/" + n, frameDecodes, &m, 5);
   }

@@ -39,36 +39,33 @@ void registerCase(Size from, Size to) {
   static std::vector<std::shared_ptr<plat::Surface>> keep;
   std::shared_ptr<plat::Surface> src = picture(from);
   keep.push_back(src);
-  for (auto [mode, how] : {std::pair{plat::kColorOnColor, "ColorOnColor"},
-                           std::pair{plat::kHalftone, "Halftone"}}) {
-    benchmark::RegisterBenchmark(name("Ours", how, from, to).c_str(),
-                                 [src, from, to, mode = mode](benchmark::State& state) {
-                                   auto dst = plat::Surface::create(to.w, to.h, 32);
-                                   dst->setStretchMode(mode);
-                                   for (auto _ : state) {
-                                     plat::stretchBlt(*dst, 0, 0, to.w, to.h, *src, 0, 0, from.w,
-                                                      from.h);
-                                     benchmark::DoNotOptimize(dst->data());
-                                     benchmark::ClobberMemory();
-                                   }
-                                   state.SetItemsProcessed(state.iterations() * to.w * to.h);
-                                 })
-        ->Unit(benchmark::kMillisecond);
+  for (auto [mode, how] :
+       {std::pair{plat::kColorOnColor, "ColorOnColor"}, std::pair{plat::kHalftone, "Halftone"}}) {
+    benchmark::RegisterBenchmark(name("Ours", how, from, to).c_str(), [src, from, to, mode = mode](
+                                                                          benchmark::State& state) {
+      auto dst = plat::Surface::create(to.w, to.h, 32);
+      dst->setStretchMode(mode);
+      for (auto _ : state) {
+        plat::stretchBlt(*dst, 0, 0, to.w, to.h, *src, 0, 0, from.w, from.h);
+        benchmark::DoNotOptimize(dst->data());
+        benchmark::ClobberMemory();
+      }
+      state.SetItemsProcessed(state.iterations() * to.w * to.h);
+    })->Unit(benchmark::kMillisecond);
   }
-  for (auto [mode, how] : {std::pair{Qt::FastTransformation, "Fast"},
-                           std::pair{Qt::SmoothTransformation, "Smooth"}}) {
-    benchmark::RegisterBenchmark(name("QImage", how, from, to).c_str(),
-                                 [src, from, to, mode = mode](benchmark::State& state) {
-                                   const QImage image(src->data(), from.w, from.h,
-                                                      static_cast<qsizetype>(src->stride()),
-                                                      QImage::Format_RGB32);
-                                   for (auto _ : state) {
-                                     QImage out = image.scaled(to.w, to.h, Qt::IgnoreAspectRatio,
-                                                               mode);
-                                     benchmark::DoNotOptimize(out.constBits());
-                                   }
-                                   state.SetItemsProcessed(state.iterations() * to.w * to.h);
-                                 })
+  for (auto [mode, how] :
+       {std::pair{Qt::FastTransformation, "Fast"}, std::pair{Qt::SmoothTransformation, "Smooth"}}) {
+    benchmark::RegisterBenchmark(
+        name("QImage", how, from, to).c_str(),
+        [src, from, to, mode = mode](benchmark::State& state) {
+          const QImage image(src->data(), from.w, from.h, static_cast<qsizetype>(src->stride()),
+                             QImage::Format_RGB32);
+          for (auto _ : state) {
+            QImage out = image.scaled(to.w, to.h, Qt::IgnoreAspectRatio, mode);
+            benchmark::DoNotOptimize(out.constBits());
+          }
+          state.SetItemsProcessed(state.iterations() * to.w * to.h);
+        })
         ->Unit(benchmark::kMillisecond);
   }
 }

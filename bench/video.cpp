@@ -4,27 +4,25 @@
 // where the time goes, the encoding of the composed frames alone. The input is
 // made here: 7 views of 640 x 360 side by side, H.264; the output is 1920 x 1080, H.264.
 #include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <string>
-#include <vector>
-#include <algorithm>
-
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+#include <string>
+#include <vector>
 
-#include "ratio_main.h"
 #include "app/compose_pixels.h"
 #include "app/movie_capture.h"
 #include "app/movie_compose.h"
 #include "app/movie_writer.h"
+#include "ratio_main.h"
 
 namespace {
 
@@ -37,10 +35,13 @@ constexpr int kFrames = 60;
 constexpr double kFps = 30;
 
 fs::path folder() {
-  static const fs::path dir = fs::temp_directory_path() / ("direvo-bench-video-" + std::to_string(::getpid()));
+  static const fs::path dir =
+      fs::temp_directory_path() / ("direvo-bench-video-" + std::to_string(::getpid()));
   return dir;
 }
-std::string inputMovie() { return (folder() / "views.mp4").string(); }
+std::string inputMovie() {
+  return (folder() / "views.mp4").string();
+}
 
 // Processor seconds of the whole process (every thread, the encoder's too): a measure
 // that other programs on the machine disturb less than the wall clock.
@@ -52,8 +53,10 @@ double processorSeconds() {
 }
 
 void countFrames(benchmark::State& state, int64_t frames, double cpuStart) {
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
-  if (frames > 0) state.counters["cpu_ms_per_frame"] = (processorSeconds() - cpuStart) * 1e3 / frames;
+  state.counters["fps"] =
+      benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+  if (frames > 0)
+    state.counters["cpu_ms_per_frame"] = (processorSeconds() - cpuStart) * 1e3 / frames;
 }
 
 // A camera sliding past shapes at three depths, seen from seven places side by side:
@@ -156,7 +159,8 @@ std::vector<std::vector<uint8_t>>& composedFrames() {
     app::convertFrameToImage(*f, views.data(), width, kViewHeight);
     std::fill(output.begin(), output.end(), 0);
     app::composeStablePixels(
-        app::WorkResampling{{views.data(), width, kViewHeight}, kViewWidth, kViewHeight, 1920, 1080, kViews},
+        app::WorkResampling{
+            {views.data(), width, kViewHeight}, kViewWidth, kViewHeight, 1920, 1080, kViews},
         app::PixelBuffer{output.data(), 1920, 1080}, p);
     frames.emplace_back();
     app::convertImageToFrame(output.data(), 1920, 1080, frames.back());

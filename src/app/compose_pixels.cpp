@@ -199,27 +199,27 @@ int64_t composeStableFrom(const WorkReader& work, PixelBuffer output, const Lent
     if (plan.blend[c]) blends.add(c, plan.fraction[c]);
   }
 
-  splitRows((drawnRows + 2) / 3, 3 * static_cast<int64_t>(output.width), [&](int64_t begin,
-                                                                              int64_t end) {
-    std::vector<uint32_t> raw(static_cast<size_t>(count)), vals(static_cast<size_t>(count));
-    for (int64_t r = begin; r < end; ++r) {
-      const uint32_t* in = work.row(3 * r);
-      if (in) {
-        for (int64_t c = 0; c < count; ++c) raw[c] = work.at(in, base[c] + 3 * r);
-      } else {
-        std::fill(raw.begin(), raw.end(), 0u);
-      }
-      // A stripe mixes the stripe before it as read, not as mixed.
-      std::copy(raw.begin(), raw.end(), vals.begin());
-      for (size_t k = 0; k < blends.at.size(); ++k) {
-        const int64_t c = blends.at[k];
-        vals[c] = BlendColor(blends.weight[k], raw[c], raw[c - 1]);
-      }
-      for (int64_t y = 3 * r; y < std::min(3 * r + 3, drawnRows); ++y) {
-        writeStripeRow(rowOf(output, y), output.width, vals.data(), count, shift + y);
-      }
-    }
-  });
+  splitRows(
+      (drawnRows + 2) / 3, 3 * static_cast<int64_t>(output.width), [&](int64_t begin, int64_t end) {
+        std::vector<uint32_t> raw(static_cast<size_t>(count)), vals(static_cast<size_t>(count));
+        for (int64_t r = begin; r < end; ++r) {
+          const uint32_t* in = work.row(3 * r);
+          if (in) {
+            for (int64_t c = 0; c < count; ++c) raw[c] = work.at(in, base[c] + 3 * r);
+          } else {
+            std::fill(raw.begin(), raw.end(), 0u);
+          }
+          // A stripe mixes the stripe before it as read, not as mixed.
+          std::copy(raw.begin(), raw.end(), vals.begin());
+          for (size_t k = 0; k < blends.at.size(); ++k) {
+            const int64_t c = blends.at[k];
+            vals[c] = BlendColor(blends.weight[k], raw[c], raw[c - 1]);
+          }
+          for (int64_t y = 3 * r; y < std::min(3 * r + 3, drawnRows); ++y) {
+            writeStripeRow(rowOf(output, y), output.width, vals.data(), count, shift + y);
+          }
+        }
+      });
   for (int64_t y = drawnRows; y < output.height; ++y) {
     std::memset(rowOf(output, y), 0, static_cast<size_t>(output.width) * 4);
   }
@@ -233,8 +233,7 @@ int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const Len
   return composeStableFrom(WorkPixels(work), output, p, bands);
 }
 
-int64_t composeStablePixels(const WorkResampling& views, PixelBuffer output,
-                            const LentiParams& p) {
+int64_t composeStablePixels(const WorkResampling& views, PixelBuffer output, const LentiParams& p) {
   if (views.bands < 1) return 0;
   return composeStableFrom(ResampledViews(views), output, p, views.bands);
 }

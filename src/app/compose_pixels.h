@@ -53,7 +53,9 @@ inline int64_t truncToInt64(double v) {
 // Whether column or position c has reached the boundary at g. Compared as reals, so
 // an infinite or NaN boundary behaves the same everywhere: +inf and NaN are never
 // reached, -inf is reached at once.
-inline bool reachesBoundary(int64_t c, double g) { return static_cast<double>(c) >= std::trunc(g); }
+inline bool reachesBoundary(int64_t c, double g) {
+  return static_cast<double>(c) >= std::trunc(g);
+}
 
 // The fractional part of a boundary; 0 when that is not a finite number.
 inline double boundaryFraction(double g) {
@@ -108,11 +110,10 @@ StripePlan planStableStripes(double pitch, int views, int W, int outputWidth);
 // the number of views the work image holds; its band width is work width / bands.
 // Nothing happens when bands or V is below 1. Returns the number of stripes walked.
 int64_t composeStablePixels(ConstPixelBuffer work, PixelBuffer output, const LentiParams& p,
-                         int bands);
+                            int bands);
 // The same, reading the work image that `views` would resample to, straight from the
 // views: the same picture, without the work image.
-int64_t composeStablePixels(const WorkResampling& views, PixelBuffer output,
-                            const LentiParams& p);
+int64_t composeStablePixels(const WorkResampling& views, PixelBuffer output, const LentiParams& p);
 
 // The per-position tables of the row-group method, positions 0 .. 3W + H - 1.
 struct BetaTables {

@@ -2,7 +2,9 @@
 
 namespace app {
 
-size_t pictureBytes(const cv::Mat& m) { return m.total() * m.elemSize(); }
+size_t pictureBytes(const cv::Mat& m) {
+  return m.total() * m.elemSize();
+}
 
 void FrameCache::put(long frame, const DecodedFrame& d, std::vector<cv::Mat>* freed) {
   for (auto it = entries_.begin(); it != entries_.end(); ++it) {

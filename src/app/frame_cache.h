@@ -5,9 +5,8 @@
 
 #include <cstddef>
 #include <list>
-#include <vector>
-
 #include <opencv2/core.hpp>
+#include <vector>
 
 namespace app {
 

@@ -50,7 +50,9 @@ __attribute__((target("ssse3"))) void convertRowSsse3(const uint8_t* src, uint32
 
 #endif
 
-void convertRow(const uint8_t* src, uint32_t* out, int w) { convertRowPlain(src, out, 0, w); }
+void convertRow(const uint8_t* src, uint32_t* out, int w) {
+  convertRowPlain(src, out, 0, w);
+}
 
 using RowConverter = void (*)(const uint8_t*, uint32_t*, int);
 

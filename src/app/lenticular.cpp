@@ -18,17 +18,29 @@ int builtViewWidth = 0;
 int builtViewHeight = 0;
 bool betaMode = false;
 
-LentiParams currentLentiParams() { return {Pitch, View_num, Width, Height}; }
+LentiParams currentLentiParams() {
+  return {Pitch, View_num, Width, Height};
+}
 
 namespace {
 
-bool isOpen(int number) { return ImageTable[number].inUse != 0; }
-bool is32(int number) { return ImageTable[number].bits == 32; }
+bool isOpen(int number) {
+  return ImageTable[number].inUse != 0;
+}
+bool is32(int number) {
+  return ImageTable[number].bits == 32;
+}
 
-bool canBuild() { return builtViewCount >= 1 && isOpen(kMultiViewImage) && isOpen(kWorkImage); }
+bool canBuild() {
+  return builtViewCount >= 1 && isOpen(kMultiViewImage) && isOpen(kWorkImage);
+}
 // Without a work window the compositions read the views through the resampling.
-bool readsViews() { return !isOpen(kWorkImage); }
-bool canReadViews() { return isOpen(kMultiViewImage) && is32(kMultiViewImage); }
+bool readsViews() {
+  return !isOpen(kWorkImage);
+}
+bool canReadViews() {
+  return isOpen(kMultiViewImage) && is32(kMultiViewImage);
+}
 bool canComposeFromWork() {
   return builtViewCount >= 1 && View_num >= 1 && isOpen(kWorkImage) && isOpen(kOutputImage);
 }
@@ -40,8 +52,8 @@ bool canCompose() {
 
 // Coordinates beyond the int range are outside every picture either way.
 int toCoordinate(int64_t v) {
-  return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(),
-                                              std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 PixelBuffer pixelsOf(int number) {
@@ -54,7 +66,11 @@ ConstPixelBuffer constPixelsOf(int number) {
 }
 
 WorkResampling viewsResampling() {
-  return {constPixelsOf(kMultiViewImage), builtViewWidth, builtViewHeight, Width, Height,
+  return {constPixelsOf(kMultiViewImage),
+          builtViewWidth,
+          builtViewHeight,
+          Width,
+          Height,
           builtViewCount};
 }
 
@@ -189,10 +205,10 @@ void ComposeStable() {
     return;
   }
   const int64_t stripes =
-      readsViews() ? composeStablePixels(viewsResampling(), pixelsOf(kOutputImage),
-                                         currentLentiParams())
-                   : composeStablePixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
-                                         currentLentiParams(), builtViewCount);
+      readsViews()
+          ? composeStablePixels(viewsResampling(), pixelsOf(kOutputImage), currentLentiParams())
+          : composeStablePixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
+                                currentLentiParams(), builtViewCount);
   const int64_t groups = std::max(0, Height / 3);
   const int64_t steps = stripes * groups;
   SelectionTape tape;

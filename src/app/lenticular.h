@@ -15,14 +15,14 @@ inline constexpr int kWorkImage = 2;
 inline constexpr int kOutputImage = 3;
 
 // Settings, driven by the playback loop.
-extern double Pitch;         // sub-pixel columns per lens
-extern int View_num;         // V, kMinViews to kMaxViews
-extern int Width;            // W, output pixels per row, at most kMaxWidth
-extern int Height;           // H, output rows, at most kMaxHeight
-extern int builtViewCount;   // bands the work image holds; 0 until it is first built
-extern int builtViewWidth;   // the view size the work image was last built from
+extern double Pitch;        // sub-pixel columns per lens
+extern int View_num;        // V, kMinViews to kMaxViews
+extern int Width;           // W, output pixels per row, at most kMaxWidth
+extern int Height;          // H, output rows, at most kMaxHeight
+extern int builtViewCount;  // bands the work image holds; 0 until it is first built
+extern int builtViewWidth;  // the view size the work image was last built from
 extern int builtViewHeight;
-extern bool betaMode;        // the row-group method instead of the column stripes
+extern bool betaMode;  // the row-group method instead of the column stripes
 
 LentiParams currentLentiParams();
 

@@ -7,13 +7,12 @@
 #include <deque>
 #include <filesystem>
 #include <mutex>
-#include <system_error>
-#include <thread>
-#include <vector>
-
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "app/frame_cache.h"
 
@@ -24,9 +23,9 @@ namespace {
 // Our property numbers in OpenCV's terms (the numbers happen to agree; the table says
 // so instead of relying on it).
 constexpr int kCvProperty[kMoviePropertyCount] = {
-    cv::CAP_PROP_POS_MSEC,     cv::CAP_PROP_POS_FRAMES,   cv::CAP_PROP_POS_AVI_RATIO,
-    cv::CAP_PROP_FRAME_WIDTH,  cv::CAP_PROP_FRAME_HEIGHT, cv::CAP_PROP_FPS,
-    cv::CAP_PROP_FOURCC,       cv::CAP_PROP_FRAME_COUNT,
+    cv::CAP_PROP_POS_MSEC,    cv::CAP_PROP_POS_FRAMES,   cv::CAP_PROP_POS_AVI_RATIO,
+    cv::CAP_PROP_FRAME_WIDTH, cv::CAP_PROP_FRAME_HEIGHT, cv::CAP_PROP_FPS,
+    cv::CAP_PROP_FOURCC,      cv::CAP_PROP_FRAME_COUNT,
 };
 
 void SetError(std::string* error, std::string text) {
@@ -37,17 +36,32 @@ void SetError(std::string* error, std::string text) {
 bool ToPackedBgr(const cv::Mat& in, cv::Mat& out) {
   cv::Mat bytes;
   switch (in.depth()) {
-    case CV_8U: bytes = in; break;
-    case CV_16U: in.convertTo(bytes, CV_8U, 1.0 / 256.0); break;
+    case CV_8U:
+      bytes = in;
+      break;
+    case CV_16U:
+      in.convertTo(bytes, CV_8U, 1.0 / 256.0);
+      break;
     case CV_32F:
-    case CV_64F: in.convertTo(bytes, CV_8U, 255.0); break;
-    default: in.convertTo(bytes, CV_8U); break;
+    case CV_64F:
+      in.convertTo(bytes, CV_8U, 255.0);
+      break;
+    default:
+      in.convertTo(bytes, CV_8U);
+      break;
   }
   switch (bytes.channels()) {
-    case 3: out = bytes; return true;
-    case 1: cv::cvtColor(bytes, out, cv::COLOR_GRAY2BGR); return true;
-    case 4: cv::cvtColor(bytes, out, cv::COLOR_BGRA2BGR); return true;
-    default: return false;
+    case 3:
+      out = bytes;
+      return true;
+    case 1:
+      cv::cvtColor(bytes, out, cv::COLOR_GRAY2BGR);
+      return true;
+    case 4:
+      cv::cvtColor(bytes, out, cv::COLOR_BGRA2BGR);
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -58,7 +72,9 @@ double millisecondsSince(Clock::time_point start) {
 }
 
 // A running mean that follows change: each new sample counts for a quarter.
-void follow(double& mean, double sample) { mean = mean > 0 ? 0.75 * mean + 0.25 * sample : sample; }
+void follow(double& mean, double sample) {
+  mean = mean > 0 ? 0.75 * mean + 0.25 * sample : sample;
+}
 
 }  // namespace
 
@@ -75,10 +91,10 @@ struct MovieCapture::State {
   static constexpr size_t kReadAhead = 2;
 
   cv::VideoCapture capture;
-  std::string path;         // the movie's full path, for opening it anew
-  double frameCount = 0;    // at open
-  double seekTarget = -1;   // the frame the last seek asked for, until it is read
-  cv::Mat frame;  // the handed-out frame: `current.mat` itself or its conversion
+  std::string path;        // the movie's full path, for opening it anew
+  double frameCount = 0;   // at open
+  double seekTarget = -1;  // the frame the last seek asked for, until it is read
+  cv::Mat frame;           // the handed-out frame: `current.mat` itself or its conversion
   MovieFrame view;
   DecodedFrame current;
   std::deque<DecodedFrame> ahead;  // the frames after `current`, in order
@@ -93,15 +109,15 @@ struct MovieCapture::State {
   SeekCounts counts;
   int forwardLimit = -1;
   static constexpr long kSeekBackoff = 16;
-  double frameMs = 0;  // what one frame costs to read in a run of frames, learnt
-  double seekMs = 0;   // what a seek and the read after it cost, learnt
+  double frameMs = 0;     // what one frame costs to read in a run of frames, learnt
+  double seekMs = 0;      // what a seek and the read after it cost, learnt
   bool inStride = false;  // the decoder's last step was a read: the next one is timed
 
   std::mutex m;
   std::condition_variable changed;
-  bool reading = false;       // the reader is decoding: it owns the capture
-  bool readAhead = false;     // the movie is playing: the reader may read on
-  bool aheadEnded = false;    // the last frame read ahead was the end of the movie
+  bool reading = false;     // the reader is decoding: it owns the capture
+  bool readAhead = false;   // the movie is playing: the reader may read on
+  bool aheadEnded = false;  // the last frame read ahead was the end of the movie
   bool positionKnown = false;
   bool lastWasQuery = false;  // two queries in a row: the movie is playing
   bool stop = false;
@@ -248,9 +264,7 @@ struct MovieCapture::State {
     inStride = false;
     want = -1;
   }
-  bool readerHasWork() const {
-    return readAhead && !aheadEnded && ahead.size() < kReadAhead;
-  }
+  bool readerHasWork() const { return readAhead && !aheadEnded && ahead.size() < kReadAhead; }
   void readerLoop() {
     std::unique_lock lock(m);
     for (;;) {

@@ -59,9 +59,9 @@ class MovieCapture {
 
   // How the frames handed out were come by, counted since the movie was opened.
   struct SeekCounts {
-    int plainSeeks = 0;     // the decoder sought to the frame
-    int forwardDecodes = 0; // the decoder read forward to it
-    int fromMemory = 0;     // a frame kept from before
+    int plainSeeks = 0;      // the decoder sought to the frame
+    int forwardDecodes = 0;  // the decoder read forward to it
+    int fromMemory = 0;      // a frame kept from before
   };
   SeekCounts seekCounts() const;
   // The frame with this number, once read, stays in memory beyond the budget of

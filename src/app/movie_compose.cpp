@@ -38,7 +38,10 @@ void composeJob(Job& job, const MovieComposition& c) {
   // the job's buffer still holds an earlier frame.
   job.output.assign(static_cast<size_t>(p.width) * static_cast<size_t>(p.height), 0);
   const WorkResampling views{{job.views.data(), job.viewsWidth, job.viewsHeight},
-                             job.viewsWidth / p.views, job.viewsHeight, p.width, p.height,
+                             job.viewsWidth / p.views,
+                             job.viewsHeight,
+                             p.width,
+                             p.height,
                              p.views};
   const PixelBuffer output{job.output.data(), p.width, p.height};
   if (c.beta) {
@@ -174,8 +177,7 @@ class Pipeline {
     }
   }
 
-  void writeLoop(MovieResult& result, int64_t total,
-                 std::chrono::steady_clock::time_point start) {
+  void writeLoop(MovieResult& result, int64_t total, std::chrono::steady_clock::time_point start) {
     for (;;) {
       Job* job = nextComposed(result.frames);
       if (!job) break;
@@ -287,7 +289,7 @@ MovieResult composeSpanMovie(MovieCapture& in, int span, bool rightToLeft, Movie
   window->frames.resize(static_cast<size_t>(span) + 1);
   const size_t framePixels = static_cast<size_t>(size.width) * static_cast<size_t>(size.height);
   ReadViews read = [&in, window, offsets, size, framePixels, span, V, rightToLeft](Job& job,
-                                                                                  std::string*) {
+                                                                                   std::string*) {
     Window& w = *window;
     const int64_t k = w.next;
     while (w.decoded < k + span + 1) {
@@ -319,8 +321,8 @@ MovieResult composeSpanMovie(MovieCapture& in, int span, bool rightToLeft, Movie
   MovieResult r = pipeline.run(std::max<int64_t>(0, count - span));
   if (r.finished && r.frames == 0) {
     r.finished = false;
-    r.error = "it has fewer than the " + std::to_string(int64_t{span} + 1) +
-              " frames a span of " + std::to_string(span) + " needs";
+    r.error = "it has fewer than the " + std::to_string(int64_t{span} + 1) + " frames a span of " +
+              std::to_string(span) + " needs";
   }
   return r;
 }

@@ -16,9 +16,9 @@
 namespace app {
 
 struct MovieProgress {
-  int64_t done = 0;      // frames written
-  int64_t total = 0;     // frames the movie announces; 0 when it does not say
-  double seconds = 0;    // since the first frame was asked for
+  int64_t done = 0;    // frames written
+  int64_t total = 0;   // frames the movie announces; 0 when it does not say
+  double seconds = 0;  // since the first frame was asked for
 };
 
 struct MovieComposition {

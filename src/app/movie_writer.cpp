@@ -6,13 +6,12 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
-#include <iterator>
 #include <cmath>
 #include <filesystem>
-#include <system_error>
-
+#include <iterator>
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
+#include <system_error>
 
 namespace app {
 
@@ -36,9 +35,8 @@ std::string createStagedFile(const std::string& path, const MovieCodec& codec) {
   const fs::path target(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = "." + target.filename().string() + "." +
-                             std::to_string(::getpid()) + "-" + std::to_string(counter++) +
-                             codec.extension;
+    const std::string name = "." + target.filename().string() + "." + std::to_string(::getpid()) +
+                             "-" + std::to_string(counter++) + codec.extension;
     const std::string staged = (folder / name).string();
     const int fd = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
@@ -54,7 +52,8 @@ std::string createStagedFile(const std::string& path, const MovieCodec& codec) {
 
 const MovieCodec* movieCodecFor(const std::string& path) {
   for (const MovieCodec& c : kMovieCodecs) {
-    if (endsWithNoCase(path, c.extension) && path.size() > std::string(c.extension).size()) return &c;
+    if (endsWithNoCase(path, c.extension) && path.size() > std::string(c.extension).size())
+      return &c;
   }
   return nullptr;
 }
@@ -102,7 +101,8 @@ MadeMovieWriter MovieWriter::open(const std::string& path, const MovieCodec& cod
   if (width < 2 || height < 2 || width % 2 != 0 || height % 2 != 0) {
     return MadeMovieWriter::failed(MovieWriteError::OddSize);
   }
-  if (!(fps > 0) || !std::isfinite(fps)) return MadeMovieWriter::failed(MovieWriteError::BadFrameRate);
+  if (!(fps > 0) || !std::isfinite(fps))
+    return MadeMovieWriter::failed(MovieWriteError::BadFrameRate);
   auto state = std::make_unique<State>();
   state->codec = &codec;
   state->path = path;
@@ -116,8 +116,8 @@ MadeMovieWriter MovieWriter::open(const std::string& path, const MovieCodec& cod
       cv::VideoWriter::fourcc(codec.fourcc[0], codec.fourcc[1], codec.fourcc[2], codec.fourcc[3]);
   bool opened = false;
   try {
-    opened = s.writer.open(s.staged, cv::CAP_FFMPEG, fourcc, fps, s.size, true) &&
-             s.writer.isOpened();
+    opened =
+        s.writer.open(s.staged, cv::CAP_FFMPEG, fourcc, fps, s.size, true) && s.writer.isOpened();
   } catch (...) {
     opened = false;
   }
@@ -149,22 +149,31 @@ MovieWriteError MovieWriter::commit() {
   return MovieWriteError::None;
 }
 
-const MovieCodec& MovieWriter::codec() const { return *state_->codec; }
-const std::string& MovieWriter::stagedPath() const { return state_->staged; }
+const MovieCodec& MovieWriter::codec() const {
+  return *state_->codec;
+}
+const std::string& MovieWriter::stagedPath() const {
+  return state_->staged;
+}
 
 std::string movieWriteErrorText(MovieWriteError e, const MovieCodec* codec) {
   const std::string name = codec ? codec->name : "the codec";
   switch (e) {
-    case MovieWriteError::None: return "no error";
+    case MovieWriteError::None:
+      return "no error";
     case MovieWriteError::UnknownExtension:
       return "a movie is written as " + movieExtensionList();
-    case MovieWriteError::OddSize: return "a movie needs an even width and height";
-    case MovieWriteError::BadFrameRate: return "no frame rate to write the movie at";
-    case MovieWriteError::CannotCreate: return "no file can be made in its folder";
+    case MovieWriteError::OddSize:
+      return "a movie needs an even width and height";
+    case MovieWriteError::BadFrameRate:
+      return "no frame rate to write the movie at";
+    case MovieWriteError::CannotCreate:
+      return "no file can be made in its folder";
     case MovieWriteError::NoEncoder:
       return "the installed FFmpeg cannot write " + name +
              (codec ? std::string(" into a ") + codec->extension + " file" : "");
-    case MovieWriteError::CannotFinish: return "the movie could not be finished";
+    case MovieWriteError::CannotFinish:
+      return "the movie could not be finished";
   }
   return "unknown error";
 }

@@ -15,7 +15,9 @@ namespace app {
 
 namespace {
 
-double position() { return player.capture ? player.capture->property(kPosFrames) : 0.0; }
+double position() {
+  return player.capture ? player.capture->property(kPosFrames) : 0.0;
+}
 
 void rememberOutputPosition() {
   const plat::Rect r = plat::getWindowRect(ImageTable[kOutputImage].window);
@@ -32,14 +34,16 @@ void clearOutput() {
 
 void printProperties() {
   static constexpr const char* kFormats[kMoviePropertyCount] = {
-      "POS_MSEC: %f\n", "POS_FRAMES: %f\n", "POS_AVI_RATIO: %f\n", "FRAME_WIDTH: %f\n",
-      "FRAME_HEIGHT: %f\n", "FPS: %f\n", "FOURCC: %f\n", "FRAME_COUNT: %f\n"};
+      "POS_MSEC: %f\n",     "POS_FRAMES: %f\n", "POS_AVI_RATIO: %f\n", "FRAME_WIDTH: %f\n",
+      "FRAME_HEIGHT: %f\n", "FPS: %f\n",        "FOURCC: %f\n",        "FRAME_COUNT: %f\n"};
   for (int id = 0; id < kMoviePropertyCount; ++id) {
     TAV_Printf(kFormats[id], player.capture ? player.capture->property(id) : 0.0);
   }
 }
 
-int positionAsInt() { return static_cast<int>(truncToInt64(position())); }
+int positionAsInt() {
+  return static_cast<int>(truncToInt64(position()));
+}
 
 }  // namespace
 
@@ -124,18 +128,30 @@ void play() {
   player.paused = false;
   TAV_Printf("play\n");
 }
-void stepBack() { seekAndShow(std::max(0.0, position() - 2)); }
+void stepBack() {
+  seekAndShow(std::max(0.0, position() - 2));
+}
 // At the end of the movie there is no next frame: the position stays on the last one.
 void stepForward() {
   ensureFrameWindow();
   if (!decodeAndShow() && player.capture)
     player.capture->setProperty(kPosFrames, player.frameCount - 1);
 }
-void tenBack() { seekAndShow(std::max(0.0, position() - 11)); }
-void tenForward() { seekAndShow(std::min(position() + 9, player.frameCount - 1)); }
-void toStart() { seekAndShow(1); }
-void toEnd() { seekAndShow(player.frameCount - 1); }
-void breakCommand() { breakMovie(true); }
+void tenBack() {
+  seekAndShow(std::max(0.0, position() - 11));
+}
+void tenForward() {
+  seekAndShow(std::min(position() + 9, player.frameCount - 1));
+}
+void toStart() {
+  seekAndShow(1);
+}
+void toEnd() {
+  seekAndShow(player.frameCount - 1);
+}
+void breakCommand() {
+  breakMovie(true);
+}
 void fewerViews() {
   View_num = std::max(View_num - 1, kMinViews);
   SetViewFrames(player.rangeLeft, player.rangeRight);
@@ -148,14 +164,22 @@ void markLeft() {
   if (int p = positionAsInt(); p < player.rangeRight) player.rangeLeft = p;
   SetViewFrames(player.rangeLeft, player.rangeRight);
 }
-void gotoLeft() { seekAndShow(player.rangeLeft - 1); }
+void gotoLeft() {
+  seekAndShow(player.rangeLeft - 1);
+}
 void markRight() {
   if (int p = positionAsInt(); p > player.rangeLeft) player.rangeRight = p;
   SetViewFrames(player.rangeLeft, player.rangeRight);
 }
-void gotoRight() { seekAndShow(player.rangeRight - 1); }
-void makeRightToLeft() { makeMultiView(true); }
-void makeLeftToRight() { makeMultiView(false); }
+void gotoRight() {
+  seekAndShow(player.rangeRight - 1);
+}
+void makeRightToLeft() {
+  makeMultiView(true);
+}
+void makeLeftToRight() {
+  makeMultiView(false);
+}
 void useStable() {
   if (!betaMode) return;
   betaMode = false;
@@ -170,18 +194,30 @@ void useBeta() {
 }  // namespace
 
 const std::array<PlayerButton, kPlayerButtonCount> kPlayerButtons = {{
-    {"play", play},             {"pause", nullptr},      // taken while playing
-    {"prop", printProperties},  {"", nullptr},
-    {"<", stepBack},            {">", stepForward},
-    {"< 10", tenBack},          {"> 10", tenForward},
-    {"<<", toStart},            {">>", toEnd},
-    {"", nullptr},              {"break", breakCommand},
-    {"View_num-", fewerViews},  {"View_num+", moreViews},
-    {"mark<", markLeft},        {"goto<", gotoLeft},
-    {"mark>", markRight},       {"goto>", gotoRight},
-    {"make<", makeRightToLeft}, {"make>", makeLeftToRight},
-    {"clear", clearOutput},     {"Lenti", lenti},
-    {"stable", useStable},      {"Beta", useBeta},
+    {"play", play},
+    {"pause", nullptr},  // taken while playing
+    {"prop", printProperties},
+    {"", nullptr},
+    {"<", stepBack},
+    {">", stepForward},
+    {"< 10", tenBack},
+    {"> 10", tenForward},
+    {"<<", toStart},
+    {">>", toEnd},
+    {"", nullptr},
+    {"break", breakCommand},
+    {"View_num-", fewerViews},
+    {"View_num+", moreViews},
+    {"mark<", markLeft},
+    {"goto<", gotoLeft},
+    {"mark>", markRight},
+    {"goto>", gotoRight},
+    {"make<", makeRightToLeft},
+    {"make>", makeLeftToRight},
+    {"clear", clearOutput},
+    {"Lenti", lenti},
+    {"stable", useStable},
+    {"Beta", useBeta},
 }};
 
 void runCommand(int index) {

@@ -1,8 +1,8 @@
 // The playback loop: movie selection, playing, and the command passes while paused.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cmath>
 
 #include "app/lenticular.h"
 #include "app/player.h"
@@ -19,7 +19,9 @@ namespace app {
 
 PlayerState player;
 
-bool imageExists(int number) { return ImageTable[number].inUse != 0; }
+bool imageExists(int number) {
+  return ImageTable[number].inUse != 0;
+}
 
 void showFrame(const MovieFrame& frame) {
   // Window 0 may have been closed by the user, or be smaller than this frame: only
@@ -42,8 +44,8 @@ bool decodeAndShow() {
 
 void ensureFrameWindow() {
   if (!player.capture || imageExists(kFrameImage)) return;
-  TAV_CreateImage(kFrameImage, "DIREVO window", player.framePosition.left,
-                  player.framePosition.top, player.frameWidth, player.frameHeight, 100);
+  TAV_CreateImage(kFrameImage, "DIREVO window", player.framePosition.left, player.framePosition.top,
+                  player.frameWidth, player.frameHeight, 100);
 }
 
 bool seekAndShow(double frame) {
@@ -178,7 +180,9 @@ void composeOutput() {
   compose();
 }
 
-void resetPlayer() { player = PlayerState{}; }
+void resetPlayer() {
+  player = PlayerState{};
+}
 
 }  // namespace app
 
@@ -196,9 +200,8 @@ int PauseTick() {
   const int64_t start = plat::performanceCounter();
   const double msPerCount = 1000.0 / static_cast<double>(plat::performanceFrequency());
   for (;;) {
-    const double elapsed = std::floor(static_cast<double>(plat::performanceCounter() - start) *
-                                          msPerCount +
-                                      0.5);
+    const double elapsed =
+        std::floor(static_cast<double>(plat::performanceCounter() - start) * msPerCount + 0.5);
     if (elapsed >= 100) return 0;
     PumpUserMessages();
     if (stopRequested.load() != 0) {

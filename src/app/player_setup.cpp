@@ -53,4 +53,6 @@ void PlayerSetup() {
   }
 }
 
-UserTask playerTask() { return {PlayerSetup, PlayerMain}; }
+UserTask playerTask() {
+  return {PlayerSetup, PlayerMain};
+}

@@ -10,7 +10,8 @@ std::vector<int> spreadViewFrames(int left, int right, int views) {
   frames[0] = left;
   frames[views] = right;
   for (int i = 1; i < views; ++i) {
-    const double step = (static_cast<double>(i) * (static_cast<double>(right) - left) + 0.5) / views;
+    const double step =
+        (static_cast<double>(i) * (static_cast<double>(right) - left) + 0.5) / views;
     frames[i] = left + static_cast<int>(truncToInt64(step));
   }
   return frames;

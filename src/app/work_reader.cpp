@@ -17,7 +17,9 @@ const uint32_t* rowOf(ConstPixelBuffer b, int64_t y) {
 WorkPixels::WorkPixels(ConstPixelBuffer work)
     : work_(work), width_(static_cast<uint64_t>(std::max(0, work.width))) {}
 
-const uint32_t* WorkPixels::row(int64_t y) const { return rowOf(work_, y); }
+const uint32_t* WorkPixels::row(int64_t y) const {
+  return rowOf(work_, y);
+}
 
 // sx and sy are worked out exactly as the resampling does, so that every index
 // lands on the pixel the work image would hold.
@@ -31,7 +33,8 @@ ResampledViews::ResampledViews(const WorkResampling& r) : multiView_(r.multiView
   source_.resize(static_cast<size_t>(columns));
   for (int64_t x = 0; x < columns; ++x) {
     const int64_t s = truncToInt64(std::trunc(static_cast<double>(x) * sx));
-    source_[static_cast<size_t>(x)] = s >= 0 && s < r.multiView.width ? static_cast<int32_t>(s) : -1;
+    source_[static_cast<size_t>(x)] =
+        s >= 0 && s < r.multiView.width ? static_cast<int32_t>(s) : -1;
   }
 }
 

@@ -28,6 +28,10 @@ LibraryServices services = withDefaults({});
 
 }  // namespace
 
-const LibraryServices& libraryServices() { return services; }
+const LibraryServices& libraryServices() {
+  return services;
+}
 
-void installLibraryServices(const LibraryServices& s) { services = withDefaults(s); }
+void installLibraryServices(const LibraryServices& s) {
+  services = withDefaults(s);
+}

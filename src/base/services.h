@@ -17,8 +17,8 @@ struct BoxesLayout {
   bool inputBoxOpen = false;
   plat::Rect inputBoxRect;  // outer, screen coordinates
   int itemCount = 0;
-  int labelWidth = 0;       // ISIZE
-  int editWidth = 0;        // ESIZE
+  int labelWidth = 0;                   // ISIZE
+  int editWidth = 0;                    // ESIZE
   std::vector<std::string> itemLabels;  // UTF-8
   bool buttonBoxOpen = false;
   plat::Rect buttonBoxRect;  // outer, screen coordinates
@@ -36,26 +36,27 @@ struct LibraryServices {
   // Takes a new snapshot of every library window's edges.
   void (*refreshWindowEdges)() = [] {};
   // With Ctrl held, shifts a dragged window's proposed outer rectangle onto nearby edges.
-  void (*snapMovingWindow)(plat::Rect& proposed, plat::Window window) =
-      [](plat::Rect&, plat::Window) {};
+  void (*snapMovingWindow)(plat::Rect& proposed, plat::Window window) = [](plat::Rect&,
+                                                                           plat::Window) {};
   // Prints the prompt in the current text window and returns the line typed after it.
   std::string (*promptLine)(const std::string& prompt) = [](const std::string&) {
     return std::string();
   };
   // Opens text window n (or brings it forward) and makes it current; -1 for a default.
-  int (*openTextWindow)(int n, int x, int y, int width, int height) = [](int, int, int, int,
-                                                                         int) { return 1; };
+  int (*openTextWindow)(int n, int x, int y, int width, int height) = [](int, int, int, int, int) {
+    return 1;
+  };
   // The image editor: an image window's commands, right and middle buttons (menus) and
   // dropped files. True when it handled the message; false leaves it to the default handling.
-  bool (*imageEditor)(plat::Window window, plat::Message& message) =
-      [](plat::Window, plat::Message&) { return false; };
+  bool (*imageEditor)(plat::Window window,
+                      plat::Message& message) = [](plat::Window, plat::Message&) { return false; };
   // Whether a point-picking tool holds the image windows' mouse and keys.
   bool (*pickInProgress)() = [] { return false; };
   // Hands a mouse event of image window `number` to the running picking tool: kind
   // MouseMove, LButtonDown, RButtonDown or MButtonDown at a client point. Events of a
   // window other than the one being picked, and any while no tool runs, are ignored.
-  void (*pickMouse)(int number, plat::Msg kind, int clientX, int clientY) =
-      [](int, plat::Msg, int, int) {};
+  void (*pickMouse)(int number, plat::Msg kind, int clientX, int clientY) = [](int, plat::Msg, int,
+                                                                               int) {};
   // Shows a text in the main window's status line.
   void (*statusLine)(const char* text) = [](const char*) {};
   // The user task's stop request (the main window's Stop): whether it is set, and

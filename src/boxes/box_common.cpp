@@ -35,10 +35,14 @@ void popupOneItem(plat::Window owner, const char* text, int id) {
 bool registerBoxClasses() {
   // Own drawing context, double clicks, button-face background, arrow cursor.
   if (!plat::classExists(kInputBoxClass))
-    plat::registerClass({.name = kInputBoxClass, .proc = inputBoxProc, .doubleClicks = true,
+    plat::registerClass({.name = kInputBoxClass,
+                         .proc = inputBoxProc,
+                         .doubleClicks = true,
                          .background = kButtonFace});
   if (!plat::classExists(kButtonBoxClass))
-    plat::registerClass({.name = kButtonBoxClass, .proc = buttonBoxProc, .doubleClicks = true,
+    plat::registerClass({.name = kButtonBoxClass,
+                         .proc = buttonBoxProc,
+                         .doubleClicks = true,
                          .background = kButtonFace});
   return plat::classExists(kInputBoxClass) && plat::classExists(kButtonBoxClass);
 }

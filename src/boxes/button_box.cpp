@@ -32,7 +32,9 @@ struct ButtonBoxState {
 };
 ButtonBoxState state;
 
-bool hasButton(int i) { return state.box && i >= 0 && i < state.buttonCount; }
+bool hasButton(int i) {
+  return state.box && i >= 0 && i < state.buttonCount;
+}
 
 plat::Rect buttonRect(int i) {
   const int c = i % NX, r = i / NX;
@@ -108,12 +110,24 @@ intptr_t buttonBoxProc(plat::Window w, plat::Message& m) {
   using plat::Msg;
   if (w != state.box) return plat::defWindowProc(w, m);
   switch (m.kind) {
-    case Msg::Move: libraryServices().refreshWindowEdges(); return 0;
-    case Msg::Moving: libraryServices().snapMovingWindow(m.rect, w); return 0;
-    case Msg::Size: onSize(m.width, m.height); return 0;
-    case Msg::Command: onCommand(w, m); return 0;
-    case Msg::KeyDown: onKeyDown(w, m); return 0;
-    case Msg::Close: DestroyButtonBox(); return 0;
+    case Msg::Move:
+      libraryServices().refreshWindowEdges();
+      return 0;
+    case Msg::Moving:
+      libraryServices().snapMovingWindow(m.rect, w);
+      return 0;
+    case Msg::Size:
+      onSize(m.width, m.height);
+      return 0;
+    case Msg::Command:
+      onCommand(w, m);
+      return 0;
+    case Msg::KeyDown:
+      onKeyDown(w, m);
+      return 0;
+    case Msg::Close:
+      DestroyButtonBox();
+      return 0;
     case Msg::RButtonDown:
       state.renameButton = buttonAt(m.x, m.y);
       popupOneItem(w, "Rename", ids::box::kButtonBoxRename);
@@ -121,9 +135,13 @@ intptr_t buttonBoxProc(plat::Window w, plat::Message& m) {
     case Msg::NcRButtonDown:
       popupOneItem(w, "&Destroy\tCtrl+Q", ids::box::kButtonBoxDestroy);
       return 0;
-    case Msg::LButtonDblClk: buttonbox::RenameByPrompt(buttonAt(m.x, m.y)); return 0;
-    case Msg::Destroy: return 0;
-    default: return plat::defWindowProc(w, m);
+    case Msg::LButtonDblClk:
+      buttonbox::RenameByPrompt(buttonAt(m.x, m.y));
+      return 0;
+    case Msg::Destroy:
+      return 0;
+    default:
+      return plat::defWindowProc(w, m);
   }
 }
 
@@ -153,8 +171,9 @@ void TAV_OpenButtonBox(int x, int y, int nx, int ny) {
   NX = nx;
   NY = ny;
   for (int i = 0; i < state.buttonCount; ++i) {
-    state.buttons[i] = plat::createControl(
-        {plat::ControlKind::Button, box, ids::box::kButtonBase + i, std::to_string(i), buttonRect(i)});
+    state.buttons[i] =
+        plat::createControl({plat::ControlKind::Button, box, ids::box::kButtonBase + i,
+                             std::to_string(i), buttonRect(i)});
     ButtonPressCount[i] = 0;
   }
   plat::invalidateAll(box);
@@ -169,7 +188,8 @@ void TAV_ResizeButtonBox(int width, int height) {
   if (!state.box) return;
   const plat::Rect outer =
       plat::adjustWindowRect({0, 0, std::max(width, 0), std::max(height, 0)}, kStyle);
-  plat::setWindowPos(state.box, 0, 0, outer.width(), outer.height(), plat::kNoMove | plat::kNoZOrder);
+  plat::setWindowPos(state.box, 0, 0, outer.width(), outer.height(),
+                     plat::kNoMove | plat::kNoZOrder);
 }
 
 void DestroyButtonBox() {
@@ -178,7 +198,8 @@ void DestroyButtonBox() {
   state.box = {};
   state.buttonCount = 0;
   state.buttons = {};
-  if (!plat::destroyWindow(box)) boxes::reportDestroyFailure("DestroyWindow[BB] error", "DIREVO error!");
+  if (!plat::destroyWindow(box))
+    boxes::reportDestroyFailure("DestroyWindow[BB] error", "DIREVO error!");
 }
 
 bool takeButtonPress(int i) {
@@ -199,13 +220,25 @@ void buttonbox::RenameByPrompt(int i) {
 
 namespace boxes {
 
-plat::Window buttonBoxWindow() { return state.box; }
-int buttonBoxButtonCount() { return state.box ? state.buttonCount : 0; }
-std::string buttonLabel(int i) { return hasButton(i) ? plat::getControlText(state.buttons[i]) : ""; }
-int buttonWidth() { return state.buttonWidth; }
-int buttonHeight() { return state.buttonHeight; }
+plat::Window buttonBoxWindow() {
+  return state.box;
+}
+int buttonBoxButtonCount() {
+  return state.box ? state.buttonCount : 0;
+}
+std::string buttonLabel(int i) {
+  return hasButton(i) ? plat::getControlText(state.buttons[i]) : "";
+}
+int buttonWidth() {
+  return state.buttonWidth;
+}
+int buttonHeight() {
+  return state.buttonHeight;
+}
 
-std::array<plat::Window, 2> dialogBoxes() { return {inputBoxWindow(), buttonBoxWindow()}; }
+std::array<plat::Window, 2> dialogBoxes() {
+  return {inputBoxWindow(), buttonBoxWindow()};
+}
 
 void resetInputBox();
 

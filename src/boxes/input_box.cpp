@@ -39,11 +39,19 @@ struct InputBoxState {
 };
 InputBoxState state;
 
-bool hasItem(int i) { return state.box && i >= 0 && i < state.itemCount; }
+bool hasItem(int i) {
+  return state.box && i >= 0 && i < state.itemCount;
+}
 
-int clientWidth() { return ISIZE + ESIZE + 12; }
-int clientHeight(int items) { return items * kRowPitch + 2; }
-int rowTop(int i) { return kMargin + kRowPitch * i; }
+int clientWidth() {
+  return ISIZE + ESIZE + 12;
+}
+int clientHeight(int items) {
+  return items * kRowPitch + 2;
+}
+int rowTop(int i) {
+  return kMargin + kRowPitch * i;
+}
 
 plat::Rect labelRect(int i) {
   const int top = rowTop(i) + kLabelDrop;
@@ -126,10 +134,17 @@ void onCommand(const plat::Message& m) {
     return;
   }
   switch (m.commandId) {
-    case ids::box::kEnter: commit(state.focusedEdit); break;
-    case ids::box::kInputBoxDestroy: DestroyInputBox(); break;
-    case ids::box::kInputBoxRename: inputbox::RenameByPrompt(state.renameItem); break;
-    default: break;
+    case ids::box::kEnter:
+      commit(state.focusedEdit);
+      break;
+    case ids::box::kInputBoxDestroy:
+      DestroyInputBox();
+      break;
+    case ids::box::kInputBoxRename:
+      inputbox::RenameByPrompt(state.renameItem);
+      break;
+    default:
+      break;
   }
 }
 
@@ -142,8 +157,12 @@ intptr_t inputBoxProc(plat::Window w, plat::Message& m) {
   // Messages that arrive after the box is gone (or for an older box) change nothing.
   if (w != state.box) return plat::defWindowProc(w, m);
   switch (m.kind) {
-    case Msg::Move: libraryServices().refreshWindowEdges(); return 0;
-    case Msg::Moving: libraryServices().snapMovingWindow(m.rect, w); return 0;
+    case Msg::Move:
+      libraryServices().refreshWindowEdges();
+      return 0;
+    case Msg::Moving:
+      libraryServices().snapMovingWindow(m.rect, w);
+      return 0;
     case Msg::Sizing: {
       const plat::Rect now = plat::getWindowRect(w);
       m.rect.top = now.top;
@@ -151,18 +170,32 @@ intptr_t inputBoxProc(plat::Window w, plat::Message& m) {
       state.sizingEdge = m.edge;
       return 0;
     }
-    case Msg::Size: onSize(m.width); return 0;
-    case Msg::Activate: onActivate(m); return 0;
-    case Msg::Command: onCommand(m); return 0;
-    case Msg::Close: DestroyInputBox(); return 0;
+    case Msg::Size:
+      onSize(m.width);
+      return 0;
+    case Msg::Activate:
+      onActivate(m);
+      return 0;
+    case Msg::Command:
+      onCommand(m);
+      return 0;
+    case Msg::Close:
+      DestroyInputBox();
+      return 0;
     case Msg::RButtonDown:
       state.renameItem = m.y / kRowPitch;
       popupOneItem(w, "Rename", ids::box::kInputBoxRename);
       return 0;
-    case Msg::NcRButtonDown: popupOneItem(w, "Destroy", ids::box::kInputBoxDestroy); return 0;
-    case Msg::LButtonDblClk: inputbox::RenameByPrompt(m.y / kRowPitch); return 0;
-    case Msg::Destroy: return 0;
-    default: return plat::defWindowProc(w, m);
+    case Msg::NcRButtonDown:
+      popupOneItem(w, "Destroy", ids::box::kInputBoxDestroy);
+      return 0;
+    case Msg::LButtonDblClk:
+      inputbox::RenameByPrompt(m.y / kRowPitch);
+      return 0;
+    case Msg::Destroy:
+      return 0;
+    default:
+      return plat::defWindowProc(w, m);
   }
 }
 
@@ -198,7 +231,8 @@ void TAV_OpenInputBox(int x, int y, int items) {
   for (int i = 0; i < items; ++i) {
     char label[24];
     std::snprintf(label, sizeof label, "Item %d", i);
-    state.labels[i] = plat::createControl({plat::ControlKind::Static, box, kLabelId, label, labelRect(i)});
+    state.labels[i] =
+        plat::createControl({plat::ControlKind::Static, box, kLabelId, label, labelRect(i)});
     InputBoxItemText[i] = std::move(texts[i]);
     state.edits[i] = plat::createControl({.kind = plat::ControlKind::Edit,
                                           .parent = box,
@@ -223,7 +257,9 @@ void TAV_SetInputBoxText(int i, const char* text) {
   plat::setControlText(state.edits[i], InputBoxItemText[i].get());
 }
 
-const char* TAV_GetInputBoxText(int i) { return hasItem(i) ? InputBoxItemText[i].get() : nullptr; }
+const char* TAV_GetInputBoxText(int i) {
+  return hasItem(i) ? InputBoxItemText[i].get() : nullptr;
+}
 
 void TAV_ResizeInputBox(int labelWidth, int editWidth) {
   ISIZE = std::max(1, labelWidth);
@@ -233,7 +269,8 @@ void TAV_ResizeInputBox(int labelWidth, int editWidth) {
       plat::adjustWindowRect({0, 0, clientWidth(), clientHeight(state.itemCount)}, kStyle);
   // A size change relays the controls out through the size event; an unchanged width
   // sends none, so lay them out here too.
-  plat::setWindowPos(state.box, 0, 0, outer.width(), outer.height(), plat::kNoMove | plat::kNoZOrder);
+  plat::setWindowPos(state.box, 0, 0, outer.width(), outer.height(),
+                     plat::kNoMove | plat::kNoZOrder);
   layOut();
 }
 
@@ -247,13 +284,15 @@ void DestroyInputBox() {
   state.focusedEdit = {};
   state.labels = {};
   state.edits = {};
-  if (!plat::destroyWindow(box)) boxes::reportDestroyFailure("DestroyWindow[IB] Error", "DIREVO Error!");
+  if (!plat::destroyWindow(box))
+    boxes::reportDestroyFailure("DestroyWindow[IB] Error", "DIREVO Error!");
   for (int i = 0; i < items; ++i) InputBoxItemText[i].reset();
 }
 
 void inputbox::RenameByPrompt(int i) {
   const plat::Window box = state.box;
-  const std::string old = hasItem(i) ? boxes::cutLabel(plat::getControlText(state.labels[i]), 255) : "";
+  const std::string old =
+      hasItem(i) ? boxes::cutLabel(plat::getControlText(state.labels[i]), 255) : "";
   const std::string answer = boxes::promptForLabel(i, old);
   // The prompt pumps messages: the box may have gone, or been replaced, meanwhile.
   if (answer.empty() || state.box != box || !hasItem(i)) return;
@@ -262,9 +301,15 @@ void inputbox::RenameByPrompt(int i) {
 
 namespace boxes {
 
-plat::Window inputBoxWindow() { return state.box; }
-int inputBoxItemCount() { return state.box ? state.itemCount : 0; }
-std::string inputBoxLabel(int i) { return hasItem(i) ? plat::getControlText(state.labels[i]) : ""; }
+plat::Window inputBoxWindow() {
+  return state.box;
+}
+int inputBoxItemCount() {
+  return state.box ? state.itemCount : 0;
+}
+std::string inputBoxLabel(int i) {
+  return hasItem(i) ? plat::getControlText(state.labels[i]) : "";
+}
 
 void resetInputBox() {
   DestroyInputBox();

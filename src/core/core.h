@@ -38,5 +38,3 @@ const std::string& startDirectory();
 int32_t GetMilliseconds();
 void ShowPauseBox(const std::string& text);
 void TAV_SetForeground(plat::Window w);
-
-

@@ -7,4 +7,6 @@ std::atomic<int> mainRunning{0};
 std::atomic<int> stopRequested{0};
 std::atomic<int> quitRequested{0};
 
-int32_t GetMilliseconds() { return static_cast<int32_t>(plat::milliseconds()); }
+int32_t GetMilliseconds() {
+  return static_cast<int32_t>(plat::milliseconds());
+}

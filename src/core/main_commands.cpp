@@ -19,7 +19,9 @@ namespace {
 
 // The windows these commands build are made by the worker before its main routine;
 // once that runs they would only ask questions that lead nowhere.
-bool buildingClosed() { return mainRunning.load() != 0; }
+bool buildingClosed() {
+  return mainRunning.load() != 0;
+}
 
 // Prints the prompt in the current text window and reads the line typed after it. After
 // Exit nobody can type any more (the worker that owns the text windows has ended): the
@@ -32,7 +34,9 @@ std::string promptedLine(const char* prompt) {
   return line;
 }
 
-int promptedNumber(const char* prompt) { return imagewin::leadingInteger(promptedLine(prompt)); }
+int promptedNumber(const char* prompt) {
+  return imagewin::leadingInteger(promptedLine(prompt));
+}
 
 std::string numberedTitle(int number, const std::string& name = {}) {
   char digits[16];
@@ -124,9 +128,9 @@ struct WindowCommand {
   bool onlyBeforeMain;  // makes windows and nothing else
 };
 constexpr WindowCommand kWindowCommands[] = {
-    {ids::kPaste, paste, true},          {ids::kImageWindow, imageWindow, true},
+    {ids::kPaste, paste, true},           {ids::kImageWindow, imageWindow, true},
     {ids::kTextWindow, textWindow, true}, {ids::kInputBox, inputBox, true},
-    {ids::kButtonBox, buttonBox, true},  {ids::kWindowInfo, windowInfo, false},
+    {ids::kButtonBox, buttonBox, true},   {ids::kWindowInfo, windowInfo, false},
 };
 
 // The file-name part of a path: what follows its last '/'.

@@ -22,8 +22,8 @@ std::atomic<uint64_t> mainWindowThread{0};
 int colorDepth = 0;
 
 // Each step moves the window by its offset; they add up to +55.
-constexpr std::array<int, 28> kDropSteps = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, -6, -5, -4, -3,
-                                            -2, -1, 1, 2, 3, 4, 5, 6, -3, -2, -1, 1, 2, 3};
+constexpr std::array<int, 28> kDropSteps = {1,  2,  3, 4, 5, 6, 7, 8, 9,  10, -6, -5, -4, -3,
+                                            -2, -1, 1, 2, 3, 4, 5, 6, -3, -2, -1, 1,  2,  3};
 constexpr int kDropStepMs = 20;
 constexpr int kDropSettleMs = 500;
 // How long Exit waits for the worker to end by itself.
@@ -88,7 +88,9 @@ void start() {
   if (mainRunning.load() == 0) startRequested.store(1);
 }
 
-void stop() { stopRequested.store(1); }
+void stop() {
+  stopRequested.store(1);
+}
 
 void exitProgram(plat::Window w) {
   InputOwner.store(0);
@@ -107,10 +109,18 @@ void exitProgram(plat::Window w) {
 
 void command(plat::Window w, int id) {
   switch (id) {
-    case ids::kStart: start(); break;
-    case ids::kStop: stop(); break;
-    case ids::kExit: exitProgram(w); break;
-    default: runWindowCommand(id); break;
+    case ids::kStart:
+      start();
+      break;
+    case ids::kStop:
+      stop();
+      break;
+    case ids::kExit:
+      exitProgram(w);
+      break;
+    default:
+      runWindowCommand(id);
+      break;
   }
 }
 
@@ -120,9 +130,12 @@ intptr_t keyDown(plat::Window w, const plat::Message& m) {
     if (m.key == 'W') plat::postCommand(w, ids::kWindowInfo);
     return 0;
   }
-  if (m.key == 'X' || m.key == plat::vk::Escape) exitProgram(w);
-  else if (m.key == 'S') start();
-  else if (m.key == 'C') stop();
+  if (m.key == 'X' || m.key == plat::vk::Escape)
+    exitProgram(w);
+  else if (m.key == 'S')
+    start();
+  else if (m.key == 'C')
+    stop();
   return 0;
 }
 
@@ -133,7 +146,8 @@ intptr_t mainWindowProc(plat::Window w, plat::Message& m) {
     case plat::Msg::Create: {
       theMainWindow = w;  // the worker uses the handle before creation returns
       mainWindowThread = plat::currentThreadId();
-      plat::createControl({plat::ControlKind::Static, w, ids::kStatusLine, "Ready", {0, 6, 234, 26}});
+      plat::createControl(
+          {plat::ControlKind::Static, w, ids::kStatusLine, "Ready", {0, 6, 234, 26}});
       dropIn(w);
       colorDepth = plat::displayColorDepth();
       startWorker();
@@ -172,11 +186,15 @@ intptr_t mainWindowProc(plat::Window w, plat::Message& m) {
   }
 }
 
-plat::Window mainWindow() { return theMainWindow.load(); }
+plat::Window mainWindow() {
+  return theMainWindow.load();
+}
 bool onMainWindowThread() {
   return theMainWindow.load() && mainWindowThread.load() == plat::currentThreadId();
 }
-int mainWindowColorDepth() { return colorDepth; }
+int mainWindowColorDepth() {
+  return colorDepth;
+}
 void resetMainWindow() {
   theMainWindow.store({});
   mainWindowThread.store(0);

@@ -3,6 +3,10 @@
 #include "platform/dialogs.h"
 #include "platform/window.h"
 
-void ShowPauseBox(const std::string& text) { plat::messageBox({}, text, "Pause"); }
+void ShowPauseBox(const std::string& text) {
+  plat::messageBox({}, text, "Pause");
+}
 
-void TAV_SetForeground(plat::Window w) { plat::setForegroundWindow(w); }
+void TAV_SetForeground(plat::Window w) {
+  plat::setForegroundWindow(w);
+}

@@ -153,7 +153,8 @@ namespace {
 
 int createImage(const RequestSlotRecord& s) {
   const char* title = s.title.c_str();
-  if (s.depth == 8) return TAV_CreateImage8(s.number, title, s.left, s.top, s.width, s.height, s.zoom);
+  if (s.depth == 8)
+    return TAV_CreateImage8(s.number, title, s.left, s.top, s.width, s.height, s.zoom);
   return TAV_CreateImage(s.number, title, s.left, s.top, s.width, s.height, s.zoom);
 }
 
@@ -173,15 +174,22 @@ void ServeWindowRequest() {
   RequestSlotRecord& s = RequestSlot;
   int result = 0;
   switch (s.kind.load(std::memory_order_acquire)) {
-    case ids::request::kCreateImage: result = createImage(s); break;
-    case ids::request::kShowImage: TAV_ShowImage(s.number); break;
-    case ids::request::kLoadImage: result = loadImage(s); break;
+    case ids::request::kCreateImage:
+      result = createImage(s);
+      break;
+    case ids::request::kShowImage:
+      TAV_ShowImage(s.number);
+      break;
+    case ids::request::kLoadImage:
+      result = loadImage(s);
+      break;
     case ids::request::kPutBitmap:
       PasteBitmap = std::move(s.bitmap);
       TAV_PutPasteBitmap();
       break;
     case ids::request::kOpenTextWindow:
-      if (s.number < kTextWindowCount) TAV_OpenTextWindow(s.number, s.left, s.top, s.width, s.height);
+      if (s.number < kTextWindowCount)
+        TAV_OpenTextWindow(s.number, s.left, s.top, s.width, s.height);
       break;
     case ids::request::kOpenInputBox:
       DestroyInputBox();

@@ -18,8 +18,8 @@ struct RequestSlotRecord {
   int number = 0;  // image or text window number; the input box's number of items
   int left = -1;   // -1: the platform's choice
   int top = -1;
-  int width = -1;  // the button box: columns
-  int height = -1; // the button box: rows
+  int width = -1;   // the button box: columns
+  int height = -1;  // the button box: rows
   int zoom = 100;
   int depth = 32;
   std::string title;

@@ -19,6 +19,8 @@ void keepWindowsAlive() {
 
 }  // namespace
 
-UserTask sandboxTask() { return {.setup = nullptr, .main = keepWindowsAlive}; }
+UserTask sandboxTask() {
+  return {.setup = nullptr, .main = keepWindowsAlive};
+}
 
 }  // namespace core

@@ -52,8 +52,10 @@ int takeInstanceNumber() {
 }
 
 bool registerClasses(int n) {
-  return plat::registerClass({.name = mainClassName(n), .proc = core::mainWindowProc,
-                              .doubleClicks = false, .background = 0xD4D0C8}) &&
+  return plat::registerClass({.name = mainClassName(n),
+                              .proc = core::mainWindowProc,
+                              .doubleClicks = false,
+                              .background = 0xD4D0C8}) &&
          registerLibraryClasses();
 }
 
@@ -106,7 +108,15 @@ int programEntry(UserTask task) {
   return 0;
 }
 
-plat::Window mainWindowHandle() { return core::mainWindow(); }
-int instanceNumber() { return instance; }
-int programColorDepth() { return core::mainWindowColorDepth(); }
-const std::string& startDirectory() { return startFolder; }
+plat::Window mainWindowHandle() {
+  return core::mainWindow();
+}
+int instanceNumber() {
+  return instance;
+}
+int programColorDepth() {
+  return core::mainWindowColorDepth();
+}
+const std::string& startDirectory() {
+  return startFolder;
+}

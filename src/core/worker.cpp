@@ -50,7 +50,9 @@ int workerMain() {
 
 }  // namespace
 
-void setUserTask(UserTask task) { userTask = task; }
+void setUserTask(UserTask task) {
+  userTask = task;
+}
 
 void startWorker() {
   abandoned = false;
@@ -58,7 +60,9 @@ void startWorker() {
   worker = plat::startThread(workerMain);
 }
 
-int workerExitCode() { return worker ? plat::threadExitCode(worker) : endedWithCode; }
+int workerExitCode() {
+  return worker ? plat::threadExitCode(worker) : endedWithCode;
+}
 
 void abandonWorker(int exitCode) {
   if (!worker) return;
@@ -66,7 +70,9 @@ void abandonWorker(int exitCode) {
   abandoned = true;
 }
 
-bool workerAbandoned() { return abandoned; }
+bool workerAbandoned() {
+  return abandoned;
+}
 
 void joinWorker() {
   if (worker && !abandoned) plat::joinThread(worker);

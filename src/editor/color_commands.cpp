@@ -10,7 +10,9 @@ namespace editor {
 
 plat::CustomColors CustomColorTable{};
 
-void resetEditor() { CustomColorTable = {}; }
+void resetEditor() {
+  CustomColorTable = {};
+}
 
 // Whether confirmed or not, the chooser's colour (the initial one when cancelled) becomes
 // the colour of drawing and of both kinds of text.

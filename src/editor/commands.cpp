@@ -1,8 +1,9 @@
 // Which command each menu identifier runs, in the order of the identifiers: whether the
 // window is made current first ("Sel") and whether the current image is redrawn when the
 // command is done ("Inv").
-#include "base/ids.h"
 #include "editor/commands.h"
+
+#include "base/ids.h"
 #include "editor/editor.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
@@ -24,7 +25,6 @@ struct Command {
   Redraw redraw;
   void (*run)(int number);
 };
-
 
 constexpr Command kCommands[] = {
     {id::kLoadFile, Sel, Inv, loadImageFile},

@@ -41,7 +41,9 @@ std::optional<plat::Point> pickPoint(int number, int (*tool)(int, int&, int&)) {
 
 // The line typed after "Text>" in the current text window (text window 0 opened when
 // none is).
-std::string typedText() { return libraryServices().promptLine("Text>"); }
+std::string typedText() {
+  return libraryServices().promptLine("Text>");
+}
 
 }  // namespace
 

@@ -14,12 +14,22 @@ void loadImageFile(int) {
 }
 
 // The whole picture of this window (the current image), in the type of the chosen filter.
-void saveImageAs(int) { interchange::SaveImageAs(); }
+void saveImageAs(int) {
+  interchange::SaveImageAs();
+}
 
-void cutImage(int number) { interchange::CutImageToClipboard(number); }
-void copyImage(int number) { TAV_CopyImageToClipboard(number); }
+void cutImage(int number) {
+  interchange::CutImageToClipboard(number);
+}
+void copyImage(int number) {
+  TAV_CopyImageToClipboard(number);
+}
 // The menu entry asks for the place; Ctrl+V pastes at the corner without asking.
-void pasteAtPickedPlace(int number) { TAV_PasteImage(-1, number, -1); }
-void pasteAtOrigin(int number) { TAV_PasteImage(0, number, 0); }
+void pasteAtPickedPlace(int number) {
+  TAV_PasteImage(-1, number, -1);
+}
+void pasteAtOrigin(int number) {
+  TAV_PasteImage(0, number, 0);
+}
 
 }  // namespace editor

@@ -36,18 +36,22 @@ constexpr Entry kImageMenu[] = {
 };
 
 constexpr Entry kProcess[] = {
-    {"Invert", id::kInvert},        {},
-    {"R. Rotate", id::kRightRotate}, {"L. Rotate", id::kLeftRotate},
+    {"Invert", id::kInvert},
     {},
-    {"Horz. Flip", id::kHorizontalFlip}, {"Vert. Flip", id::kVerticalFlip},
+    {"R. Rotate", id::kRightRotate},
+    {"L. Rotate", id::kLeftRotate},
     {},
-    {"Size 50.0%", id::kSize50},    {"Size 70.7%", id::kSize70},
-    {"Size 141.4%", id::kSize141},  {"Size 200.0%", id::kSize200},
+    {"Horz. Flip", id::kHorizontalFlip},
+    {"Vert. Flip", id::kVerticalFlip},
+    {},
+    {"Size 50.0%", id::kSize50},
+    {"Size 70.7%", id::kSize70},
+    {"Size 141.4%", id::kSize141},
+    {"Size 200.0%", id::kSize200},
 };
 constexpr Entry kInformation32[] = {
-    {"Pixel", id::kPixel},           {"Line(RGB)", id::kLineRgb},
-    {"Line(HSV)", id::kLineHsv},     {"Line(YCrCb)", id::kLineYCrCb},
-    {"Line(CrCb)", id::kLineCrCb},   {},
+    {"Pixel", id::kPixel},           {"Line(RGB)", id::kLineRgb},   {"Line(HSV)", id::kLineHsv},
+    {"Line(YCrCb)", id::kLineYCrCb}, {"Line(CrCb)", id::kLineCrCb}, {},
     {"Area(CrCb)", id::kAreaCrCb},
 };
 constexpr Entry kInformation8[] = {
@@ -106,7 +110,9 @@ plat::Menu menuOf(std::span<const Entry> entries, int zoom) {
 
 }  // namespace
 
-plat::Menu imageMenu(int zoom) { return menuOf(kImageMenu, zoom); }
+plat::Menu imageMenu(int zoom) {
+  return menuOf(kImageMenu, zoom);
+}
 
 plat::Menu processMenu(int bits) {
   plat::Menu m;

@@ -44,15 +44,33 @@ void clipping(int number) {
 }
 
 // In place, on this window's picture; the window is redrawn.
-void invert(int number) { imaging::invertImage(number); }
-void flipHorizontally(int number) { imaging::flipHorizontally(number); }
-void flipVertically(int number) { imaging::flipVertically(number); }
+void invert(int number) {
+  imaging::invertImage(number);
+}
+void flipHorizontally(int number) {
+  imaging::flipHorizontally(number);
+}
+void flipVertically(int number) {
+  imaging::flipVertically(number);
+}
 // The window is made again at its new size with the turned or resampled picture.
-void rotateRight(int number) { imaging::rotateRight(number); }
-void rotateLeft(int number) { imaging::rotateLeft(number); }
-void size50(int number) { imaging::scaleImage(number, 500); }
-void size70(int number) { imaging::scaleImage(number, 707); }
-void size141(int number) { imaging::scaleImage(number, 1414); }
-void size200(int number) { imaging::scaleImage(number, 2000); }
+void rotateRight(int number) {
+  imaging::rotateRight(number);
+}
+void rotateLeft(int number) {
+  imaging::rotateLeft(number);
+}
+void size50(int number) {
+  imaging::scaleImage(number, 500);
+}
+void size70(int number) {
+  imaging::scaleImage(number, 707);
+}
+void size141(int number) {
+  imaging::scaleImage(number, 1414);
+}
+void size200(int number) {
+  imaging::scaleImage(number, 2000);
+}
 
 }  // namespace editor

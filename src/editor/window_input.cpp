@@ -18,8 +18,7 @@ void openMenu(plat::Window window, const plat::Message& message) {
   const int number = TAV_FindImage(window);
   if (number < 0) return;
   const ImageWindowRecord& rec = ImageTable[number];
-  const bool process =
-      message.kind == plat::Msg::MButtonDown || plat::isKeyDown(plat::vk::Control);
+  const bool process = message.kind == plat::Msg::MButtonDown || plat::isKeyDown(plat::vk::Control);
   const plat::Menu menu = process ? processMenu(rec.bits) : imageMenu(rec.zoom);
   plat::trackPopupMenu(menu, plat::cursorPos(), window);
 }

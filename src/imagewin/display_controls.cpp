@@ -62,13 +62,17 @@ namespace imagewin {
 
 // Zooms are bounded by the size limits, so ten times one cannot overflow; int64 keeps
 // that true for any zoom a caller hands in.
-int zoomIn(int zoom) { return static_cast<int>((10 * static_cast<int64_t>(zoom) + 4) / 9); }
-int zoomOut(int zoom) { return static_cast<int>((9 * static_cast<int64_t>(zoom) + 5) / 10); }
+int zoomIn(int zoom) {
+  return static_cast<int>((10 * static_cast<int64_t>(zoom) + 4) / 9);
+}
+int zoomOut(int zoom) {
+  return static_cast<int>((9 * static_cast<int64_t>(zoom) + 5) / 10);
+}
 
 int toggleStretchMode(int number) {
   if (!isOpen(number)) return 1;
-  const int mode = TAV_GetStretchMode(number) == plat::kColorOnColor ? plat::kHalftone
-                                                                      : plat::kColorOnColor;
+  const int mode =
+      TAV_GetStretchMode(number) == plat::kColorOnColor ? plat::kHalftone : plat::kColorOnColor;
   return TAV_SetStretchMode(mode, number);
 }
 
@@ -91,7 +95,8 @@ int typedZoom(int number) {
 }
 
 int typedResize(int number) {
-  const int width = std::max(leadingInteger(promptLine(numbered("[%d] New x-size(pixel)=", number))), 1);
+  const int width =
+      std::max(leadingInteger(promptLine(numbered("[%d] New x-size(pixel)=", number))), 1);
   const int height =
       std::max(leadingInteger(promptLine(numbered("[%d] New y-size(pixel)=", number))), 1);
   if (!isOpen(number)) return 1;

@@ -64,14 +64,29 @@ bool imageKeyDown(plat::Window window, int number, int key) {
     if (row.key != key) continue;
     const int zoom = ImageTable[number].zoom;
     switch (ctrl ? row.withCtrl : row.withoutCtrl) {
-      case KeyAction::None: return false;
-      case KeyAction::PostCommand: plat::postCommand(window, row.command); return true;
-      case KeyAction::ToMainWindow: toMainWindow(key); return true;
-      case KeyAction::ZoomReset: TAV_SetImageZoom(100, number); return true;
-      case KeyAction::ZoomIn: TAV_SetImageZoom(zoomIn(zoom), number); return true;
-      case KeyAction::ZoomOut: TAV_SetImageZoom(zoomOut(zoom), number); return true;
-      case KeyAction::ToggleScaling: toggleStretchMode(number); return true;
-      case KeyAction::TogglePresentation: togglePresentation(number); return true;
+      case KeyAction::None:
+        return false;
+      case KeyAction::PostCommand:
+        plat::postCommand(window, row.command);
+        return true;
+      case KeyAction::ToMainWindow:
+        toMainWindow(key);
+        return true;
+      case KeyAction::ZoomReset:
+        TAV_SetImageZoom(100, number);
+        return true;
+      case KeyAction::ZoomIn:
+        TAV_SetImageZoom(zoomIn(zoom), number);
+        return true;
+      case KeyAction::ZoomOut:
+        TAV_SetImageZoom(zoomOut(zoom), number);
+        return true;
+      case KeyAction::ToggleScaling:
+        toggleStretchMode(number);
+        return true;
+      case KeyAction::TogglePresentation:
+        togglePresentation(number);
+        return true;
     }
   }
   return false;

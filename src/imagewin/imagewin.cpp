@@ -34,7 +34,9 @@ ImageWindowRecord* currentRecord() {
 
 // A real rounded toward zero, as an int; the values reaching this are bounded by the
 // screen limits times 100.
-int truncToInt(double v) { return static_cast<int>(std::trunc(v)); }
+int truncToInt(double v) {
+  return static_cast<int>(std::trunc(v));
+}
 
 }  // namespace
 
@@ -105,8 +107,8 @@ int TAV_CreateImage8FL(int number, const char* title, int x, int y, int width, i
   return createImageWindow(number, title, x, y, width, height, zoom, 8, 0);
 }
 
-int createImageWindow(int number, const char* title, int x, int y, int width, int height,
-                      int zoom, int depth, int mode) {
+int createImageWindow(int number, const char* title, int x, int y, int width, int height, int zoom,
+                      int depth, int mode) {
   if (static_cast<unsigned>(number) >= kImageWindowCount) return kCreateBadNumber;
   ImageWindowRecord& rec = ImageTable[number];
   if (rec.inUse) return kCreateInUse;
@@ -132,8 +134,7 @@ int createImageWindow(int number, const char* title, int x, int y, int width, in
   params.x = x == -1 ? plat::kDefaultPosition : x;
   params.y = y == -1 ? plat::kDefaultPosition : y;
   params.owner = libraryServices().mainWindow();
-  const plat::Window window =
-      plat::createTopLevelWindow(params, fit->dispWidth, fit->dispHeight);
+  const plat::Window window = plat::createTopLevelWindow(params, fit->dispWidth, fit->dispHeight);
   if (!window) return kCreateNoBuffer;
 
   rec.bits = depth;
@@ -211,8 +212,7 @@ int TAV_ResizeImage(int number, int width, int height) {
 
 int TAV_SelectImage(int number) {
   if (!isOpen(number)) return 1;
-  std::copy_backward(SelectionHistory.begin(), SelectionHistory.end() - 1,
-                     SelectionHistory.end());
+  std::copy_backward(SelectionHistory.begin(), SelectionHistory.end() - 1, SelectionHistory.end());
   SelectionHistory[0] = CurrentImage;
   CurrentImage = number;
   return 0;

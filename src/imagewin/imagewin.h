@@ -21,10 +21,10 @@ inline constexpr int kSelectionDepth = 8;
 struct ImageWindowRecord {
   // 1 while the window exists; the main window's commands look for a free number too.
   std::atomic<int> inUse{0};
-  int bits = 0;           // 32 or 8
-  int width = 0;          // picture size in pixels, at least 1
+  int bits = 0;   // 32 or 8
+  int width = 0;  // picture size in pixels, at least 1
   int height = 0;
-  int dispWidth = 0;      // client area: zoom * width / 100
+  int dispWidth = 0;  // client area: zoom * width / 100
   int dispHeight = 0;
   int zoom = 0;           // percent, at least 1
   int sizeLimitMode = 0;  // 1 screen limits, 0 free limits
@@ -43,8 +43,8 @@ extern std::array<int, kSelectionDepth> SelectionHistory;
 // Creation results.
 inline constexpr int kCreateOk = 0;
 inline constexpr int kCreateInUse = 1;
-inline constexpr int kCreateTooLarge = 2;    // no zoom shows it within the size limits
-inline constexpr int kCreateNoBuffer = 3;    // bad depth or no pixel memory
+inline constexpr int kCreateTooLarge = 2;  // no zoom shows it within the size limits
+inline constexpr int kCreateNoBuffer = 3;  // bad depth or no pixel memory
 inline constexpr int kCreateBadNumber = 4;
 
 // x, y: outer top-left corner on the screen, -1 for the platform's choice.
@@ -54,8 +54,8 @@ int TAV_CreateImageFL(int number, const char* title, int x, int y, int width, in
 int TAV_CreateImage8FL(int number, const char* title, int x, int y, int width, int height,
                        int zoom);
 // The routine the four share; depth 8 or 32, mode 1 screen limits or 0 free limits.
-int createImageWindow(int number, const char* title, int x, int y, int width, int height,
-                      int zoom, int depth, int mode);
+int createImageWindow(int number, const char* title, int x, int y, int width, int height, int zoom,
+                      int depth, int mode);
 
 int TAV_DestroyImage(int number);
 int TAV_ResizeImage(int number, int width, int height);

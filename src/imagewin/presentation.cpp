@@ -34,7 +34,9 @@ void setView(ImageWindowRecord& rec, const SavedView& v) {
 
 }  // namespace
 
-bool isPresented(int number) { return isOpen(number) && savedViews[number].has_value(); }
+bool isPresented(int number) {
+  return isOpen(number) && savedViews[number].has_value();
+}
 
 int presentImage(int number) {
   if (!isOpen(number)) return 1;

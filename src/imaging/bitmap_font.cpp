@@ -12,6 +12,7 @@
 namespace {
 
 // Eight glyphs to a block, side by side, one text row per glyph row; '#' is a set pixel.
+// clang-format off
 constexpr const char* kGlyphPictures[12][kGlyphHeight] = {
     {  // sp       !        "        #        $        %        &        '
      "........ ........ ........ ........ ........ ........ ........ ........",
@@ -206,6 +207,7 @@ constexpr const char* kGlyphPictures[12][kGlyphHeight] = {
      "........ .####... ........ ........ ........ ........ ........ ........",
     },
 };
+// clang-format on
 
 // Row k of a glyph is a byte with its leftmost pixel in bit 7.
 constexpr std::array<std::array<uint8_t, kGlyphHeight>, 96> glyphBytes() {
@@ -214,7 +216,8 @@ constexpr std::array<std::array<uint8_t, kGlyphHeight>, 96> glyphBytes() {
     for (int k = 0; k < kGlyphHeight; ++k) {
       const char* row = kGlyphPictures[code / 8][k] + (code % 8) * (kGlyphWidth + 1);
       uint8_t bits = 0;
-      for (int c = 0; c < kGlyphWidth; ++c) bits = static_cast<uint8_t>(bits << 1 | (row[c] == '#'));
+      for (int c = 0; c < kGlyphWidth; ++c)
+        bits = static_cast<uint8_t>(bits << 1 | (row[c] == '#'));
       font[code][k] = bits;
     }
   }

@@ -10,7 +10,7 @@ TextCursorState TextCursor;
 
 namespace {
 
-constexpr int kLineAdvance = 16;    // two rows of space between lines of 14-row glyphs
+constexpr int kLineAdvance = 16;       // two rows of space between lines of 14-row glyphs
 constexpr size_t kPrintfBytes = 4095;  // what one call prints at most
 
 void lineFeed() {

@@ -10,7 +10,8 @@ struct Channels {
   int r, g, b;
 };
 Channels channelsOf(uint32_t c) {
-  return {static_cast<int>((c >> 16) & 255), static_cast<int>((c >> 8) & 255), static_cast<int>(c & 255)};
+  return {static_cast<int>((c >> 16) & 255), static_cast<int>((c >> 8) & 255),
+          static_cast<int>(c & 255)};
 }
 
 // One sector of the hue circle: where max and min are, and the hue there. The first row
@@ -92,11 +93,23 @@ int luma(uint32_t color) {
   const Channels c = channelsOf(color);
   return (19595 * c.r + 38470 * c.g + 7471 * c.b + 32768) >> 16;
 }
-int colorCr(uint32_t color) { return weighted(color, 32768, -27460, -5308); }
-int colorCb(uint32_t color) { return weighted(color, -11076, -21692, 32768); }
-int colorU(uint32_t color) { return weighted(color, -9634, -18940, 28574); }
-int colorV(uint32_t color) { return weighted(color, 40305, -33751, -6554); }
-int colorI(uint32_t color) { return weighted(color, 39053, -18022, -21037); }
-int colorQ(uint32_t color) { return weighted(color, 13533, -32565, 19032); }
+int colorCr(uint32_t color) {
+  return weighted(color, 32768, -27460, -5308);
+}
+int colorCb(uint32_t color) {
+  return weighted(color, -11076, -21692, 32768);
+}
+int colorU(uint32_t color) {
+  return weighted(color, -9634, -18940, 28574);
+}
+int colorV(uint32_t color) {
+  return weighted(color, 40305, -33751, -6554);
+}
+int colorI(uint32_t color) {
+  return weighted(color, 39053, -18022, -21037);
+}
+int colorQ(uint32_t color) {
+  return weighted(color, 13533, -32565, 19032);
+}
 
 }  // namespace imaging

@@ -45,7 +45,8 @@ void fillRow(const CurrentPixels& image, int y, int xa, int xb, uint32_t color) 
   if (image.bits == 32) {
     fillPixels(image.row32(y) + first, last + 1 - first, color);
   } else {
-    std::memset(image.row8(y) + first, static_cast<uint8_t>(color), static_cast<size_t>(last + 1 - first));
+    std::memset(image.row8(y) + first, static_cast<uint8_t>(color),
+                static_cast<size_t>(last + 1 - first));
   }
 }
 
@@ -59,6 +60,8 @@ void invertRow(const CurrentPixels& image, int y, int xa, int xb) {
   }
 }
 
-int clampCoordinate(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
+int clampCoordinate(int64_t v) {
+  return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
 
 }  // namespace imaging

@@ -15,8 +15,8 @@
 // palette index. Reads return the stored value as it is (the whole word, or the index).
 void TAV_PutPixel(int x, int y, uint32_t color);       // also moves PenPosition, even outside
 void TAV_PutPixelQuiet(int x, int y, uint32_t color);  // PenPosition unchanged
-uint32_t TAV_GetPixel(int x, int y);                    // 0 outside
-int32_t TAV_GetPixelOrNone(int x, int y);               // -1 outside
+uint32_t TAV_GetPixel(int x, int y);                   // 0 outside
+int32_t TAV_GetPixelOrNone(int x, int y);              // -1 outside
 // 32-bit: the colour bits are inverted, the fourth byte kept; 8-bit: the index inverted.
 void TAV_XorPixel(int x, int y);  // also moves PenPosition
 void TAV_XorPixelQuiet(int x, int y);
@@ -62,7 +62,8 @@ struct TextCursorState {
 };
 extern TextCursorState TextCursor;
 
-void TAV_PutChar(int code);  // one byte in tav_tc; 10 is a line feed, others outside 32..127 ignored
+void TAV_PutChar(
+    int code);  // one byte in tav_tc; 10 is a line feed, others outside 32..127 ignored
 void TAV_PutString(const char* text);
 // Formats as printf does and draws as TAV_PutString; at most 4095 bytes, cut at a character.
 void TAV_ImagePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));

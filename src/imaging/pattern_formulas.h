@@ -8,7 +8,9 @@
 
 namespace imaging {
 
-inline uint32_t rgbOf(int r, int g, int b) { return static_cast<uint32_t>((r << 16) + (g << 8) + b); }
+inline uint32_t rgbOf(int r, int g, int b) {
+  return static_cast<uint32_t>((r << 16) + (g << 8) + b);
+}
 
 // Saturation and value of row i of the "HSV" pattern: white at the top, full hues at the
 // middle row, black at the bottom. A picture one row high has only its middle row.
@@ -21,13 +23,21 @@ inline HsvRow hsvRow(int i, int height) {
   if (i < n) return {255 * i / n, 255};
   return {255, 255 - 255 * (i - n) / n};
 }
-inline int hsvHue(int j, int width) { return 359 * j / width; }
+inline int hsvHue(int j, int width) {
+  return 359 * j / width;
+}
 
 // The chroma coordinates of the colour-difference patterns, about -127..127 each, and
 // the luma that grows from the centre outward.
-inline int chromaAcross(int j, int width) { return 255 * (j - width / 2) / width; }
-inline int chromaDown(int i, int height) { return 255 * (i - height / 2) / height; }
-inline int radialLuma(int squaredDistance) { return static_cast<int>(std::sqrt(5.0 * squaredDistance)); }
+inline int chromaAcross(int j, int width) {
+  return 255 * (j - width / 2) / width;
+}
+inline int chromaDown(int i, int height) {
+  return 255 * (i - height / 2) / height;
+}
+inline int radialLuma(int squaredDistance) {
+  return static_cast<int>(std::sqrt(5.0 * squaredDistance));
+}
 
 // Each channel is (L + p h + q w + 1/2) in 16.16 fixed point, truncated toward zero and
 // clamped to 0..255; p and q per channel red, green, blue.

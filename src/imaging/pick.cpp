@@ -115,7 +115,9 @@ bool followsFromStart(const Tool& t) {
          t.feedback == Feedback::Place;
 }
 
-Point hoverPoint() { return {PickState.hoverX, PickState.hoverY}; }
+Point hoverPoint() {
+  return {PickState.hoverX, PickState.hoverY};
+}
 
 void takeClick(Tool& t) {
   const Point click{PickState.clickX, PickState.clickY};
@@ -312,7 +314,9 @@ void TAV_EndPick() {
 
 namespace imaging {
 
-bool pickInProgress() { return PickState.active != 0; }
+bool pickInProgress() {
+  return PickState.active != 0;
+}
 
 void feedPick(int number, plat::Msg kind, int clientX, int clientY) {
   if (!PickState.active || number != PickState.window || !isOpen(number)) return;
@@ -340,6 +344,8 @@ void feedPick(int number, plat::Msg kind, int clientX, int clientY) {
   }
 }
 
-void resetPickState() { PickState = PickRecord{}; }
+void resetPickState() {
+  PickState = PickRecord{};
+}
 
 }  // namespace imaging

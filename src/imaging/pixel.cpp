@@ -29,7 +29,9 @@ uint32_t load32(const uint8_t* p) {
   return v;
 }
 
-void store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+void store32(uint8_t* p, uint32_t v) {
+  std::memcpy(p, &v, 4);
+}
 
 void xorAt(int x, int y) {
   int bits = 0;
@@ -79,7 +81,9 @@ void TAV_XorPixel(int x, int y) {
   PenPosition = {x, y};
 }
 
-void TAV_XorPixelQuiet(int x, int y) { xorAt(x, y); }
+void TAV_XorPixelQuiet(int x, int y) {
+  xorAt(x, y);
+}
 
 int TAV_ClearImage(int number) {
   if (static_cast<unsigned>(number) >= kImageWindowCount || !ImageTable[number].inUse) return 1;

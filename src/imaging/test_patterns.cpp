@@ -112,9 +112,9 @@ void chromaPattern(const ChromaPattern& pattern) {
   // it is worked out once for each pair |w|, |h| (both at most 127) that is met.
   constexpr int kNone = -1;
   std::vector<int> lumaOf(128 * 128, kNone);
-  auto luma = [&](int w, int h) {
-    int& L = lumaOf[std::abs(w) * 128 + std::abs(h)];
-    if (L == kNone) L = radialLuma(w * w + h * h);
+  auto luma = [&](int w, int across) {
+    int& L = lumaOf[std::abs(w) * 128 + std::abs(across)];
+    if (L == kNone) L = radialLuma(w * w + across * across);
     return L;
   };
   std::vector<int> lumas(h.size());
@@ -176,9 +176,15 @@ void TAV_PatternHSV() {
   });
 }
 
-void TAV_PatternYCrCb() { chromaPattern(kYCrCbPattern); }
-void TAV_PatternYuv() { chromaPattern(kYuvPattern); }
-void TAV_PatternYIQ() { chromaPattern(kYIQPattern); }
+void TAV_PatternYCrCb() {
+  chromaPattern(kYCrCbPattern);
+}
+void TAV_PatternYuv() {
+  chromaPattern(kYuvPattern);
+}
+void TAV_PatternYIQ() {
+  chromaPattern(kYIQPattern);
+}
 
 // Every column is one grey from black to white in the top half and its complement in the
 // bottom half (a picture one row high has only the bottom half, as the column's second

@@ -14,7 +14,8 @@ void eachPixel(PixelColor colorAt) {
   const CurrentPixels image = currentPixels();
   if (!image) return;
   for (int i = 0; i < image.height; ++i)
-    for (int j = 0; j < image.width; ++j) TAV_PutPixel(j, i, colorAt(i, j, image.width, image.height));
+    for (int j = 0; j < image.width; ++j)
+      TAV_PutPixel(j, i, colorAt(i, j, image.width, image.height));
 }
 
 void chromaStraight(const ChromaPattern& pattern) {
@@ -43,9 +44,15 @@ void patternHSVStraight() {
   });
 }
 
-void patternYCrCbStraight() { chromaStraight(kYCrCbPattern); }
-void patternYuvStraight() { chromaStraight(kYuvPattern); }
-void patternYIQStraight() { chromaStraight(kYIQPattern); }
+void patternYCrCbStraight() {
+  chromaStraight(kYCrCbPattern);
+}
+void patternYuvStraight() {
+  chromaStraight(kYuvPattern);
+}
+void patternYIQStraight() {
+  chromaStraight(kYIQPattern);
+}
 
 void patternGreyStraight() {
   const CurrentPixels image = currentPixels();

@@ -9,6 +9,8 @@ namespace imaging {
 
 // v + by, kept within the int range: a cursor pushed past the ends stays there (where
 // nothing is inside any picture) instead of wrapping round into it.
-inline int movedCoordinate(int v, int64_t by) { return clampCoordinate(int64_t{v} + by); }
+inline int movedCoordinate(int v, int64_t by) {
+  return clampCoordinate(int64_t{v} + by);
+}
 
 }  // namespace imaging

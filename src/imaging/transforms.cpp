@@ -16,11 +16,14 @@ namespace {
 constexpr int kNoWorkingCopy = kCreateNoBuffer;  // no memory for the copy of the picture
 
 ImageWindowRecord* openRecord(int number) {
-  if (static_cast<unsigned>(number) >= kImageWindowCount || !ImageTable[number].inUse) return nullptr;
+  if (static_cast<unsigned>(number) >= kImageWindowCount || !ImageTable[number].inUse)
+    return nullptr;
   return &ImageTable[number];
 }
 
-void redraw(const ImageWindowRecord& rec) { plat::invalidate(rec.window); }
+void redraw(const ImageWindowRecord& rec) {
+  plat::invalidate(rec.window);
+}
 
 template <typename Pixel>
 Pixel* rowOf(plat::Surface& s, int y) {
@@ -29,7 +32,8 @@ Pixel* rowOf(plat::Surface& s, int y) {
 
 template <typename Pixel>
 void mirrorRows(plat::Surface& s) {
-  for (int y = 0; y < s.height(); ++y) std::reverse(rowOf<Pixel>(s, y), rowOf<Pixel>(s, y) + s.width());
+  for (int y = 0; y < s.height(); ++y)
+    std::reverse(rowOf<Pixel>(s, y), rowOf<Pixel>(s, y) + s.width());
 }
 
 // Swaps the pixels of rows, leaving the padding of 8-bit rows where it is.
@@ -64,10 +68,10 @@ enum class Turn { Right, Left };
 template <typename Pixel>
 void fillTurned(plat::Surface& dst, const Pixel* old, int oldWidth, int oldHeight, Turn turn) {
   const ptrdiff_t W = oldWidth, H = oldHeight;
-  if (turn == Turn::Right) {  // the old bottom-left corner comes to the top left
+  if (turn == Turn::Right) {                    // the old bottom-left corner comes to the top left
     fillRotated(dst, old, (H - 1) * W, -W, 1);  // (x, y) takes old (y, H - 1 - x)
-  } else {  // the old top-right corner comes to the top left
-    fillRotated(dst, old, W - 1, W, -1);  // (x, y) takes old (W - 1 - y, x)
+  } else {                                      // the old top-right corner comes to the top left
+    fillRotated(dst, old, W - 1, W, -1);        // (x, y) takes old (W - 1 - y, x)
   }
 }
 
@@ -95,7 +99,8 @@ int rotate(int number, Turn turn) {
 
 // (size * thousandths + 500) / 1000, rounded half up, within the int range.
 int scaledSize(int size, int thousandths) {
-  return static_cast<int>(std::clamp<int64_t>((int64_t{size} * thousandths + 500) / 1000, INT_MIN, INT_MAX));
+  return static_cast<int>(
+      std::clamp<int64_t>((int64_t{size} * thousandths + 500) / 1000, INT_MIN, INT_MAX));
 }
 
 }  // namespace
@@ -114,8 +119,10 @@ int invertImage(int number) {
 int flipHorizontally(int number) {
   ImageWindowRecord* rec = openRecord(number);
   if (!rec) return 1;
-  if (rec->bits == 32) mirrorRows<uint32_t>(*rec->surface);
-  else mirrorRows<uint8_t>(*rec->surface);
+  if (rec->bits == 32)
+    mirrorRows<uint32_t>(*rec->surface);
+  else
+    mirrorRows<uint8_t>(*rec->surface);
   redraw(*rec);
   return 0;
 }
@@ -123,14 +130,20 @@ int flipHorizontally(int number) {
 int flipVertically(int number) {
   ImageWindowRecord* rec = openRecord(number);
   if (!rec) return 1;
-  if (rec->bits == 32) mirrorColumns<uint32_t>(*rec->surface);
-  else mirrorColumns<uint8_t>(*rec->surface);
+  if (rec->bits == 32)
+    mirrorColumns<uint32_t>(*rec->surface);
+  else
+    mirrorColumns<uint8_t>(*rec->surface);
   redraw(*rec);
   return 0;
 }
 
-int rotateRight(int number) { return rotate(number, Turn::Right); }
-int rotateLeft(int number) { return rotate(number, Turn::Left); }
+int rotateRight(int number) {
+  return rotate(number, Turn::Right);
+}
+int rotateLeft(int number) {
+  return rotate(number, Turn::Left);
+}
 
 int scaleImage(int number, int thousandths) {
   ImageWindowRecord* rec = openRecord(number);

@@ -59,21 +59,36 @@ void changeFont(void (*change)(plat::FontDescription&)) {
 
 void applyControl(char32_t code) {
   switch (code) {
-    case 1: changeFont([](plat::FontDescription& d) { d.italic = true; }); break;
-    case 2: changeFont([](plat::FontDescription& d) { d.italic = false; }); break;
-    case 3: changeFont([](plat::FontDescription& d) { d.weight = 700; }); break;
-    case 4: changeFont([](plat::FontDescription& d) { d.weight = 400; }); break;
-    case 5: changeFont([](plat::FontDescription& d) { d.underline = true; }); break;
-    case 6: changeFont([](plat::FontDescription& d) { d.underline = false; }); break;
+    case 1:
+      changeFont([](plat::FontDescription& d) { d.italic = true; });
+      break;
+    case 2:
+      changeFont([](plat::FontDescription& d) { d.italic = false; });
+      break;
+    case 3:
+      changeFont([](plat::FontDescription& d) { d.weight = 700; });
+      break;
+    case 4:
+      changeFont([](plat::FontDescription& d) { d.weight = 400; });
+      break;
+    case 5:
+      changeFont([](plat::FontDescription& d) { d.underline = true; });
+      break;
+    case 6:
+      changeFont([](plat::FontDescription& d) { d.underline = false; });
+      break;
     case 10:
       TextCursor.y = imaging::movedCoordinate(TextCursor.y, TrueTypeFont().cellHeight);
       TextCursor.x = TextCursor.lineStartX;
       break;
-    default: break;  // the other controls do nothing
+    default:
+      break;  // the other controls do nothing
   }
 }
 
-bool isCharacter(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
+bool isCharacter(char32_t c) {
+  return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+}
 
 std::u16string utf16Of(char32_t c) {
   if (c < 0x10000) return std::u16string(1, static_cast<char16_t>(c));
@@ -90,7 +105,10 @@ struct Decoded {
 Decoded decodeUtf8(const unsigned char* p) {
   const unsigned char b = p[0];
   if (b < 0x80) return {b, 1};
-  const int length = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+  const int length = b >= 0xC2 && b <= 0xDF   ? 2
+                     : b >= 0xE0 && b <= 0xEF ? 3
+                     : b >= 0xF0 && b <= 0xF4 ? 4
+                                              : 0;
   if (length == 0) return {0, 1};
   char32_t code = b & (0x7F >> length);
   for (int i = 1; i < length; ++i) {
@@ -150,11 +168,19 @@ void TAV_TrueTypeString(const char* text) {
 
 namespace imaging {
 
-plat::FontDescription trueTypeDescription() { return TrueTypeFont().description; }
-int trueTypeCellHeight() { return TrueTypeFont().cellHeight; }
+plat::FontDescription trueTypeDescription() {
+  return TrueTypeFont().description;
+}
+int trueTypeCellHeight() {
+  return TrueTypeFont().cellHeight;
+}
 
-bool replaceTrueTypeFont(const plat::FontDescription& description) { return remakeFont(description); }
+bool replaceTrueTypeFont(const plat::FontDescription& description) {
+  return remakeFont(description);
+}
 
-void resetTrueTypeFont() { TrueTypeFont() = TrueTypeState{}; }
+void resetTrueTypeFont() {
+  TrueTypeFont() = TrueTypeState{};
+}
 
 }  // namespace imaging

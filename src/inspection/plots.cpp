@@ -37,9 +37,15 @@ struct ProfileLayout {
   std::vector<Label> labels;
 };
 
-int red(uint32_t p) { return SplitColor(p).red; }
-int green(uint32_t p) { return SplitColor(p).green; }
-int blue(uint32_t p) { return SplitColor(p).blue; }
+int red(uint32_t p) {
+  return SplitColor(p).red;
+}
+int green(uint32_t p) {
+  return SplitColor(p).green;
+}
+int blue(uint32_t p) {
+  return SplitColor(p).blue;
+}
 int hue(uint32_t p) {
   int h, s, v;
   TAV_RgbToHsv(p, &h, &s, &v);
@@ -55,15 +61,22 @@ int value(uint32_t p) {
   TAV_RgbToHsv(p, &h, &s, &v);
   return v;
 }
-int crPlus128(uint32_t p) { return imaging::colorCr(p) + 128; }
-int cbPlus128(uint32_t p) { return imaging::colorCb(p) + 128; }
-int indexByte(uint32_t p) { return static_cast<int>(p & 0xFF); }
+int crPlus128(uint32_t p) {
+  return imaging::colorCr(p) + 128;
+}
+int cbPlus128(uint32_t p) {
+  return imaging::colorCb(p) + 128;
+}
+int indexByte(uint32_t p) {
+  return static_cast<int>(p & 0xFF);
+}
 
 const ProfileLayout& layoutOf(Profile profile) {
-  static const ProfileLayout rgb{"RGB(Y=%d)",
-                                 12,
-                                 {{red, 255, 0xFF0000}, {green, 255, 0x00FF00}, {blue, 255, 0x0000FF}},
-                                 {{"R", 2, 40, 0xFF0000}, {"G", 2, 72, 0x00FF00}, {"B", 2, 104, 0x0000FF}}};
+  static const ProfileLayout rgb{
+      "RGB(Y=%d)",
+      12,
+      {{red, 255, 0xFF0000}, {green, 255, 0x00FF00}, {blue, 255, 0x0000FF}},
+      {{"R", 2, 40, 0xFF0000}, {"G", 2, 72, 0x00FF00}, {"B", 2, 104, 0x0000FF}}};
   static const ProfileLayout hsv{
       "HSV(Y=%d)",
       12,
@@ -115,8 +128,8 @@ std::vector<uint32_t> readBox(int x0, int y0, int w, int h) {
 
 // The width of the current image; 0 when it is not open.
 int currentWidth() {
-  const bool open = static_cast<unsigned>(CurrentImage) < kImageWindowCount &&
-                    ImageTable[CurrentImage].inUse;
+  const bool open =
+      static_cast<unsigned>(CurrentImage) < kImageWindowCount && ImageTable[CurrentImage].inUse;
   return open ? ImageTable[CurrentImage].width : 0;
 }
 
@@ -205,8 +218,8 @@ int plotAreaChroma(int x1, int y1, int x2, int y2) {
   const int h = y2 - y1 + 1;
   const std::vector<uint32_t> box = readBox(x1, y1, w, h);
   if (box.empty()) return -1;
-  const int plot = openPlotWindow(titled("CrCb(%d,%d)-(%d,%d)", x1, y1, x2, y2), kChromaSize,
-                                  kChromaSize);
+  const int plot =
+      openPlotWindow(titled("CrCb(%d,%d)-(%d,%d)", x1, y1, x2, y2), kChromaSize, kChromaSize);
   if (plot < 0) return -1;
   drawChromaAxes();
   for (int y = 0; y < h; ++y) {

@@ -1,9 +1,10 @@
+#include "interchange/file_dialogs.h"
+
 #include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
 
-#include "interchange/file_dialogs.h"
 #include "interchange/interchange.h"
 
 int ImageFileType = 2;
@@ -111,16 +112,22 @@ plat::FileDialogParams saveDialogParams() {
   p.initialFolder = State.saveFolder;
   p.initialName = "noname";
   p.filters = Filters(kSaveFilterCount);
-  p.filterIndex = ImageFileType >= 1 && ImageFileType <= kSaveFilterCount ? ImageFileType
-                                                                          : kSaveStartIndex;
+  p.filterIndex =
+      ImageFileType >= 1 && ImageFileType <= kSaveFilterCount ? ImageFileType : kSaveStartIndex;
   p.pathMustExist = true;
   p.overwritePrompt = true;
   return p;
 }
 
-const std::string& openDialogFolder() { return State.openFolder; }
-const std::string& saveDialogFolder() { return State.saveFolder; }
-int openDialogFilterIndex() { return State.openFilterIndex; }
+const std::string& openDialogFolder() {
+  return State.openFolder;
+}
+const std::string& saveDialogFolder() {
+  return State.saveFolder;
+}
+int openDialogFilterIndex() {
+  return State.openFilterIndex;
+}
 
 bool setStartDirectory(const std::string& directory) {
   if (directory.empty()) return false;

@@ -108,7 +108,8 @@ int TAV_SaveImageFile(int h, int w, int type, const char* name) {
       int64_t{w} * h > interchange::kMaxSavePixels) {
     return 1;
   }
-  const plat::ImageEncoder* encoder = interchange::FindEncoder(interchange::kSaveTypes[type].mimeType);
+  const plat::ImageEncoder* encoder =
+      interchange::FindEncoder(interchange::kSaveTypes[type].mimeType);
   if (!encoder) return 1;
   const std::string path = interchange::AddExtension(name, interchange::kSaveTypes[type].extension);
   if (path.size() >= kFileNameBytes) return 1;

@@ -40,7 +40,8 @@ std::string AddExtension(const std::string& name, const std::string& extension);
 int SaveTypeOfFilter(int filterIndex);
 
 // "&Save as": the save dialog, then the current image saved whole in the chosen
-// type (JPEG at quality 100, JpegQuality as it was afterwards). The result of TAV_SaveImageFile, or 1 when cancelled.
+// type (JPEG at quality 100, JpegQuality as it was afterwards). The result of TAV_SaveImageFile, or
+// 1 when cancelled.
 int SaveImageAs();
 
 }  // namespace interchange

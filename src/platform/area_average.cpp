@@ -140,9 +140,14 @@ class Halftone {
  public:
   Halftone(Surface& dst, const Surface& src, const AreaMap& cols, const AreaMap& rows,
            bool reuseRows)
-      : dst_(dst), cols_(cols), rows_(rows), reuseRows_(reuseRows),
+      : dst_(dst),
+        cols_(cols),
+        rows_(rows),
+        reuseRows_(reuseRows),
         reader_(src, cols.columnsBegin(), cols.columnsEnd()),
-        acc_(cols.size()), out_(cols.size()), rounders_(cols.size()) {
+        acc_(cols.size()),
+        out_(cols.size()),
+        rounders_(cols.size()) {
     for (auto& slot : cache_) slot.sums.resize(cols.size());
     if (dst.bits() == 8) nearest_.emplace(dst.palette());
     findBoxes();
@@ -374,8 +379,10 @@ class Halftone {
   // Halving both ways, the commonest case, has its sizes fixed at compile time (0: not fixed).
   template <class Finish>
   void fusedBoxRow(int v0, size_t count, uint32_t* out, Finish& finish) {
-    if (boxWidth_ == 2 && count == 2) fusedBoxRow<2, 2>(v0, 2, out, finish);
-    else fusedBoxRow<0, 0>(v0, count, out, finish);
+    if (boxWidth_ == 2 && count == 2)
+      fusedBoxRow<2, 2>(v0, 2, out, finish);
+    else
+      fusedBoxRow<0, 0>(v0, count, out, finish);
   }
   template <int kWidth, int kRows, class Finish>
   void fusedBoxRow(int v0, size_t count, uint32_t* out, Finish& finish) {
@@ -396,7 +403,8 @@ class Halftone {
   // Whether the columns are whole boxes of equal width (an integer downscale across) that
   // follow each other left to right or right to left.
   void findBoxes() {
-    if (!std::is_same_v<Sums, PackedSums> || !cols_.unitWeights || cols_.maxTotal > kNarrowTotal) return;
+    if (!std::is_same_v<Sums, PackedSums> || !cols_.unitWeights || cols_.maxTotal > kNarrowTotal)
+      return;
     const size_t n = cols_.size();
     const int width = static_cast<int>(cols_.count(0));
     const ptrdiff_t step = n > 1 ? ptrdiff_t{cols_.lowest[1]} - cols_.lowest[0] : width;
@@ -427,14 +435,14 @@ class Halftone {
   std::vector<Rounder> rounders_;
   Slot cache_[2];
   int lastUsed_ = 0;
-  int boxWidth_ = 0;     // > 0: the columns are boxes of this width, boxStep_ apart
+  int boxWidth_ = 0;  // > 0: the columns are boxes of this width, boxStep_ apart
   ptrdiff_t boxStep_ = 0;
   bool fusedBox_ = false;  // boxes down the rows as well: one pass
   std::vector<const uint32_t*> boxRows_;
   uint64_t roundedFor_ = 0;  // the row total the rounders are made for
   bool unitTotals_ = false;  // every pixel of the row has total weight 1
-  int shift_ = -1;       // >= 0: every total of the row is 2^shift_
-  uint64_t halves_ = 0;  // then half of it in every channel
+  int shift_ = -1;           // >= 0: every total of the row is 2^shift_
+  uint64_t halves_ = 0;      // then half of it in every channel
   std::optional<NearestIndex> nearest_;
 };
 

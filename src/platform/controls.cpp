@@ -17,7 +17,9 @@ Window createControl(const ControlParams& p) {
   r->parent = p.parent;
   r->controlId = p.id;
   r->tabStop = p.tabStop;
-  r->className = p.kind == ControlKind::Static ? "STATIC" : p.kind == ControlKind::Edit ? "EDIT" : "BUTTON";
+  r->className = p.kind == ControlKind::Static ? "STATIC"
+                 : p.kind == ControlKind::Edit ? "EDIT"
+                                               : "BUTTON";
   {
     std::lock_guard lock(r->m);
     r->outer = p.rect;

@@ -13,9 +13,9 @@ struct ControlParams {
   ControlKind kind = ControlKind::Static;
   Window parent;
   int id = 0;
-  std::string text;  // UTF-8; buttons: "\n" makes multi-line labels
-  Rect rect;         // client coordinates of the parent
-  bool sunken = false;   // edit: sunken client edge
+  std::string text;     // UTF-8; buttons: "\n" makes multi-line labels
+  Rect rect;            // client coordinates of the parent
+  bool sunken = false;  // edit: sunken client edge
   bool tabStop = false;
 };
 // Controls belong to the parent's thread. Button click: Command(id, 0) to the parent.
@@ -32,7 +32,7 @@ bool isTabStop(Window control);
 // Controls of a parent in creation order.
 std::vector<Window> childControls(Window parent);
 void selectAllText(Window edit);
-bool setFocus(Window w);   // a control or a top-level window
-Window focusWindow();      // the control or window with the keyboard focus, if ours
+bool setFocus(Window w);  // a control or a top-level window
+Window focusWindow();     // the control or window with the keyboard focus, if ours
 
 }  // namespace plat

@@ -1,28 +1,42 @@
 // The default window behaviour: moving and sizing by the frame, the close box.
-#include "platform/window_table.h"
 #include "platform/window.h"
+#include "platform/window_table.h"
 
 namespace plat {
 
 MovedSides sidesMovedBy(Hit grabbed) {
   switch (grabbed) {
-    case Hit::Caption:     return {.left = true, .top = true, .right = true, .bottom = true};
-    case Hit::Left:        return {.left = true};
-    case Hit::Right:       return {.right = true};
-    case Hit::Top:         return {.top = true};
-    case Hit::Bottom:      return {.bottom = true};
-    case Hit::TopLeft:     return {.left = true, .top = true};
-    case Hit::TopRight:    return {.top = true, .right = true};
-    case Hit::BottomLeft:  return {.left = true, .bottom = true};
-    case Hit::BottomRight: return {.right = true, .bottom = true};
-    case Hit::Nowhere: case Hit::Client: case Hit::Close: return {};
+    case Hit::Caption:
+      return {.left = true, .top = true, .right = true, .bottom = true};
+    case Hit::Left:
+      return {.left = true};
+    case Hit::Right:
+      return {.right = true};
+    case Hit::Top:
+      return {.top = true};
+    case Hit::Bottom:
+      return {.bottom = true};
+    case Hit::TopLeft:
+      return {.left = true, .top = true};
+    case Hit::TopRight:
+      return {.top = true, .right = true};
+    case Hit::BottomLeft:
+      return {.left = true, .bottom = true};
+    case Hit::BottomRight:
+      return {.right = true, .bottom = true};
+    case Hit::Nowhere:
+    case Hit::Client:
+    case Hit::Close:
+      return {};
   }
   return {};
 }
 
 namespace {
 
-bool isSizingEdge(Hit h) { return h != Hit::Caption && sidesMovedBy(h).any(); }
+bool isSizingEdge(Hit h) {
+  return h != Hit::Caption && sidesMovedBy(h).any();
+}
 
 // The outer rectangle after the pointer moved by (dx, dy) while dragging this part.
 Rect dragRect(Rect r, Hit grabbed, int dx, int dy) {
@@ -34,12 +48,16 @@ Rect dragRect(Rect r, Hit grabbed, int dx, int dy) {
   if (sides.bottom) r.bottom += dy;
   // The frame never gets smaller than the minimum tracking size.
   if (r.width() < kMinTrackWidth) {
-    if (sides.left) r.left = r.right - kMinTrackWidth;
-    else r.right = r.left + kMinTrackWidth;
+    if (sides.left)
+      r.left = r.right - kMinTrackWidth;
+    else
+      r.right = r.left + kMinTrackWidth;
   }
   if (r.height() < kMinTrackHeight) {
-    if (sides.top) r.top = r.bottom - kMinTrackHeight;
-    else r.bottom = r.top + kMinTrackHeight;
+    if (sides.top)
+      r.top = r.bottom - kMinTrackHeight;
+    else
+      r.bottom = r.top + kMinTrackHeight;
   }
   return r;
 }

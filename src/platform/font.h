@@ -40,7 +40,7 @@ struct TextStyle {
   uint32_t color = 0xFFFFFF;       // 0xRRGGBB
   uint32_t background = 0x000000;  // used when opaque
   bool opaque = true;
-  const Font* font = nullptr;      // null: the stock fixed-pitch font
+  const Font* font = nullptr;  // null: the stock fixed-pitch font
 };
 // Draws UTF-16 text with its top-left at (x, y), clipped to the surface. With the stock
 // font every unit takes its cell width (one or two cells) and an opaque background

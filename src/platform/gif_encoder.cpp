@@ -100,10 +100,12 @@ bool encode(const Surface& s, std::vector<uint8_t>& out) {
   GifFileType* gif = EGifOpen(&out, appendBytes, &error);
   if (!gif) return false;
   ColorMapObject* map = GifMakeMapObject(static_cast<int>(p.colours.size()), p.colours.data());
-  bool ok = map && EGifPutScreenDesc(gif, s.width(), s.height(), map->BitsPerPixel, 0, map) == GIF_OK &&
+  bool ok = map &&
+            EGifPutScreenDesc(gif, s.width(), s.height(), map->BitsPerPixel, 0, map) == GIF_OK &&
             EGifPutImageDesc(gif, 0, 0, s.width(), s.height(), false, nullptr) == GIF_OK;
   for (int y = 0; ok && y < s.height(); ++y) {
-    ok = EGifPutLine(gif, p.indices.data() + static_cast<size_t>(y) * s.width(), s.width()) == GIF_OK;
+    ok = EGifPutLine(gif, p.indices.data() + static_cast<size_t>(y) * s.width(), s.width()) ==
+         GIF_OK;
   }
   GifFreeMapObject(map);
   if (EGifCloseFile(gif, &error) != GIF_OK) ok = false;

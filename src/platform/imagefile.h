@@ -39,7 +39,8 @@ inline constexpr int64_t kMaxDecodedPixels = int64_t{kMaxDecodedMegabytes} * 102
 // Indexed files (two-colour ones included) become 8-bit surfaces with their colour
 // table; everything else becomes a 32-bit surface of 0x00RRGGBB words. A caller may
 // lower the pixel limit (never raise it).
-[[nodiscard]] LoadedImage loadImageFile(const std::string& path, int64_t maxPixels = kMaxDecodedPixels);
+[[nodiscard]] LoadedImage loadImageFile(const std::string& path,
+                                        int64_t maxPixels = kMaxDecodedPixels);
 // The same for an encoded picture in memory (clipboard data, for instance).
 [[nodiscard]] LoadedImage loadImageBytes(const uint8_t* bytes, size_t size);
 

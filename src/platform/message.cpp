@@ -4,11 +4,10 @@
 
 #include "platform/controls.h"
 #include "platform/qt/display.h"
-#include "platform/window_table.h"
 #include "platform/window.h"
+#include "platform/window_table.h"
 
 namespace plat {
-
 
 namespace {
 
@@ -36,10 +35,21 @@ void serveSent(ThreadQueue& q, std::unique_lock<std::mutex>& lock) {
 
 bool isInput(Msg k) {
   switch (k) {
-    case Msg::KeyDown: case Msg::KeyUp: case Msg::Char: case Msg::MouseMove:
-    case Msg::LButtonDown: case Msg::LButtonUp: case Msg::LButtonDblClk: case Msg::RButtonDown:
-    case Msg::RButtonUp: case Msg::MButtonDown: case Msg::MouseWheel: case Msg::NcLButtonDown:
-    case Msg::NcRButtonDown: case Msg::NcMouseMove: case Msg::NcLButtonUp:
+    case Msg::KeyDown:
+    case Msg::KeyUp:
+    case Msg::Char:
+    case Msg::MouseMove:
+    case Msg::LButtonDown:
+    case Msg::LButtonUp:
+    case Msg::LButtonDblClk:
+    case Msg::RButtonDown:
+    case Msg::RButtonUp:
+    case Msg::MButtonDown:
+    case Msg::MouseWheel:
+    case Msg::NcLButtonDown:
+    case Msg::NcRButtonDown:
+    case Msg::NcMouseMove:
+    case Msg::NcLButtonUp:
       return true;
     default:
       return false;
@@ -156,7 +166,8 @@ bool waitMessage(Message& out, int timeoutMs) {
   std::unique_lock lock(q.m);
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!takeNext(q, lock, out, true)) {
-    if (q.cv.wait_until(lock, until) == std::cv_status::timeout) return takeNext(q, lock, out, true);
+    if (q.cv.wait_until(lock, until) == std::cv_status::timeout)
+      return takeNext(q, lock, out, true);
   }
   return true;
 }
@@ -202,7 +213,9 @@ void invalidate(Window w, const Rect* rect) {
   markPaint(r, rect ? rect->intersected(all) : all);
 }
 
-void invalidateAll(Window w) { invalidate(w, nullptr); }
+void invalidateAll(Window w) {
+  invalidate(w, nullptr);
+}
 
 Rect beginPaint(Window w) {
   auto r = findRecord(w);
@@ -240,7 +253,8 @@ bool isDialogMessage(Window box, Message& m) {
       auto at = std::find(stops.begin(), stops.end(), focusWindow());
       size_t i = at == stops.end() ? 0 : static_cast<size_t>(at - stops.begin());
       size_t n = stops.size();
-      size_t next = at == stops.end() ? (m.shift ? n - 1 : 0) : (m.shift ? (i + n - 1) % n : (i + 1) % n);
+      size_t next =
+          at == stops.end() ? (m.shift ? n - 1 : 0) : (m.shift ? (i + n - 1) % n : (i + 1) % n);
       setFocus(stops[next]);
     }
     return true;

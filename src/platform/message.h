@@ -33,7 +33,7 @@ enum class Msg : uint16_t {
   MouseWheel,
   NcLButtonDown,  // a press on the frame or caption, with `hit`
   NcRButtonDown,
-  NcMouseMove,    // pointer moves while a frame press is held (screen coordinates)
+  NcMouseMove,  // pointer moves while a frame press is held (screen coordinates)
   NcLButtonUp,
   Command,
   DropFiles,
@@ -41,7 +41,7 @@ enum class Msg : uint16_t {
   KillFocus,
   Timer,
   Quit,
-  User = 0x400,   // program-defined kinds start here
+  User = 0x400,  // program-defined kinds start here
 };
 
 struct Message {
@@ -56,7 +56,7 @@ struct Message {
   // mouse, in client coordinates (NcMouseMove/NcLButtonUp: screen coordinates)
   int x = 0;
   int y = 0;
-  int wheelDelta = 0;   // signed, 120 per notch
+  int wheelDelta = 0;  // signed, 120 per notch
   Hit hit = Hit::Nowhere;
   // commands
   int commandId = 0;
@@ -64,7 +64,7 @@ struct Message {
   Window control;
   // Moving / Sizing: proposed rectangle (screen), changeable by the window procedure
   Rect rect;
-  int edge = 0;         // Sizing: which edge (a Hit value as int)
+  int edge = 0;  // Sizing: which edge (a Hit value as int)
   // Size: new client size; Activate: 1 active, 0 inactive
   int width = 0;
   int height = 0;

@@ -61,7 +61,8 @@ AreaMap areaMap(const Axis& a) {
     r.unitWeights = m.unitWeights;
     for (size_t k = m.size(); k-- > 0;) {
       r.lowest.push_back(m.lowest[k]);
-      r.weight.insert(r.weight.end(), m.weight.begin() + m.first[k], m.weight.begin() + m.first[k + 1]);
+      r.weight.insert(r.weight.end(), m.weight.begin() + m.first[k],
+                      m.weight.begin() + m.first[k + 1]);
       r.first.push_back(r.weight.size());
       r.total.push_back(m.total[k]);
     }

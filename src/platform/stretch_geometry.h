@@ -38,9 +38,14 @@ struct Axis {
   int dLimit, sLimit;
 
   Axis(int d, int dn, int dLim, int s, int sn, int sLim)
-      : dOrigin(d), D(dn < 0 ? -int64_t{dn} : dn), dStep(dn < 0 ? -1 : 1),
-        sOrigin(s), S(sn < 0 ? -int64_t{sn} : sn), sStep(sn < 0 ? -1 : 1),
-        dLimit(dLim), sLimit(sLim) {}
+      : dOrigin(d),
+        D(dn < 0 ? -int64_t{dn} : dn),
+        dStep(dn < 0 ? -1 : 1),
+        sOrigin(s),
+        S(sn < 0 ? -int64_t{sn} : sn),
+        sStep(sn < 0 ? -1 : 1),
+        dLimit(dLim),
+        sLimit(sLim) {}
 
   // The walk indices [lo, hi) whose pixel o + step * k lies in [0, limit).
   static void inside(int64_t o, int step, int64_t n, int limit, int64_t& lo, int64_t& hi) {

@@ -17,8 +17,16 @@ constexpr size_t kMaxSurfaceBytes = size_t{1} << 32;
 
 // Clips one axis of a block copy: destination start d, source start s, length n.
 bool clipCopyAxis(int64_t& d, int64_t& s, int64_t& n, int dLimit, int sLimit) {
-  if (d < 0) { s -= d; n += d; d = 0; }
-  if (s < 0) { d -= s; n += s; s = 0; }
+  if (d < 0) {
+    s -= d;
+    n += d;
+    d = 0;
+  }
+  if (s < 0) {
+    d -= s;
+    n += s;
+    s = 0;
+  }
   n = std::min({n, int64_t{dLimit} - d, int64_t{sLimit} - s});
   return n > 0;
 }
@@ -44,10 +52,16 @@ Palette greyPalette() {
 }
 
 Surface::Surface(int width, int height, int bits, size_t stride, uint8_t* data)
-    : width_(width), height_(height), bits_(bits), stride_(stride), data_(data),
+    : width_(width),
+      height_(height),
+      bits_(bits),
+      stride_(stride),
+      data_(data),
       palette_(greyPalette()) {}
 
-Surface::~Surface() { std::free(data_); }
+Surface::~Surface() {
+  std::free(data_);
+}
 
 MadeSurface Surface::create(int width, int height, int bits) {
   if (bits != 8 && bits != 32) return MadeSurface::failed(SurfaceError::BadDepth);

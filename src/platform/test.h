@@ -42,7 +42,7 @@ void dropFiles(Window w, const std::vector<std::string>& paths);
 
 // The next dialog or popup menu is answered at once instead of being shown.
 void answerNextFileDialog(const std::string& path, int filterIndex = -1);  // "" cancels
-void answerNextMenu(int chosenId);  // 0: nothing chosen
+void answerNextMenu(int chosenId);                                         // 0: nothing chosen
 // Colour and font choosers: nullopt cancels. A colour answer may also leave the custom
 // colours changed, as a user can while the chooser is open.
 void answerNextColorDialog(std::optional<uint32_t> color,

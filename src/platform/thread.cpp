@@ -81,7 +81,9 @@ int64_t performanceCounter() {
       .count();
 }
 
-int64_t performanceFrequency() { return 1'000'000'000; }
+int64_t performanceFrequency() {
+  return 1'000'000'000;
+}
 
 void sleepMs(int ms) {
   qt::blockIfAbandoned();

@@ -43,8 +43,8 @@ struct Window {
 inline constexpr int kDefaultPosition = INT32_MIN;
 
 // Fixed frame metrics of every top-level window.
-inline constexpr int kFrameWidth = 4;     // SM_CXFRAME, SM_CYFRAME
-inline constexpr int kCaptionHeight = 19; // SM_CYCAPTION
+inline constexpr int kFrameWidth = 4;       // SM_CXFRAME, SM_CYFRAME
+inline constexpr int kCaptionHeight = 19;   // SM_CYCAPTION
 inline constexpr int kMinTrackWidth = 112;  // SM_CXMIN
 inline constexpr int kMinTrackHeight = 27;  // SM_CYMIN
 inline constexpr int kMenuBarHeight = 19;
@@ -73,8 +73,20 @@ inline constexpr int kEditKillFocus = 0x0200;
 inline constexpr int kEditChange = 0x0300;
 
 // Hit-test codes of the non-client area, carried by NcRButtonDown.
-enum class Hit { Nowhere, Client, Caption, Close, Left, Right, Top, Bottom, TopLeft, TopRight,
-                 BottomLeft, BottomRight };
+enum class Hit {
+  Nowhere,
+  Client,
+  Caption,
+  Close,
+  Left,
+  Right,
+  Top,
+  Bottom,
+  TopLeft,
+  TopRight,
+  BottomLeft,
+  BottomRight
+};
 
 // The sides of the outer rectangle that dragging this part of the frame moves: one
 // side or two for a sizing edge or corner, all four for the caption, none elsewhere.

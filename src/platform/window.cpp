@@ -3,13 +3,12 @@
 #include <map>
 #include <mutex>
 
-#include "platform/qt/display.h"
-#include "platform/window_table.h"
 #include "platform/controls.h"
+#include "platform/qt/display.h"
 #include "platform/surface.h"
+#include "platform/window_table.h"
 
 namespace plat {
-
 
 namespace {
 
@@ -33,7 +32,9 @@ struct PosChange {
   bool move, size, raise, show;
 };
 PosChange posChangeOf(uint32_t flags) {
-  return {.move = !(flags & kNoMove), .size = !(flags & kNoSize), .raise = !(flags & kNoZOrder),
+  return {.move = !(flags & kNoMove),
+          .size = !(flags & kNoSize),
+          .raise = !(flags & kNoZOrder),
           .show = (flags & kShowWindow) != 0};
 }
 
@@ -150,7 +151,9 @@ bool destroyWindow(Window w) {
   return true;
 }
 
-bool isWindow(Window w) { return findRecord(w) != nullptr; }
+bool isWindow(Window w) {
+  return findRecord(w) != nullptr;
+}
 
 std::string windowClassName(Window w) {
   auto r = findRecord(w);
@@ -283,7 +286,10 @@ bool setForegroundWindow(Window w) {
     std::lock_guard lock(r->m);
     r->zOrder = nextZOrder();
   }
-  qt::runOnDisplay([&] { qt::syncGeometry(r); qt::raiseFrame(r); });
+  qt::runOnDisplay([&] {
+    qt::syncGeometry(r);
+    qt::raiseFrame(r);
+  });
   return true;
 }
 

@@ -58,8 +58,8 @@ Window windowOwner(Window w);
 // Moves and/or resizes (outer rectangle, screen coordinates); sends Move and Size.
 enum SetPosFlags : uint32_t { kNoMove = 1, kNoSize = 2, kNoZOrder = 4, kShowWindow = 8 };
 bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags);
-Rect getWindowRect(Window w);   // outer, screen coordinates
-Rect getClientRect(Window w);   // (0, 0, width, height)
+Rect getWindowRect(Window w);  // outer, screen coordinates
+Rect getClientRect(Window w);  // (0, 0, width, height)
 Point clientToScreen(Window w, Point p);
 Point screenToClient(Window w, Point p);
 

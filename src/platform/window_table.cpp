@@ -9,8 +9,8 @@ namespace plat {
 namespace {
 
 std::mutex tableMutex;
-std::vector<RecordPtr> slots;            // index = slot; null when free
-std::vector<uint32_t> generations;       // last generation used per slot
+std::vector<RecordPtr> slots;       // index = slot; null when free
+std::vector<uint32_t> generations;  // last generation used per slot
 std::atomic<uint64_t> zCounter{1};
 
 thread_local std::shared_ptr<ThreadQueue> threadQueue;
@@ -21,7 +21,9 @@ std::shared_ptr<ThreadQueue> currentQueueShared() {
   if (!threadQueue) threadQueue = std::make_shared<ThreadQueue>();
   return threadQueue;
 }
-ThreadQueue& currentQueue() { return *currentQueueShared(); }
+ThreadQueue& currentQueue() {
+  return *currentQueueShared();
+}
 
 void initWindowSystem() {}
 
@@ -68,7 +70,9 @@ std::vector<RecordPtr> allRecords() {
   return out;
 }
 
-uint64_t nextZOrder() { return zCounter.fetch_add(1); }
+uint64_t nextZOrder() {
+  return zCounter.fetch_add(1);
+}
 
 FrameParts framePartsOf(uint32_t style) {
   return {.caption = (style & kStyleCaption) != 0,

@@ -52,7 +52,7 @@ std::shared_ptr<ThreadQueue> currentQueueShared();
 
 // What a window's style gives its frame.
 struct FrameParts {
-  bool caption = false;       // a caption bar with the title
+  bool caption = false;  // a caption bar with the title
   bool closeBox = false;
   bool sizingBorder = false;  // the border sizes the window (it is drawn either way)
   bool menuBar = false;       // one row for a menu bar under the caption

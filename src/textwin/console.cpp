@@ -22,8 +22,12 @@ void exitCommand() {
   postMainWindowKey(plat::vk::Escape);
   plat::sleepMs(1);
 }
-void startCommand() { postMainWindowKey('S'); }
-void helpCommand() { TAV_Printf("Command list:exit help start ver color\n"); }
+void startCommand() {
+  postMainWindowKey('S');
+}
+void helpCommand() {
+  TAV_Printf("Command list:exit help start ver color\n");
+}
 void verCommand() {
   if (TextWindowRecord* rec = textwin::openRecord(CurrentTextWindow)) {
     plat::postCommand(rec->window, ids::text::kAbout);

@@ -192,8 +192,10 @@ void onKeyDown(plat::Window window, plat::Message& m) {
   if (InputOwner != 0) {
     // While a line is read, keys only ask the reader for a recall or a paste.
     int none = kRequestNone;
-    if (m.key == plat::vk::Up) InputRequest.compare_exchange_strong(none, kRequestRecall);
-    else if (m.ctrl && m.key == 'V') InputRequest.compare_exchange_strong(none, kRequestPaste);
+    if (m.key == plat::vk::Up)
+      InputRequest.compare_exchange_strong(none, kRequestRecall);
+    else if (m.ctrl && m.key == 'V')
+      InputRequest.compare_exchange_strong(none, kRequestPaste);
     return;
   }
   if (m.ctrl) {
@@ -265,8 +267,10 @@ void TAV_InputLine(char* buffer) {
     if (request == kRequestPaste) LineReader::paste();
     if (request != kRequestNone) InputRequest = kRequestNone;
     if (reader.cancelled()) break;  // the reading window was closed
-    if (u == u'\b') reader.backspace();
-    else if (u != 0) reader.type(u);
+    if (u == u'\b')
+      reader.backspace();
+    else if (u != 0)
+      reader.type(u);
     reader.blink();
     // Nothing arrived: wait for the next message (keys typed into a window of another
     // thread arrive without one, hence the short deadline) instead of spinning.

@@ -14,8 +14,12 @@
 namespace {
 
 // Creates the file, truncating one left from before.
-std::FILE* createLogFile(int n) { return std::fopen(textwin::logFileName(n).c_str(), "wb"); }
-std::FILE* appendLogFile(int n) { return std::fopen(textwin::logFileName(n).c_str(), "ab"); }
+std::FILE* createLogFile(int n) {
+  return std::fopen(textwin::logFileName(n).c_str(), "wb");
+}
+std::FILE* appendLogFile(int n) {
+  return std::fopen(textwin::logFileName(n).c_str(), "ab");
+}
 
 enum class ReadResult { Ok, CannotOpen, NoMemory };
 
@@ -43,8 +47,8 @@ namespace textwin {
 
 std::string logFileName(int n) {
   const LibraryServices& s = libraryServices();
-  return s.startDirectory() + "DIREVO" + std::to_string(s.instanceNumber()) +
-         std::to_string(n) + ".LOG";
+  return s.startDirectory() + "DIREVO" + std::to_string(s.instanceNumber()) + std::to_string(n) +
+         ".LOG";
 }
 
 void writeLog(TextWindowRecord& rec, std::string_view bytes) {

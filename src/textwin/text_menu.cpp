@@ -36,10 +36,14 @@ constexpr MenuEntry kMenu[] = {
 
 bool isChecked(Check check, int n, int logState) {
   switch (check) {
-    case Check::Current: return CurrentTextWindow == n;
-    case Check::Logging: return logState == 1;
-    case Check::Paused: return logState == 2;
-    case Check::Never: break;
+    case Check::Current:
+      return CurrentTextWindow == n;
+    case Check::Logging:
+      return logState == 1;
+    case Check::Paused:
+      return logState == 2;
+    case Check::Never:
+      break;
   }
   return false;
 }
@@ -86,8 +90,10 @@ plat::Menu textWindowMenu(int n) {
   }
   plat::Menu menu;
   for (const MenuEntry& e : kMenu) {
-    if (!e.text) menu.separator();
-    else menu.add(entryText(e, n), e.id, false, isChecked(e.check, n, logState));
+    if (!e.text)
+      menu.separator();
+    else
+      menu.add(entryText(e, n), e.id, false, isChecked(e.check, n, logState));
   }
   return menu;
 }

@@ -81,27 +81,45 @@ TextWindowRecord* openRecord(int n) {
   return rec.inUse ? &rec : nullptr;
 }
 
-int fullScreenWidth() { return plat::systemMetric(plat::Metric::CxScreen); }
+int fullScreenWidth() {
+  return plat::systemMetric(plat::Metric::CxScreen);
+}
 int fullScreenHeight() {
   return plat::systemMetric(plat::Metric::CyScreen) - plat::systemMetric(plat::Metric::CyCaption);
 }
 
 intptr_t textWindowProc(plat::Window window, plat::Message& m) {
   switch (m.kind) {
-    case plat::Msg::Move: RefreshWindowEdges(); return 0;
-    case plat::Msg::Moving: SnapMovingWindow(m.rect, window); return 0;
-    case plat::Msg::Size: onSize(window, m.width, m.height); return 0;
-    case plat::Msg::Paint: onPaint(window); return 0;
+    case plat::Msg::Move:
+      RefreshWindowEdges();
+      return 0;
+    case plat::Msg::Moving:
+      SnapMovingWindow(m.rect, window);
+      return 0;
+    case plat::Msg::Size:
+      onSize(window, m.width, m.height);
+      return 0;
+    case plat::Msg::Paint:
+      onPaint(window);
+      return 0;
     case plat::Msg::Close: {
       const int n = FindTextWindow(window);
       if (n < 0) break;
       TAV_CloseTextWindow(n);
       return 0;
     }
-    case plat::Msg::KeyDown: onKeyDown(window, m); return 0;
-    case plat::Msg::Char: onChar(window, m); return 0;
-    case plat::Msg::Command: onCommand(window, m.commandId & 0xFFFF); return 0;
-    case plat::Msg::RButtonDown: onRButtonDown(window); return 0;
+    case plat::Msg::KeyDown:
+      onKeyDown(window, m);
+      return 0;
+    case plat::Msg::Char:
+      onChar(window, m);
+      return 0;
+    case plat::Msg::Command:
+      onCommand(window, m.commandId & 0xFFFF);
+      return 0;
+    case plat::Msg::RButtonDown:
+      onRButtonDown(window);
+      return 0;
     case plat::Msg::Create:
     case plat::Msg::Destroy:
       return 0;
@@ -243,6 +261,6 @@ void EnsureTextWindow() {
     plat::setForegroundWindow(rec->window);
     return;
   }
-  TAV_OpenTextWindow(0, textwin::fullScreenWidth() / 2 - 200,
-                     textwin::fullScreenHeight() / 2 - 150, 400, 300);
+  TAV_OpenTextWindow(0, textwin::fullScreenWidth() / 2 - 200, textwin::fullScreenHeight() / 2 - 150,
+                     400, 300);
 }

@@ -19,9 +19,9 @@
 
 inline constexpr int kTextWindowCount = 256;
 inline constexpr int kColorStackDepth = 8;
-inline constexpr int kPrintfBytes = 4096;     // with the NUL: at most 4095 bytes of output
-inline constexpr int kInputLineBytes = 256;   // caller buffer of TAV_InputLine, with the NUL
-inline constexpr int kInputLineUnits = 255;   // UTF-16 units one typed line may hold
+inline constexpr int kPrintfBytes = 4096;    // with the NUL: at most 4095 bytes of output
+inline constexpr int kInputLineBytes = 256;  // caller buffer of TAV_InputLine, with the NUL
+inline constexpr int kInputLineUnits = 255;  // UTF-16 units one typed line may hold
 inline constexpr int kKeyQueueSize = 256;
 inline constexpr int kWindowEdgeCapacity = 260;
 
@@ -30,10 +30,10 @@ struct TextWindowRecord {
   std::atomic<int> inUse{0};  // 1 while the window exists; looked up from any thread
   int width = 0;              // client width, also the picture's
   int height = 0;
-  int cursorX = 0;            // column where the next character goes
-  int cursorY = 0;            // top row of the current line
-  int charWidth = 0;          // one cell of the stock font
-  int lineHeight = 0;         // one line of the stock font
+  int cursorX = 0;                // column where the next character goes
+  int cursorY = 0;                // top row of the current line
+  int charWidth = 0;              // one cell of the stock font
+  int lineHeight = 0;             // one line of the stock font
   uint32_t textColor = 0xFFFFFF;  // 0xRRGGBB
   uint32_t backColor = 0x000000;
   std::array<uint32_t, kColorStackDepth> textColorStack{};  // slot 0 the most recent
@@ -41,7 +41,7 @@ struct TextWindowRecord {
   plat::Window window;
   // The off-screen picture all text is drawn into; painting copies it to the window.
   std::unique_ptr<plat::Surface> picture;
-  int logState = 0;           // 0 no log, 1 logging, 2 paused
+  int logState = 0;  // 0 no log, 1 logging, 2 paused
   std::FILE* logFile = nullptr;
   // Held while the picture or the cursor is used: the window's events run on the
   // thread that owns it, while a line may be read (and echoed) on another.
@@ -86,8 +86,8 @@ void SnapMovingWindow(plat::Rect& proposed, plat::Window window);
 // the reader, which may run on another thread; a full ring drops what is put.
 class TextKeyQueue {
  public:
-  bool put(char16_t unit);   // false when full (the unit is dropped)
-  bool take(char16_t& unit); // false when empty
+  bool put(char16_t unit);    // false when full (the unit is dropped)
+  bool take(char16_t& unit);  // false when empty
   bool empty();
   void clear();
 

@@ -72,23 +72,31 @@ void SnapMovingWindow(plat::Rect& p, plat::Window window) {
     const bool overlapY = b <= B && d >= T;
     // Side by side: left onto its right edge, or right onto its left edge ...
     if (!snappedX && overlapY) {
-      if (near(cr, L)) dx = cr - L, snappedX = true;
-      else if (near(a, R)) dx = a - R, snappedX = true;
+      if (near(cr, L))
+        dx = cr - L, snappedX = true;
+      else if (near(a, R))
+        dx = a - R, snappedX = true;
     }
     // ... then tops or bottoms aligned with it.
     if (!snappedY && snappedX && overlapX) {
-      if (near(b, T)) dy = b - T, snappedY = true;
-      else if (near(d, B)) dy = d - B, snappedY = true;
+      if (near(b, T))
+        dy = b - T, snappedY = true;
+      else if (near(d, B))
+        dy = d - B, snappedY = true;
     }
     // Stacked: top onto its bottom edge, or bottom onto its top edge ...
     if (!snappedY && overlapX) {
-      if (near(d, T)) dy = d - T, snappedY = true;
-      else if (near(b, B)) dy = b - B, snappedY = true;
+      if (near(d, T))
+        dy = d - T, snappedY = true;
+      else if (near(b, B))
+        dy = b - B, snappedY = true;
     }
     // ... then lefts or rights aligned with it.
     if (!snappedX && snappedY && overlapY) {
-      if (near(a, L)) dx = a - L, snappedX = true;
-      else if (near(cr, R)) dx = cr - R, snappedX = true;
+      if (near(a, L))
+        dx = a - L, snappedX = true;
+      else if (near(cr, R))
+        dx = cr - R, snappedX = true;
     }
   }
   p = p.translated(dx, dy);

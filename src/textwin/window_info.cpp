@@ -88,8 +88,10 @@ std::string sourceLabel(const std::string& label) {
 std::string escapeLineFeeds(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '\n') out += "\\n";
-    else out += c;
+    if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
   }
   return out;
 }
@@ -151,8 +153,7 @@ void describeButtonBox(Listing& list, SourceText& src, const BoxesLayout& boxes)
   list.heading("[Button Box]\n");
   src.line("\t// [Button Box]\n");
   list.print(" X:%d Y:%d NX:%d NY:%d ", outer.left, outer.top, boxes.columns, boxes.rows);
-  src.line("\tTAV_OpenButtonBox(%d,%d,%d,%d);\n", outer.left, outer.top, boxes.columns,
-           boxes.rows);
+  src.line("\tTAV_OpenButtonBox(%d,%d,%d,%d);\n", outer.left, outer.top, boxes.columns, boxes.rows);
   list.print("SIZE:%dx%d\n", boxes.clientWidth, boxes.clientHeight);
   src.line("\tTAV_ResizeButtonBox(%d,%d);\n", boxes.clientWidth, boxes.clientHeight);
   for (int i = 0; i < static_cast<int>(boxes.buttonLabels.size()); ++i) {
@@ -191,7 +192,9 @@ bool putOnClipboard(const std::string& source) {
 
 namespace textwin {
 
-std::string windowInfoSource() { return describeWindows(false); }
+std::string windowInfoSource() {
+  return describeWindows(false);
+}
 
 }  // namespace textwin
 

@@ -91,14 +91,16 @@ TEST_F(ComposeTool, ViewsMovieFramesAreTheMultiviewPicturesOfItsFrames) {
     SCOPED_TRACE(method);
     const std::string settings =
         std::string(" --views 3 --pitch 7.7 --width 42 --height 20 --method ") + method;
-    ASSERT_EQ(run("--views-movie " + path("views.mkv") + settings + " --out " + path("out.mkv")), 0);
+    ASSERT_EQ(run("--views-movie " + path("views.mkv") + settings + " --out " + path("out.mkv")),
+              0);
     double fps = 0;
     const std::vector<cv::Mat> out = ReadMovie(path("out.mkv"), &fps);
     EXPECT_EQ(fps, 12);
     ASSERT_EQ(out.size(), in.size());
     for (size_t n = 0; n < in.size(); ++n) {
       SavePicture(in[n], path("frame.png"));
-      ASSERT_EQ(run("--multiview " + path("frame.png") + settings + " --out " + path("one.png")), 0);
+      ASSERT_EQ(run("--multiview " + path("frame.png") + settings + " --out " + path("one.png")),
+                0);
       ExpectSamePixels(out[n], path("one.png"), "frame " + std::to_string(n));
     }
   }
@@ -129,16 +131,17 @@ TEST_F(ComposeTool, SpanMovieFrameKIsThePictureOfTheMarksAtK) {
     }
   }
   // A span of 0: every view is frame k itself.
-  ASSERT_EQ(run("--movie " + movie + " --span 0 --width 40 --height 20 --out " + path("zero.mkv")), 0);
+  ASSERT_EQ(run("--movie " + movie + " --span 0 --width 40 --height 20 --out " + path("zero.mkv")),
+            0);
   EXPECT_EQ(ReadMovie(path("zero.mkv")).size(), 30u);
 }
 
 TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
   const int V = 12, W = 60, H = 40;
-  ASSERT_EQ(run("--calibration --views 12 --width 60 --height 40 --pitch 9.1 --out " +
-                path("cal.png") + " --multiview-out " + path("views.png") + " --work " +
-                path("work.png")),
-            0);
+  ASSERT_EQ(
+      run("--calibration --views 12 --width 60 --height 40 --pitch 9.1 --out " + path("cal.png") +
+          " --multiview-out " + path("views.png") + " --work " + path("work.png")),
+      0);
   const plat::LoadedImage views = plat::loadImageFile(path("views.png"));
   ASSERT_TRUE(views.surface);
   ASSERT_EQ(views.surface->width(), V * W);  // a view is the output's size
@@ -153,7 +156,8 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
     for (int y = 0; y < H; ++y) {
       for (int x = 0; x < W; ++x) {
         const uint32_t p = views.surface->row32(y)[k * W + x] & 0x00FFFFFF;
-        const bool inBox = x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
+        const bool inBox =
+            x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
         if (!inBox) {
           ASSERT_EQ(p, colour) << "view " << k << " at " << x << ", " << y;
           continue;
@@ -163,7 +167,8 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
         const std::string digits = std::to_string(k);
         const int gx = (x - box.x) / box.scale, gy = (y - box.y) / box.scale;
         const uint8_t bits =
-            BitmapFont[static_cast<size_t>(digits[static_cast<size_t>(gx / 8)] - 32)][static_cast<size_t>(gy)];
+            BitmapFont[static_cast<size_t>(digits[static_cast<size_t>(gx / 8)] - 32)]
+                      [static_cast<size_t>(gy)];
         EXPECT_EQ(p == ink, (bits & (0x80 >> (gx % 8))) != 0) << "view " << k;
         inked += p == ink;
       }
@@ -176,8 +181,10 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
   EXPECT_EQ(std::unique(colours.begin(), colours.end()), colours.end());
   EXPECT_EQ(TAV_GetHue(app::calibrationColour(3, V)), 90);
   // The picture is those views composed like any others.
-  ASSERT_EQ(run("--multiview " + path("views.png") + " --views 12 --width 60 --height 40 "
-                "--pitch 9.1 --out " + path("again.png")),
+  ASSERT_EQ(run("--multiview " + path("views.png") +
+                " --views 12 --width 60 --height 40 "
+                "--pitch 9.1 --out " +
+                path("again.png")),
             0);
   const plat::LoadedImage a = plat::loadImageFile(path("cal.png"));
   const plat::LoadedImage b = plat::loadImageFile(path("again.png"));
@@ -210,7 +217,7 @@ TEST_F(ComposeTool, MovieOutputsRefuseBadInputWithOneLineAndLeaveNoFile) {
       vm + " --views 3 --out " + path("out.png"),              // a picture is not a movie
       vm + " --views 3 --out " + path("out.mkv") + " --work " + path("w.png"),
       vm + " --views 3 --out " + path("no/such/dir/out.mkv"),
-      vm + " --out " + path("out.mkv"),                        // no views
+      vm + " --out " + path("out.mkv"),                            // no views
       "--movie " + movie + " --span 30 --out " + path("out.mkv"),  // 30 frames hold no span of 30
       "--movie " + movie + " --span 3 --left 1 --right 4 --out " + path("out.mkv"),
       "--movie " + movie + " --span -1 --out " + path("out.mkv"),
@@ -236,9 +243,10 @@ TEST_F(ComposeTool, InterruptedMovieLeavesTheOldFileAsItWas) {
     std::ofstream old(path("out.mkv"));
     old << "an older movie";
   }
-  std::vector<std::string> args = {DIREVO_COMPOSE_PATH, "--views-movie", path("views.mkv"),
-                                   "--views", "2", "--width", "1920", "--height", "1080",
-                                   "--out", path("out.mkv")};
+  std::vector<std::string> args = {
+      DIREVO_COMPOSE_PATH, "--views-movie", path("views.mkv"), "--views", "2",
+      "--width",           "1920",          "--height",        "1080",    "--out",
+      path("out.mkv")};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -266,20 +274,26 @@ TEST_F(ComposeTool, InterruptedMovieLeavesTheOldFileAsItWas) {
 
 TEST_F(ComposeTool, OptionsTakeTheEqualsFormAndDecimalNumbersOnly) {
   writeViews("views.png", 4 * 20, 10);
-  ASSERT_EQ(run("--multiview " + path("views.png") + " --views 4 --width 30 --height 9 --pitch 9.5 "
-                "--out " + path("a.png")),
+  ASSERT_EQ(run("--multiview " + path("views.png") +
+                " --views 4 --width 30 --height 9 --pitch 9.5 "
+                "--out " +
+                path("a.png")),
             0);
   // "010" is ten, not eight; --name=value is the same as --name value.
-  ASSERT_EQ(run("--multiview=" + path("views.png") + " --views=04 --width=030 --height 9 "
-                "--pitch=9.5 --out=" + path("b.png")),
+  ASSERT_EQ(run("--multiview=" + path("views.png") +
+                " --views=04 --width=030 --height 9 "
+                "--pitch=9.5 --out=" +
+                path("b.png")),
             0);
   const plat::LoadedImage a = plat::loadImageFile(path("a.png"));
   const plat::LoadedImage b = plat::loadImageFile(path("b.png"));
   ASSERT_TRUE(a.surface && b.surface);
   ASSERT_EQ(b.surface->width(), 30);
-  for (int y = 0; y < 9; ++y) EXPECT_EQ(std::memcmp(a.surface->row32(y), b.surface->row32(y), 30 * 4), 0);
+  for (int y = 0; y < 9; ++y)
+    EXPECT_EQ(std::memcmp(a.surface->row32(y), b.surface->row32(y), 30 * 4), 0);
   std::string err;
-  EXPECT_EQ(run("--multiview " + path("views.png") + " --views 0x4 --out " + path("c.png"), &err), 2);
+  EXPECT_EQ(run("--multiview " + path("views.png") + " --views 0x4 --out " + path("c.png"), &err),
+            2);
   EXPECT_NE(err.find("--views must be a whole number from 2 to 180"), std::string::npos) << err;
   // --help wins over mistakes, and lists every option from the same definitions.
   ASSERT_EQ(run("--views 1 --frobnicate --help"), 0);

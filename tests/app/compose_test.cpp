@@ -24,8 +24,12 @@ using app::kWorkImage;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-uint32_t* pixels(int n) { return reinterpret_cast<uint32_t*>(ImagePixels[n]); }
-uint32_t channelOf(uint32_t color, int channel) { return (color >> (16 - 8 * channel)) & 0xff; }
+uint32_t* pixels(int n) {
+  return reinterpret_cast<uint32_t*>(ImagePixels[n]);
+}
+uint32_t channelOf(uint32_t color, int channel) {
+  return (color >> (16 - 8 * channel)) & 0xff;
+}
 
 // Everything a composition can leave behind: the pictures and the selection state.
 struct Outcome {
@@ -39,7 +43,8 @@ Outcome capture() {
   Outcome o;
   for (auto [n, dst] : {std::pair{kOutputImage, &o.output}, std::pair{kWorkImage, &o.work}}) {
     if (ImageTable[n].inUse) {
-      *dst = std::vector<uint32_t>(pixels(n), pixels(n) + ImageTable[n].width * ImageTable[n].height);
+      *dst =
+          std::vector<uint32_t>(pixels(n), pixels(n) + ImageTable[n].width * ImageTable[n].height);
     }
   }
   o.current = CurrentImage;
@@ -64,8 +69,8 @@ std::string firstDifference(const std::vector<uint32_t>& a, const std::vector<ui
   for (size_t i = 0; i < a.size(); ++i) {
     if (a[i] != b[i]) {
       char text[96];
-      std::snprintf(text, sizeof text, "pixel (%zu, %zu): %08x vs %08x", i % width, i / width,
-                    a[i], b[i]);
+      std::snprintf(text, sizeof text, "pixel (%zu, %zu): %08x vs %08x", i % width, i / width, a[i],
+                    b[i]);
       return text;
     }
   }
@@ -282,7 +287,8 @@ TEST_F(Composition, WholeStepPitchesGiveTheInterleavingRulesExactly) {
   };
   // Steps of whole columns carry a fraction of 0, so no mixing shows.
   const Rule rules[] = {
-      {6.0, 3, [](int c) { return (c / 2) % 3; }, [](int j) { return j == 0 ? 0 : ((j - 1) / 2) % 3; }},
+      {6.0, 3, [](int c) { return (c / 2) % 3; },
+       [](int j) { return j == 0 ? 0 : ((j - 1) / 2) % 3; }},
       {0.0, 4, [](int c) { return c % 4; }, [](int j) { return j % 4; }},
       {-kInf, 2, [](int c) { return c % 2; }, [](int j) { return j % 2; }},
       {kInf, 5, [](int) { return 0; }, [](int) { return 0; }},
@@ -412,8 +418,8 @@ TEST_F(Composition, FastMethodsMatchOnBigPicturesWithChainedAndSpillingBlends) {
 }
 
 TEST_F(Composition, FastMethodsMatchForEveryKindOfPitch) {
-  const double pitches[] = {0.0, -0.0, 1.0, 2.0, 7.0, 16.5, -3.7, -100.0, 1e300, -1e300,
-                            kInf, -kInf, kNaN, 1e-300, 4.0e16, 1e9};
+  const double pitches[] = {0.0,   -0.0,   1.0,  2.0,   7.0,  16.5,   -3.7,   -100.0,
+                            1e300, -1e300, kInf, -kInf, kNaN, 1e-300, 4.0e16, 1e9};
   for (double pitch : pitches) {
     imagewin::resetImageWindows();
     setUp(pitch, 4, 40, 17, 4, 3 * 40 * 4, 17, 40, 17, 3);
@@ -426,8 +432,9 @@ TEST_F(Composition, FastMethodsMatchForFewAndManyViewsAndOddHeights) {
   struct Case {
     int V, W, H;
   };
-  for (Case c : {Case{2, 30, 9}, Case{2, 31, 10}, Case{180, 20, 11}, Case{180, 400, 100},
-                 Case{7, 800, 481}, Case{7, 50, 482}, Case{5, 1, 3}, Case{3, 4, 1}, Case{3, 4, 2}}) {
+  for (Case c :
+       {Case{2, 30, 9}, Case{2, 31, 10}, Case{180, 20, 11}, Case{180, 400, 100}, Case{7, 800, 481},
+        Case{7, 50, 482}, Case{5, 1, 3}, Case{3, 4, 1}, Case{3, 4, 2}}) {
     imagewin::resetImageWindows();
     setUp(17.319, c.V, c.W, c.H, c.V, 3 * c.W * c.V, c.H, c.W, c.H, c.V + c.H);
     if (HasFatalFailure()) return;

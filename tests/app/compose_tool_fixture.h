@@ -12,11 +12,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
-#include <string>
-
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
+#include <random>
+#include <string>
 
 #include "app/lenticular.h"
 #include "imagewin/imagewin.h"
@@ -47,8 +46,8 @@ class ComposeTool : public testing::Test {
   // Runs the tool; its exit status, with what it printed on stderr in `err`.
   int run(const std::string& args, std::string* err = nullptr) const {
     const std::string errFile = path("stderr.txt");
-    const std::string cmd = std::string(DIREVO_COMPOSE_PATH) + " " + args + " >" +
-                            path("stdout.txt") + " 2>" + errFile;
+    const std::string cmd =
+        std::string(DIREVO_COMPOSE_PATH) + " " + args + " >" + path("stdout.txt") + " 2>" + errFile;
     const int status = std::system(cmd.c_str());
     if (err) {
       std::ifstream in(errFile);
@@ -113,9 +112,9 @@ class ComposeTool : public testing::Test {
 inline std::string WriteMovie(const std::string& path) {
   cv::VideoWriter out(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25,
                       cv::Size(48, 32));
-  for (int n = 0; n < 30; ++n) out.write(cv::Mat(32, 48, CV_8UC3, cv::Scalar(8 * n, 255 - 8 * n, 90)));
+  for (int n = 0; n < 30; ++n)
+    out.write(cv::Mat(32, 48, CV_8UC3, cv::Scalar(8 * n, 255 - 8 * n, 90)));
   return path;
 }
-
 
 }  // namespace composetest

@@ -10,21 +10,19 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
 #include <random>
 #include <string>
 #include <vector>
 
-#include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
-
 #include "app/lenticular.h"
 #include "app/movie_views.h"
 #include "app/view_frames.h"
+#include "compose_tool_fixture.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "platform/imagefile.h"
-
-#include "compose_tool_fixture.h"
 
 namespace {
 
@@ -38,10 +36,12 @@ TEST_F(ComposeTool, WritesThePlayersCompositionForBothMethods) {
     SCOPED_TRACE(beta ? "beta" : "stable");
     imagewin::resetImageWindows();
     const std::string method = beta ? "beta" : "stable";
-    ASSERT_EQ(run("--multiview " + path("views.png") + " --views 4 --pitch 9.3 --width 41 "
-                  "--height 20 --method " + method + " --out " + path(method + ".png") +
-                  " --work " + path(method + "-work.bmp")),
-              0);
+    ASSERT_EQ(
+        run("--multiview " + path("views.png") +
+            " --views 4 --pitch 9.3 --width 41 "
+            "--height 20 --method " +
+            method + " --out " + path(method + ".png") + " --work " + path(method + "-work.bmp")),
+        0);
     composeInWindows(*views, 9.3, 4, 41, 20, beta);
     if (HasFatalFailure()) return;
     expectPicture(path(method + ".png"), app::kOutputImage);
@@ -58,8 +58,10 @@ TEST_F(ComposeTool, DefaultsAndAPitchThatNeverCrossesABoundary) {
 
   // An infinite pitch shows view 0 everywhere, and the tool still ends.
   imagewin::resetImageWindows();
-  ASSERT_EQ(run("--multiview " + path("views.tif") + " --views 7 --pitch inf --width 30 "
-                "--height 9 --out " + path("inf.png")),
+  ASSERT_EQ(run("--multiview " + path("views.tif") +
+                " --views 7 --pitch inf --width 30 "
+                "--height 9 --out " +
+                path("inf.png")),
             0);
   composeInWindows(*views, HUGE_VAL, 7, 30, 9, false);
   if (HasFatalFailure()) return;
@@ -84,11 +86,11 @@ TEST_F(ComposeTool, RefusesBadArgumentsWithOneLineAndWritesNothing) {
       in + " --views 4 --width 12x" + out,
       in + " --views 4 --pitch fast" + out,
       in + " --views 4 --method best" + out,
-      in + out,                                                     // no views
-      in + " --views 4",                                            // no output
-      " --views 4" + out,                                           // no input
-      " --multiview " + path("missing.png") + " --views 4" + out,   // unreadable input
-      " --multiview " + path("junk.png") + " --views 4" + out,      // not a picture
+      in + out,                                                    // no views
+      in + " --views 4",                                           // no output
+      " --views 4" + out,                                          // no input
+      " --multiview " + path("missing.png") + " --views 4" + out,  // unreadable input
+      " --multiview " + path("junk.png") + " --views 4" + out,     // not a picture
       in + " --views 4 --out " + path("out.gif2") + " --work " + path("work.png"),
       in + " --views 4 --out " + path("no/such/dir/out.png") + " --work " + path("work.png"),
       in + " --views 4 --out " + path("out.png") + " --work " + path("no/such/dir/w.png"),
@@ -125,8 +127,8 @@ TEST_F(ComposeTool, MovieModeComposesTheViewsMakeTakes) {
       std::copy_n(views.pixels.data() + y * views.width, views.width, s->row32(y));
     }
     ASSERT_EQ(plat::saveImageFile(*s, path("views.png")), plat::ImageFileError::None);
-    ASSERT_EQ(run(" --multiview " + path("views.png") +
-                  " --views 5 --width 60 --height 20 --out " + path("from_views.png")),
+    ASSERT_EQ(run(" --multiview " + path("views.png") + " --views 5 --width 60 --height 20 --out " +
+                  path("from_views.png")),
               0);
     auto a = plat::loadImageFile(path("from_movie.png"));
     auto b = plat::loadImageFile(path("from_views.png"));
@@ -172,9 +174,9 @@ TEST_F(ComposeTool, MovieModeNamesTheFirstFrameItCannotReadAndWritesNothing) {
   const std::string movie = WriteMovie(path("cut.avi"));
   fs::resize_file(movie, fs::file_size(movie) * 2 / 3);
   std::string err;
-  ASSERT_EQ(run(" --movie " + movie + " --left 1 --right 30 --views 4 --out " + path("out.png"),
-                &err),
-            2);
+  ASSERT_EQ(
+      run(" --movie " + movie + " --left 1 --right 30 --views 4 --out " + path("out.png"), &err),
+      2);
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   EXPECT_NE(err.find("frame "), std::string::npos) << err;
   EXPECT_NE(err.find(" could not be read"), std::string::npos) << err;
@@ -196,9 +198,9 @@ TEST_F(ComposeTool, OneHundredEightyViewsAtTheLargestSizeStayUnderOneGigabyte) {
   writeViews("views.png", 180 * 8, 16);
   const std::string views = path("views.png"), out = path("out.png");
   for (const char* method : {"stable", "beta"}) {
-    std::vector<std::string> args = {DIREVO_COMPOSE_PATH, "--multiview", views, "--views", "180",
-                                     "--width", "1920", "--height", "1240", "--method", method,
-                                     "--out", out};
+    std::vector<std::string> args = {
+        DIREVO_COMPOSE_PATH, "--multiview", views,      "--views", "180",   "--width", "1920",
+        "--height",          "1240",        "--method", method,    "--out", out};
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

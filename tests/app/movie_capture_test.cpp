@@ -10,12 +10,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
 #include <random>
 #include <thread>
 #include <vector>
-
-#include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
 
 namespace {
 

@@ -1,20 +1,20 @@
 // Movies composed in one run of the pipeline: frames come out in order whatever the
 // number of composing threads, cancelling stops after the frame being written, and a
 // movie too short for its span is refused.
+#include "app/movie_compose.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
 #include <random>
 #include <string>
 #include <vector>
 
-#include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
-
 #include "app/compose_pixels.h"
-#include "app/movie_compose.h"
 #include "app/movie_writer.h"
 
 namespace {
@@ -51,7 +51,8 @@ class MovieComposeTest : public testing::Test {
     }
     std::vector<uint32_t> out(static_cast<size_t>(p.width) * p.height, 0);
     app::composeStablePixels(
-        app::WorkResampling{{views.data(), f.cols, f.rows}, kViewWidth, kHeight, p.width, p.height, kViews},
+        app::WorkResampling{
+            {views.data(), f.cols, f.rows}, kViewWidth, kHeight, p.width, p.height, kViews},
         app::PixelBuffer{out.data(), p.width, p.height}, p);
     std::vector<uint8_t> bgr;
     app::convertImageToFrame(out.data(), p.width, p.height, bgr);

@@ -9,13 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
-
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "app/frame_cache.h"
 #include "app/movie_capture.h"
@@ -47,7 +46,9 @@ bool WriteMovie(const std::string& path, int fourcc, int frames) {
   return true;
 }
 
-bool HaveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+bool HaveFfmpeg() {
+  return std::system("ffmpeg -version >/dev/null 2>&1") == 0;
+}
 
 // What one read gives: whether there was a frame, its bytes, the positions after it.
 struct Shot {
@@ -58,12 +59,14 @@ struct Shot {
 
 std::vector<uint8_t> BytesOf(const cv::Mat& m) {
   std::vector<uint8_t> bytes;
-  for (int y = 0; y < m.rows; ++y) bytes.insert(bytes.end(), m.ptr<uint8_t>(y), m.ptr<uint8_t>(y) + m.cols * 3);
+  for (int y = 0; y < m.rows; ++y)
+    bytes.insert(bytes.end(), m.ptr<uint8_t>(y), m.ptr<uint8_t>(y) + m.cols * 3);
   return bytes;
 }
 std::vector<uint8_t> BytesOf(const MovieFrame& f) {
   std::vector<uint8_t> bytes;
-  for (int y = 0; y < f.height; ++y) bytes.insert(bytes.end(), f.bgr + y * f.stride, f.bgr + y * f.stride + f.width * 3);
+  for (int y = 0; y < f.height; ++y)
+    bytes.insert(bytes.end(), f.bgr + y * f.stride, f.bgr + y * f.stride + f.width * 3);
   return bytes;
 }
 
@@ -100,9 +103,10 @@ class MovieSeek : public testing::TestWithParam<const char*> {
     WriteMovie(TempPath("seek_h264.mp4"), cv::VideoWriter::fourcc('a', 'v', 'c', '1'), 48);
     // Key frames every 12 frames, three B-frames between references.
     if (HaveFfmpeg()) {
-      const std::string cmd = "ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25 -frames:v 60 "
-                              "-c:v libx264 -g 12 -bf 3 -pix_fmt yuv420p " +
-                              TempPath("seek_h264_gop12.mp4");
+      const std::string cmd =
+          "ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25 -frames:v 60 "
+          "-c:v libx264 -g 12 -bf 3 -pix_fmt yuv420p " +
+          TempPath("seek_h264_gop12.mp4");
       if (std::system(cmd.c_str()) != 0) std::remove(TempPath("seek_h264_gop12.mp4").c_str());
     }
     // Cut short: the frames past the cut cannot be read, though the count says they exist.
@@ -141,7 +145,8 @@ std::vector<int> Walk(int count) {
 
 // Follows the walk with the adapter, checking each frame against the plain seeks.
 MovieCapture::SeekCounts ExpectWalkLikePlainSeeks(const std::string& path,
-                                                  const std::vector<Shot>& plain, int forwardLimit) {
+                                                  const std::vector<Shot>& plain,
+                                                  int forwardLimit) {
   auto movie = MovieCapture::open(path);
   EXPECT_TRUE(movie);
   if (!movie) return {};
@@ -178,7 +183,8 @@ TEST_P(MovieSeek, EveryWayToAFrameGivesWhatAPlainSeekGives) {
   // Always forward when ahead: the forward reads and the frames in memory are tried
   // as often as they can be.
   const MovieCapture::SeekCounts eager = ExpectWalkLikePlainSeeks(Path(), plain, 1000);
-  const bool wholeMovieReads = std::all_of(plain.begin(), plain.end(), [](const Shot& s) { return s.ok; });
+  const bool wholeMovieReads =
+      std::all_of(plain.begin(), plain.end(), [](const Shot& s) { return s.ok; });
   if (wholeMovieReads) {
     EXPECT_GT(eager.forwardDecodes, 10);
   }
@@ -190,8 +196,8 @@ TEST_P(MovieSeek, EveryWayToAFrameGivesWhatAPlainSeekGives) {
 INSTANTIATE_TEST_SUITE_P(Movies, MovieSeek,
                          testing::Values("seek_mjpeg.avi", "seek_raw.avi", "seek_h264.mp4",
                                          "seek_h264_gop12.mp4", "seek_truncated.avi"),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
+                         [](const testing::TestParamInfo<const char*>& movie) {
+                           std::string name = movie.param;
                            return name.substr(5, name.find('.') - 5);
                          });
 

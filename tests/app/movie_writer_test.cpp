@@ -1,19 +1,18 @@
 // The movie writer: the codec by extension, a codec FFmpeg lacks refused, and the
 // destination replaced only by a finished movie.
+#include "app/movie_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <iterator>
 #include <fstream>
-#include <string>
-#include <vector>
-
+#include <iterator>
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
-
-#include "app/movie_writer.h"
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -29,7 +28,8 @@ class MovieWriterTest : public testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
   size_t fileCount() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
   }
   fs::path dir_;
 };
@@ -50,7 +50,8 @@ TEST_F(MovieWriterTest, WritesLosslessFramesAndReplacesTheFileOnlyWhenFinished) 
     old << "old";
   }
   std::vector<uint32_t> pixels(6 * 4);
-  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t>(0x010203 * i + 0x405060);
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = static_cast<uint32_t>(0x010203 * i + 0x405060);
   std::vector<uint8_t> bgr;
   app::convertImageToFrame(pixels.data(), 6, 4, bgr);
   ASSERT_EQ(bgr.size(), 6u * 4 * 3);
@@ -93,8 +94,10 @@ TEST_F(MovieWriterTest, RefusesWhatCannotBeWrittenAndLeavesNoFile) {
             "the installed FFmpeg cannot write a codec nobody has into a .mkv file");
   EXPECT_EQ(app::MovieWriter::open(path("a.mkv"), 7, 8, 25).reason, app::MovieWriteError::OddSize);
   EXPECT_EQ(app::MovieWriter::open(path("a.mp4"), 8, 0, 25).reason, app::MovieWriteError::OddSize);
-  EXPECT_EQ(app::MovieWriter::open(path("a.mkv"), 8, 8, 0).reason, app::MovieWriteError::BadFrameRate);
-  EXPECT_EQ(app::MovieWriter::open(path("a.mkv"), 8, 8, NAN).reason, app::MovieWriteError::BadFrameRate);
+  EXPECT_EQ(app::MovieWriter::open(path("a.mkv"), 8, 8, 0).reason,
+            app::MovieWriteError::BadFrameRate);
+  EXPECT_EQ(app::MovieWriter::open(path("a.mkv"), 8, 8, NAN).reason,
+            app::MovieWriteError::BadFrameRate);
   EXPECT_EQ(app::MovieWriter::open(path("a.webm"), 8, 8, 25).reason,
             app::MovieWriteError::UnknownExtension);
   EXPECT_EQ(app::MovieWriter::open(path("none/a.mkv"), 8, 8, 25).reason,

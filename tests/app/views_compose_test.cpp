@@ -25,9 +25,12 @@ std::vector<uint32_t> noise(size_t count, uint32_t seed) {
   return v;
 }
 
-uint32_t* pixelsOf(int n) { return reinterpret_cast<uint32_t*>(ImagePixels[n]); }
+uint32_t* pixelsOf(int n) {
+  return reinterpret_cast<uint32_t*>(ImagePixels[n]);
+}
 std::vector<uint32_t> pictureOf(int n) {
-  return {pixelsOf(n), pixelsOf(n) + static_cast<size_t>(ImageTable[n].width) * ImageTable[n].height};
+  return {pixelsOf(n),
+          pixelsOf(n) + static_cast<size_t>(ImageTable[n].width) * ImageTable[n].height};
 }
 
 // Where two pictures first differ, for a readable failure.
@@ -45,8 +48,8 @@ std::string firstDifference(const std::vector<uint32_t>& a, const std::vector<ui
 struct Setting {
   double pitch;
   int V, W, H;
-  int mvW, mvH;                // the multi-view picture
-  int viewWidth, viewHeight;   // the view size the work image is built with
+  int mvW, mvH;               // the multi-view picture
+  int viewWidth, viewHeight;  // the view size the work image is built with
 };
 
 std::string describe(const Setting& s) {
@@ -158,8 +161,8 @@ TEST_F(ViewsCompose, ReadsOnlyThirtyTwoBitViews) {
 // buffers; those two steps are held to the straight ones in compose_test.
 void expectBuffersSame(const Setting& s, uint32_t seed) {
   const std::vector<uint32_t> views = noise(static_cast<size_t>(s.mvW) * s.mvH, seed);
-  const app::WorkResampling r{{views.data(), s.mvW, s.mvH}, s.viewWidth, s.viewHeight, s.W, s.H,
-                              s.V};
+  const app::WorkResampling r{
+      {views.data(), s.mvW, s.mvH}, s.viewWidth, s.viewHeight, s.W, s.H, s.V};
   std::vector<uint32_t> work(static_cast<size_t>(3) * s.W * s.V * s.H);
   app::buildWorkPixels(r.multiView, {work.data(), 3 * s.W * s.V, s.H}, s.viewWidth, s.viewHeight,
                        s.W, s.H, s.V);
@@ -173,7 +176,8 @@ void expectBuffersSame(const Setting& s, uint32_t seed) {
       app::composeBetaPixels(workBuffer, {expected.data(), s.W, s.H}, p);
       app::composeBetaPixels(r, {got.data(), s.W, s.H}, p);
     } else {
-      const int64_t stripes = app::composeStablePixels(workBuffer, {expected.data(), s.W, s.H}, p, s.V);
+      const int64_t stripes =
+          app::composeStablePixels(workBuffer, {expected.data(), s.W, s.H}, p, s.V);
       EXPECT_EQ(app::composeStablePixels(r, {got.data(), s.W, s.H}, p), stripes);
     }
     EXPECT_EQ(firstDifference(expected, got, s.W), "");

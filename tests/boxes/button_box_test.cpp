@@ -9,7 +9,9 @@ using plat::Window;
 
 class ButtonBoxTest : public BoxTest {
  protected:
-  Window button(int i) { return plat::controlById(boxes::buttonBoxWindow(), ids::box::kButtonBase + i); }
+  Window button(int i) {
+    return plat::controlById(boxes::buttonBoxWindow(), ids::box::kButtonBase + i);
+  }
   Rect client() { return plat::getClientRect(boxes::buttonBoxWindow()); }
   void key(int vk, bool ctrl = false) {
     plat::test::key(boxes::buttonBoxWindow(), vk, ctrl);
@@ -45,7 +47,8 @@ TEST_F(ButtonBoxTest, OpensTheGridNumberedRowByRow) {
 }
 
 TEST_F(ButtonBoxTest, BadGridsAndASecondOpenAreIgnored) {
-  for (auto [nx, ny] : {std::pair{16, 17}, {0, 5}, {5, 0}, {-2, -3}, {65536, 65536}, {2, 1 << 30}}) {
+  for (auto [nx, ny] :
+       {std::pair{16, 17}, {0, 5}, {5, 0}, {-2, -3}, {65536, 65536}, {2, 1 << 30}}) {
     TAV_OpenButtonBox(0, 0, nx, ny);
     EXPECT_FALSE(boxes::buttonBoxWindow()) << nx << " x " << ny;
   }
@@ -62,7 +65,8 @@ TEST_F(ButtonBoxTest, ClicksAreCountedTakenOnceAndMoveTheFocusToTheBox) {
   TAV_OpenButtonBox(0, 0, 2, 12);
   pump();
   const Rect b4 = clientRectOf(button(4));
-  for (int i = 0; i < 3; ++i) plat::test::click(boxes::buttonBoxWindow(), {b4.left + 10, b4.top + 10});
+  for (int i = 0; i < 3; ++i)
+    plat::test::click(boxes::buttonBoxWindow(), {b4.left + 10, b4.top + 10});
   pump();
   EXPECT_EQ(ButtonPressCount[4], 3);
   EXPECT_EQ(plat::focusWindow(), boxes::buttonBoxWindow());

@@ -67,7 +67,8 @@ class MainCommandTest : public testing::Test {
   // driver's last step is Exit, also when it gave up on a wait.
   void run(const std::function<void()>& driver) {
     std::thread d([&] {
-      while (!plat::isWindow(mainWindowHandle())) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      while (!plat::isWindow(mainWindowHandle()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
       main_ = mainWindowHandle();
       // Start-up is over (drops are taken) once the message loop runs: Stop, harmless
       // before Start, shows when it does.
@@ -105,7 +106,8 @@ class MainCommandTest : public testing::Test {
   // Waits for the next line to be read in text window n (the cursor below the last
   // answer), types `answer` and waits until the line is taken.
   void answer(const std::u16string& answer, int n = 0) {
-    if (!waitFor([&] { return InputOwner.load() == n + 1 && cursorOf(n).y > lastAnswerY_; })) return;
+    if (!waitFor([&] { return InputOwner.load() == n + 1 && cursorOf(n).y > lastAnswerY_; }))
+      return;
     const plat::Point at = cursorOf(n);
     lastAnswerY_ = at.y;
     plat::test::typeText(textWindow(n), answer + u"\r");
@@ -335,11 +337,14 @@ TEST_F(MainCommandTest, WindowInfoOpensTextWindowZeroFirstAndPutsTheSourceOnTheC
 TEST_F(MainCommandTest, ExitWhileAPromptWaitsEndsTheProgram) {
   int code = -1;
   std::thread d([&] {
-    while (!plat::isWindow(mainWindowHandle())) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!plat::isWindow(mainWindowHandle()))
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const plat::Window w = mainWindowHandle();
     plat::postCommand(w, ids::kButtonBox);
-    if (waitFor([] { return InputOwner.load() != 0; })) plat::test::key(w, 'X');
-    else plat::postCommand(w, ids::kExit);
+    if (waitFor([] { return InputOwner.load() != 0; }))
+      plat::test::key(w, 'X');
+    else
+      plat::postCommand(w, ids::kExit);
   });
   // Exit runs inside the prompt's reading; the columns' prompt is cancelled and the rows'
   // one is not read at all, so the program ends instead of waiting for a line.

@@ -23,9 +23,15 @@ namespace {
 std::atomic<int> mainCalls{0};
 std::atomic<int> setupCalls{0};
 
-void countingSetup() { ++setupCalls; }
-void countingMain() { ++mainCalls; }
-void selfStartingSetup() { startRequested = 1; }
+void countingSetup() {
+  ++setupCalls;
+}
+void countingMain() {
+  ++mainCalls;
+}
+void selfStartingSetup() {
+  startRequested = 1;
+}
 // Logs a line in text window 0, then only keeps its windows alive until Stop.
 void loggingMain() {
   TAV_OpenTextWindow(0, 10, 10, 200, 100);
@@ -55,7 +61,8 @@ class ProgramTest : public testing::Test {
   // Runs the program on this thread while `driver` acts from another one.
   int run(UserTask task, const std::function<void()>& driver) {
     std::thread d([&] {
-      while (!plat::isWindow(mainWindowHandle())) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      while (!plat::isWindow(mainWindowHandle()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
       driver();
     });
     int code = programEntry(task);
@@ -92,7 +99,8 @@ TEST_F(ProgramTest, ExitWhileTheMainRoutineRunsAbandonsTheWorkerAfterTwoSeconds)
     plat::postCommand(mainWindowHandle(), ids::kExit);
   });
   auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    std::chrono::steady_clock::now() - exitAt).count();
+                    std::chrono::steady_clock::now() - exitAt)
+                    .count();
   EXPECT_EQ(code, 0);
   EXPECT_EQ(mainCalls.load(), 1);
   EXPECT_TRUE(core::workerAbandoned());

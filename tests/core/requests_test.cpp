@@ -1,5 +1,7 @@
 // Window requests: this thread asks, as the main window's does, and the real worker
 // serves the slot in its wait loop.
+#include "core/requests.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,7 +13,6 @@
 #include "boxes/boxes.h"
 #include "core/core.h"
 #include "core/library.h"
-#include "core/requests.h"
 #include "core/worker.h"
 #include "imagewin/imagewin.h"
 #include "interchange/interchange.h"
@@ -211,7 +212,8 @@ intptr_t nestingProc(plat::Window w, plat::Message& m) {
 
 TEST_F(RequestTest, ANestedRequestWaitsItsTurnAndKeepsItsOwnResult) {
   ASSERT_EQ(RequestCreateImage(5, "005", 8, 8, 32), kCreateOk);
-  if (!plat::classExists("nesting_test")) plat::registerClass({.name = "nesting_test", .proc = nestingProc});
+  if (!plat::classExists("nesting_test"))
+    plat::registerClass({.name = "nesting_test", .proc = nestingProc});
   plat::CreateParams p;
   p.className = "nesting_test";
   const plat::Window nesting = plat::createWindow(p);

@@ -33,8 +33,8 @@ int run() {
   p.height = outer.height();
   plat::Window w = plat::createWindow(p);
   if (!w) return 1;
-  plat::Window edit = plat::createControl(
-      {plat::ControlKind::Edit, w, 10, "0", {10, 10, 290, 34}, true, true});
+  plat::Window edit =
+      plat::createControl({plat::ControlKind::Edit, w, 10, "0", {10, 10, 290, 34}, true, true});
   plat::createControl({plat::ControlKind::Button, w, 3000, "play", {10, 50, 108, 76}});
   plat::createControl({plat::ControlKind::Button, w, 3001, "pause\nnow", {120, 50, 218, 110}});
   plat::setFocus(edit);
@@ -52,4 +52,6 @@ int run() {
 
 }  // namespace
 
-int main(int argc, char** argv) { return plat::runApplication(argc, argv, run); }
+int main(int argc, char** argv) {
+  return plat::runApplication(argc, argv, run);
+}

@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/ids.h"
 #include "core/core.h"
 #include "core/sandbox.h"
-#include "base/ids.h"
 #include "platform/app.h"
 #include "platform/message.h"
 #include "platform/test.h"

@@ -55,7 +55,7 @@ TEST_F(Commands, LoadDrawsTheChosenFileAtTheCornerOfThisWindow) {
 TEST_F(Commands, SaveAsWritesTheWholePictureInTheChosenType) {
   open32(0, 13, 7);
   open8(1, 9, 5);
-  open32(2, 4, 4);  // current
+  open32(2, 4, 4);                                     // current
   plat::test::answerNextFileDialog(path("out32"), 5);  // PNG
   command(0, id::kSaveAs);
   EXPECT_EQ(CurrentImage, 0);
@@ -130,8 +130,8 @@ TEST_F(Commands, ZoomEntriesAndTypedZoomAndSize) {
   command(0, id::kTypedResize);
   EXPECT_EQ(ImageTable[0].width, 30);
   EXPECT_EQ(ImageTable[0].height, 20);
-  EXPECT_EQ(prompts, (std::vector<std::string>{"[0] Zoom(%)=", "[0] New x-size(pixel)=",
-                                                "[0] New y-size(pixel)="}));
+  EXPECT_EQ(prompts, (std::vector<std::string>{
+                         "[0] Zoom(%)=", "[0] New x-size(pixel)=", "[0] New y-size(pixel)="}));
 }
 
 TEST_F(Commands, DestroyFromTheMenuAndCtrlQ) {
@@ -195,15 +195,23 @@ TEST_F(Commands, RotationsAndSizesRemakeTheWindowAndMakeItCurrent) {
 
 TEST_F(Commands, TestPatternsPaintThisWindowAndMakeItCurrent) {
   const std::array<std::pair<int, void (*)()>, 6> patterns = {{
-      {id::kPatternRgb, TAV_PatternRGB}, {id::kPatternHsv, TAV_PatternHSV},
-      {id::kPatternYCrCb, TAV_PatternYCrCb}, {id::kPatternYuv, TAV_PatternYuv},
-      {id::kPatternYiq, TAV_PatternYIQ}, {id::kPatternGrey, TAV_PatternGrey},
+      {id::kPatternRgb, TAV_PatternRGB},
+      {id::kPatternHsv, TAV_PatternHSV},
+      {id::kPatternYCrCb, TAV_PatternYCrCb},
+      {id::kPatternYuv, TAV_PatternYuv},
+      {id::kPatternYiq, TAV_PatternYIQ},
+      {id::kPatternGrey, TAV_PatternGrey},
   }};
   for (int bits : {32, 8}) {
     for (const auto& [command_id, paint] : patterns) {
       imagewin::resetImageWindows();
-      if (bits == 32) { open32(0, 64, 48); open32(1, 64, 48); }
-      else { open8(0, 64, 48); open8(1, 64, 48); }
+      if (bits == 32) {
+        open32(0, 64, 48);
+        open32(1, 64, 48);
+      } else {
+        open8(0, 64, 48);
+        open8(1, 64, 48);
+      }
       TAV_SelectImage(1);
       paint();  // the oracle, on window 1
       TAV_SelectImage(1);

@@ -31,10 +31,20 @@ std::vector<std::string> describe(const plat::Menu& m) {
 }
 
 const std::vector<std::string> kImageMenuAt100 = {
-    "Cut\tCtrl+X 1011", "Copy\tCtrl+C 1012", "Paste\tCtrl+V 1013", "-",
-    "&Load image file 1004", "&Save as 1010", "-",
-    "Zoom: 50% 1007", "Zoom:100%\tCtrl+0 1008 [x]", "Zoom:200% 1009", "&Zoom... 1046", "-",
-    "&Resize... 1047", "&Destroy\tCtrl+Q 1005",
+    "Cut\tCtrl+X 1011",
+    "Copy\tCtrl+C 1012",
+    "Paste\tCtrl+V 1013",
+    "-",
+    "&Load image file 1004",
+    "&Save as 1010",
+    "-",
+    "Zoom: 50% 1007",
+    "Zoom:100%\tCtrl+0 1008 [x]",
+    "Zoom:200% 1009",
+    "&Zoom... 1046",
+    "-",
+    "&Resize... 1047",
+    "&Destroy\tCtrl+Q 1005",
 };
 
 std::vector<std::string> processMenuWith(const std::string& information) {

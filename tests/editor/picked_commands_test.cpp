@@ -49,17 +49,26 @@ TEST_F(Picked, EveryDrawingCommandDrawsWhatItsOperationDrawsAtThePickedPoints) {
       {id::kLineHorizontal, {{5, 7}}, {}, [] { TAV_DrawLine(DrawColor, 0, 7, 47, 7); }},
       {id::kLineVertical, {{5, 7}}, {}, [] { TAV_DrawLine(DrawColor, 5, 0, 5, 35); }},
       {id::kBoxNormal, {{30, 25}, {3, 2}}, {}, [] { TAV_DrawBox(3, 2, 30, 25); }},
-      {id::kBoxFill, {{30, 25}, {3, 2}}, {}, [] { TAV_FillBox(3, 2, 30, 25, DrawColor, DrawColor); }},
+      {id::kBoxFill,
+       {{30, 25}, {3, 2}},
+       {},
+       [] { TAV_FillBox(3, 2, 30, 25, DrawColor, DrawColor); }},
       {id::kBoxFillXor, {{3, 2}, {30, 25}}, {}, [] { TAV_XorFillBox(3, 2, 30, 25); }},
       {id::kCircleNormal, {{20, 15}, {23, 19}}, {}, [] { TAV_DrawCircle(DrawColor, 20, 15, 5); }},
       {id::kCircleFill, {{20, 15}, {23, 19}}, {}, [] { TAV_FillCircle(20, 15, 5); }},
       {id::kCircleFillXor, {{20, 15}, {26, 23}}, {}, [] { TAV_XorFillCircle(20, 15, 10); }},
-      {id::kDrawText, {{4, 20}}, {"Hi!"}, [] {
+      {id::kDrawText,
+       {{4, 20}},
+       {"Hi!"},
+       [] {
          TextCursor = {4, 20, 4};
          tav_tc = DrawColor;
          TAV_ImagePrintf("%s", "Hi!");
        }},
-      {id::kTrueTypeDraw, {{2, 4}, {40, 30}}, {"Ab"}, [] {
+      {id::kTrueTypeDraw,
+       {{2, 4}, {40, 30}},
+       {"Ab"},
+       [] {
          TextCursor = {2, 30, 2};
          TAV_SetTrueTypeSize(39, 27);
          TAV_TrueTypeString("Ab");
@@ -88,8 +97,8 @@ TEST_F(Picked, EveryDrawingCommandDrawsWhatItsOperationDrawsAtThePickedPoints) {
       onOracle(c.oracle);
       EXPECT_EQ(pixelsOf(0), pixelsOf(1)) << "command " << c.command << ", " << bits << " bits";
       EXPECT_NE(pixelsOf(0), std::vector<uint32_t>(pixelsOf(0).size(), pixelsOf(0)[0]));
-      EXPECT_EQ(prompts, c.typed.empty() ? std::vector<std::string>{}
-                                         : std::vector<std::string>{"Text>"});
+      EXPECT_EQ(prompts,
+                c.typed.empty() ? std::vector<std::string>{} : std::vector<std::string>{"Text>"});
     }
   }
 }
@@ -106,10 +115,10 @@ TEST_F(Picked, ADrawnLineIsShownWhenTheCommandIsDone) {
 }
 
 TEST_F(Picked, ACancelledPickChangesNothingAndAsksForNoText) {
-  for (int command_id : {id::kLineNormal, id::kLineHorizontal, id::kLineVertical, id::kBoxNormal,
-                         id::kBoxFill, id::kBoxFillXor, id::kCircleNormal, id::kCircleFill,
-                         id::kCircleFillXor, id::kDrawText, id::kTrueTypeDraw, id::kPaint,
-                         id::kClipping, id::kColorPick}) {
+  for (int command_id :
+       {id::kLineNormal, id::kLineHorizontal, id::kLineVertical, id::kBoxNormal, id::kBoxFill,
+        id::kBoxFillXor, id::kCircleNormal, id::kCircleFill, id::kCircleFillXor, id::kDrawText,
+        id::kTrueTypeDraw, id::kPaint, id::kClipping, id::kColorPick}) {
     imagewin::resetImageWindows();
     open32(0, 40, 30);
     const std::vector<uint32_t> before = pixelsOf(0);
@@ -257,7 +266,7 @@ TEST_F(Picked, DuringAPickTheButtonsCancelInThePickedWindowAndOpenNoMenu) {
   open32(1, 40, 30);
   for (int i = 0; i < 4; ++i) plat::test::answerNextMenu(0);  // should a menu open anyway
   press(5, 5);
-  press(9, 9, Button::Right, 1);   // another window: ignored
+  press(9, 9, Button::Right, 1);  // another window: ignored
   press(9, 9, Button::Middle, 1);
   then([] { EXPECT_EQ(PickState.cancel, 0); });
   then([] { plat::test::click(win(0), {9, 9}, Button::Right, true); });  // Ctrl+right: cancel
@@ -267,8 +276,9 @@ TEST_F(Picked, DuringAPickTheButtonsCancelInThePickedWindowAndOpenNoMenu) {
   EXPECT_FALSE(ranOut);
   EXPECT_EQ(pixelsOf(0), before);
   EXPECT_EQ(plat::test::lastMenu(), std::nullopt);
-  EXPECT_EQ(statusTexts, (std::vector<std::string>{"Click the first point", "Click the second point",
-                                                   "Click the first point", depthText()}));
+  EXPECT_EQ(statusTexts,
+            (std::vector<std::string>{"Click the first point", "Click the second point",
+                                      "Click the first point", depthText()}));
   // Once the pick is over the buttons open menus again.
   plat::test::click(win(0), {9, 9}, Button::Middle);
   pump();

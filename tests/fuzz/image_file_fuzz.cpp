@@ -1,8 +1,8 @@
 // Any bytes as an image file: decoding it and drawing it into pictures the way an
 // image window's file load does must refuse or succeed, never crash or run away.
-#include <QCoreApplication>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -17,7 +17,8 @@ namespace {
 
 void write(const fs::path& p, const std::vector<uint8_t>& bytes) {
   std::ofstream out(p, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 void put(std::vector<uint8_t>& b, size_t at, uint32_t v, int bytes) {
@@ -45,8 +46,10 @@ std::unique_ptr<plat::Surface> picture(int w, int h, int bits) {
   auto s = plat::Surface::create(w, h, bits);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      if (bits == 32) s->row32(y)[x] = static_cast<uint32_t>(x * 40 << 16 | y * 50 << 8 | (x ^ y) * 30);
-      else s->row8(y)[x] = static_cast<uint8_t>(x * 16 + y);
+      if (bits == 32)
+        s->row32(y)[x] = static_cast<uint32_t>(x * 40 << 16 | y * 50 << 8 | (x ^ y) * 30);
+      else
+        s->row8(y)[x] = static_cast<uint8_t>(x * 16 + y);
     }
   }
   if (bits == 8) s->palette() = plat::greyPalette();

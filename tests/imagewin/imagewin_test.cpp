@@ -1,17 +1,16 @@
 // Image windows on the real platform, headless: records, buffers, captions, selection,
 // block copies, palettes and what the window shows.
 #include "imagewin/imagewin.h"
-#include "library_support.h"
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <climits>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "imaging/imaging.h"
+#include "library_support.h"
 #include "platform/message.h"
 #include "platform/test.h"
 #include "platform/window.h"

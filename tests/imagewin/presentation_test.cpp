@@ -1,6 +1,8 @@
 // A picture presented full screen with F11, headless: what the screen shows (as Qt
 // painted it), the way back, recomposition while presented, and closing. The TwoScreens
 // cases run in a second pass of this program on a two-screen configuration.
+#include "imagewin/presentation.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,7 +10,6 @@
 #include <string>
 
 #include "imagewin/imagewin.h"
-#include "imagewin/presentation.h"
 #include "library_support.h"
 #include "platform/full_screen.h"
 #include "platform/message.h"

@@ -23,8 +23,18 @@ TEST_F(Drawing, SmallCirclesArePixelExact) {
 
   TAV_ClearImage(0);
   TAV_DrawCircle(0xFFFFFF, 4, 4, 2);
-  EXPECT_EQ(litPoints(), (Points{{4, 2}, {4, 6}, {2, 4}, {6, 4}, {3, 2}, {5, 2}, {3, 6}, {5, 6},
-                                 {2, 3}, {2, 5}, {6, 3}, {6, 5}}));
+  EXPECT_EQ(litPoints(), (Points{{4, 2},
+                                 {4, 6},
+                                 {2, 4},
+                                 {6, 4},
+                                 {3, 2},
+                                 {5, 2},
+                                 {3, 6},
+                                 {5, 6},
+                                 {2, 3},
+                                 {2, 5},
+                                 {6, 3},
+                                 {6, 5}}));
   // The inverting outline inverts each of them once.
   TAV_ClearImage(0);
   TAV_XorCircle(4, 4, 2);
@@ -50,8 +60,10 @@ TEST_F(Drawing, DiscRowsSpanTheOutlineExtremesForEveryRadius) {
     for (bool inverting : {false, true}) {
       TAV_ClearImage(0);
       DrawColor = 0xFFFFFF;
-      if (inverting) TAV_XorFillCircle(c, c, r);
-      else TAV_FillCircle(c, c, r);
+      if (inverting)
+        TAV_XorFillCircle(c, c, r);
+      else
+        TAV_FillCircle(c, c, r);
       Points expected;
       for (const auto& [y, span] : extremes)
         for (int x = span.first; x <= span.second; ++x) expected.insert({x, y});

@@ -62,8 +62,8 @@ TEST(ColorModels, LumaAndColourDifferencesTruncateTowardZero) {
   EXPECT_EQ(imaging::luma(0x00FF00), (38470 * 255 + 32768) >> 16);
   EXPECT_EQ(imaging::colorCr(0x0000FF), -20);  // -20.15: toward zero, not down to -21
   EXPECT_EQ(imaging::colorCb(0xFF0000), -42);
-  for (auto f : {imaging::colorCr, imaging::colorCb, imaging::colorU, imaging::colorV, imaging::colorI,
-                 imaging::colorQ}) {
+  for (auto f : {imaging::colorCr, imaging::colorCb, imaging::colorU, imaging::colorV,
+                 imaging::colorI, imaging::colorQ}) {
     EXPECT_EQ(f(0x000000), 0);
   }
   EXPECT_EQ(imaging::colorCr(0xFFFFFF), 0);

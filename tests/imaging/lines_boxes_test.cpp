@@ -2,8 +2,8 @@
 #include <climits>
 #include <functional>
 
-#include "imaging/imaging.h"
 #include "drawing_fixture.h"
+#include "imaging/imaging.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The picking tools driven by real mouse input, headless, one scripted step per pass of
 // a tool's wait loop.
-#include <gtest/gtest.h>
+#include "imaging/pick.h"
 
+#include <gtest/gtest.h>
 #include <time.h>
 
 #include <algorithm>
@@ -15,9 +16,8 @@
 #include "base/pump.h"
 #include "base/services.h"
 #include "drawing_fixture.h"
-#include "imaging/pick.h"
-#include "pick_script.h"
 #include "library_support.h"
+#include "pick_script.h"
 #include "platform/test.h"
 #include "platform/thread.h"
 #include "platform/types.h"
@@ -64,8 +64,8 @@ TEST_F(Picking, RectOrdersTheCornersPromptsAndLeavesThePictureAsItWas) {
   EXPECT_EQ(TAV_PickRect(0, l, t, r, b), kPickDone);
   EXPECT_FALSE(ranOut);
   EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({10, 5, 30, 20}));
-  EXPECT_EQ(statusTexts, std::vector<std::string>({"Click the first point",
-                                                   "Click the second point", depthText()}));
+  EXPECT_EQ(statusTexts, std::vector<std::string>(
+                             {"Click the first point", "Click the second point", depthText()}));
   EXPECT_EQ(dropsAllowed, std::vector<bool>({false, true}));
   EXPECT_EQ(pixels(), before);
   EXPECT_EQ(PickState.active, 0);
@@ -101,8 +101,7 @@ TEST_F(Picking, BoxFeedbackFollowsThePointerAndIsShownInTheWindow) {
     }
   EXPECT_EQ(shownCorner & 0xFFFFFF, (before[30 * 120 + 40] ^ 0xFFFFFF) & 0xFFFFFF);
   EXPECT_EQ(pixels(), before);
-  EXPECT_EQ(shownPixel(40, 30) & 0xFFFFFF,
-            before[30 * 120 + 40] & 0xFFFFFF);
+  EXPECT_EQ(shownPixel(40, 30) & 0xFFFFFF, before[30 * 120 + 40] & 0xFFFFFF);
 }
 
 TEST_F(Picking, RightClickAfterTheFirstPointStartsOverAndASecondOneCancels) {
@@ -119,21 +118,41 @@ TEST_F(Picking, RightClickAfterTheFirstPointStartsOverAndASecondOneCancels) {
                                       "Click the first point", depthText()}));
   EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({0, 0, 0, 0}));
   EXPECT_EQ(pixels(), before);
-  EXPECT_EQ(shownPixel(50, 40) & 0xFFFFFF,
-            before[40 * 120 + 50] & 0xFFFFFF);
+  EXPECT_EQ(shownPixel(50, 40) & 0xFFFFFF, before[40 * 120 + 50] & 0xFFFFFF);
   EXPECT_EQ(dropsAllowed, std::vector<bool>({false, true}));
 }
 
 TEST_F(Picking, EveryToolCancelsBeforeItsFirstPointWithThePictureUnchanged) {
   const std::vector<uint32_t> before = openNoisy();
   const std::vector<std::function<int()>> tools = {
-      [] { int a, b, c, d; return TAV_PickRect(0, a, b, c, d); },
-      [] { int a, b, c, d; return TAV_PickLine(0, a, b, c, d); },
-      [] { int a, b, c; return TAV_PickCircle(0, a, b, c); },
-      [] { int a, b; return TAV_PickPoint(0, a, b); },
-      [] { int a, b; return TAV_PickRow(0, a, b); },
-      [] { int a, b; return TAV_PickColumn(0, a, b); },
-      [] { int a, b; return TAV_PickPlace(0, 11, 11, a, b); },
+      [] {
+        int a, b, c, d;
+        return TAV_PickRect(0, a, b, c, d);
+      },
+      [] {
+        int a, b, c, d;
+        return TAV_PickLine(0, a, b, c, d);
+      },
+      [] {
+        int a, b, c;
+        return TAV_PickCircle(0, a, b, c);
+      },
+      [] {
+        int a, b;
+        return TAV_PickPoint(0, a, b);
+      },
+      [] {
+        int a, b;
+        return TAV_PickRow(0, a, b);
+      },
+      [] {
+        int a, b;
+        return TAV_PickColumn(0, a, b);
+      },
+      [] {
+        int a, b;
+        return TAV_PickPlace(0, 11, 11, a, b);
+      },
   };
   for (size_t i = 0; i < tools.size(); ++i) {
     move(30 + static_cast<int>(i), 40);
@@ -401,11 +420,12 @@ TEST_F(Picking, AWaitingToolUsesNoProcessor) {
   static int64_t stopAt;
   passes = 0;
   stopAt = plat::performanceCounter() + 2 * plat::performanceFrequency();
-  testsupport::useService(&LibraryServices::pump, +[] {
-    ++passes;
-    PumpUserMessages();
-    if (plat::performanceCounter() >= stopAt) stopFlag = true;
-  });
+  testsupport::useService(
+      &LibraryServices::pump, +[] {
+        ++passes;
+        PumpUserMessages();
+        if (plat::performanceCounter() >= stopAt) stopFlag = true;
+      });
   const double cpuBefore = processCpuSeconds();
   int x, y;
   EXPECT_EQ(TAV_PickRow(0, x, y), kPickDone);

@@ -1,6 +1,7 @@
 // Clipped pixel access on the current image window.
-#include <cstring>
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"

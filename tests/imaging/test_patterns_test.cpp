@@ -23,8 +23,8 @@ constexpr Pattern kPatterns[] = {
 TEST_F(Drawing, PatternsMatchThePixelByPixelVersionsAtEverySize) {
   // 3001 wide: column runs longer than the eight pixels filled at a time, and a last run
   // that ends at an odd place. 700 high: rows that repeat the row above.
-  const std::pair<int, int> sizes[] = {{1, 1},    {1, 9},    {9, 1},   {2, 2},   {7, 5},
-                                       {13, 30},  {255, 3},  {640, 17}, {3001, 3}, {300, 700}};
+  const std::pair<int, int> sizes[] = {{1, 1},   {1, 9},   {9, 1},    {2, 2},    {7, 5},
+                                       {13, 30}, {255, 3}, {640, 17}, {3001, 3}, {300, 700}};
   for (int bits : {32, 8}) {
     for (auto [w, h] : sizes) {
       for (const Pattern& p : kPatterns) {
@@ -63,8 +63,8 @@ TEST_F(Drawing, PatternCornersAndThinPictures) {
 
   open(64, 64, 32, 3);
   TAV_PatternHSV();
-  EXPECT_EQ(TAV_GetPixel(0, 0), 0xFFFFFFu);      // white at the top
-  EXPECT_EQ(TAV_GetPixel(0, 32), 0xFF0000u);     // full hue in the middle
+  EXPECT_EQ(TAV_GetPixel(0, 0), 0xFFFFFFu);         // white at the top
+  EXPECT_EQ(TAV_GetPixel(0, 32), 0xFF0000u);        // full hue in the middle
   EXPECT_EQ(TAV_GetValue(TAV_GetPixel(0, 63)), 8);  // 255 - 255 * 31 / 32: near black
   TAV_PatternRGB();
   EXPECT_EQ(TAV_GetPixel(0, 0), 0x0000FFu);
@@ -80,8 +80,8 @@ TEST_F(Drawing, GreyPatternRestoresTheGreyRampOnEightBits) {
   plat::Palette now{};
   ASSERT_EQ(TAV_GetPalette(now.data()), 0);
   EXPECT_EQ(now, plat::greyPalette());
-  const std::vector<uint32_t> expected = {0, 63, 127, 191, 0, 63, 127, 191,
-                                          255, 192, 128, 64, 255, 192, 128, 64};
+  const std::vector<uint32_t> expected = {0,   63,  127, 191, 0,   63,  127, 191,
+                                          255, 192, 128, 64,  255, 192, 128, 64};
   EXPECT_EQ(pixels(), expected);
 }
 

@@ -21,8 +21,10 @@ std::vector<int> range(int first, int last) {
 
 TEST(BitmapFont, TellingRowsAndTheRowsEachKindOfGlyphUses) {
   using Glyph = std::array<uint8_t, kGlyphHeight>;
-  EXPECT_EQ(BitmapFont['!' - 32], (Glyph{0, 0, 0x18, 0x3C, 0x3C, 0x3C, 0x18, 0x18, 0, 0x18, 0x18, 0, 0, 0}));
-  EXPECT_EQ(BitmapFont['A' - 32], (Glyph{0, 0, 0x18, 0x3C, 0x66, 0x66, 0x66, 0x7E, 0x66, 0x66, 0x66, 0, 0, 0}));
+  EXPECT_EQ(BitmapFont['!' - 32],
+            (Glyph{0, 0, 0x18, 0x3C, 0x3C, 0x3C, 0x18, 0x18, 0, 0x18, 0x18, 0, 0, 0}));
+  EXPECT_EQ(BitmapFont['A' - 32],
+            (Glyph{0, 0, 0x18, 0x3C, 0x66, 0x66, 0x66, 0x7E, 0x66, 0x66, 0x66, 0, 0, 0}));
   EXPECT_EQ(BitmapFont['g' - 32],
             (Glyph{0, 0, 0, 0, 0x3E, 0x66, 0x66, 0x66, 0x66, 0x66, 0x3E, 0x06, 0x06, 0x7C}));
   EXPECT_EQ(rowsUsed('_'), std::vector<int>{13});
@@ -147,7 +149,9 @@ TEST_F(TrueTypeText, AnIncompleteCharacterEndsTheTextAndAMalformedByteIsSkipped)
   TAV_TrueTypeString("\xE3\x81");
   EXPECT_TRUE(litPoints().empty());
   EXPECT_EQ(TextCursor.x, 0);
-  TAV_TrueTypeString("A\xFF" "B\xE3\x81");
+  TAV_TrueTypeString(
+      "A\xFF"
+      "B\xE3\x81");
   EXPECT_EQ(TextCursor.x, advanceOf('A') + advanceOf('B'));
 }
 

@@ -70,7 +70,8 @@ TEST_F(Transforms, FlipsOfOnePixelLinesChangeNothing) {
 TEST_F(Transforms, EightBitPicturesKeepPaletteModeAndAlignedRows) {
   open(5, 3, 8, 4);
   plat::Palette custom{};
-  for (int k = 0; k < 256; ++k) custom[k] = {static_cast<uint8_t>(k), 0, static_cast<uint8_t>(255 - k), 0};
+  for (int k = 0; k < 256; ++k)
+    custom[k] = {static_cast<uint8_t>(k), 0, static_cast<uint8_t>(255 - k), 0};
   ASSERT_EQ(TAV_SetPalette(custom.data(), 256), 0);
   ASSERT_EQ(TAV_SetStretchMode(plat::kHalftone, 4), 0);
   fillDistinct();
@@ -80,7 +81,8 @@ TEST_F(Transforms, EightBitPicturesKeepPaletteModeAndAlignedRows) {
   ASSERT_EQ(width(), 3);
   const uint8_t* bytes = ImagePixels[4];
   for (int y = 0; y < 5; ++y) {
-    for (int x = 0; x < 3; ++x) ASSERT_EQ(bytes[y * 4 + x], start[(2 - x) * 5 + y]) << x << "," << y;
+    for (int x = 0; x < 3; ++x)
+      ASSERT_EQ(bytes[y * 4 + x], start[(2 - x) * 5 + y]) << x << "," << y;
     ASSERT_EQ(bytes[y * 4 + 3], 0) << "padding of row " << y;
   }
   ASSERT_EQ(scaleImage(4, 2000), 0);
@@ -115,15 +117,17 @@ TEST_F(Transforms, SizeStepsRoundHalfUpAndResampleInTheWindowsMode) {
   const uint32_t four[] = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
   TAV_PutImageBlock(four, 0, 2, 2);
   ASSERT_EQ(scaleImage(3, 2000), 0);
-  EXPECT_EQ(pixels(), (std::vector<uint32_t>{0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0xFF00, 0xFF00,
-                                             0xFF0000, 0xFF0000, 0xFF00, 0xFF00, 0xFF0000, 0xFF0000}));
+  EXPECT_EQ(pixels(),
+            (std::vector<uint32_t>{0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0xFF00, 0xFF00, 0xFF0000,
+                                   0xFF0000, 0xFF00, 0xFF00, 0xFF0000, 0xFF0000}));
   ASSERT_EQ(TAV_SetStretchMode(plat::kHalftone, 3), 0);
   ASSERT_EQ(scaleImage(3, 500), 0);
   ASSERT_EQ(width(), 2);
   ASSERT_EQ(scaleImage(3, 500), 0);
   ASSERT_EQ(width(), 1);
   const uint32_t mean = TAV_GetPixel(0, 0);
-  for (int shift : {0, 8, 16}) EXPECT_NEAR(static_cast<int>((mean >> shift) & 0xFF), 64, 1) << shift;
+  for (int shift : {0, 8, 16})
+    EXPECT_NEAR(static_cast<int>((mean >> shift) & 0xFF), 64, 1) << shift;
 }
 
 TEST_F(Transforms, ARefusedReCreationEndsTheStepAndKeepsThePicture) {

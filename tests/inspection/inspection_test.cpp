@@ -1,5 +1,7 @@
 // Pixel inspection on the real platform, headless: the readout printed to the text
 // window, the profile and chroma plot windows, and the commands behind the picks.
+#include "inspection/inspection.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,7 +12,6 @@
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "imaging/pick.h"
-#include "inspection/inspection.h"
 #include "pick_script.h"
 #include "textwin/textwin.h"
 
@@ -93,8 +94,7 @@ TEST_F(Inspection, ReadoutOfThePrimariesAndWhite) {
   EXPECT_NE(white.find("(Y,Cr,Cb)=(255,0,0)\n(Y,u,v)=(255,0,0)\n(Y,I,Q)=(255,0,0)\n\n"),
             std::string::npos);
   EXPECT_NE(inspection::pixelReadout(5, 6).find("(Y,Cr,Cb)=(29,-20,128)\n"), std::string::npos);
-  EXPECT_NE(inspection::pixelReadout(7, 8).find("(Y,Cr,Cb)=(150,-106,-83)\n"),
-            std::string::npos);
+  EXPECT_NE(inspection::pixelReadout(7, 8).find("(Y,Cr,Cb)=(150,-106,-83)\n"), std::string::npos);
   // Outside the picture the pixel reads 0.
   EXPECT_NE(inspection::pixelReadout(500, 2).find("(R,G,B)=(0,0,0)\n"), std::string::npos);
 }

@@ -19,10 +19,10 @@
 #include "imagewin/imagewin.h"
 #include "interchange/dib_block.h"
 #include "interchange/interchange.h"
+#include "pick_script.h"
 #include "platform/clipboard_image.h"
 #include "platform/image_encoders.h"
 #include "platform/imagefile.h"
-#include "pick_script.h"
 #include "platform/test.h"
 
 namespace {
@@ -68,10 +68,12 @@ class ClipboardImages : public testing::Test {
   static void open8(int n, int w, int h, uint32_t seed) {
     ASSERT_EQ(TAV_CreateImage8FL(n, "clip8", 0, 0, w, h, 100), kCreateOk);
     plat::Palette& pal = ImageTable[n].surface->palette();
-    for (int i = 0; i < 256; ++i) pal[i] = {uint8_t(i), uint8_t(seed + i * 3), uint8_t(i ^ 0x5A), 0};
+    for (int i = 0; i < 256; ++i)
+      pal[i] = {uint8_t(i), uint8_t(seed + i * 3), uint8_t(i ^ 0x5A), 0};
     std::mt19937 random(seed);
     for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) ImageTable[n].surface->row8(y)[x] = static_cast<uint8_t>(random());
+      for (int x = 0; x < w; ++x)
+        ImageTable[n].surface->row8(y)[x] = static_cast<uint8_t>(random());
     }
   }
   static uint32_t px(int n, int x, int y) { return ImageTable[n].surface->row32(y)[x]; }
@@ -98,7 +100,8 @@ TEST_F(ClipboardImages, CopyOffersTheExactBlockAndPng) {
   clip = plat::clipboardImage();
   ASSERT_EQ(clip.dibBlock.size(), 1064u + 8 * 3);
   EXPECT_EQ(clip.dibBlock[14], 8);
-  EXPECT_EQ(std::memcmp(clip.dibBlock.data() + 40, ImageTable[1].surface->palette().data(), 1024), 0);
+  EXPECT_EQ(std::memcmp(clip.dibBlock.data() + 40, ImageTable[1].surface->palette().data(), 1024),
+            0);
 }
 
 TEST_F(ClipboardImages, CopyThenPasteGivesBackThePicture) {
@@ -142,14 +145,15 @@ TEST_F(ClipboardImages, AFourBitPictureSetsSixteenPaletteEntries) {
   put32(block, 0, 40), put32(block, 4, 3), put32(block, 8, 2);
   block[12] = 1, block[14] = 4;
   for (int i = 0; i < 16; ++i) block[40 + 4 * i] = static_cast<uint8_t>(100 + i);  // blue only
-  block[104] = 0x12, block[105] = 0x30;  // bottom: 1 2 3
-  block[108] = 0xFE, block[109] = 0xD0;  // top: 15 14 13
+  block[104] = 0x12, block[105] = 0x30;                                            // bottom: 1 2 3
+  block[108] = 0xFE, block[109] = 0xD0;                                            // top: 15 14 13
   open8(0, 4, 4, 7);
   const plat::Palette before = ImageTable[0].surface->palette();
   offer("image/bmp", block);  // a block without its file header is taken too
   ASSERT_EQ(TAV_PasteImage(1, 0, 1), kPasteDone);
   const plat::Palette& after = ImageTable[0].surface->palette();
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(after[i], (plat::PaletteEntry{uint8_t(100 + i), 0, 0, 0})) << i;
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(after[i], (plat::PaletteEntry{uint8_t(100 + i), 0, 0, 0})) << i;
   for (int i = 16; i < 256; ++i) EXPECT_EQ(after[i], before[i]) << i;
   EXPECT_EQ(ImageTable[0].surface->row8(1)[1], 15);
   EXPECT_EQ(ImageTable[0].surface->row8(1)[3], 13);
@@ -178,9 +182,9 @@ TEST_F(ClipboardImages, HostileDataIsRefusedAndChangesNothing) {
     uint32_t value;
   };
   const Case cases[] = {
-      {"257 colours", 14 + 32, 257},       {"colours beyond the block", 14 + 32, 200},
-      {"huge width", 18, 0x7FFFFFFF},      {"huge height", 22, 0x80000001},
-      {"header size 64", 14, 64},          {"32 planes", 26, 32},
+      {"257 colours", 14 + 32, 257},  {"colours beyond the block", 14 + 32, 200},
+      {"huge width", 18, 0x7FFFFFFF}, {"huge height", 22, 0x80000001},
+      {"header size 64", 14, 64},     {"32 planes", 26, 32},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> b = good();
@@ -330,8 +334,8 @@ class XclipPeer : public ClipboardImages {
   // Starts xclip putting a file on the clipboard; waits until a picture of the size
   // is to be had.
   void xclipPuts(const std::string& type, const fs::path& file, int w, int h) {
-    xclip_ = std::atoi(run("xclip -quiet -selection clipboard -t " + type + " -i '" + file.string() +
-                           "' >/dev/null 2>&1 & echo $!")
+    xclip_ = std::atoi(run("xclip -quiet -selection clipboard -t " + type + " -i '" +
+                           file.string() + "' >/dev/null 2>&1 & echo $!")
                            .c_str());
     ASSERT_GT(xclip_, 0);
     for (int i = 0; i < 100; ++i) {
@@ -349,7 +353,9 @@ class XclipPeer : public ClipboardImages {
 TEST_F(XclipPeer, ReadsTheCopiedPictureAsPngAndBmp) {
   open32(0, 40, 24, 14);
   for (int y = 0; y < 24; ++y) {
-    for (int x = 0; x < 40; ++x) ImageTable[0].surface->row32(y)[x] = (x * 6) << 16 | (y * 10) << 8 | ((x + y) & 1 ? 0xFF : 0x40);
+    for (int x = 0; x < 40; ++x)
+      ImageTable[0].surface->row32(y)[x] =
+          (x * 6) << 16 | (y * 10) << 8 | ((x + y) & 1 ? 0xFF : 0x40);
   }
   TAV_CopyImageToClipboard(0);
   const std::string targets = run("xclip -selection clipboard -t TARGETS -o");
@@ -357,13 +363,15 @@ TEST_F(XclipPeer, ReadsTheCopiedPictureAsPngAndBmp) {
   EXPECT_NE(targets.find("image/bmp"), std::string::npos) << targets;
   for (const char* type : {"png", "bmp"}) {
     const fs::path file = dir_ / (std::string("copied_by_direvo.") + type);
-    run(std::string("xclip -selection clipboard -t image/") + type + " -o > '" + file.string() + "'");
+    run(std::string("xclip -selection clipboard -t image/") + type + " -o > '" + file.string() +
+        "'");
     plat::LoadedImage read = plat::loadImageFile(file.string());
     ASSERT_TRUE(read.surface) << type;
     ASSERT_EQ(read.surface->width(), 40);
     ASSERT_EQ(read.surface->height(), 24);
     for (int y = 0; y < 24; ++y) {
-      ASSERT_EQ(std::memcmp(read.surface->row32(y), ImageTable[0].surface->row32(y), 160), 0) << type << y;
+      ASSERT_EQ(std::memcmp(read.surface->row32(y), ImageTable[0].surface->row32(y), 160), 0)
+          << type << y;
     }
   }
 }
@@ -373,7 +381,8 @@ TEST_F(XclipPeer, PastesWhatXclipPuts) {
     SCOPED_TRACE(type);
     auto picture = plat::Surface::create(30, 20, 32);
     for (int y = 0; y < 20; ++y) {
-      for (int x = 0; x < 30; ++x) picture->row32(y)[x] = x < 15 ? 0xE03020u + y * 4 : 0x2040C0u + x * 2;
+      for (int x = 0; x < 30; ++x)
+        picture->row32(y)[x] = x < 15 ? 0xE03020u + y * 4 : 0x2040C0u + x * 2;
     }
     const fs::path file = dir_ / (std::string("put_by_xclip.") + type);
     ASSERT_EQ(plat::saveImageFile(*picture, file.string()), plat::ImageFileError::None);
@@ -385,7 +394,9 @@ TEST_F(XclipPeer, PastesWhatXclipPuts) {
       ASSERT_EQ(std::memcmp(picture->row32(y), ImageTable[0].surface->row32(y), 120), 0) << y;
     }
     TAV_SelectImage(0);
-    EXPECT_EQ(TAV_SaveImageFile(20, 30, 3, (dir_ / (std::string("pasted_into_direvo_from_") + type)).c_str()), 0);
+    EXPECT_EQ(TAV_SaveImageFile(20, 30, 3,
+                                (dir_ / (std::string("pasted_into_direvo_from_") + type)).c_str()),
+              0);
     kill(xclip_, SIGTERM);
     xclip_ = 0;
   }

@@ -1,11 +1,11 @@
 // Clipboard picture blocks: the exact layout written, and reading blocks from other
 // programs, where every size is checked against the block's length.
+#include "interchange/dib_block.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
-
-#include "interchange/dib_block.h"
 
 namespace {
 
@@ -19,8 +19,12 @@ uint32_t at32(const std::vector<uint8_t>& b, size_t i) {
   std::memcpy(&v, b.data() + i, 4);
   return v;
 }
-void set32(std::vector<uint8_t>& b, size_t i, uint32_t v) { std::memcpy(b.data() + i, &v, 4); }
-void set16(std::vector<uint8_t>& b, size_t i, uint16_t v) { std::memcpy(b.data() + i, &v, 2); }
+void set32(std::vector<uint8_t>& b, size_t i, uint32_t v) {
+  std::memcpy(b.data() + i, &v, 4);
+}
+void set16(std::vector<uint8_t>& b, size_t i, uint16_t v) {
+  std::memcpy(b.data() + i, &v, 2);
+}
 
 std::unique_ptr<plat::Surface> rgbPicture(int w, int h) {
   auto s = plat::Surface::create(w, h, 32);
@@ -31,8 +35,8 @@ std::unique_ptr<plat::Surface> rgbPicture(int w, int h) {
 }
 
 // A block of the given header size: common fields, then `extra` zero bytes.
-std::vector<uint8_t> block(uint32_t headerSize, int32_t w, int32_t h, int bits, uint32_t compression,
-                           uint32_t used, size_t extra) {
+std::vector<uint8_t> block(uint32_t headerSize, int32_t w, int32_t h, int bits,
+                           uint32_t compression, uint32_t used, size_t extra) {
   std::vector<uint8_t> b(headerSize + extra, 0);
   set32(b, 0, headerSize);
   set32(b, 4, static_cast<uint32_t>(w));
@@ -200,7 +204,8 @@ TEST(DibBlockRead, HostileBlocksAreRefusedAndChangeNothing) {
       {"three bytes", {40, 0, 0}, DibError::TooShort},
       {"header size 41", with(ok, 0, 41), DibError::BadHeaderSize},
       {"header size huge", with(ok, 0, 0xFFFFFFF0), DibError::BadHeaderSize},
-      {"header past the end", std::vector<uint8_t>(ok.begin(), ok.begin() + 39), DibError::TooShort},
+      {"header past the end", std::vector<uint8_t>(ok.begin(), ok.begin() + 39),
+       DibError::TooShort},
       {"width 0", with(ok, 4, 0), DibError::BadSize},
       {"negative width", with(ok, 4, 0xFFFFFFFE), DibError::BadSize},
       {"height 0", with(ok, 8, 0), DibError::BadSize},

@@ -1,12 +1,13 @@
 // The file dialogs answered through the platform's test seam: what they are shown
 // with, and what they remember after a choice, a cancel or a name that does not fit.
+#include "interchange/file_dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
-#include "interchange/file_dialogs.h"
 #include "interchange/interchange.h"
 #include "platform/test.h"
 

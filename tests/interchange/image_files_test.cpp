@@ -22,7 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-uint32_t pattern(int x, int y) { return static_cast<uint32_t>((x * 37) << 16 | (y * 53) << 8 | (x ^ y) * 11) & 0xFFFFFF; }
+uint32_t pattern(int x, int y) {
+  return static_cast<uint32_t>((x * 37) << 16 | (y * 53) << 8 | (x ^ y) * 11) & 0xFFFFFF;
+}
 
 std::vector<uint8_t> readAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -30,7 +32,8 @@ std::vector<uint8_t> readAll(const fs::path& p) {
 }
 void writeAll(const fs::path& p, const std::vector<uint8_t>& bytes) {
   std::ofstream out(p, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
@@ -54,8 +57,8 @@ std::vector<uint8_t> bmpFile(int w, int h, int bits, int colours) {
 
 // A PNG whose header claims w x h (with a right checksum) and no pixel data.
 std::vector<uint8_t> pngClaiming(uint32_t w, uint32_t h) {
-  std::vector<uint8_t> f = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13,
-                            'I', 'H', 'D', 'R'};
+  std::vector<uint8_t> f = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                            0,    0,   0,   13,  'I',  'H',  'D',  'R'};
   for (uint32_t v : {w, h}) {
     for (int i = 3; i >= 0; --i) f.push_back(static_cast<uint8_t>(v >> (8 * i)));
   }
@@ -102,9 +105,11 @@ class ImageFiles : public testing::Test {
   static void open8(int n, int w, int h) {
     ASSERT_EQ(TAV_CreateImage8FL(n, "files8", 0, 0, w, h, 100), kCreateOk);
     plat::Palette& pal = ImageTable[n].surface->palette();
-    for (int i = 0; i < 256; ++i) pal[i] = {uint8_t(i), uint8_t(255 - i), uint8_t((i * 7) & 0xFF), 0};
+    for (int i = 0; i < 256; ++i)
+      pal[i] = {uint8_t(i), uint8_t(255 - i), uint8_t((i * 7) & 0xFF), 0};
     for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) ImageTable[n].surface->row8(y)[x] = static_cast<uint8_t>(y * 16 + x * 3);
+      for (int x = 0; x < w; ++x)
+        ImageTable[n].surface->row8(y)[x] = static_cast<uint8_t>(y * 16 + x * 3);
     }
   }
   static uint32_t px(int n, int x, int y) { return ImageTable[n].surface->row32(y)[x]; }
@@ -137,7 +142,8 @@ TEST_F(ImageFiles, LoadDrawsAtPixelSizeClippedAndKeepsTheRest) {
 TEST_F(ImageFiles, AnIndexedFileSetsOnlyItsOwnPaletteEntries) {
   std::vector<uint8_t> f = bmpFile(4, 2, 4, 16);
   for (int i = 0; i < 16; ++i) {
-    f[54 + 4 * i] = static_cast<uint8_t>(200 + i), f[55 + 4 * i] = 3, f[56 + 4 * i] = static_cast<uint8_t>(i * 9);
+    f[54 + 4 * i] = static_cast<uint8_t>(200 + i), f[55 + 4 * i] = 3,
+               f[56 + 4 * i] = static_cast<uint8_t>(i * 9);
   }
   const size_t rows = 54 + 64;
   f[rows] = 0x01, f[rows + 1] = 0x23;      // bottom row: 0 1 2 3
@@ -172,8 +178,8 @@ TEST_F(ImageFiles, EverySaveTypeReadsBack) {
     for (int y = 0; y < 7; ++y) {
       for (int x = 0; x < 9; ++x) {
         // Smooth for JPEG; at most 63 colours, so GIF keeps them all.
-        ImageTable[0].surface->row32(y)[x] = type == 1 ? 0x102030u + 0x080404u * x + 0x040804u * y
-                                                       : pattern(x, y);
+        ImageTable[0].surface->row32(y)[x] =
+            type == 1 ? 0x102030u + 0x080404u * x + 0x040804u * y : pattern(x, y);
       }
     }
     TAV_SelectImage(0);
@@ -182,8 +188,10 @@ TEST_F(ImageFiles, EverySaveTypeReadsBack) {
     const std::string file = base + interchange::kSaveTypes[type].extension;
     const std::vector<uint8_t> bytes = readAll(file);
     ASSERT_GT(bytes.size(), 8u);
-    if (magic[type]) EXPECT_EQ(std::memcmp(bytes.data(), magic[type], std::strlen(magic[type])), 0);
-    else EXPECT_TRUE(bytes[0] == 'I' || bytes[0] == 'M');
+    if (magic[type])
+      EXPECT_EQ(std::memcmp(bytes.data(), magic[type], std::strlen(magic[type])), 0);
+    else
+      EXPECT_TRUE(bytes[0] == 'I' || bytes[0] == 'M');
 
     open32(1, 9, 7, 0xFFFFFF);
     ASSERT_EQ(TAV_LoadImageFile(file.c_str(), 0, 0), 0);
@@ -206,10 +214,13 @@ TEST_F(ImageFiles, EverySaveTypeReadsBack) {
     TAV_SelectImage(2);
     ASSERT_EQ(TAV_SaveImageFile(3, 5, type, (base + "_8").c_str()), 0);
     ASSERT_EQ(TAV_CreateImage8FL(3, "back", 0, 0, 5, 3, 100), kCreateOk);
-    ASSERT_EQ(TAV_LoadImageFile((base + "_8" + interchange::kSaveTypes[type].extension).c_str(), 0, 0), 0);
+    ASSERT_EQ(
+        TAV_LoadImageFile((base + "_8" + interchange::kSaveTypes[type].extension).c_str(), 0, 0),
+        0);
     EXPECT_EQ(ImageTable[3].surface->palette(), ImageTable[2].surface->palette());
     for (int y = 0; y < 3; ++y) {
-      EXPECT_EQ(std::memcmp(ImageTable[3].surface->row8(y), ImageTable[2].surface->row8(y), 5), 0) << y;
+      EXPECT_EQ(std::memcmp(ImageTable[3].surface->row8(y), ImageTable[2].surface->row8(y), 5), 0)
+          << y;
     }
   }
 }
@@ -294,9 +305,9 @@ TEST_F(ImageFiles, HostileFilesGiveOneAndChangeNothing) {
   put32(huge, 18, 100000), put32(huge, 22, 100000);
   writeAll(path("huge.bmp"), huge);
   // GIF: a 65535 x 65535 screen and image with a tiny body.
-  const std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0, 0,
-                                    0, 0, 0, 255, 255, 255, ',', 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
-                                    0, 2, 2, 0x44, 0x01, 0, ';'};
+  const std::vector<uint8_t> gif = {
+      'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0, 0, 0,    0,    0, 255, 255,
+      255, ',', 0,   0,   0,   0,   0xFF, 0xFF, 0xFF, 0xFF, 0,    2, 2, 0x44, 0x01, 0, ';'};
   writeAll(path("huge.gif"), gif);
   writeAll(path("huge.png"), pngClaiming(100000, 100000));
   auto picture = plat::Surface::create(40, 40, 32);
@@ -308,8 +319,8 @@ TEST_F(ImageFiles, HostileFilesGiveOneAndChangeNothing) {
   writeAll(path("text.png"), {'h', 'e', 'l', 'l', 'o', '\n'});
   fs::create_directories(path("folder.png"));
 
-  for (const char* name : {"huge.bmp", "huge.gif", "huge.png", "half.png", "empty.png", "text.png", "folder.png",
-                           "missing.png"}) {
+  for (const char* name : {"huge.bmp", "huge.gif", "huge.png", "half.png", "empty.png", "text.png",
+                           "folder.png", "missing.png"}) {
     EXPECT_EQ(TAV_LoadImageFile(path(name).c_str(), 0, 0), 1) << name;
   }
   EXPECT_EQ(TAV_LoadImageFile(nullptr, 0, 0), 1);

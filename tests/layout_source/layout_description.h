@@ -27,8 +27,8 @@ inline std::string describeLayout() {
     const ImageWindowRecord& rec = ImageTable[i];
     if (!rec.inUse) continue;
     s << "image " << i << " bits " << rec.bits << " mode " << rec.sizeLimitMode << " at "
-      << rectText(plat::getWindowRect(rec.window)) << " pixels " << rec.width << 'x'
-      << rec.height << " zoom " << rec.zoom << " title '" << rec.title << "'\n";
+      << rectText(plat::getWindowRect(rec.window)) << " pixels " << rec.width << 'x' << rec.height
+      << " zoom " << rec.zoom << " title '" << rec.title << "'\n";
   }
   for (int k = 0; k < kTextWindowCount; ++k) {
     const TextWindowRecord& rec = TextWindowTable[k];
@@ -43,8 +43,8 @@ inline std::string describeLayout() {
     for (const std::string& label : b.itemLabels) s << "  item '" << label << "'\n";
   }
   if (b.buttonBoxOpen) {
-    s << "button box at " << rectText(b.buttonBoxRect) << " grid " << b.columns << 'x'
-      << b.rows << " client " << b.clientWidth << 'x' << b.clientHeight << '\n';
+    s << "button box at " << rectText(b.buttonBoxRect) << " grid " << b.columns << 'x' << b.rows
+      << " client " << b.clientWidth << 'x' << b.clientHeight << '\n';
     for (const std::string& label : b.buttonLabels) s << "  button '" << label << "'\n";
   }
   return s.str();

@@ -37,9 +37,8 @@ int main(int argc, char** argv) {
   return plat::test::runHeadless(argc, argv, [argv] {
     if (!layouttest::startLibrary()) return 1;
     buildLayout();
-    const bool written =
-        layouttest::writeFile(argv[1], textwin::windowInfoSource()) &&
-        layouttest::writeFile(argv[2], layouttest::describeLayout());
+    const bool written = layouttest::writeFile(argv[1], textwin::windowInfoSource()) &&
+                         layouttest::writeFile(argv[2], layouttest::describeLayout());
     layouttest::closeLayout();
     return written ? 0 : 1;
   });

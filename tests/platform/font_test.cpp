@@ -26,7 +26,9 @@ std::unique_ptr<Surface> paper(int w, int h, int bits = 32, uint32_t fill = kPap
   return s;
 }
 
-uint32_t at(const Surface& s, int x, int y) { return s.bits() == 32 ? s.row32(y)[x] : s.row8(y)[x]; }
+uint32_t at(const Surface& s, int x, int y) {
+  return s.bits() == 32 ? s.row32(y)[x] : s.row8(y)[x];
+}
 
 // Pixels of the colour in [x0, x1) x [y0, y1).
 int count(const Surface& s, uint32_t v, int x0, int y0, int x1, int y1) {
@@ -62,12 +64,14 @@ TEST(Font, OpaqueTextFillsExactlyItsCells) {
     for (int px = 0; px < 60; ++px) {
       const bool cell = px >= x && px < x + w && py >= y && py < y + m.lineHeight;
       const uint32_t v = at(*s, px, py);
-      if (!cell) ASSERT_EQ(v, kPaper) << px << "," << py;
-      else ASSERT_TRUE(v == kInk || v == kBack) << std::hex << v << " at " << px << "," << py;
+      if (!cell)
+        ASSERT_EQ(v, kPaper) << px << "," << py;
+      else
+        ASSERT_TRUE(v == kInk || v == kBack) << std::hex << v << " at " << px << "," << py;
     }
   const int cw = m.charWidth, bottom = y + m.lineHeight;
-  EXPECT_EQ(count(*s, kInk, x, y, x + cw, bottom), 0);  // the space
-  EXPECT_GT(count(*s, kInk, x + cw, y, x + 2 * cw, bottom), 10);  // 'A' in one cell
+  EXPECT_EQ(count(*s, kInk, x, y, x + cw, bottom), 0);                // the space
+  EXPECT_GT(count(*s, kInk, x + cw, y, x + 2 * cw, bottom), 10);      // 'A' in one cell
   EXPECT_GT(count(*s, kInk, x + 2 * cw, y, x + 4 * cw, bottom), 20);  // 'あ' in two
 }
 

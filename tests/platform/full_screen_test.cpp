@@ -1,10 +1,11 @@
 // Which screen a window is on, and a window of any kind shown over a whole screen and
 // put back, on the real platform, headless.
+#include "platform/full_screen.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/full_screen.h"
 #include "platform/platform.h"
 #include "platform/test.h"
 
@@ -25,7 +26,9 @@ TEST(ScreenFor, TheScreenOverlappedMostElseTheNearestToTheCorner) {
   EXPECT_EQ(screenFor({0, 0, 10, 10}, {}), -1);
 }
 
-intptr_t plainProc(Window w, Message& m) { return defWindowProc(w, m); }
+intptr_t plainProc(Window w, Message& m) {
+  return defWindowProc(w, m);
+}
 
 class FullScreen : public testing::Test {
  protected:

@@ -18,7 +18,9 @@ std::unique_ptr<Surface> make(int w, int h, int bits) {
   return s;
 }
 
-uint32_t entryRgb(const PaletteEntry& e) { return e.red << 16 | e.green << 8 | e.blue; }
+uint32_t entryRgb(const PaletteEntry& e) {
+  return e.red << 16 | e.green << 8 | e.blue;
+}
 
 // The pixel as a colour: the word itself, or the palette colour of the index.
 uint32_t colourAt(const Surface& s, int x, int y) {
@@ -26,8 +28,10 @@ uint32_t colourAt(const Surface& s, int x, int y) {
 }
 
 void put(Surface& s, int x, int y, uint32_t v) {
-  if (s.bits() == 32) s.row32(y)[x] = v;
-  else s.row8(y)[x] = static_cast<uint8_t>(v);
+  if (s.bits() == 32)
+    s.row32(y)[x] = v;
+  else
+    s.row8(y)[x] = static_cast<uint8_t>(v);
 }
 
 void randomise(Surface& s, std::mt19937& rng) {
@@ -64,8 +68,8 @@ int64_t walkIndex(int64_t p, int64_t o, int64_t n) {
 
 // For every destination coordinate: the source coordinates it covers and their overlap in
 // units of 1/D pixel (destination i covers [i S, (i+1) S), source u covers [u D, (u+1) D)).
-std::vector<std::vector<std::pair<int, int64_t>>> coverage(int d0, int dn, int dLim, int s0,
-                                                           int sn, int sLim) {
+std::vector<std::vector<std::pair<int, int64_t>>> coverage(int d0, int dn, int dLim, int s0, int sn,
+                                                           int sLim) {
   const int64_t D = dn < 0 ? -int64_t{dn} : dn, S = sn < 0 ? -int64_t{sn} : sn;
   std::vector<std::vector<std::pair<int, int64_t>>> out(dLim);
   for (int p = 0; p < dLim; ++p) {
@@ -99,8 +103,10 @@ void referenceStretch(Surface& dst, int dx, int dy, int dw, int dh, const Surfac
         if (i < 0 || j < 0) continue;
         int64_t u = nearest(i, dw, sx, sw), v = nearest(j, dh, sy, sh);
         if (u < 0 || v < 0 || u >= src.width() || v >= src.height()) continue;
-        if (src.bits() == 8 && dst.bits() == 8) put(dst, x, y, src.row8(v)[u]);
-        else store(x, y, colourAt(src, u, v));
+        if (src.bits() == 8 && dst.bits() == 8)
+          put(dst, x, y, src.row8(v)[u]);
+        else
+          store(x, y, colourAt(src, u, v));
       }
     return;
   }
@@ -118,7 +124,8 @@ void referenceStretch(Surface& dst, int dx, int dy, int dw, int dh, const Surfac
         }
       if (total == 0) continue;
       uint32_t rgb = 0;  // each channel: floor(sum / total + 1/2)
-      for (int k = 0; k < 3; ++k) rgb |= static_cast<uint32_t>((2 * sum[k] + total) / (2 * total)) << (8 * k);
+      for (int k = 0; k < 3; ++k)
+        rgb |= static_cast<uint32_t>((2 * sum[k] + total) / (2 * total)) << (8 * k);
       store(x, y, rgb);
     }
 }
@@ -128,12 +135,11 @@ struct StretchCase {
 };
 
 void checkAgainstReference(Surface& dst, const Surface& src, const StretchCase& c) {
-  SCOPED_TRACE(testing::Message() << "mode " << dst.stretchMode() << " bits " << src.bits()
-                                  << "->" << dst.bits() << " src " << src.width() << "x"
-                                  << src.height() << " dst " << dst.width() << "x" << dst.height()
-                                  << " d(" << c.dx << "," << c.dy << "," << c.dw << "," << c.dh
-                                  << ") s(" << c.sx << "," << c.sy << "," << c.sw << "," << c.sh
-                                  << ")");
+  SCOPED_TRACE(testing::Message() << "mode " << dst.stretchMode() << " bits " << src.bits() << "->"
+                                  << dst.bits() << " src " << src.width() << "x" << src.height()
+                                  << " dst " << dst.width() << "x" << dst.height() << " d(" << c.dx
+                                  << "," << c.dy << "," << c.dw << "," << c.dh << ") s(" << c.sx
+                                  << "," << c.sy << "," << c.sw << "," << c.sh << ")");
   auto expected = copyOf(dst);
   referenceStretch(*expected, c.dx, c.dy, c.dw, c.dh, src, c.sx, c.sy, c.sw, c.sh);
   stretchBlt(dst, c.dx, c.dy, c.dw, c.dh, src, c.sx, c.sy, c.sw, c.sh);
@@ -157,9 +163,15 @@ TEST(Surface, NewSurfacesAreZeroedWithTheirStrideAndAGreyPalette) {
 }
 
 TEST(Surface, RefusesAbsurdSizesAndDepths) {
-  for (auto [w, h, bits] : {std::tuple{0, 10, 32}, {10, 0, 8}, {-1, 10, 32}, {10, -5, 8},
-                            {10, 10, 24}, {10, 10, 0}, {1 << 30, 1 << 30, 32},
-                            {0x7FFFFFFF, 0x7FFFFFFF, 32}, {0x7FFFFFFF, 0x7FFFFFFF, 8},
+  for (auto [w, h, bits] : {std::tuple{0, 10, 32},
+                            {10, 0, 8},
+                            {-1, 10, 32},
+                            {10, -5, 8},
+                            {10, 10, 24},
+                            {10, 10, 0},
+                            {1 << 30, 1 << 30, 32},
+                            {0x7FFFFFFF, 0x7FFFFFFF, 32},
+                            {0x7FFFFFFF, 0x7FFFFFFF, 8},
                             {0x7FFFFFFF, 3, 32}})
     EXPECT_FALSE(Surface::create(w, h, bits)) << w << "x" << h << "x" << bits;
 }
@@ -202,8 +214,10 @@ TEST(Surface, FillsAndInvertsClippedRectangles) {
     auto before = copyOf(*s);
     invertRect(*s, {1, 1, 50, 3});
     EXPECT_EQ(colourAt(*s, 0, 0), colourAt(*before, 0, 0));
-    if (s->bits() == 32) EXPECT_EQ(s->row32(2)[4], before->row32(2)[4] ^ 0xFFFFFF);
-    else EXPECT_EQ(s->row8(2)[4], 255 - before->row8(2)[4]);
+    if (s->bits() == 32)
+      EXPECT_EQ(s->row32(2)[4], before->row32(2)[4] ^ 0xFFFFFF);
+    else
+      EXPECT_EQ(s->row8(2)[4], 255 - before->row8(2)[4]);
     invertRect(*s, {1, 1, 50, 3});
     expectSame(*s, *before);
   }
@@ -226,8 +240,10 @@ TEST(BitBlt, CopiesClippedToBothSurfacesInEveryDepthPair) {
   std::mt19937 rng(11);
   for (int from : {8, 32})
     for (int to : {8, 32})
-      for (auto [dx, dy, w, h, sx, sy] : {std::tuple{-2, 1, 9, 9, 0, 0}, {3, -1, 4, 4, -2, 1},
-                                          {0, 0, 99, 99, 0, 0}, {5, 5, -3, 2, 0, 0}}) {
+      for (auto [dx, dy, w, h, sx, sy] : {std::tuple{-2, 1, 9, 9, 0, 0},
+                                          {3, -1, 4, 4, -2, 1},
+                                          {0, 0, 99, 99, 0, 0},
+                                          {5, 5, -3, 2, 0, 0}}) {
         auto src = make(7, 5, from);
         auto dst = make(6, 6, to);
         randomise(*src, rng);
@@ -237,9 +253,12 @@ TEST(BitBlt, CopiesClippedToBothSurfacesInEveryDepthPair) {
           for (int x = 0; x < w; ++x) {
             int u = sx + x, v = sy + y, p = dx + x, q = dy + y;
             if (u < 0 || v < 0 || u >= 7 || v >= 5 || p < 0 || q < 0 || p >= 6 || q >= 6) continue;
-            if (from == 8 && to == 8) put(*expected, p, q, src->row8(v)[u]);  // indices as they are
-            else if (to == 32) put(*expected, p, q, colourAt(*src, u, v));
-            else put(*expected, p, q, nearestPaletteIndex(dst->palette(), colourAt(*src, u, v)));
+            if (from == 8 && to == 8)
+              put(*expected, p, q, src->row8(v)[u]);  // indices as they are
+            else if (to == 32)
+              put(*expected, p, q, colourAt(*src, u, v));
+            else
+              put(*expected, p, q, nearestPaletteIndex(dst->palette(), colourAt(*src, u, v)));
           }
         bitBlt(*dst, dx, dy, w, h, *src, sx, sy);
         SCOPED_TRACE(testing::Message() << from << "->" << to << " at " << dx << "," << dy);
@@ -330,9 +349,9 @@ TEST(StretchBlt, MatchesTheStraightVersionOverRandomCases) {
     randomise(*dst, rng);
     dst->setStretchMode(mode);
     // Sizes up and down, either sign, origins that put parts outside either surface.
-    StretchCase c{pick(-8, dst->width() + 2), pick(-8, dst->height() + 2), pick(1, 48),
-                  pick(1, 48), pick(-6, src->width() + 1), pick(-6, src->height() + 1),
-                  pick(1, 30), pick(1, 30)};
+    StretchCase c{
+        pick(-8, dst->width() + 2), pick(-8, dst->height() + 2), pick(1, 48), pick(1, 48),
+        pick(-6, src->width() + 1), pick(-6, src->height() + 1), pick(1, 30), pick(1, 30)};
     if (pick(0, 2) == 0) c.dw = -c.dw;
     if (pick(0, 2) == 0) c.dh = -c.dh;
     if (pick(0, 2) == 0) c.sw = -c.sw;
@@ -349,19 +368,19 @@ TEST(StretchBlt, MatchesTheStraightVersionOnLargeRatiosAndSums) {
   auto src8 = make(60, 50, 8);
   randomise(*src8, rng);
   const StretchCase cases[] = {
-      {0, 0, 6, 5, 0, 0, 60, 50},     // tenfold down
-      {0, 0, 15, 12, 0, 0, 30, 24},   // twofold down: totals of 4
-      {1, 1, 8, 8, 0, 0, 32, 32},     // fourfold down: totals of 16
-      {14, 11, -15, -12, 0, 0, 30, 24},  // twofold down, mirrored destination
-      {0, 0, 10, 8, 59, 47, -60, -48},   // sixfold down, mirrored source
-      {0, 0, 1, 1, 0, 0, 60, 50},     // one pixel of 3000
-      {0, 0, 7, 1, 0, 0, 300, 1},     // totals of 300 across, 1 down
-      {0, 0, 7, 7, 0, 0, 300, 300},   // totals of 90000: one sum a channel
-      {0, 0, 7, 3, 0, 0, -60, 50},    // uneven, mirrored source
-      {-5, 0, 40, 37, 59, 49, -7, -5},  // up, both mirrored, clipped
+      {0, 0, 6, 5, 0, 0, 60, 50},                    // tenfold down
+      {0, 0, 15, 12, 0, 0, 30, 24},                  // twofold down: totals of 4
+      {1, 1, 8, 8, 0, 0, 32, 32},                    // fourfold down: totals of 16
+      {14, 11, -15, -12, 0, 0, 30, 24},              // twofold down, mirrored destination
+      {0, 0, 10, 8, 59, 47, -60, -48},               // sixfold down, mirrored source
+      {0, 0, 1, 1, 0, 0, 60, 50},                    // one pixel of 3000
+      {0, 0, 7, 1, 0, 0, 300, 1},                    // totals of 300 across, 1 down
+      {0, 0, 7, 7, 0, 0, 300, 300},                  // totals of 90000: one sum a channel
+      {0, 0, 7, 3, 0, 0, -60, 50},                   // uneven, mirrored source
+      {-5, 0, 40, 37, 59, 49, -7, -5},               // up, both mirrored, clipped
       {0, 0, 16, 16, 0, 0, 0x7FFFFFFF, 0x7FFFFFFF},  // huge source rectangle, clipped to 60x50
       {3, 2, 0x40000000, 0x40000001, 0, 0, 0x7FFFFFFF, 0x7FFFFFFD},  // sums past 64 bits
-      {0, 0, -0x7FFFFFFF - 1, 9, 0, 0, 5, 5},  // the most negative width
+      {0, 0, -0x7FFFFFFF - 1, 9, 0, 0, 5, 5},                        // the most negative width
   };
   for (StretchMode mode : {kColorOnColor, kHalftone})
     for (const auto& c : cases)

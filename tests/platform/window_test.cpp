@@ -13,7 +13,7 @@ using namespace plat;
 
 // Every message a test window receives, in order of arrival.
 std::vector<Message> received;
-Rect movingAnswer;       // when non-empty, Moving is answered with this rectangle
+Rect movingAnswer;  // when non-empty, Moving is answered with this rectangle
 bool keepSizeOnSizing = false;
 
 intptr_t recordingProc(Window w, Message& m) {
@@ -378,8 +378,9 @@ TEST_F(ControlTest, ControlsDieWithTheirParent) {
   Window w = open();
   Window s = createControl({ControlKind::Static, w, 2001, "Ready", {0, 6, 234, 26}});
   EXPECT_EQ(controlById(w, 2001), s);
-  EXPECT_EQ(getWindowRect(s), (Rect{0, 6, 234, 26}).translated(clientToScreen(w, {0, 0}).x,
-                                                                clientToScreen(w, {0, 0}).y));
+  EXPECT_EQ(
+      getWindowRect(s),
+      (Rect{0, 6, 234, 26}).translated(clientToScreen(w, {0, 0}).x, clientToScreen(w, {0, 0}).y));
   destroyWindow(w);
   window = {};
   EXPECT_FALSE(isWindow(s));

@@ -1,23 +1,23 @@
 // The playback loop on movies written here: opening, view frames, the commands, the
 // input box settings and the composition they drive.
+#include "app/player.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <opencv2/core.hpp>
+#include <opencv2/videoio.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
-
 #include "app/lenticular.h"
-#include "app/player.h"
 #include "boxes/boxes.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
@@ -260,7 +260,8 @@ TEST_F(PlayerTest, MakeLaysTheViewsSideBySideAndComposes) {
   ASSERT_EQ(ImageTable[1].inUse, 1);
   EXPECT_EQ(ImageTable[1].width, 3 * kW);
   const auto* multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
-  for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[v] - 1);
+  for (int v = 0; v < 3; ++v)
+    EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[v] - 1);
   EXPECT_EQ(app::builtViewCount, 3);
   ASSERT_EQ(ImageTable[2].inUse, 1);
   EXPECT_EQ(ImageTable[2].width, 3 * 800 * 3);
@@ -273,7 +274,8 @@ TEST_F(PlayerTest, MakeLaysTheViewsSideBySideAndComposes) {
 
   app::runCommand(18);  // make<: the same views, right to left
   multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
-  for (int v = 0; v < 3; ++v) EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[3 - v] - 1);
+  for (int v = 0; v < 3; ++v)
+    EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[3 - v] - 1);
   // make< ends on view 0, though its frames are read from the lowest up.
   EXPECT_EQ(ShownFrame(), 1);
   EXPECT_EQ(player.capture->property(app::kPosFrames), 2);
@@ -421,7 +423,8 @@ TEST_F(PlayerTest, AViewFrameThatCannotBeReadIsNamed) {
   EXPECT_EQ(unread.back(), "frame 40 could not be read");
   EXPECT_EQ(std::count(unread.begin(), unread.end(), "frame 1 could not be read"), 0);
   // The first view is the movie's first frame.
-  EXPECT_EQ(NumberOf(reinterpret_cast<const uint32_t*>(ImagePixels[1])[kH / 2 * 3 * kW + kW / 2]), 0);
+  EXPECT_EQ(NumberOf(reinterpret_cast<const uint32_t*>(ImagePixels[1])[kH / 2 * 3 * kW + kW / 2]),
+            0);
   std::remove(cut.c_str());
 }
 
@@ -449,11 +452,10 @@ class TooWidePlayerTest : public PlayerTest {
     const std::string out = (dir_ / "out.png").string();
     ASSERT_EQ(plat::saveImageFile(*ImageTable[app::kMultiViewImage].surface, views),
               plat::ImageFileError::None);
-    const std::string cmd = std::string(DIREVO_COMPOSE_PATH) + " --multiview " + views +
-                            " --views " + std::to_string(app::View_num) + " --width " +
-                            std::to_string(app::Width) + " --height " +
-                            std::to_string(app::Height) + " --pitch 17.319 --method " + method +
-                            " --out " + out;
+    const std::string cmd =
+        std::string(DIREVO_COMPOSE_PATH) + " --multiview " + views + " --views " +
+        std::to_string(app::View_num) + " --width " + std::to_string(app::Width) + " --height " +
+        std::to_string(app::Height) + " --pitch 17.319 --method " + method + " --out " + out;
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     const plat::LoadedImage composed = plat::loadImageFile(out);
     ASSERT_TRUE(composed.surface);

@@ -33,11 +33,16 @@ TEST_F(EdgeTest, TheTableHoldsScreenStripsThenEveryWindowKindInOrder) {
 
   const int w = plat::systemMetric(plat::Metric::CxScreen);
   const int h = plat::systemMetric(plat::Metric::CyScreen);
-  const std::vector<plat::Rect> expected{
-      {-1000, 0, 0, h}, {0, -1000, w, 0}, {w, 0, w + 1000, h}, {0, h, w, h + 1000},
-      image, text0, text1,
-      plat::getWindowRect(boxes::inputBoxWindow()), plat::getWindowRect(boxes::buttonBoxWindow()),
-      plat::getWindowRect(mainWindow)};
+  const std::vector<plat::Rect> expected{{-1000, 0, 0, h},
+                                         {0, -1000, w, 0},
+                                         {w, 0, w + 1000, h},
+                                         {0, h, w, h + 1000},
+                                         image,
+                                         text0,
+                                         text1,
+                                         plat::getWindowRect(boxes::inputBoxWindow()),
+                                         plat::getWindowRect(boxes::buttonBoxWindow()),
+                                         plat::getWindowRect(mainWindow)};
   EXPECT_EQ(textwin::windowEdges(), expected);
 
   // A window that moves rebuilds the table; one that closes leaves its stale rectangle.

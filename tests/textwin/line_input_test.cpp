@@ -2,8 +2,8 @@
 // cancelling by closing, the key queue, and a reader on another thread than the window.
 #include <atomic>
 
-#include "textwin_fixture.h"
 #include "library_support.h"
+#include "textwin_fixture.h"
 
 namespace {
 
@@ -29,12 +29,12 @@ class LineInputTest : public TextWindowTest {
 TEST_F(LineInputTest, TypedTextIsEchoedAfterThePromptAndReturnedOnEnter) {
   capture(0);
   TAV_Printf("Name>");
-  std::string status;
-  const std::string line = readLine({typing(u"ab\tcé"), [&] { status = statusText(); },
-                                     typing(u"\r")});
+  std::string promptStatus;
+  const std::string line =
+      readLine({typing(u"ab\tcé"), [&] { promptStatus = statusText(); }, typing(u"\r")});
   EXPECT_EQ(line, "ab cé");  // the tab became a space
   EXPECT_EQ(LastInputLine, u"ab cé");
-  EXPECT_NE(status.find("Input text"), std::string::npos);
+  EXPECT_NE(promptStatus.find("Input text"), std::string::npos);
   EXPECT_NE(statusText().find("-bit color"), std::string::npos);
   EXPECT_EQ(printed(0), "Name>ab cé\n");  // the log gets the line and a line feed
   EXPECT_EQ(InputOwner, 0);
@@ -59,13 +59,13 @@ TEST_F(LineInputTest, TheLineWrapsWithAFreeCellLeftAndBackspaceReturnsOverTheWra
   const int width = 50 * cw;
   std::vector<plat::Point> seen;
   auto note = [&] { seen.push_back({rec.cursorX, rec.cursorY}); };
-  const std::string line = readLine({
-      typing(std::u16string(49, u'a')), note,  // 49 cells: still on the first row
-      typing(u"b"), note,                      // the 50th moves the cursor down
-      pressing(plat::vk::Back), note,          // back to the last cell of the row above
-      typing(u"あ"), note,                     // no room for two cells: next row first
-      pressing(plat::vk::Back), note,          // removed, the cursor back where it was
-      typing(u"\r")});
+  const std::string line =
+      readLine({typing(std::u16string(49, u'a')), note,  // 49 cells: still on the first row
+                typing(u"b"), note,                      // the 50th moves the cursor down
+                pressing(plat::vk::Back), note,          // back to the last cell of the row above
+                typing(u"あ"), note,                     // no room for two cells: next row first
+                pressing(plat::vk::Back), note,          // removed, the cursor back where it was
+                typing(u"\r")});
   EXPECT_EQ(line, std::string(49, 'a'));
   ASSERT_EQ(seen.size(), 5u);
   EXPECT_EQ(seen[0], (plat::Point{width - cw, 0}));
@@ -138,8 +138,7 @@ TEST_F(LineInputTest, KeysOfAnyTextWindowFeedTheLineAndItsShortcutsAreOff) {
   const std::string line =
       readLine({[&] { plat::test::typeText(other, u"ot"); },
                 [&] { plat::test::key(other, 'Q', true); },  // Ctrl+Q would close it
-                [&] { plat::test::key(other, plat::vk::Escape); },
-                typing(u"\r")});
+                [&] { plat::test::key(other, plat::vk::Escape); }, typing(u"\r")});
   twtest::pumpOnce();
   EXPECT_EQ(line, "ot\x1b");
   EXPECT_TRUE(TextWindowTable[4].inUse);
@@ -218,18 +217,18 @@ class CrossThreadInput : public TextWindowTest {
 
 TEST_F(CrossThreadInput, ALineTypedIntoTheWorkersWindowReachesTheReader) {
   int step = 0;  // the worker's alone
-  startWorker([&step](plat::Window w, int reads) {
-    if (reads == 1 && step == 0) {
+  startWorker([&step](plat::Window w, int readCount) {
+    if (readCount == 1 && step == 0) {
       plat::test::typeText(w, u"hello\r");
       step = 1;
-    } else if (reads == 2 && step == 1) {
+    } else if (readCount == 2 && step == 1) {
       plat::test::key(w, plat::vk::Up);  // the reader sends the recalled units back here
       step = 2;
-    } else if (reads == 2 && step == 2 && InputRequest == kRequestNone) {
+    } else if (readCount == 2 && step == 2 && InputRequest == kRequestNone) {
       // The recall is done: its units are queued ahead of these.
       plat::test::typeText(w, u"!\r");
       step = 3;
-    } else if (reads == 3 && step == 3) {
+    } else if (readCount == 3 && step == 3) {
       TAV_CloseTextWindow(7);
       step = 4;
     }

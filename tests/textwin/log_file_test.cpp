@@ -24,8 +24,10 @@ class LogFileTest : public TextWindowTest {
     ASSERT_NE(mkdtemp(dir), nullptr);
     startFolder = std::string(dir) + "/";
     instance = 0;
-    testsupport::useService(&LibraryServices::startDirectory, +[] { return startFolder; });
-    testsupport::useService(&LibraryServices::instanceNumber, +[] { return instance; });
+    testsupport::useService(
+        &LibraryServices::startDirectory, +[] { return startFolder; });
+    testsupport::useService(
+        &LibraryServices::instanceNumber, +[] { return instance; });
     plat::test::reset();  // no menu or message box left from before
   }
   void TearDown() override {
@@ -210,9 +212,17 @@ TEST_F(LogFileTest, RightClickShowsTheMenuWithItsChecksAndRunsTheChosenCommand) 
   ASSERT_TRUE(menu);
   const std::vector<Shown> shown = entries(*menu);
   ASSERT_EQ(shown.size(), 11u);
-  const char* texts[] = {"&Select\tCtrl+S", "&Window Info.\tCtrl+W", "Command", "",
-                         "Start Log", "Stop Log", "&Copy DIREVO34.LOG\tCtrl+C", "",
-                         "&About DIREVO\tCtrl+A", "", "&Destroy\tCtrl+Q"};
+  const char* texts[] = {"&Select\tCtrl+S",
+                         "&Window Info.\tCtrl+W",
+                         "Command",
+                         "",
+                         "Start Log",
+                         "Stop Log",
+                         "&Copy DIREVO34.LOG\tCtrl+C",
+                         "",
+                         "&About DIREVO\tCtrl+A",
+                         "",
+                         "&Destroy\tCtrl+Q"};
   const int idsShown[] = {1069, 1045, 1029, 0, 1024, 1025, 1030, 0, 1020, 0, 1006};
   for (size_t i = 0; i < shown.size(); ++i) {
     EXPECT_EQ(shown[i].separator, texts[i][0] == '\0') << i;
@@ -242,7 +252,8 @@ TEST_F(LogFileTest, NoMenuWhileALineIsReadOrAPickRuns) {
   EXPECT_FALSE(plat::test::lastMenu());
   InputOwner = 0;
 
-  testsupport::useService(&LibraryServices::pickInProgress, +[] { return true; });
+  testsupport::useService(
+      &LibraryServices::pickInProgress, +[] { return true; });
   plat::test::click(w, {10, 10}, plat::test::Button::Right);
   twtest::pumpOnce();
   EXPECT_FALSE(plat::test::lastMenu());

@@ -259,8 +259,8 @@ TEST_F(TextWindowTest, EnsureTextWindowOpensWindowZeroInTheMiddleOfTheScreen) {
   ASSERT_TRUE(TextWindowTable[0].inUse);
   EXPECT_EQ(CurrentTextWindow, 0);
   const int w = plat::systemMetric(plat::Metric::CxScreen);
-  const int h = plat::systemMetric(plat::Metric::CyScreen) -
-                plat::systemMetric(plat::Metric::CyCaption);
+  const int h =
+      plat::systemMetric(plat::Metric::CyScreen) - plat::systemMetric(plat::Metric::CyCaption);
   const plat::Rect outer = plat::getWindowRect(windowOf(0));
   EXPECT_EQ(outer.left, w / 2 - 200);
   EXPECT_EQ(outer.top, h / 2 - 150);

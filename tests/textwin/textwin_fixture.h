@@ -31,7 +31,9 @@ inline void pumpOnce() {
 }
 
 // The pump that printing and line input turn; null: the worker's own.
-inline void usePump(void (*pump)()) { testsupport::useService(&LibraryServices::pump, pump); }
+inline void usePump(void (*pump)()) {
+  testsupport::useService(&LibraryServices::pump, pump);
+}
 
 // Steps a test plays into a line being read: each runs once the reader has taken
 // everything typed before it (the key queue is empty), inside the reader's own pump.

@@ -33,8 +33,9 @@ std::unique_ptr<plat::Surface> toColour(std::unique_ptr<plat::Surface> s) {
 
 std::unique_ptr<plat::Surface> newPicture(int width, int height) {
   std::unique_ptr<plat::Surface> s = plat::Surface::create(width, height, 32);
-  if (!s) fail("not enough memory for a " + std::to_string(width) + " x " +
-               std::to_string(height) + " picture");
+  if (!s)
+    fail("not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) +
+         " picture");
   return s;
 }
 
@@ -113,7 +114,7 @@ void writePictures(const std::vector<std::pair<const plat::Surface*, std::string
 void composePicture(const Options& o) {
   const int V = o.views;
   std::unique_ptr<plat::Surface> multiView =
-      o.mode == compose::Mode::Picture     ? readMultiView(o.input)
+      o.mode == compose::Mode::Picture      ? readMultiView(o.input)
       : o.mode == compose::Mode::MovieMarks ? multiViewFromMovie(o)
                                             : calibrationViews(o);
 
@@ -121,8 +122,12 @@ void composePicture(const Options& o) {
   // The composition reads the views through that resampling, so the work image
   // (3 W V x H, 5 GB at V 180, W 1920, H 1240) is made only when it is to be written.
   const app::PixelBuffer mv = bufferOf(*multiView);
-  const app::WorkResampling views{{mv.pixels, mv.width, mv.height}, multiView->width() / V,
-                                  multiView->height(), o.width, o.height, V};
+  const app::WorkResampling views{{mv.pixels, mv.width, mv.height},
+                                  multiView->width() / V,
+                                  multiView->height(),
+                                  o.width,
+                                  o.height,
+                                  V};
   const app::LentiParams params{o.pitch, V, o.width, o.height};
   std::unique_ptr<plat::Surface> output = newPicture(o.width, o.height);  // black
   std::unique_ptr<plat::Surface> work;

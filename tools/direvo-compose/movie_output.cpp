@@ -133,9 +133,9 @@ int composeMovie(const Options& o) {
     fail("cannot write " + o.out + ": " + app::movieWriteErrorText(e, codec));
   }
   if (r.announced > r.frames) {
-    std::fprintf(stderr, "direvo-compose: %s ended early: %lld frames written of the %lld it announces\n",
-                 o.input.c_str(), static_cast<long long>(r.frames),
-                 static_cast<long long>(r.announced));
+    std::fprintf(
+        stderr, "direvo-compose: %s ended early: %lld frames written of the %lld it announces\n",
+        o.input.c_str(), static_cast<long long>(r.frames), static_cast<long long>(r.announced));
   }
   return 0;
 }

@@ -1,12 +1,11 @@
 #include "options.h"
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "app/compose_pixels.h"
 #include "app/movie_writer.h"
@@ -128,11 +127,14 @@ void checkCombination(const Given& g, Options& o) {
   const size_t inputs =
       g.multiview->count() + g.movie->count() + g.viewsMovie->count() + g.calibration->count();
   if (inputs != 1) {
-    fail("give one of --multiview IN, --movie FILE, --views-movie IN and --calibration (see --help)");
+    fail(
+        "give one of --multiview IN, --movie FILE, --views-movie IN and --calibration (see "
+        "--help)");
   }
   const bool marks = g.left->count() > 0 || g.right->count() > 0;
   if (g.movie->count() > 0) {
-    if (g.span->count() > 0 && marks) fail("--span goes with --movie in place of --left and --right");
+    if (g.span->count() > 0 && marks)
+      fail("--span goes with --movie in place of --left and --right");
     if (g.span->count() == 0 && (g.left->count() == 0 || g.right->count() == 0)) {
       fail("--movie needs --left L and --right R, or --span S (see --help)");
     }
@@ -255,15 +257,17 @@ Options parseOptions(int argc, char** argv) {
       ->transform(wholeNumber(1, app::kMaxHeight))
       ->capture_default_str()
       ->group(composition);
-  cli.add_option("--method", method, "stable (column stripes, the default) or beta\n"
-      "(row groups)")
+  cli.add_option("--method", method,
+                 "stable (column stripes, the default) or beta\n"
+                 "(row groups)")
       ->type_name("M")
       ->check(oneOf("stable", "beta"))
       ->group(composition);
 
   const char* output = "Output";
-  cli.add_option("--out", o.out, "the composed picture (W x H), or the movie with\n"
-                                 "--views-movie and --span")
+  cli.add_option("--out", o.out,
+                 "the composed picture (W x H), or the movie with\n"
+                 "--views-movie and --span")
       ->type_name("OUT")
       ->group(output);
   cli.add_option("--work", o.work,

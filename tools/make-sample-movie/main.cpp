@@ -7,12 +7,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <string>
-#include <string_view>
-
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -61,8 +60,8 @@ void DrawBackdrop(cv::Mat& m, const Camera& cam) {
   for (int x = -period * 2; x < m.cols + period * 2; x += period / 2) {
     int px = x - off % period;
     int top = horizon - (((x / (period / 2)) % 3 + 3) % 3 + 1) * m.rows / 12;
-    std::vector<cv::Point> hill{{px - period / 2, horizon}, {px + period / 4, top},
-                                {px + period, horizon}};
+    std::vector<cv::Point> hill{
+        {px - period / 2, horizon}, {px + period / 4, top}, {px + period, horizon}};
     cv::fillConvexPoly(m, hill, cv::Scalar(120, 110, 100), cv::LINE_8);
   }
   const int cell = std::max(4, m.rows / 24);
@@ -82,8 +81,8 @@ void DrawHouses(cv::Mat& m, const Camera& cam) {
     int w = spacing / 2, h = m.rows / 5 + (i & 1) * m.rows / 20;
     if (x + w < 0 || x - w > m.cols) continue;
     cv::rectangle(m, cv::Rect(x, ground - h, w, h), walls[(i + 8) % 4], cv::FILLED);
-    std::vector<cv::Point> roof{{x - w / 8, ground - h}, {x + w / 2, ground - h - h / 2},
-                                {x + w + w / 8, ground - h}};
+    std::vector<cv::Point> roof{
+        {x - w / 8, ground - h}, {x + w / 2, ground - h - h / 2}, {x + w + w / 8, ground - h}};
     cv::fillConvexPoly(m, roof, cv::Scalar(40, 40, 150));
     cv::rectangle(m, cv::Rect(x + w / 5, ground - h * 2 / 3, w / 5, h / 4), {240, 230, 120},
                   cv::FILLED);

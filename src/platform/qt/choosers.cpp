@@ -18,8 +18,12 @@ namespace {
 constexpr uint32_t kColorBits = 0xFFFFFF;
 
 // QColor(QRgb) takes the colour solid, whatever the top byte holds.
-QColor qcolor(uint32_t rgb) { return QColor(static_cast<QRgb>(rgb & kColorBits)); }
-uint32_t rgbOf(const QColor& c) { return c.rgb() & kColorBits; }
+QColor qcolor(uint32_t rgb) {
+  return QColor(static_cast<QRgb>(rgb & kColorBits));
+}
+uint32_t rgbOf(const QColor& c) {
+  return c.rgb() & kColorBits;
+}
 
 // The description of a chosen font. The chooser speaks in points; the description's
 // height is the character height in pixels, negative, at the screen's resolution.

@@ -46,8 +46,8 @@ void ClientWidget::paintEvent(QPaintEvent* e) {
 }
 
 void ClientWidget::mousePressEvent(QMouseEvent* e) {
-  Msg kind = e->button() == Qt::LeftButton    ? Msg::LButtonDown
-             : e->button() == Qt::RightButton ? Msg::RButtonDown
+  Msg kind = e->button() == Qt::LeftButton     ? Msg::LButtonDown
+             : e->button() == Qt::RightButton  ? Msg::RButtonDown
              : e->button() == Qt::MiddleButton ? Msg::MButtonDown
                                                : Msg::None;
   if (kind == Msg::None) return;
@@ -65,7 +65,7 @@ void ClientWidget::mouseDoubleClickEvent(QMouseEvent* e) {
 void ClientWidget::mouseReleaseEvent(QMouseEvent* e) {
   Msg kind = e->button() == Qt::LeftButton    ? Msg::LButtonUp
              : e->button() == Qt::RightButton ? Msg::RButtonUp
-                                               : Msg::None;
+                                              : Msg::None;
   if (kind == Msg::None) return;
   postTo(record_, mouseMessage(kind, e->position().toPoint(), e->modifiers()));
 }

@@ -97,7 +97,8 @@ ClipboardImage clipboardImage() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data) return;
     const QStringList formats = data->formats();
-    if (formats.contains(QString::fromLatin1(kBmpType))) bmp = data->data(QString::fromLatin1(kBmpType));
+    if (formats.contains(QString::fromLatin1(kBmpType)))
+      bmp = data->data(QString::fromLatin1(kBmpType));
     const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
     for (const QString& f : formats) {
       if (f != QString::fromLatin1(kBmpType) && f.startsWith(u"image/") &&

@@ -15,7 +15,10 @@ bool EditControl::event(QEvent* e) {
   if (e->type() == QEvent::KeyPress) {
     auto* k = static_cast<QKeyEvent*>(e);
     switch (k->key()) {
-      case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_Return: case Qt::Key_Enter:
+      case Qt::Key_Tab:
+      case Qt::Key_Backtab:
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
       case Qt::Key_Escape:
         postKey(record_, k, true);
         return true;
@@ -72,13 +75,13 @@ void createControlWidget(const RecordPtr& r, const std::string& text, bool sunke
       auto* b = new QPushButton(label, host);
       b->setFocusPolicy(Qt::NoFocus);  // buttons never take the focus from the box
       QObject::connect(b, &QPushButton::clicked, [r] {
-        auto parent = findRecord(r->parent);
-        if (!parent) return;
+        auto owner = findRecord(r->parent);
+        if (!owner) return;
         Message m;
         m.kind = Msg::Command;
         m.commandId = r->controlId;
         m.control = r->handle;
-        postTo(parent, m);
+        postTo(owner, m);
       });
       w = b;
       break;

@@ -1,10 +1,11 @@
 // Child controls, the Qt side: their texts, selection and the keyboard focus.
+#include "platform/controls.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/controls.h"
 #include "platform/qt/display.h"
 #include "platform/qt/frame_widget.h"
 #include "platform/window_table.h"
@@ -20,9 +21,12 @@ bool setControlText(Window control, const std::string& utf8) {
   }
   qt::runOnDisplay([&] {
     QString t = QString::fromStdString(utf8);
-    if (auto* e = qobject_cast<QLineEdit*>(r->widget)) e->setText(t);
-    else if (auto* b = qobject_cast<QPushButton*>(r->widget)) b->setText(t);
-    else if (auto* l = qobject_cast<QLabel*>(r->widget)) l->setText(t);
+    if (auto* e = qobject_cast<QLineEdit*>(r->widget))
+      e->setText(t);
+    else if (auto* b = qobject_cast<QPushButton*>(r->widget))
+      b->setText(t);
+    else if (auto* l = qobject_cast<QLabel*>(r->widget))
+      l->setText(t);
   });
   return true;
 }
@@ -32,9 +36,12 @@ std::string getControlText(Window control) {
   if (!r || !r->isControl) return {};
   std::string out;
   qt::runOnDisplay([&] {
-    if (auto* e = qobject_cast<QLineEdit*>(r->widget)) out = e->text().toStdString();
-    else if (auto* b = qobject_cast<QPushButton*>(r->widget)) out = b->text().toStdString();
-    else if (auto* l = qobject_cast<QLabel*>(r->widget)) out = l->text().toStdString();
+    if (auto* e = qobject_cast<QLineEdit*>(r->widget))
+      out = e->text().toStdString();
+    else if (auto* b = qobject_cast<QPushButton*>(r->widget))
+      out = b->text().toStdString();
+    else if (auto* l = qobject_cast<QLabel*>(r->widget))
+      out = l->text().toStdString();
   });
   return out;
 }

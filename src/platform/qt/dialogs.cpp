@@ -1,9 +1,10 @@
 // Message boxes and file dialogs, run by the display thread while the caller waits.
+#include "platform/dialogs.h"
+
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "platform/dialogs.h"
 #include "platform/qt/dialog_run.h"
 #include "platform/qt/display.h"
 #include "platform/qt/frame_widget.h"
@@ -105,8 +106,8 @@ std::string runFileDialog(FileDialogParams& params, bool save) {
     QString path = dialog.selectedFiles().front();
     if (params.pathMustExist && !QFileInfo(path).absoluteDir().exists()) return;
     chosen = path.toStdString();
-    params.filterIndex = chosenFilterIndex(params.filters, filters, dialog.selectedNameFilter(),
-                                           params.filterIndex);
+    params.filterIndex =
+        chosenFilterIndex(params.filters, filters, dialog.selectedNameFilter(), params.filterIndex);
   });
   return chosen;
 }
@@ -123,7 +124,11 @@ void messageBox(Window owner, const std::string& text, const std::string& title,
   });
 }
 
-std::string openFileDialog(FileDialogParams& params) { return runFileDialog(params, false); }
-std::string saveFileDialog(FileDialogParams& params) { return runFileDialog(params, true); }
+std::string openFileDialog(FileDialogParams& params) {
+  return runFileDialog(params, false);
+}
+std::string saveFileDialog(FileDialogParams& params) {
+  return runFileDialog(params, true);
+}
 
 }  // namespace plat

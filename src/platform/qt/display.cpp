@@ -56,7 +56,9 @@ Waker* waker = nullptr;  // lives on the display thread between start and stop
 
 }  // namespace
 
-void startDisplayQueue() { waker = new Waker; }
+void startDisplayQueue() {
+  waker = new Waker;
+}
 
 void stopDisplayQueue() {
   {

@@ -2,7 +2,6 @@
 // buffer, no copy), or into a mask whose set pixels take a palette index on 8-bit surfaces.
 // Fonts are drawn without antialiasing, so every text pixel is the text colour.
 #include "platform/font.h"
-#include "platform/qt/font_qt.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -16,6 +15,8 @@
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include "platform/qt/font_qt.h"
 
 namespace plat {
 
@@ -35,7 +36,9 @@ namespace {
 constexpr int kStockPixelSize = 16;
 constexpr int kMaxPixelSize = 2048;  // larger requests are drawn at this size
 
-QString gothicFace() { return QStringLiteral("IPAGothic"); }
+QString gothicFace() {
+  return QStringLiteral("IPAGothic");
+}
 
 // A QFont fills caches shared by its copies as it is used, so two threads must not use one
 // at the same time: every use of our fonts (the stock font and those made by createFont)
@@ -104,9 +107,13 @@ void applyHeight(QFont& f, int height) {
   f.setPixelSize(px);
 }
 
-int clampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
+int clampToInt(int64_t v) {
+  return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
 
-bool isDrawn(char16_t c) { return c > 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0); }
+bool isDrawn(char16_t c) {
+  return c > 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0);
+}
 
 // One piece of text, the x where it starts and its advance.
 struct Piece {
@@ -288,10 +295,14 @@ QFont fontOfDescription(const FontDescription& d) {
 
 namespace {
 // Every Font the platform hands out is a QtFont.
-const QtFont& qtFont(const Font& f) { return static_cast<const QtFont&>(f); }
+const QtFont& qtFont(const Font& f) {
+  return static_cast<const QtFont&>(f);
+}
 }  // namespace
 
-FontMetrics fontMetrics(const Font& f) { return qtFont(f).metrics; }
+FontMetrics fontMetrics(const Font& f) {
+  return qtFont(f).metrics;
+}
 
 int charAdvance(const Font& f, char32_t c) {
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
@@ -320,8 +331,10 @@ int textOut(Surface& dst, int x, int y, const std::u16string& text, const TextSt
   const QRect area = paintArea(dst, x, y, advance, lineHeight);
   if (!area.isEmpty() && !pieces.empty()) {
     const int64_t baseline = int64_t{y} + font->metrics.ascent;
-    if (dst.bits() == 32) drawOn32(dst, *font, pieces, baseline, area, style.color);
-    else drawOn8(dst, *font, pieces, baseline, area, style.color);
+    if (dst.bits() == 32)
+      drawOn32(dst, *font, pieces, baseline, area, style.color);
+    else
+      drawOn8(dst, *font, pieces, baseline, area, style.color);
   }
   return clampToInt(advance);
 }

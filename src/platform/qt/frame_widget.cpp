@@ -18,10 +18,10 @@ namespace {
 // Frame metrics beyond the system's: the close box, the caption text, the menu bar items.
 constexpr int kCloseBoxWidth = 16;
 constexpr int kCloseBoxHeight = 14;
-constexpr int kCloseBoxRightGap = 2;     // between the close box and the right frame
+constexpr int kCloseBoxRightGap = 2;  // between the close box and the right frame
 constexpr int kCaptionTextIndent = 4;
 constexpr int kCaptionTextRightGap = kCloseBoxWidth + 6;  // the text stops short of the box
-constexpr int kMenuItemPadding = 8;      // each side of a menu bar label
+constexpr int kMenuItemPadding = 8;                       // each side of a menu bar label
 
 // Frame colours: a grey face with a raised edge, a blue caption when active.
 const QColor kFace(0xC0, 0xC0, 0xC0);
@@ -71,8 +71,8 @@ void FrameWidget::sync() {
 QRect FrameWidget::closeBox() const {
   if (!record_->parts.closeBox) return {};
   return QRect(width() - kFrameWidth - kCloseBoxRightGap - kCloseBoxWidth,
-               kFrameWidth + (kCaptionHeight - kCloseBoxHeight) / 2,
-               kCloseBoxWidth, kCloseBoxHeight);
+               kFrameWidth + (kCaptionHeight - kCloseBoxHeight) / 2, kCloseBoxWidth,
+               kCloseBoxHeight);
 }
 
 std::vector<QRect> FrameWidget::menuItemRects() const {
@@ -210,7 +210,9 @@ void FrameWidget::mousePressEvent(QMouseEvent* e) {
   }
 }
 
-void FrameWidget::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
+void FrameWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+  mousePressEvent(e);
+}
 
 void FrameWidget::mouseMoveEvent(QMouseEvent* e) {
   if (!tracking_) return;
@@ -262,7 +264,9 @@ void FrameWidget::changeEvent(QEvent* e) {
 }
 
 // Keys that reach the frame itself (no child has the focus) belong to the window.
-void FrameWidget::keyPressEvent(QKeyEvent* e) { postKey(record_, e, true); }
+void FrameWidget::keyPressEvent(QKeyEvent* e) {
+  postKey(record_, e, true);
+}
 
 void FrameWidget::keyReleaseEvent(QKeyEvent* e) {
   if (!e->isAutoRepeat()) postKey(record_, e, false);

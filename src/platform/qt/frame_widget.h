@@ -45,5 +45,4 @@ class FrameWidget : public QWidget {
   bool closePressed_ = false;
 };
 
-
 }  // namespace plat::qt

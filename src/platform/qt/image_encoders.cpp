@@ -50,7 +50,9 @@ bool qtEncoder(const Surface& s, int quality, std::vector<uint8_t>& out) {
   return encodeWithQt(s, kFormat, quality, out);
 }
 
-bool gifEncoder(const Surface& s, int, std::vector<uint8_t>& out) { return encodeGif(s, out); }
+bool gifEncoder(const Surface& s, int, std::vector<uint8_t>& out) {
+  return encodeGif(s, out);
+}
 
 constexpr char kBmp[] = "bmp";
 constexpr char kJpeg[] = "jpeg";
@@ -58,13 +60,15 @@ constexpr char kPng[] = "png";
 constexpr char kTiff[] = "tiff";
 
 constexpr ImageEncoder kEncoders[] = {
-    {"image/bmp", qtEncoder<kBmp>},   {"image/jpeg", qtEncoder<kJpeg>}, {"image/gif", gifEncoder},
-    {"image/png", qtEncoder<kPng>},   {"image/tiff", qtEncoder<kTiff>},
+    {"image/bmp", qtEncoder<kBmp>}, {"image/jpeg", qtEncoder<kJpeg>}, {"image/gif", gifEncoder},
+    {"image/png", qtEncoder<kPng>}, {"image/tiff", qtEncoder<kTiff>},
 };
 
 }  // namespace
 
-std::span<const ImageEncoder> imageEncoders() { return kEncoders; }
+std::span<const ImageEncoder> imageEncoders() {
+  return kEncoders;
+}
 
 ImageFileError saveImageFileWith(const Surface& s, const std::string& path,
                                  const ImageEncoder& encoder, int quality) {

@@ -26,22 +26,32 @@ std::string imageExtensionList() {
 }
 
 const char* imageFileErrorText(ImageFileError e) {
-  static const std::string unknownExtension = "unknown image type (use " + imageExtensionList() + ")";
+  static const std::string unknownExtension =
+      "unknown image type (use " + imageExtensionList() + ")";
   switch (e) {
-    case ImageFileError::None: return "no error";
-    case ImageFileError::CannotOpen: return "cannot open the file";
-    case ImageFileError::CannotDecode: return "not a readable image";
-    case ImageFileError::OutOfMemory: return "not enough memory for the picture";
-    case ImageFileError::UnknownExtension: return unknownExtension.c_str();
-    case ImageFileError::UnsupportedDepth: return "only 8-bit and 32-bit pictures can be saved";
-    case ImageFileError::CannotWrite: return "cannot write the file";
+    case ImageFileError::None:
+      return "no error";
+    case ImageFileError::CannotOpen:
+      return "cannot open the file";
+    case ImageFileError::CannotDecode:
+      return "not a readable image";
+    case ImageFileError::OutOfMemory:
+      return "not enough memory for the picture";
+    case ImageFileError::UnknownExtension:
+      return unknownExtension.c_str();
+    case ImageFileError::UnsupportedDepth:
+      return "only 8-bit and 32-bit pictures can be saved";
+    case ImageFileError::CannotWrite:
+      return "cannot write the file";
   }
   return "unknown error";
 }
 
 namespace {
 
-QString qPath(const std::string& path) { return QString::fromUtf8(path.data(), path.size()); }
+QString qPath(const std::string& path) {
+  return QString::fromUtf8(path.data(), path.size());
+}
 
 // The writer's format name for a file name's extension, or null.
 const char* formatForName(const std::string& path) {
@@ -115,10 +125,10 @@ QList<QRgb> gifColourTable(QIODevice* device) {
 // limit allows is refused before the decoder allocates anything.
 LoadedImage decode(QImageReader& reader, int64_t maxPixels) {
   reader.setAutoTransform(false);
-  reader.setAllocationLimit(static_cast<int>(std::clamp<int64_t>(maxPixels * 4 >> 20, 1, kMaxDecodedMegabytes)));
+  reader.setAllocationLimit(
+      static_cast<int>(std::clamp<int64_t>(maxPixels * 4 >> 20, 1, kMaxDecodedMegabytes)));
   const QSize claimed = reader.size();
-  if (claimed.isValid() &&
-      static_cast<int64_t>(claimed.width()) * claimed.height() > maxPixels) {
+  if (claimed.isValid() && static_cast<int64_t>(claimed.width()) * claimed.height() > maxPixels) {
     return fail(ImageFileError::OutOfMemory);
   }
   QImage image;
@@ -160,15 +170,17 @@ LoadedImage loadImageBytes(const uint8_t* bytes, size_t size) {
   if (!bytes || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
     return fail(ImageFileError::CannotDecode);
   }
-  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes),
-                                            static_cast<qsizetype>(size));
+  QByteArray data =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
   QBuffer buffer(&data);
   if (!buffer.open(QIODevice::ReadOnly)) return fail(ImageFileError::CannotDecode);
   QImageReader reader(&buffer);
   return decode(reader, kMaxDecodedPixels);
 }
 
-bool isSavableImageName(const std::string& path) { return formatForName(path) != nullptr; }
+bool isSavableImageName(const std::string& path) {
+  return formatForName(path) != nullptr;
+}
 
 struct StagedImageFile::Impl {
   QSaveFile file;
@@ -184,9 +196,11 @@ StagedImageFile::~StagedImageFile() {
 MadeImageFile StagedImageFile::stage(const Surface& s, const std::string& path) {
   const char* format = formatForName(path);
   if (!format) return MadeImageFile::failed(ImageFileError::UnknownExtension);
-  if (s.bits() != 32 && s.bits() != 8) return MadeImageFile::failed(ImageFileError::UnsupportedDepth);
+  if (s.bits() != 32 && s.bits() != 8)
+    return MadeImageFile::failed(ImageFileError::UnsupportedDepth);
   auto impl = std::make_unique<Impl>(qPath(path));
-  if (!impl->file.open(QIODevice::WriteOnly)) return MadeImageFile::failed(ImageFileError::CannotWrite);
+  if (!impl->file.open(QIODevice::WriteOnly))
+    return MadeImageFile::failed(ImageFileError::CannotWrite);
   QImageWriter writer(&impl->file, format);
   if (std::strcmp(format, "jpeg") == 0) writer.setQuality(100);
   if (!writer.write(qt::imageView(s)) || impl->file.error() != QFileDevice::NoError) {

@@ -24,13 +24,21 @@ QSize screenSize() {
 
 int systemMetric(Metric m) {
   switch (m) {
-    case Metric::CxFrame: case Metric::CyFrame: return kFrameWidth;
-    case Metric::CyCaption: return kCaptionHeight;
-    case Metric::CxMin: return kMinTrackWidth;
-    case Metric::CyMin: return kMinTrackHeight;
-    case Metric::CyMenu: return kMenuBarHeight;
-    case Metric::CxScreen: return screenSize().width();
-    case Metric::CyScreen: return screenSize().height();
+    case Metric::CxFrame:
+    case Metric::CyFrame:
+      return kFrameWidth;
+    case Metric::CyCaption:
+      return kCaptionHeight;
+    case Metric::CxMin:
+      return kMinTrackWidth;
+    case Metric::CyMin:
+      return kMinTrackHeight;
+    case Metric::CyMenu:
+      return kMenuBarHeight;
+    case Metric::CxScreen:
+      return screenSize().width();
+    case Metric::CyScreen:
+      return screenSize().height();
   }
   return 0;
 }

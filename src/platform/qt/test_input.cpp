@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/app.h"
-#include "platform/qt/display.h"
 #include "platform/qt/client_widget.h"
+#include "platform/qt/display.h"
 #include "platform/qt/frame_widget.h"
 #include "platform/qt/keys.h"
 #include "platform/test.h"
@@ -26,7 +26,9 @@ namespace plat::test {
 namespace {
 
 Qt::MouseButton qtButton(Button b) {
-  return b == Button::Left ? Qt::LeftButton : b == Button::Right ? Qt::RightButton : Qt::MiddleButton;
+  return b == Button::Left    ? Qt::LeftButton
+         : b == Button::Right ? Qt::RightButton
+                              : Qt::MiddleButton;
 }
 
 // The widget under a client point of a window (a control if one is there), and the
@@ -69,8 +71,7 @@ int runHeadless(int argc, char** argv, std::function<int()> body) {
 
 void sync() {
   // Twice: events that the first round's handlers posted run in the second.
-  for (int i = 0; i < 2; ++i)
-    qt::runOnDisplay([] { QCoreApplication::sendPostedEvents(); });
+  for (int i = 0; i < 2; ++i) qt::runOnDisplay([] { QCoreApplication::sendPostedEvents(); });
 }
 
 void click(Window w, Point client, Button b, bool ctrl) {
@@ -100,7 +101,8 @@ void mouseMove(Window w, Point client, bool leftHeld) {
     QPoint local;
     QWidget* t = targetAt(w, client, &local);
     if (!t) return;
-    sendMouse(t, QEvent::MouseMove, local, Qt::NoButton, leftHeld ? Qt::LeftButton : Qt::NoButton, {});
+    sendMouse(t, QEvent::MouseMove, local, Qt::NoButton, leftHeld ? Qt::LeftButton : Qt::NoButton,
+              {});
   });
 }
 
@@ -126,7 +128,8 @@ void dragOuter(Window w, Point from, Point to) {
       QApplication::sendEvent(r->frame, &e);
     };
     send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseMove, {(from.x + to.x) / 2, (from.y + to.y) / 2}, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, {(from.x + to.x) / 2, (from.y + to.y) / 2}, Qt::NoButton,
+         Qt::LeftButton);
     send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
     send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
   });
@@ -170,7 +173,8 @@ void typeText(Window w, const std::u16string& text) {
     if (!target || target->window() != r->widget->window()) target = r->widget;
     for (char16_t u : text) {
       QString s(QChar(static_cast<ushort>(u)));
-      int k = (u >= 'a' && u <= 'z') ? Qt::Key_A + (u - 'a') : (u < 128 ? QChar(u).toUpper().unicode() : 0);
+      int k = (u >= 'a' && u <= 'z') ? Qt::Key_A + (u - 'a')
+                                     : (u < 128 ? QChar(u).toUpper().unicode() : 0);
       QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, s);
       QApplication::sendEvent(target, &press);
       QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, s);

@@ -11,8 +11,12 @@ namespace plat::qt {
 
 namespace {
 
-bool ctrlOf(Qt::KeyboardModifiers m) { return m & Qt::ControlModifier; }
-bool shiftOf(Qt::KeyboardModifiers m) { return m & Qt::ShiftModifier; }
+bool ctrlOf(Qt::KeyboardModifiers m) {
+  return m & Qt::ControlModifier;
+}
+bool shiftOf(Qt::KeyboardModifiers m) {
+  return m & Qt::ShiftModifier;
+}
 
 }  // namespace
 
