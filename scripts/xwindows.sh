@@ -51,3 +51,44 @@ press_button() {
   xdotool mousemove --window "$box" "$x" "$y" click 1
   sleep 0.6
 }
+
+# wait_for TEST...: 0 as soon as the command TEST succeeds, 1 if it has not within 10 s.
+wait_for() {
+  for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+# visible_windows PID: the ids of the shown windows of process PID, popup menus included.
+visible_windows() {
+  xdotool search --all --onlyvisible --pid "$1" '' 2>/dev/null | sort || true
+}
+
+# shows_new_window PID BEFORE: whether PID shows a window that the list BEFORE lacks.
+shows_new_window() {
+  [ -n "$(comm -13 <(echo "$2") <(visible_windows "$1"))" ]
+}
+
+# open_popup PID XDOTOOL-ARGS...: runs xdotool with the arguments (a click that opens a
+# menu) and waits until process PID shows the menu, so that the next keys reach it.
+open_popup() {
+  local pid=$1 before
+  shift
+  before=$(visible_windows "$pid")
+  xdotool "$@"
+  wait_for shows_new_window "$pid" "$before"
+}
+
+# at_screen_bottom WINDOW: whether the window's outer bottom edge is the screen's (the
+# main window has ended its drop-in).
+at_screen_bottom() {
+  local screen_height
+  screen_height=$(xdotool getdisplaygeometry | awk '{print $2}')
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ $((Y + HEIGHT)) -eq "$screen_height" ]
+}
+
+# at_geometry WINDOW "X,Y WxH": whether the window's outer rectangle is that one.
+at_geometry() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ "${X},${Y} ${WIDTH}x${HEIGHT}" = "$2" ]
+}

@@ -6,11 +6,6 @@
 # has ended.
 test_name=editor
 source "$(dirname "$0")/player_session.sh"
-# wait_for TEST...: up to 10 s for the test to hold.
-wait_for() {
-  for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 
 cd "$work"
 "$sample" movie.avi >/dev/null
@@ -19,15 +14,14 @@ pid=$!
 answer_open_dialog "$pid" movie.avi || fail "the open dialog did not take movie.avi"
 box=$(window_of "$pid" '^ButtonBox$') || fail "no button box"
 text=$(window_of "$pid" '^TextWindow 0$') || fail "no text window 0"
-sleep 1
+# The movie's window opens when the player starts playing: from then on it takes buttons.
+window_of "$pid" '^DIREVO window\(100%\)$' >/dev/null || fail "no frame window"
 for i in 1 8 14 7 16 19; do press_button "$box" "$i"; done  # pause, <<, mark<, > 10, mark>, make>
 hello=$(window_of "$pid" '^Hello,there!\(100%\)$') || fail "no output window"
-sleep 1
 
 # Right button: ImageMenu; S is "&Save as". The dialog starts on BMP: the name, then Tab
 # to the file types, P for PNG, and Return saves.
-xdotool mousemove --window "$hello" 300 200 click 3
-sleep 0.7
+open_popup "$pid" mousemove --window "$hello" 300 200 click 3 || fail "no image menu"
 import -window root "$out/editor_image_menu.png"
 xdotool key s
 dialog=$(window_of "$pid" '^Save as$' --onlyvisible) || fail "no save dialog"
@@ -41,8 +35,8 @@ xdotool key p
 sleep 0.2
 import -window root "$out/editor_save_dialog.png"
 xdotool key Return
+# The picture is written aside and renamed into place: once it is there, it is whole.
 wait_for test -s lenticular.png || fail "nothing saved as lenticular.png: $(ls)"
-sleep 0.5
 
 "$compose" --movie movie.avi --left 2 --right 12 --out expected.png
 [ "$(identify -format '%wx%h' lenticular.png)" = "800x480" ] || fail "saved $(identify lenticular.png)"
@@ -52,20 +46,22 @@ if cmp -s lenticular.png expected.png; then same="the same bytes"; else same="th
 echo "saved lenticular.png: $same as direvo-compose --movie --left 2 --right 12"
 
 # Text window 0's log: its menu's fourth entry is "Start Log".
-xdotool mousemove --window "$text" 60 200 click 3
-sleep 0.7
+open_popup "$pid" mousemove --window "$text" 60 200 click 3 || fail "no text window menu"
 xdotool key Down Down Down Down Return
 wait_for test -e DIREVO00.LOG || fail "no log DIREVO00.LOG: $(ls)"
 
 # Middle button: ProcessMenu; "Information..." is its second entry and "Pixel" the first
 # of that submenu. Then one click on the pixel.
-xdotool mousemove --window "$hello" 300 200 click 2
-sleep 0.7
+menus_closed=$(visible_windows "$pid")
+open_popup "$pid" mousemove --window "$hello" 300 200 click 2 || fail "no processing menu"
+before=$(visible_windows "$pid")
 xdotool key Down Down Right
-sleep 0.5
+wait_for shows_new_window "$pid" "$before" || fail "no Information submenu"
 import -window root "$out/editor_information_menu.png"
 xdotool key Return
-sleep 0.5
+# Once the menus are gone the chosen command is queued before the click that follows.
+menus_gone() { [ "$(visible_windows "$pid")" = "$menus_closed" ]; }
+wait_for menus_gone || fail "the menus stayed open"
 # At zoom 100 the client point is the picture point; the client area lies inside the
 # frame (4) and below the caption (19).
 xdotool mousemove --window "$hello" $((4 + 123)) $((23 + 45)) click 1

@@ -20,7 +20,6 @@ frame=$(window_of "$pid" '^DIREVO window\(100%\)$') || fail "no frame window"
 box=$(window_of "$pid" '^ButtonBox$') || fail "no button box"
 
 press() { press_button "$box" "$1"; }
-sleep 1
 press 1   # pause
 press 8   # << : frame 1, position 2
 press 14  # mark< at 2
@@ -31,14 +30,19 @@ hello=$(window_of "$pid" '^Hello,there!\(100%\)$') || fail "no output window"
 multi=$(window_of "$pid" '^Multi View\(') || fail "no multi-view window"
 workwin=$(window_of "$pid" '^work\(') || fail "no work window"
 [ "$(client_size "$hello")" = "800x480" ] || fail "output is $(client_size "$hello")"
-sleep 1
+"$compose" --movie movie.avi --left 2 --right 12 --out expected.png
+# How many pixels of the output window's client area differ from expected.png.
+shown_differs() {
+  eval "$(xdotool getwindowgeometry --shell "$hello")"
+  import -window root -crop "800x480+$((X + 4))+$((Y + 23))" +repage shown.png
+  compare -metric AE shown.png expected.png null: 2>&1 || true
+}
+shows_expected() { [ "$(shown_differs)" = "0" ]; }
+wait_for shows_expected || true
 import -window root "$out/player_made.png"
 echo "windows: frame $(client_size "$frame"), multi view $(client_size "$multi"), work $(client_size "$workwin"), output $(client_size "$hello")"
 
-"$compose" --movie movie.avi --left 2 --right 12 --out expected.png
-eval "$(xdotool getwindowgeometry --shell "$hello")"
-import -window root -crop "800x480+$((X + 4))+$((Y + 23))" +repage shown.png
-diff=$(compare -metric AE shown.png expected.png null: 2>&1 || true)
+diff=$(shown_differs)
 [ "$diff" = "0" ] || { cp shown.png expected.png "$out/"; fail "output differs from direvo-compose in $diff pixels"; }
 echo "output equals direvo-compose --movie --left 2 --right 12"
 

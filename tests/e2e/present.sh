@@ -16,6 +16,8 @@ screen_differs_from() {
     -gravity northwest -composite screen_expected.png
   compare -metric AE shot.png screen_expected.png null: 2>&1 || true
 }
+# screen_shows PICTURE: whether the screen is the picture at its top-left corner on black.
+screen_shows() { [ "$(screen_differs_from "$1")" = "0" ]; }
 
 cd "$work"
 "$sample" movie.avi >/dev/null
@@ -23,13 +25,9 @@ cd "$work"
 pid=$!
 answer_open_dialog "$pid" movie.avi || fail "the open dialog did not take movie.avi"
 box=$(window_of "$pid" '^ButtonBox$') || fail "no button box"
-press() {
-  local i=$1
-  local x=$((4 + 4 + (i % 2) * 102 + 49)) y=$((23 + 4 + (i / 2) * 30 + 13))
-  xdotool mousemove --window "$box" "$x" "$y" click 1
-  sleep 0.6
-}
-sleep 1
+press() { press_button "$box" "$1"; }
+# The movie's window opens when the player starts playing: from then on it takes buttons.
+window_of "$pid" '^DIREVO window\(100%\)$' >/dev/null || fail "no frame window"
 press 1   # pause
 press 8   # <<
 press 14  # mark< at 2
@@ -37,12 +35,11 @@ press 7   # > 10
 press 16  # mark> at 12
 press 19  # make>
 hello=$(window_of "$pid" '^Hello,there!\(100%\)$') || fail "no output window"
-sleep 1
 before=$(geometry "$hello")
 "$compose" --movie movie.avi --left 2 --right 12 --out expected.png
 
 xdotool windowfocus --sync "$hello" key F11
-sleep 1
+wait_for screen_shows expected.png || true
 diff=$(screen_differs_from expected.png)
 cp shot.png "$out/present_f11.png"
 [ "$diff" = "0" ] || fail "presented, the screen differs from the picture on black in $diff pixels"
@@ -56,15 +53,15 @@ sleep 0.3
 xdotool key Tab Tab Tab Tab ctrl+a
 xdotool type --delay 20 "20"
 xdotool key Return
-sleep 1.5
 "$compose" --movie movie.avi --left 2 --right 12 --pitch 20 --out expected20.png
+wait_for screen_shows expected20.png || true
 diff=$(screen_differs_from expected20.png)
 cp shot.png "$out/present_pitch20.png"
 [ "$diff" = "0" ] || fail "after Pitch 20 the screen differs from the new picture in $diff pixels"
 echo "Pitch 20: the new picture is on the screen"
 
 xdotool windowfocus --sync "$hello" key F11
-sleep 1
+wait_for at_geometry "$hello" "$before" || true
 import -window root "$out/present_back.png"
 after=$(geometry "$hello")
 [ "$after" = "$before" ] || fail "the window came back at $after, not $before"

@@ -40,12 +40,11 @@ cd "$work"
 "$sandbox" >"$out/sandbox_stdout.txt" 2>&1 &
 pid=$!
 main=$(window_of "$pid" '^DIREVO$') || fail "no main window"
-sleep 2  # the drop-in
+wait_for at_screen_bottom "$main" || fail "the main window did not drop in"
 
 # Right click in the main window, then the fifth entry that takes the keyboard:
 # Paste, Start, Stop, Exit, Image Window.
-xdotool mousemove --window "$main" 120 50 click 3
-sleep 0.5
+open_popup "$pid" mousemove --window "$main" 120 50 click 3 || fail "no main window menu"
 for _ in 1 2 3 4 5; do xdotool key Down; sleep 0.1; done
 xdotool key Return
 
@@ -92,13 +91,19 @@ echo "drop: windows \"000 a.png\" and \"001 b.png\""
 # xclip serves the picture until it is stopped (in the foreground, so that it can be).
 xclip -quiet -selection clipboard -t image/png -i pasted.png >/dev/null 2>&1 &
 xclip_pid=$!
-sleep 0.3
+offers_png() { xclip -selection clipboard -o -t TARGETS 2>/dev/null | grep -qx image/png; }
+wait_for offers_png || fail "xclip does not offer the picture"
 xdotool windowfocus --sync "$main" key ctrl+v
 pasted=$(window_of "$pid" '^002\(100%\)$') || fail "Ctrl+V opened no window 002"
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$pasted")"
-import -window root -crop "150x100+$((X + 4))+$((Y + 23))" +repage shown.png
-colors=$(convert shown.png -format '%k %[pixel:p{0,0}]' info:)
+# The colours shown in the pasted window's client area: their count and the first one.
+pasted_colors() {
+  eval "$(xdotool getwindowgeometry --shell "$pasted")"
+  import -window root -crop "150x100+$((X + 4))+$((Y + 23))" +repage shown.png
+  convert shown.png -format '%k %[pixel:p{0,0}]' info:
+}
+shows_pasted() { [ "$(pasted_colors)" = "1 srgb(51,170,51)" ]; }
+wait_for shows_pasted || true
+colors=$(pasted_colors)
 [ "$colors" = "1 srgb(51,170,51)" ] || fail "the pasted window shows $colors"
 echo "paste: window \"002\" shows the 150 x 100 picture from xclip"
 import -window root "$out/sandbox_drop_paste.png"
