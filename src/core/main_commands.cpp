@@ -167,9 +167,9 @@ void openDroppedFiles(const std::vector<std::string>& paths) {
     {
       // Decoded only to learn the size; the worker decodes it again into the window.
       const plat::LoadedImage image = plat::loadImageFile(path);
-      if (!image.surface) continue;
-      width = image.surface->width();
-      height = image.surface->height();
+      if (!image.object) continue;
+      width = image.object->width();
+      height = image.object->height();
     }
     while (n < kImageWindowCount) {
       const int result = RequestCreateImage(n, numberedTitle(n, name), width, height, 32);

@@ -45,8 +45,8 @@ std::unique_ptr<plat::Surface> fromBlock(const std::vector<uint8_t>& block,
 std::unique_ptr<plat::Surface> fromEncoded(const std::vector<uint8_t>& bytes,
                                            plat::PaletteEntry* palette, int* count) {
   plat::LoadedImage image = plat::loadImageBytes(bytes.data(), bytes.size());
-  if (!image.surface) return nullptr;
-  std::unique_ptr<plat::Surface> s = std::move(image.surface);
+  if (!image.object) return nullptr;
+  std::unique_ptr<plat::Surface> s = std::move(image.object);
   if (s->bits() == 8) {
     std::unique_ptr<plat::Surface> colours = plat::Surface::create(s->width(), s->height(), 32);
     if (!colours) return nullptr;

@@ -81,8 +81,8 @@ int TAV_LoadImageFile(const char* name, int x, int y) {
   if (!rec) return 2;
   if (!name || std::strlen(name) >= kFileNameBytes) return 1;
   plat::LoadedImage file = plat::loadImageFile(name);
-  if (!file.surface) return 1;
-  const plat::Surface* picture = file.surface.get();
+  if (!file.object) return 1;
+  const plat::Surface* picture = file.object.get();
   if (rec->bits == 8 && file.paletteCount > 0) {
     TAV_SetPalette(picture->palette().data(), file.paletteCount);
   }

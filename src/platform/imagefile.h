@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/made.h"
 #include "platform/surface.h"
 
 namespace plat {
@@ -22,9 +23,8 @@ enum class ImageFileError {
 };
 const char* imageFileErrorText(ImageFileError e);
 
-struct LoadedImage {
-  std::unique_ptr<Surface> surface;  // null on failure
-  ImageFileError error = ImageFileError::None;
+// A decoded picture (object) or the reason there is none, with what an indexed file adds.
+struct LoadedImage : Made<Surface, ImageFileError> {
   // Indexed files: how many colour table entries the file has (they fill the palette
   // from entry 0; the rest is the grey ramp). GIF files decode to 32 bits and bring
   // their global colour table in the surface's palette the same way. 0 for every

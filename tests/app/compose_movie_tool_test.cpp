@@ -60,13 +60,13 @@ void SavePicture(const cv::Mat& bgr, const std::string& path) {
 // A movie frame and a picture file, pixel for pixel.
 void ExpectSamePixels(const cv::Mat& frame, const std::string& picture, const std::string& what) {
   const plat::LoadedImage p = plat::loadImageFile(picture);
-  ASSERT_TRUE(p.surface) << picture;
-  ASSERT_EQ(frame.cols, p.surface->width()) << what;
-  ASSERT_EQ(frame.rows, p.surface->height()) << what;
+  ASSERT_TRUE(p.object) << picture;
+  ASSERT_EQ(frame.cols, p.object->width()) << what;
+  ASSERT_EQ(frame.rows, p.object->height()) << what;
   for (int y = 0; y < frame.rows; ++y) {
     for (int x = 0; x < frame.cols; ++x) {
       const cv::Vec3b f = frame.at<cv::Vec3b>(y, x);
-      const uint32_t expected = p.surface->row32(y)[x] & 0x00FFFFFF;
+      const uint32_t expected = p.object->row32(y)[x] & 0x00FFFFFF;
       ASSERT_EQ(static_cast<uint32_t>(f[2]) << 16 | f[1] << 8 | f[0], expected)
           << what << " at " << x << ", " << y;
     }
@@ -143,9 +143,9 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
           " --multiview-out " + path("views.png") + " --work " + path("work.png")),
       0);
   const plat::LoadedImage views = plat::loadImageFile(path("views.png"));
-  ASSERT_TRUE(views.surface);
-  ASSERT_EQ(views.surface->width(), V * W);  // a view is the output's size
-  ASSERT_EQ(views.surface->height(), H);
+  ASSERT_TRUE(views.object);
+  ASSERT_EQ(views.object->width(), V * W);  // a view is the output's size
+  ASSERT_EQ(views.object->height(), H);
   std::vector<uint32_t> colours;
   for (int k = 0; k < V; ++k) {
     const uint32_t colour = app::calibrationColour(k, V);
@@ -155,7 +155,7 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
     int inked = 0;
     for (int y = 0; y < H; ++y) {
       for (int x = 0; x < W; ++x) {
-        const uint32_t p = views.surface->row32(y)[k * W + x] & 0x00FFFFFF;
+        const uint32_t p = views.object->row32(y)[k * W + x] & 0x00FFFFFF;
         const bool inBox =
             x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
         if (!inBox) {
@@ -188,9 +188,9 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
             0);
   const plat::LoadedImage a = plat::loadImageFile(path("cal.png"));
   const plat::LoadedImage b = plat::loadImageFile(path("again.png"));
-  ASSERT_TRUE(a.surface && b.surface);
+  ASSERT_TRUE(a.object && b.object);
   for (int y = 0; y < H; ++y) {
-    ASSERT_EQ(std::memcmp(a.surface->row32(y), b.surface->row32(y), W * 4), 0) << y;
+    ASSERT_EQ(std::memcmp(a.object->row32(y), b.object->row32(y), W * 4), 0) << y;
   }
   EXPECT_TRUE(fs::exists(path("work.png")));
   // Many views of a large output are drawn smaller, so that they stay within bounds.
@@ -287,10 +287,10 @@ TEST_F(ComposeTool, OptionsTakeTheEqualsFormAndDecimalNumbersOnly) {
             0);
   const plat::LoadedImage a = plat::loadImageFile(path("a.png"));
   const plat::LoadedImage b = plat::loadImageFile(path("b.png"));
-  ASSERT_TRUE(a.surface && b.surface);
-  ASSERT_EQ(b.surface->width(), 30);
+  ASSERT_TRUE(a.object && b.object);
+  ASSERT_EQ(b.object->width(), 30);
   for (int y = 0; y < 9; ++y)
-    EXPECT_EQ(std::memcmp(a.surface->row32(y), b.surface->row32(y), 30 * 4), 0);
+    EXPECT_EQ(std::memcmp(a.object->row32(y), b.object->row32(y), 30 * 4), 0);
   std::string err;
   EXPECT_EQ(run("--multiview " + path("views.png") + " --views 0x4 --out " + path("c.png"), &err),
             2);

@@ -92,14 +92,14 @@ class ComposeTool : public testing::Test {
 
   static void expectPicture(const std::string& file, int number) {
     plat::LoadedImage loaded = plat::loadImageFile(file);
-    ASSERT_TRUE(loaded.surface) << file;
+    ASSERT_TRUE(loaded.object) << file;
     const ImageWindowRecord& rec = ImageTable[number];
-    ASSERT_EQ(loaded.surface->width(), rec.width);
-    ASSERT_EQ(loaded.surface->height(), rec.height);
+    ASSERT_EQ(loaded.object->width(), rec.width);
+    ASSERT_EQ(loaded.object->height(), rec.height);
     const auto* expected = reinterpret_cast<const uint32_t*>(ImagePixels[number]);
     for (int y = 0; y < rec.height; ++y) {
       for (int x = 0; x < rec.width; ++x) {
-        ASSERT_EQ(loaded.surface->row32(y)[x] & 0x00FFFFFF, expected[y * rec.width + x])
+        ASSERT_EQ(loaded.object->row32(y)[x] & 0x00FFFFFF, expected[y * rec.width + x])
             << file << " at " << x << ", " << y;
       }
     }

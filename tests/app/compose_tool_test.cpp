@@ -132,9 +132,9 @@ TEST_F(ComposeTool, MovieModeComposesTheViewsMakeTakes) {
               0);
     auto a = plat::loadImageFile(path("from_movie.png"));
     auto b = plat::loadImageFile(path("from_views.png"));
-    ASSERT_TRUE(a.surface && b.surface);
+    ASSERT_TRUE(a.object && b.object);
     for (int y = 0; y < 20; ++y) {
-      ASSERT_EQ(std::memcmp(a.surface->row32(y), b.surface->row32(y), 60 * 4), 0) << order << y;
+      ASSERT_EQ(std::memcmp(a.object->row32(y), b.object->row32(y), 60 * 4), 0) << order << y;
     }
   }
   // Right to left puts view V first and clips view 0 away; left to right the reverse.
@@ -213,9 +213,9 @@ TEST_F(ComposeTool, OneHundredEightyViewsAtTheLargestSizeStayUnderOneGigabyte) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << method;
     EXPECT_LT(use.ru_maxrss, kPeakKilobytes) << method << ": peak kilobytes";
     const plat::LoadedImage composed = plat::loadImageFile(out);
-    ASSERT_TRUE(composed.surface) << method;
-    EXPECT_EQ(composed.surface->width(), 1920);
-    EXPECT_EQ(composed.surface->height(), 1240);
+    ASSERT_TRUE(composed.object) << method;
+    EXPECT_EQ(composed.object->width(), 1920);
+    EXPECT_EQ(composed.object->height(), 1240);
   }
 }
 

@@ -60,21 +60,21 @@ TEST_F(Commands, SaveAsWritesTheWholePictureInTheChosenType) {
   command(0, id::kSaveAs);
   EXPECT_EQ(CurrentImage, 0);
   plat::LoadedImage back = plat::loadImageFile(path("out32.png"));
-  ASSERT_TRUE(back.surface);
-  ASSERT_EQ(back.surface->width(), 13);
-  ASSERT_EQ(back.surface->height(), 7);
+  ASSERT_TRUE(back.object);
+  ASSERT_EQ(back.object->width(), 13);
+  ASSERT_EQ(back.object->height(), 7);
   for (int y = 0; y < 7; ++y)
-    for (int x = 0; x < 13; ++x) ASSERT_EQ(back.surface->row32(y)[x], px(0, x, y)) << x << "," << y;
+    for (int x = 0; x < 13; ++x) ASSERT_EQ(back.object->row32(y)[x], px(0, x, y)) << x << "," << y;
 
   // An 8-bit window keeps its indices and palette in an indexed file.
   plat::test::answerNextFileDialog(path("out8"), 2);  // BMP
   command(1, id::kSaveAs);
   back = plat::loadImageFile(path("out8.bmp"));
-  ASSERT_TRUE(back.surface);
-  ASSERT_EQ(back.surface->bits(), 8);
+  ASSERT_TRUE(back.object);
+  ASSERT_EQ(back.object->bits(), 8);
   for (int y = 0; y < 5; ++y)
-    EXPECT_EQ(std::memcmp(back.surface->row8(y), ImageTable[1].surface->row8(y), 9), 0);
-  EXPECT_EQ(back.surface->palette()[200], ImageTable[1].surface->palette()[200]);
+    EXPECT_EQ(std::memcmp(back.object->row8(y), ImageTable[1].surface->row8(y), 9), 0);
+  EXPECT_EQ(back.object->palette()[200], ImageTable[1].surface->palette()[200]);
 
   // JPEG at the best quality for this save only; a cancelled dialog writes nothing.
   JpegQuality = 40;

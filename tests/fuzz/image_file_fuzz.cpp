@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size && std::fwrite(data, 1, size, f) != size) std::abort();
   std::fclose(f);
   plat::LoadedImage loaded = plat::loadImageFile(filePath(), kMaxPixels);
-  if (loaded.surface) {
-    const plat::Surface& s = *loaded.surface;
+  if (loaded.object) {
+    const plat::Surface& s = *loaded.object;
     if (s.width() < 1 || s.height() < 1 || loaded.paletteCount < 0 || loaded.paletteCount > 256) {
       std::abort();
     }

@@ -90,9 +90,9 @@ TEST_F(ClipboardImages, CopyOffersTheExactBlockAndPng) {
   ASSERT_EQ(clip.dibBlock.size(), 40u + 16 * 3);
   EXPECT_EQ(clip.dibBlock, interchange::writeDibBlock(*ImageTable[0].surface));
   plat::LoadedImage png = plat::loadImageBytes(clip.encoded.data(), clip.encoded.size());
-  ASSERT_TRUE(png.surface);
+  ASSERT_TRUE(png.object);
   for (int y = 0; y < 3; ++y) {
-    EXPECT_EQ(std::memcmp(png.surface->row32(y), ImageTable[0].surface->row32(y), 20), 0);
+    EXPECT_EQ(std::memcmp(png.object->row32(y), ImageTable[0].surface->row32(y), 20), 0);
   }
 
   open8(1, 5, 3, 2);
@@ -366,11 +366,11 @@ TEST_F(XclipPeer, ReadsTheCopiedPictureAsPngAndBmp) {
     run(std::string("xclip -selection clipboard -t image/") + type + " -o > '" + file.string() +
         "'");
     plat::LoadedImage read = plat::loadImageFile(file.string());
-    ASSERT_TRUE(read.surface) << type;
-    ASSERT_EQ(read.surface->width(), 40);
-    ASSERT_EQ(read.surface->height(), 24);
+    ASSERT_TRUE(read.object) << type;
+    ASSERT_EQ(read.object->width(), 40);
+    ASSERT_EQ(read.object->height(), 24);
     for (int y = 0; y < 24; ++y) {
-      ASSERT_EQ(std::memcmp(read.surface->row32(y), ImageTable[0].surface->row32(y), 160), 0)
+      ASSERT_EQ(std::memcmp(read.object->row32(y), ImageTable[0].surface->row32(y), 160), 0)
           << type << y;
     }
   }

@@ -231,10 +231,10 @@ TEST_F(ImageFiles, EightBitRowsAreSavedWithoutShear) {
     const int type = std::string(ext) == "bmp" ? 0 : std::string(ext) == "png" ? 3 : 4;
     ASSERT_EQ(TAV_SaveImageFile(4, 3, type, path(std::string("narrow.") + ext).c_str()), 0) << ext;
     plat::LoadedImage back = plat::loadImageFile(path(std::string("narrow.") + ext));
-    ASSERT_TRUE(back.surface) << ext;
-    ASSERT_EQ(back.surface->bits(), 8) << ext;
+    ASSERT_TRUE(back.object) << ext;
+    ASSERT_EQ(back.object->bits(), 8) << ext;
     for (int y = 0; y < 4; ++y) {
-      EXPECT_EQ(std::memcmp(back.surface->row8(y), ImageTable[0].surface->row8(y), 3), 0)
+      EXPECT_EQ(std::memcmp(back.object->row8(y), ImageTable[0].surface->row8(y), 3), 0)
           << ext << " row " << y;
     }
   }
@@ -289,9 +289,9 @@ TEST_F(ImageFiles, ResultCodesOfBadCalls) {
   // A block larger than the image saves the pixels outside it as 0.
   ASSERT_EQ(TAV_SaveImageFile(6, 5, 3, path("bigger").c_str()), 0);
   plat::LoadedImage back = plat::loadImageFile(path("bigger.png"));
-  ASSERT_TRUE(back.surface);
-  EXPECT_EQ(back.surface->width(), 5);
-  EXPECT_EQ(back.surface->height(), 6);
+  ASSERT_TRUE(back.object);
+  EXPECT_EQ(back.object->width(), 5);
+  EXPECT_EQ(back.object->height(), 6);
 }
 
 TEST_F(ImageFiles, HostileFilesGiveOneAndChangeNothing) {
@@ -330,7 +330,7 @@ TEST_F(ImageFiles, HostileFilesGiveOneAndChangeNothing) {
   // Within what the decoder itself accepts, but above our limit: refused by its size.
   put32(huge, 18, 9000), put32(huge, 22, 9000);
   writeAll(path("large.bmp"), huge);
-  EXPECT_EQ(plat::loadImageFile(path("large.bmp")).error, plat::ImageFileError::OutOfMemory);
+  EXPECT_EQ(plat::loadImageFile(path("large.bmp")).reason, plat::ImageFileError::OutOfMemory);
 }
 
 TEST_F(ImageFiles, AFailedSaveLeavesTheOldFileAsItWas) {

@@ -458,14 +458,14 @@ class TooWidePlayerTest : public PlayerTest {
         std::to_string(app::Height) + " --pitch 17.319 --method " + method + " --out " + out;
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     const plat::LoadedImage composed = plat::loadImageFile(out);
-    ASSERT_TRUE(composed.surface);
+    ASSERT_TRUE(composed.object);
     const ImageWindowRecord& rec = ImageTable[app::kOutputImage];
-    ASSERT_EQ(composed.surface->width(), rec.width);
-    ASSERT_EQ(composed.surface->height(), rec.height);
+    ASSERT_EQ(composed.object->width(), rec.width);
+    ASSERT_EQ(composed.object->height(), rec.height);
     const auto* shown = reinterpret_cast<const uint32_t*>(ImagePixels[app::kOutputImage]);
     for (int y = 0; y < rec.height; ++y) {
       for (int x = 0; x < rec.width; ++x) {
-        ASSERT_EQ(composed.surface->row32(y)[x] & 0x00FFFFFF, shown[y * rec.width + x])
+        ASSERT_EQ(composed.object->row32(y)[x] & 0x00FFFFFF, shown[y * rec.width + x])
             << method << " at " << x << ", " << y;
       }
     }

@@ -54,8 +54,8 @@ std::unique_ptr<plat::Surface> pictureOf(const app::MultiViewPicture& picture) {
 
 std::unique_ptr<plat::Surface> readMultiView(const std::string& path) {
   plat::LoadedImage loaded = plat::loadImageFile(path);
-  if (!loaded.surface) fail("cannot read " + path + ": " + plat::imageFileErrorText(loaded.error));
-  std::unique_ptr<plat::Surface> multiView = toColour(std::move(loaded.surface));
+  if (!loaded.object) fail("cannot read " + path + ": " + plat::imageFileErrorText(loaded.reason));
+  std::unique_ptr<plat::Surface> multiView = toColour(std::move(loaded.object));
   if (!multiView) fail("not enough memory for " + path);
   return multiView;
 }

@@ -64,7 +64,7 @@ const char* formatForName(const std::string& path) {
 
 LoadedImage fail(ImageFileError e) {
   LoadedImage r;
-  r.error = e;
+  r.reason = e;
   return r;
 }
 
@@ -83,7 +83,7 @@ LoadedImage fromIndexed(const QImage& image) {
               static_cast<uint8_t>(qRed(table[i])), 0};
   }
   LoadedImage r;
-  r.surface = std::move(s);
+  r.object = std::move(s);
   r.paletteCount = count;
   return r;
 }
@@ -99,7 +99,7 @@ LoadedImage fromColour(const QImage& decoded) {
     for (int x = 0; x < image.width(); ++x) out[x] = in[x] & 0x00FFFFFFu;
   }
   LoadedImage r;
-  r.surface = std::move(s);
+  r.object = std::move(s);
   return r;
 }
 
@@ -147,11 +147,11 @@ LoadedImage decode(QImageReader& reader, int64_t maxPixels) {
   if (image.format() == QImage::Format_Indexed8) return fromIndexed(image);
   LoadedImage r = fromColour(image);
   // GIF pictures decode to colours; their global colour table comes along.
-  const QList<QRgb> table = r.surface ? gifColourTable(reader.device()) : QList<QRgb>{};
+  const QList<QRgb> table = r.object ? gifColourTable(reader.device()) : QList<QRgb>{};
   for (qsizetype i = 0; i < table.size(); ++i) {
-    r.surface->palette()[i] = {static_cast<uint8_t>(qBlue(table[i])),
-                               static_cast<uint8_t>(qGreen(table[i])),
-                               static_cast<uint8_t>(qRed(table[i])), 0};
+    r.object->palette()[i] = {static_cast<uint8_t>(qBlue(table[i])),
+                              static_cast<uint8_t>(qGreen(table[i])),
+                              static_cast<uint8_t>(qRed(table[i])), 0};
   }
   r.paletteCount = static_cast<int>(table.size());
   return r;
