@@ -26,10 +26,9 @@ void reportDestroyFailure(const char* text, const char* title) {
   plat::messageBox(libraryServices().mainWindow(), text, title, plat::kMbIconError);
 }
 
-void popupOneItem(plat::Window owner, const char* text, int id) {
-  plat::Menu menu;
-  menu.add(text, id);
-  plat::trackPopupMenu(menu, plat::cursorPos(), owner);
+void popupOneItem(plat::Window owner, const BoxAction& row) {
+  plat::trackPopupMenu(action::buildMenu(std::span<const BoxAction>(&row, 1)), plat::cursorPos(),
+                       owner);
 }
 
 bool registerBoxClasses() {

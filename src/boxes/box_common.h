@@ -2,9 +2,12 @@
 // popup menus and the library services they use.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
+#include "base/action.h"
 #include "platform/message.h"
 #include "platform/types.h"
 
@@ -17,9 +20,17 @@ inline constexpr uint32_t kButtonFace = 0xD4D0C8;
 intptr_t inputBoxProc(plat::Window window, plat::Message& message);
 intptr_t buttonBoxProc(plat::Window window, plat::Message& message);
 
-// A popup menu of one item at the cursor, owned by the box; the choice arrives as a
-// Command message.
-void popupOneItem(plat::Window owner, const char* text, int id);
+// A box's actions: the one-item popup menus of its client area (first row) and of its
+// caption and frame (second row); a row's Ctrl key posts its command.
+using BoxAction = action::Row<void (*)()>;
+inline constexpr size_t kClientEntry = 0;
+inline constexpr size_t kFrameEntry = 1;
+std::span<const BoxAction> inputBoxActions();
+std::span<const BoxAction> buttonBoxActions();
+
+// A popup menu of the row's one item at the cursor, owned by the box; the choice arrives
+// as a Command message.
+void popupOneItem(plat::Window owner, const BoxAction& row);
 
 // Prints "%d '%s' ->" with the number and the old label in the current text window
 // and reads the answer typed on the same line; "" when no one can answer.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/action.h"
 #include "base/ids.h"
 #include "base/services.h"
 #include "boxes/box_common.h"
@@ -65,7 +66,8 @@ void forwardToMainWindow(plat::Message m) {
 
 void onKeyDown(plat::Window w, const plat::Message& m) {
   if (m.ctrl) {
-    if (m.key == 'Q') {
+    // Destroy's Ctrl+Q closes the box as its close box does.
+    if (action::findByKey(boxes::buttonBoxActions(), m.key, true)) {
       plat::Message close;
       close.window = w;
       close.kind = plat::Msg::Close;
@@ -87,10 +89,8 @@ void onCommand(plat::Window w, const plat::Message& m) {
   plat::setFocus(w);  // so the keys work right after a button was clicked
   const int i = m.commandId - ids::box::kButtonBase;
   if (i >= 0 && i < state.buttonCount) ++ButtonPressCount[i];
-  if (m.commandId == ids::box::kButtonBoxDestroy) {
-    DestroyButtonBox();
-  } else if (m.commandId == ids::box::kButtonBoxRename) {
-    buttonbox::RenameByPrompt(state.renameButton);
+  if (const boxes::BoxAction* row = action::findById(boxes::buttonBoxActions(), m.commandId)) {
+    row->run();
   } else if (m.commandId == ids::box::kEscape && !m.control) {
     // The pump's dialog keys take Esc before the box sees the key; it still belongs to
     // the main window, like X, S and C.
@@ -105,6 +105,17 @@ void onCommand(plat::Window w, const plat::Message& m) {
 }  // namespace
 
 namespace boxes {
+
+std::span<const BoxAction> buttonBoxActions() {
+  static constexpr BoxAction kActions[] = {
+      {ids::box::kButtonBoxRename,
+       "Rename",
+       {},
+       [] { buttonbox::RenameByPrompt(state.renameButton); }},
+      {ids::box::kButtonBoxDestroy, "&Destroy", action::ctrlKey('Q'), DestroyButtonBox},
+  };
+  return kActions;
+}
 
 intptr_t buttonBoxProc(plat::Window w, plat::Message& m) {
   using plat::Msg;
@@ -130,10 +141,10 @@ intptr_t buttonBoxProc(plat::Window w, plat::Message& m) {
       return 0;
     case Msg::RButtonDown:
       state.renameButton = buttonAt(m.x, m.y);
-      popupOneItem(w, "Rename", ids::box::kButtonBoxRename);
+      popupOneItem(w, buttonBoxActions()[kClientEntry]);
       return 0;
     case Msg::NcRButtonDown:
-      popupOneItem(w, "&Destroy\tCtrl+Q", ids::box::kButtonBoxDestroy);
+      popupOneItem(w, buttonBoxActions()[kFrameEntry]);
       return 0;
     case Msg::LButtonDblClk:
       buttonbox::RenameByPrompt(buttonAt(m.x, m.y));

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/action.h"
 #include "base/ids.h"
 #include "base/services.h"
 #include "boxes/box_common.h"
@@ -137,13 +138,9 @@ void onCommand(const plat::Message& m) {
     case ids::box::kEnter:
       commit(state.focusedEdit);
       break;
-    case ids::box::kInputBoxDestroy:
-      DestroyInputBox();
-      break;
-    case ids::box::kInputBoxRename:
-      inputbox::RenameByPrompt(state.renameItem);
-      break;
     default:
+      if (const boxes::BoxAction* row = action::findById(boxes::inputBoxActions(), m.commandId))
+        row->run();
       break;
   }
 }
@@ -151,6 +148,14 @@ void onCommand(const plat::Message& m) {
 }  // namespace
 
 namespace boxes {
+
+std::span<const BoxAction> inputBoxActions() {
+  static constexpr BoxAction kActions[] = {
+      {ids::box::kInputBoxRename, "Rename", {}, [] { inputbox::RenameByPrompt(state.renameItem); }},
+      {ids::box::kInputBoxDestroy, "Destroy", {}, DestroyInputBox},
+  };
+  return kActions;
+}
 
 intptr_t inputBoxProc(plat::Window w, plat::Message& m) {
   using plat::Msg;
@@ -184,10 +189,10 @@ intptr_t inputBoxProc(plat::Window w, plat::Message& m) {
       return 0;
     case Msg::RButtonDown:
       state.renameItem = m.y / kRowPitch;
-      popupOneItem(w, "Rename", ids::box::kInputBoxRename);
+      popupOneItem(w, inputBoxActions()[kClientEntry]);
       return 0;
     case Msg::NcRButtonDown:
-      popupOneItem(w, "Destroy", ids::box::kInputBoxDestroy);
+      popupOneItem(w, inputBoxActions()[kFrameEntry]);
       return 0;
     case Msg::LButtonDblClk:
       inputbox::RenameByPrompt(m.y / kRowPitch);

@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <mutex>
+#include <span>
 
+#include "base/action.h"
 #include "base/ids.h"
 #include "core/core.h"
 #include "core/requests.h"
@@ -122,15 +124,15 @@ void windowInfo() {
   if (plat::Window w = currentTextWindow()) plat::postCommand(w, ids::text::kWindowInfo);
 }
 
-struct WindowCommand {
-  int id;
-  void (*run)();
-  bool onlyBeforeMain;  // makes windows and nothing else
-};
+using WindowCommand = action::Row<void (*)()>;
+constexpr unsigned kOnlyBeforeMain = 1;  // makes windows and nothing else
 constexpr WindowCommand kWindowCommands[] = {
-    {ids::kPaste, paste, true},           {ids::kImageWindow, imageWindow, true},
-    {ids::kTextWindow, textWindow, true}, {ids::kInputBox, inputBox, true},
-    {ids::kButtonBox, buttonBox, true},   {ids::kWindowInfo, windowInfo, false},
+    {ids::kPaste, nullptr, {}, paste, kOnlyBeforeMain},
+    {ids::kImageWindow, nullptr, {}, imageWindow, kOnlyBeforeMain},
+    {ids::kTextWindow, nullptr, {}, textWindow, kOnlyBeforeMain},
+    {ids::kInputBox, nullptr, {}, inputBox, kOnlyBeforeMain},
+    {ids::kButtonBox, nullptr, {}, buttonBox, kOnlyBeforeMain},
+    {ids::kWindowInfo, nullptr, {}, windowInfo},
 };
 
 // The file-name part of a path: what follows its last '/'.
@@ -147,12 +149,10 @@ std::string fullPath(const std::string& path) {
 }  // namespace
 
 bool runWindowCommand(int id) {
-  for (const WindowCommand& c : kWindowCommands) {
-    if (c.id != id) continue;
-    if (!(c.onlyBeforeMain && buildingClosed())) c.run();
-    return true;
-  }
-  return false;
+  const WindowCommand* c = action::findById(std::span<const WindowCommand>(kWindowCommands), id);
+  if (!c) return false;
+  if (!((c->flags & kOnlyBeforeMain) && buildingClosed())) c->run();
+  return true;
 }
 
 void openDroppedFiles(const std::vector<std::string>& paths) {

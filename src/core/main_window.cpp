@@ -4,9 +4,11 @@
 #include <array>
 #include <atomic>
 #include <cstdio>
+#include <span>
 
 #include "base/ids.h"
 #include "core/core.h"
+#include "core/main_actions.h"
 #include "core/main_commands.h"
 #include "core/worker.h"
 #include "platform/platform.h"
@@ -48,42 +50,6 @@ void dropIn(plat::Window w) {
   waitFrom(start, kDropSettleMs);
 }
 
-// Entries that build windows by hand are greyed while the main routine runs or a line
-// is read; Stop and Exit never are.
-enum class Greyed { WhileBusy, Never };
-struct PopupEntry {
-  const char* text;  // null: a separator
-  int id;
-  Greyed greyed;
-};
-// The main window's popup menu, in order.
-constexpr PopupEntry kPopup[] = {
-    {"Paste\tCtrl+V", ids::kPaste, Greyed::WhileBusy},
-    {nullptr, 0, Greyed::Never},
-    {"Start", ids::kStart, Greyed::WhileBusy},
-    {"Stop", ids::kStop, Greyed::Never},
-    {"E&xit", ids::kExit, Greyed::Never},
-    {nullptr, 0, Greyed::Never},
-    {"Image Window", ids::kImageWindow, Greyed::WhileBusy},
-    {"Text Window", ids::kTextWindow, Greyed::WhileBusy},
-    {"Input Box", ids::kInputBox, Greyed::WhileBusy},
-    {"Button Box", ids::kButtonBox, Greyed::WhileBusy},
-    {nullptr, 0, Greyed::Never},
-    {"&Window Info.\tCtrl+W", ids::kWindowInfo, Greyed::WhileBusy},
-};
-
-void showPopup(plat::Window w) {
-  const bool busy = mainRunning.load() == 1 || InputOwner.load() != 0;
-  plat::Menu menu;
-  for (const PopupEntry& e : kPopup) {
-    if (!e.text)
-      menu.separator();
-    else
-      menu.add(e.text, e.id, busy && e.greyed == Greyed::WhileBusy);
-  }
-  plat::trackPopupMenu(menu, plat::cursorPos(), w);
-}
-
 void start() {
   if (mainRunning.load() == 0) startRequested.store(1);
 }
@@ -107,35 +73,72 @@ void exitProgram(plat::Window w) {
   plat::destroyWindow(w);
 }
 
-void command(plat::Window w, int id) {
-  switch (id) {
-    case ids::kStart:
-      start();
-      break;
-    case ids::kStop:
-      stop();
-      break;
-    case ids::kExit:
-      exitProgram(w);
-      break;
-    default:
-      runWindowCommand(id);
-      break;
-  }
+void windowCommand(plat::Window, int id) {
+  runWindowCommand(id);
 }
 
+using action::ctrlKey;
+using action::plainKey;
+constexpr MainAction kSeparator{};
+
+constexpr MainAction kMenu[] = {
+    {ids::kPaste, "Paste", ctrlKey('V'), windowCommand, kGreyedWhileBusy},
+    kSeparator,
+    {ids::kStart, "Start", {}, [](plat::Window, int) { start(); }, kGreyedWhileBusy},
+    {ids::kStop, "Stop", {}, [](plat::Window, int) { stop(); }},
+    {ids::kExit, "E&xit", {}, [](plat::Window w, int) { exitProgram(w); }},
+    kSeparator,
+    {ids::kImageWindow, "Image Window", {}, windowCommand, kGreyedWhileBusy},
+    {ids::kTextWindow, "Text Window", {}, windowCommand, kGreyedWhileBusy},
+    {ids::kInputBox, "Input Box", {}, windowCommand, kGreyedWhileBusy},
+    {ids::kButtonBox, "Button Box", {}, windowCommand, kGreyedWhileBusy},
+    kSeparator,
+    {ids::kWindowInfo, "&Window Info.", ctrlKey('W'), windowCommand, kGreyedWhileBusy},
+};
+
+// The keys every library window hands on to the main window (ids::kMainWindowKeys).
+constexpr MainAction kKeys[] = {
+    {ids::kExit, nullptr, plainKey('X'), [](plat::Window w, int) { exitProgram(w); }},
+    {ids::kExit, nullptr, plainKey(plat::vk::Escape), [](plat::Window w, int) { exitProgram(w); }},
+    {ids::kStart, nullptr, plainKey('S'), [](plat::Window, int) { start(); }},
+    {ids::kStop, nullptr, plainKey('C'), [](plat::Window, int) { stop(); }},
+};
+
+}  // namespace
+
+std::span<const MainAction> mainWindowMenuActions() {
+  return kMenu;
+}
+std::span<const MainAction> mainWindowKeyActions() {
+  return kKeys;
+}
+
+namespace {
+
+void command(plat::Window w, int id) {
+  if (const MainAction* row = action::findById(mainWindowMenuActions(), id))
+    row->run(w, id);
+  else
+    runWindowCommand(id);
+}
+
+void showPopup(plat::Window w) {
+  const bool busy = mainRunning.load() == 1 || InputOwner.load() != 0;
+  const plat::Menu menu = action::buildMenu(mainWindowMenuActions(), [busy](const MainAction& row) {
+    action::ItemState state;
+    state.greyed = busy && (row.flags & kGreyedWhileBusy) != 0;
+    return state;
+  });
+  plat::trackPopupMenu(menu, plat::cursorPos(), w);
+}
+
+// A key of the menu posts the entry's command as the menu does; the other keys run at once.
 intptr_t keyDown(plat::Window w, const plat::Message& m) {
-  if (m.ctrl) {
-    if (m.key == 'V') plat::postCommand(w, ids::kPaste);
-    if (m.key == 'W') plat::postCommand(w, ids::kWindowInfo);
-    return 0;
-  }
-  if (m.key == 'X' || m.key == plat::vk::Escape)
-    exitProgram(w);
-  else if (m.key == 'S')
-    start();
-  else if (m.key == 'C')
-    stop();
+  if (const MainAction* row = action::findByKey(mainWindowMenuActions(), m.key, m.ctrl, m.shift))
+    plat::postCommand(w, row->id);
+  else if (const MainAction* key =
+               action::findByKey(mainWindowKeyActions(), m.key, m.ctrl, m.shift))
+    key->run(w, key->id);
   return 0;
 }
 

@@ -1,5 +1,5 @@
 // The editor's commands, one function each, on image window `number` (which is open when
-// they are called). The table in commands.cpp says which identifier runs which, whether
+// they are called). The tables in menus.cpp say which identifier runs which, whether
 // the window is made current first and whether the current image is redrawn after.
 #pragma once
 

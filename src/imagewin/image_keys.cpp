@@ -1,6 +1,7 @@
 // The keys of an image window: with Ctrl some post the editor's commands to the window
 // itself, the zoom keys step the zoom, Tab toggles the scaling mode, F11 the full-screen
 // presentation, and the program's own keys go on to the main window.
+#include "base/action.h"
 #include "base/ids.h"
 #include "base/services.h"
 #include "imagewin/imagewin.h"
@@ -11,44 +12,9 @@ namespace imagewin {
 
 namespace {
 
-enum class KeyAction {
-  None,
-  PostCommand,
-  ToMainWindow,
-  ZoomReset,
-  ZoomIn,
-  ZoomOut,
-  ToggleScaling,
-  TogglePresentation,
-};
-
-struct KeyRow {
-  int key;
-  KeyAction withCtrl;
-  int command;  // the command that PostCommand posts
-  KeyAction withoutCtrl;
-};
-
-// A key whose Ctrl column has no action of its own acts as without Ctrl: Ctrl+S and
-// Ctrl+Esc go to the main window, Ctrl+Tab toggles the scaling mode.
-constexpr KeyRow kKeys[] = {
-    {'X', KeyAction::PostCommand, ids::image::kCut, KeyAction::ToMainWindow},
-    {'C', KeyAction::PostCommand, ids::image::kCopy, KeyAction::ToMainWindow},
-    {'V', KeyAction::PostCommand, ids::image::kPasteAtOrigin, KeyAction::None},
-    {'Q', KeyAction::PostCommand, ids::image::kDestroy, KeyAction::None},
-    {'R', KeyAction::PostCommand, ids::image::kClipping, KeyAction::None},
-    {plat::vk::Numpad0, KeyAction::ZoomReset, 0, KeyAction::None},
-    {plat::vk::Add, KeyAction::ZoomIn, 0, KeyAction::None},
-    {plat::vk::Subtract, KeyAction::ZoomOut, 0, KeyAction::None},
-    {plat::vk::Escape, KeyAction::ToMainWindow, 0, KeyAction::ToMainWindow},
-    {'S', KeyAction::ToMainWindow, 0, KeyAction::ToMainWindow},
-    {plat::vk::Tab, KeyAction::ToggleScaling, 0, KeyAction::ToggleScaling},
-    {kPresentKey, KeyAction::TogglePresentation, 0, KeyAction::TogglePresentation},
-};
-
 // The main window reacts to the key as to its own: the same key-down, nothing more
 // (no Ctrl travels with it).
-void toMainWindow(int key) {
+void toMainWindow(plat::Window, int, int key) {
   plat::Message m;
   m.window = libraryServices().mainWindow();
   m.kind = plat::Msg::KeyDown;
@@ -56,40 +22,55 @@ void toMainWindow(int key) {
   if (m.window) plat::postMessage(m);
 }
 
+using action::anyCtrlKey;
+using action::ctrlKey;
+using action::plainKey;
+namespace id = ids::image;
+
+// A row without a function posts its identifier to the window as a command, as the
+// menu entry of that identifier does; a key that no row names is not the window's.
+constexpr ImageKey kKeys[] = {
+    {id::kCut, nullptr, ctrlKey('X')},
+    {id::kCopy, nullptr, ctrlKey('C')},
+    // The Paste menu entry pastes at a picked place, Ctrl+V at the origin.
+    {id::kPasteAtOrigin, nullptr, ctrlKey('V')},
+    {id::kDestroy, nullptr, ctrlKey('Q')},
+    {id::kClipping, nullptr, ctrlKey('R')},
+    // What the Zoom:100% entry does, at once.
+    {id::kZoom100, nullptr, ctrlKey(plat::vk::Numpad0),
+     [](plat::Window, int number, int) { TAV_SetImageZoom(100, number); }},
+    {0, nullptr, ctrlKey(plat::vk::Add),
+     [](plat::Window, int number, int) {
+       TAV_SetImageZoom(zoomIn(ImageTable[number].zoom), number);
+     }},
+    {0, nullptr, ctrlKey(plat::vk::Subtract),
+     [](plat::Window, int number, int) {
+       TAV_SetImageZoom(zoomOut(ImageTable[number].zoom), number);
+     }},
+    {0, nullptr, plainKey('X'), toMainWindow},
+    {0, nullptr, plainKey('C'), toMainWindow},
+    {0, nullptr, anyCtrlKey(plat::vk::Escape), toMainWindow},
+    {0, nullptr, anyCtrlKey('S'), toMainWindow},
+    {0, nullptr, anyCtrlKey(plat::vk::Tab),
+     [](plat::Window, int number, int) { toggleStretchMode(number); }},
+    {0, nullptr, anyCtrlKey(kPresentKey),
+     [](plat::Window, int number, int) { togglePresentation(number); }},
+};
+
 }  // namespace
 
+std::span<const ImageKey> imageKeys() {
+  return kKeys;
+}
+
 bool imageKeyDown(plat::Window window, int number, int key) {
-  const bool ctrl = plat::isKeyDown(plat::vk::Control);
-  for (const KeyRow& row : kKeys) {
-    if (row.key != key) continue;
-    const int zoom = ImageTable[number].zoom;
-    switch (ctrl ? row.withCtrl : row.withoutCtrl) {
-      case KeyAction::None:
-        return false;
-      case KeyAction::PostCommand:
-        plat::postCommand(window, row.command);
-        return true;
-      case KeyAction::ToMainWindow:
-        toMainWindow(key);
-        return true;
-      case KeyAction::ZoomReset:
-        TAV_SetImageZoom(100, number);
-        return true;
-      case KeyAction::ZoomIn:
-        TAV_SetImageZoom(zoomIn(zoom), number);
-        return true;
-      case KeyAction::ZoomOut:
-        TAV_SetImageZoom(zoomOut(zoom), number);
-        return true;
-      case KeyAction::ToggleScaling:
-        toggleStretchMode(number);
-        return true;
-      case KeyAction::TogglePresentation:
-        togglePresentation(number);
-        return true;
-    }
-  }
-  return false;
+  const ImageKey* row = action::findByKey(imageKeys(), key, plat::isKeyDown(plat::vk::Control));
+  if (!row) return false;
+  if (row->run)
+    row->run(window, number, key);
+  else
+    plat::postCommand(window, row->id);
+  return true;
 }
 
 }  // namespace imagewin

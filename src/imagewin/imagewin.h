@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "base/action.h"
 #include "platform/message.h"
 #include "platform/surface.h"
 #include "platform/types.h"
@@ -137,6 +139,10 @@ void zoomByWheel(int number, const plat::Message& wheel);
 // zoom; Tab toggles the scaling mode, F11 the full-screen presentation; X and C (without
 // Ctrl), Esc and S go on to the main window. False for a key that does nothing here.
 bool imageKeyDown(plat::Window window, int number, int key);
+// The keys of an image window, one row each. A row's identifier is the command its
+// key posts or, for a key that runs a function, the menu command it stands for (0: none).
+using ImageKey = action::Row<void (*)(plat::Window window, int number, int key)>;
+std::span<const ImageKey> imageKeys();
 
 // The leading decimal integer of a typed line, as the C library reads one (blanks, a
 // sign, digits), clamped to the int range; 0 when there is none.

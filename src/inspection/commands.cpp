@@ -1,5 +1,6 @@
 // The inspection commands of the image windows: pick in the window, then read out or
 // plot. A cancelled or refused pick ends a command with nothing done.
+#include "base/action.h"
 #include "base/ids.h"
 #include "imaging/pick.h"
 #include "inspection/inspection.h"
@@ -34,25 +35,29 @@ int showAreaChroma(int number) {
   return picked;
 }
 
+namespace {
+
+using InspectionAction = action::Row<int (*)(int number)>;
+
+constexpr InspectionAction kInspections[] = {
+    {ids::image::kPixel, nullptr, {}, showPixel},
+    {ids::image::kLineRgb, nullptr, {}, [](int n) { return showProfile(n, Profile::Rgb); }},
+    {ids::image::kLineHsv, nullptr, {}, [](int n) { return showProfile(n, Profile::Hsv); }},
+    {ids::image::kLineYCrCb, nullptr, {}, [](int n) { return showProfile(n, Profile::YCrCb); }},
+    {ids::image::kLineLuminance,
+     nullptr,
+     {},
+     [](int n) { return showProfile(n, Profile::Luminance); }},
+    {ids::image::kLineCrCb, nullptr, {}, showRowChroma},
+    {ids::image::kAreaCrCb, nullptr, {}, showAreaChroma},
+};
+
+}  // namespace
+
 int runInspection(int commandId, int number) {
-  switch (commandId) {
-    case ids::image::kPixel:
-      return showPixel(number);
-    case ids::image::kLineRgb:
-      return showProfile(number, Profile::Rgb);
-    case ids::image::kLineHsv:
-      return showProfile(number, Profile::Hsv);
-    case ids::image::kLineYCrCb:
-      return showProfile(number, Profile::YCrCb);
-    case ids::image::kLineLuminance:
-      return showProfile(number, Profile::Luminance);
-    case ids::image::kLineCrCb:
-      return showRowChroma(number);
-    case ids::image::kAreaCrCb:
-      return showAreaChroma(number);
-    default:
-      return -1;
-  }
+  const InspectionAction* row =
+      action::findById(std::span<const InspectionAction>(kInspections), commandId);
+  return row ? row->run(number) : -1;
 }
 
 }  // namespace inspection

@@ -24,16 +24,6 @@ constexpr int kStatusColumns = 63;
 constexpr uint32_t kBlinkMs = 200;
 constexpr int kKeyWaitMs = 10;
 
-// Shortcuts with Ctrl held: the command each key posts to its window.
-struct Shortcut {
-  int key;
-  int command;
-};
-constexpr Shortcut kCtrlShortcuts[] = {
-    {'A', ids::text::kAbout},   {'C', ids::text::kCopyLog}, {'W', ids::text::kWindowInfo},
-    {'Q', ids::text::kDestroy}, {'S', ids::text::kSelect},
-};
-
 // The window whose Space just opened the console: the space character that key also
 // produces is not part of the command (checked on the thread that owns the window).
 thread_local plat::Window openingSpaceWindow;
@@ -199,9 +189,9 @@ void onKeyDown(plat::Window window, plat::Message& m) {
     return;
   }
   if (m.ctrl) {
-    for (const Shortcut& s : kCtrlShortcuts) {
-      if (s.key == m.key) plat::postCommand(window, s.command);
-    }
+    // A menu entry's key posts the entry's command, as choosing it does.
+    if (const TextAction* row = action::findByKey(textWindowActions(), m.key, true, m.shift))
+      plat::postCommand(window, row->id);
     return;
   }
   if (ids::isMainWindowKey(m.key)) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/action.h"
 #include "base/ids.h"
 #include "base/services.h"
 #include "platform/message.h"
@@ -11,47 +12,27 @@
 
 namespace {
 
-enum class Check { Never, Current, Logging, Paused };
+// TextAction::check: which state puts a check on the entry.
+constexpr int kCheckedWhenCurrent = 1, kCheckedWhileLogging = 2, kCheckedWhilePaused = 3;
 
-struct MenuEntry {
-  const char* text;  // null: a separator
-  int id;
-  Check check;
-};
-
-// "%d%d" in the copy entry: the instance number and the window number.
-constexpr MenuEntry kMenu[] = {
-    {"&Select\tCtrl+S", ids::text::kSelect, Check::Current},
-    {"&Window Info.\tCtrl+W", ids::text::kWindowInfo, Check::Never},
-    {"Command", ids::text::kConsole, Check::Never},
-    {nullptr, 0, Check::Never},
-    {"Start Log", ids::text::kStartLog, Check::Logging},
-    {"Stop Log", ids::text::kStopLog, Check::Paused},
-    {"&Copy DIREVO%d%d.LOG\tCtrl+C", ids::text::kCopyLog, Check::Never},
-    {nullptr, 0, Check::Never},
-    {"&About DIREVO\tCtrl+A", ids::text::kAbout, Check::Never},
-    {nullptr, 0, Check::Never},
-    {"&Destroy\tCtrl+Q", ids::text::kDestroy, Check::Never},
-};
-
-bool isChecked(Check check, int n, int logState) {
-  switch (check) {
-    case Check::Current:
+bool isChecked(int condition, int n, int logState) {
+  switch (condition) {
+    case kCheckedWhenCurrent:
       return CurrentTextWindow == n;
-    case Check::Logging:
+    case kCheckedWhileLogging:
       return logState == 1;
-    case Check::Paused:
+    case kCheckedWhilePaused:
       return logState == 2;
-    case Check::Never:
+    default:
       break;
   }
   return false;
 }
 
-std::string entryText(const MenuEntry& e, int n) {
-  if (e.id != ids::text::kCopyLog) return e.text;
+// The label with the instance number and the window number put in for its "%d%d".
+std::string copyLogLabel(const char* label, int n) {
   char text[64];
-  std::snprintf(text, sizeof text, e.text, libraryServices().instanceNumber(), n);
+  std::snprintf(text, sizeof text, label, libraryServices().instanceNumber(), n);
   return text;
 }
 
@@ -63,24 +44,38 @@ void about(int n) {
   TAV_PopTextColor();
 }
 
-struct Command {
-  int id;
-  void (*run)(int n);
-};
-constexpr Command kCommands[] = {
-    {ids::text::kSelect, [](int n) { TAV_SelectTextWindow(n); }},
-    {ids::text::kWindowInfo, GenerateWindowInfo},
-    {ids::text::kConsole, [](int) { RunConsoleCommand(); }},
-    {ids::text::kStartLog, [](int n) { TAV_StartLog(n); }},
-    {ids::text::kStopLog, [](int n) { TAV_StopLog(n); }},
-    {ids::text::kCopyLog, [](int n) { CopyLogToClipboard(n); }},
-    {ids::text::kAbout, about},
-    {ids::text::kDestroy, [](int n) { TAV_CloseTextWindow(n); }},
+using action::ctrlKey;
+using textwin::TextAction;
+constexpr TextAction kSeparator{};
+
+constexpr TextAction kMenu[] = {
+    {ids::text::kSelect, "&Select", ctrlKey('S'), [](int n) { TAV_SelectTextWindow(n); }, 0,
+     kCheckedWhenCurrent},
+    {ids::text::kWindowInfo, "&Window Info.", ctrlKey('W'), GenerateWindowInfo},
+    {ids::text::kConsole, "Command", {}, [](int) { RunConsoleCommand(); }},
+    kSeparator,
+    {ids::text::kStartLog,
+     "Start Log",
+     {},
+     [](int n) { TAV_StartLog(n); },
+     0,
+     kCheckedWhileLogging},
+    {ids::text::kStopLog, "Stop Log", {}, [](int n) { TAV_StopLog(n); }, 0, kCheckedWhilePaused},
+    {ids::text::kCopyLog, "&Copy DIREVO%d%d.LOG", ctrlKey('C'),
+     [](int n) { CopyLogToClipboard(n); }},
+    kSeparator,
+    {ids::text::kAbout, "&About DIREVO", ctrlKey('A'), about},
+    kSeparator,
+    {ids::text::kDestroy, "&Destroy", ctrlKey('Q'), [](int n) { TAV_CloseTextWindow(n); }},
 };
 
 }  // namespace
 
 namespace textwin {
+
+std::span<const TextAction> textWindowActions() {
+  return kMenu;
+}
 
 plat::Menu textWindowMenu(int n) {
   int logState = 0;
@@ -88,14 +83,12 @@ plat::Menu textWindowMenu(int n) {
     std::lock_guard lock(rec->lock);
     logState = rec->logState;
   }
-  plat::Menu menu;
-  for (const MenuEntry& e : kMenu) {
-    if (!e.text)
-      menu.separator();
-    else
-      menu.add(entryText(e, n), e.id, false, isChecked(e.check, n, logState));
-  }
-  return menu;
+  return action::buildMenu(textWindowActions(), [n, logState](const TextAction& row) {
+    action::ItemState state;
+    state.checked = isChecked(row.check, n, logState);
+    if (row.id == ids::text::kCopyLog) state.label = copyLogLabel(row.label, n);
+    return state;
+  });
 }
 
 void onRButtonDown(plat::Window window) {
@@ -107,12 +100,7 @@ void onRButtonDown(plat::Window window) {
 }
 
 void runCommand(int n, int id) {
-  for (const Command& c : kCommands) {
-    if (c.id == id) {
-      c.run(n);
-      return;
-    }
-  }
+  if (const TextAction* row = action::findById(textWindowActions(), id)) row->run(n);
 }
 
 }  // namespace textwin

@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/action.h"
 #include "platform/menu.h"
 #include "platform/message.h"
 #include "platform/surface.h"
@@ -147,6 +149,10 @@ std::string logFileName(int n);
 // The layout source GenerateWindowInfo makes for the present windows (at most 29999
 // bytes), without printing or touching the clipboard.
 std::string windowInfoSource();
+// A text window's actions: its popup menu in order, each entry with the Ctrl key that
+// posts its command; run(n) runs it on window n.
+using TextAction = action::Row<void (*)(int n)>;
+std::span<const TextAction> textWindowActions();
 // The popup menu of text window n as it would be shown now.
 plat::Menu textWindowMenu(int n);
 // A copy of the window edge table, in table order.
