@@ -36,5 +36,4 @@ const std::string& startDirectory();
 
 // Milliseconds from the performance counter, low 32 bits; compare differences unsigned.
 int32_t GetMilliseconds();
-void ShowPauseBox(const std::string& text);
 void TAV_SetForeground(plat::Window w);
