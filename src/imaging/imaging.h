@@ -109,17 +109,6 @@ int colorV(uint32_t color);
 int colorI(uint32_t color);
 int colorQ(uint32_t color);
 
-// The same pixels as the operations of the same name, one clipped pixel at a time as
-// first written; the fast versions are checked against these and measured beside them.
-void drawLineStraight(uint32_t color, int x1, int y1, int x2, int y2);
-void paintStraight(int x, int y);
-void patternRGBStraight();
-void patternHSVStraight();
-void patternYCrCbStraight();
-void patternYuvStraight();
-void patternYIQStraight();
-void patternGreyStraight();
-
 // The image window transforms, on the window's own pixel buffer; the window is redrawn.
 // Results: 0 done, 1 the number is out of range or not open; rotations and size steps
 // also give what TAV_ResizeImage refused with, and then change nothing further.
