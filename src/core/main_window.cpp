@@ -186,9 +186,6 @@ intptr_t mainWindowProc(plat::Window w, plat::Message& m) {
   }
 }
 
-plat::Window mainWindow() {
-  return theMainWindow.load();
-}
 bool onMainWindowThread() {
   return theMainWindow.load() && mainWindowThread.load() == plat::currentThreadId();
 }
@@ -201,3 +198,7 @@ void resetMainWindow() {
 }
 
 }  // namespace core
+
+plat::Window mainWindowHandle() {
+  return core::theMainWindow.load();
+}
