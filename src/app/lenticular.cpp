@@ -4,19 +4,18 @@
 #include <limits>
 #include <vector>
 
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 
 namespace app {
 
-double Pitch = kDefaultPitch;
-int View_num = kDefaultViews;
-int Width = kDefaultWidth;
-int Height = kDefaultHeight;
-int builtViewCount = 0;
-int builtViewWidth = 0;
-int builtViewHeight = 0;
-bool betaMode = false;
+LenticularState lenticularState;
+
+namespace {
+// resetLibrary returns the composition's settings to their start values too.
+[[maybe_unused]] const bool resetRegistered = (addLibraryReset(resetLenticular), true);
+}  // namespace
 
 LentiParams currentLentiParams() {
   return {Pitch, View_num, Width, Height};
@@ -327,14 +326,7 @@ void compose() {
 }
 
 void resetLenticular() {
-  Pitch = kDefaultPitch;
-  View_num = kDefaultViews;
-  Width = kDefaultWidth;
-  Height = kDefaultHeight;
-  builtViewCount = 0;
-  builtViewWidth = 0;
-  builtViewHeight = 0;
-  betaMode = false;
+  lenticularState = LenticularState{};
 }
 
 }  // namespace app

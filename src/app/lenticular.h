@@ -14,15 +14,28 @@ inline constexpr int kMultiViewImage = 1;
 inline constexpr int kWorkImage = 2;
 inline constexpr int kOutputImage = 3;
 
-// Settings, driven by the playback loop.
-extern double Pitch;        // sub-pixel columns per lens
-extern int View_num;        // V, kMinViews to kMaxViews
-extern int Width;           // W, output pixels per row, at most kMaxWidth
-extern int Height;          // H, output rows, at most kMaxHeight
-extern int builtViewCount;  // bands the work image holds; 0 until it is first built
-extern int builtViewWidth;  // the view size the work image was last built from
-extern int builtViewHeight;
-extern bool betaMode;  // the row-group method instead of the column stripes
+// The composition's settings, driven by the playback loop, and what the work image was
+// last built from (resetLenticular returns them to these start values).
+struct LenticularState {
+  double Pitch = kDefaultPitch;  // sub-pixel columns per lens
+  int View_num = kDefaultViews;  // V, kMinViews to kMaxViews
+  int Width = kDefaultWidth;     // W, output pixels per row, at most kMaxWidth
+  int Height = kDefaultHeight;   // H, output rows, at most kMaxHeight
+  int builtViewCount = 0;        // bands the work image holds; 0 until it is first built
+  int builtViewWidth = 0;        // the view size the work image was last built from
+  int builtViewHeight = 0;
+  bool betaMode = false;  // the row-group method instead of the column stripes
+};
+extern LenticularState lenticularState;
+// The fields under the names the player uses.
+inline constexpr auto& Pitch = lenticularState.Pitch;
+inline constexpr auto& View_num = lenticularState.View_num;
+inline constexpr auto& Width = lenticularState.Width;
+inline constexpr auto& Height = lenticularState.Height;
+inline constexpr auto& builtViewCount = lenticularState.builtViewCount;
+inline constexpr auto& builtViewWidth = lenticularState.builtViewWidth;
+inline constexpr auto& builtViewHeight = lenticularState.builtViewHeight;
+inline constexpr auto& betaMode = lenticularState.betaMode;
 
 LentiParams currentLentiParams();
 

@@ -8,6 +8,7 @@
 #include "app/player.h"
 #include "app/view_frames.h"
 #include "boxes/boxes.h"
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "interchange/interchange.h"
 #include "platform/message.h"
@@ -18,6 +19,11 @@
 namespace app {
 
 PlayerState player;
+
+namespace {
+// resetLibrary returns the player to its start state too.
+[[maybe_unused]] const bool resetRegistered = (addLibraryReset(resetPlayer), true);
+}  // namespace
 
 bool imageExists(int number) {
   return ImageTable[number].inUse != 0;

@@ -18,13 +18,7 @@
 inline constexpr int kInputBoxMaxItems = 30;
 inline constexpr int kInputTextBytes = 256;  // with the NUL
 
-// The committed text of each item, UTF-8 and NUL-terminated; allocated when the box
-// opens and freed when it is destroyed (null meanwhile). Only commits (an edit field
-// losing the focus, Enter) and TAV_SetInputBoxText change it: typing alone does not.
-extern std::array<std::unique_ptr<char[]>, kInputBoxMaxItems> InputBoxItemText;
-// Label and edit field widths in pixels (80 and 70 at start); they survive the box.
-extern int ISIZE;
-extern int ESIZE;
+// The box's items, sizes and windows: BoxesState below.
 
 // Opens the box with its outer top-left corner at (x, y); items is clamped into
 // 1..30. Nothing happens while a box exists.
@@ -49,12 +43,32 @@ void RenameByPrompt(int i);
 
 inline constexpr int kButtonBoxMaxButtons = 256;
 
-// Presses of each button not yet taken by the application. Digit keys count for
-// buttons 0 to 9 whether or not those buttons exist.
-extern std::array<int, kButtonBoxMaxButtons> ButtonPressCount;
-// Columns and rows of the open (or last) box.
-extern int NX;
-extern int NY;
+// What the application reads of both boxes (boxes::resetBoxes returns it to these
+// start values, with the boxes' windows and controls kept beside their code).
+struct BoxesState {
+  // The input box's committed text of each item, UTF-8 and NUL-terminated; allocated
+  // when the box opens and freed when it is destroyed (null meanwhile). Only commits (an
+  // edit field losing the focus, Enter) and TAV_SetInputBoxText change it: typing alone
+  // does not.
+  std::array<std::unique_ptr<char[]>, kInputBoxMaxItems> InputBoxItemText;
+  // The input box's label and edit field widths in pixels; they survive the box.
+  int ISIZE = 80;
+  int ESIZE = 70;
+  // Presses of each button not yet taken by the application. Digit keys count for
+  // buttons 0 to 9 whether or not those buttons exist.
+  std::array<int, kButtonBoxMaxButtons> ButtonPressCount{};
+  // Columns and rows of the open (or last) button box.
+  int NX = 0;
+  int NY = 0;
+};
+extern BoxesState boxesState;
+// The fields under the names the library uses.
+inline constexpr auto& InputBoxItemText = boxesState.InputBoxItemText;
+inline constexpr auto& ISIZE = boxesState.ISIZE;
+inline constexpr auto& ESIZE = boxesState.ESIZE;
+inline constexpr auto& ButtonPressCount = boxesState.ButtonPressCount;
+inline constexpr auto& NX = boxesState.NX;
+inline constexpr auto& NY = boxesState.NY;
 
 // Opens an nx x ny grid with its outer top-left corner at (x, y). Silently ignored
 // while a box exists, when nx or ny is not positive, or for more than 256 buttons.
@@ -102,6 +116,8 @@ BoxesLayout layout();
 // The two boxes, input box first: the order in which the pump offers them messages.
 std::array<plat::Window, 2> dialogBoxes();
 
+// Destroys the input box and returns its sizes and records to their start values.
+void resetInputBox();
 // Destroys both boxes and returns all state of this layer to its start values.
 void resetBoxes();
 

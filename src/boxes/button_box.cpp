@@ -13,9 +13,7 @@
 #include "platform/top_level.h"
 #include "platform/window.h"
 
-std::array<int, kButtonBoxMaxButtons> ButtonPressCount{};
-int NX = 0;
-int NY = 0;
+BoxesState boxesState;
 
 namespace {
 
@@ -250,8 +248,6 @@ int buttonHeight() {
 std::array<plat::Window, 2> dialogBoxes() {
   return {inputBoxWindow(), buttonBoxWindow()};
 }
-
-void resetInputBox();
 
 void resetBoxes() {
   resetInputBox();

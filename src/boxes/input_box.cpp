@@ -14,10 +14,6 @@
 #include "platform/top_level.h"
 #include "platform/window.h"
 
-std::array<std::unique_ptr<char[]>, kInputBoxMaxItems> InputBoxItemText;
-int ISIZE = 80;
-int ESIZE = 70;
-
 namespace {
 
 constexpr int kRowPitch = 28;

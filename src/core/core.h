@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/pump.h"
+#include "core/requests.h"
 #include "platform/types.h"
 
 // The application's code, run on the worker thread: the set-up routine once, then
@@ -16,16 +17,35 @@ struct UserTask {
   void (*main)() = nullptr;
 };
 
-// Shared between the program thread and the worker; one writer at a time.
-extern std::atomic<int> startRequested;
-extern std::atomic<int> mainRunning;
-extern std::atomic<int> stopRequested;
-extern std::atomic<int> quitRequested;  // 0 none, 1 requested, 2 acknowledged
+// What the program thread and the worker share (resetLibrary returns it to these start
+// values, with the main window's handle kept beside its code); one writer at a time.
+struct CoreState {
+  // 1 once Start was chosen (or set-up asked for the main routine); the worker's wait
+  // loop takes it and runs the main routine.
+  std::atomic<int> startRequested{0};
+  // 1 while the worker runs the main routine.
+  std::atomic<int> mainRunning{0};
+  // 1 after Stop, until the user task clears it.
+  std::atomic<int> stopRequested{0};
+  // 0 none, 1 requested (Exit), 2 acknowledged by the worker.
+  std::atomic<int> quitRequested{0};
+  // The one window request the main window's thread hands the worker.
+  RequestSlotRecord RequestSlot;
+};
+extern CoreState coreState;
+// The fields under the names the library uses.
+inline constexpr auto& startRequested = coreState.startRequested;
+inline constexpr auto& mainRunning = coreState.mainRunning;
+inline constexpr auto& stopRequested = coreState.stopRequested;
+inline constexpr auto& quitRequested = coreState.quitRequested;
+inline constexpr auto& RequestSlot = coreState.RequestSlot;
 
 // The program entry, run on the program thread: exit code 0, or 1 when start-up fails.
 int programEntry(UserTask task);
 
-// The main window (TAVMAINWINDOW in generated source); invalid before start-up.
+// The main window (TAVMAINWINDOW in generated source); invalid before start-up. The one
+// way to reach it: the layers below core get this same function as
+// libraryServices().mainWindow.
 plat::Window mainWindowHandle();
 // How generated layout source names the main window.
 #define TAVMAINWINDOW (mainWindowHandle())
@@ -36,5 +56,4 @@ const std::string& startDirectory();
 
 // Milliseconds from the performance counter, low 32 bits; compare differences unsigned.
 int32_t GetMilliseconds();
-void ShowPauseBox(const std::string& text);
 void TAV_SetForeground(plat::Window w);

@@ -2,10 +2,7 @@
 #include "core/core.h"
 #include "platform/clock.h"
 
-std::atomic<int> startRequested{0};
-std::atomic<int> mainRunning{0};
-std::atomic<int> stopRequested{0};
-std::atomic<int> quitRequested{0};
+CoreState coreState;
 
 int32_t GetMilliseconds() {
   return static_cast<int32_t>(plat::milliseconds());

@@ -2,6 +2,8 @@
 // the services that lower layers get from higher ones.
 #include "core/library.h"
 
+#include <vector>
+
 #include "base/services.h"
 #include "boxes/boxes.h"
 #include "core/core.h"
@@ -9,7 +11,10 @@
 #include "core/requests.h"
 #include "editor/editor.h"
 #include "imagewin/imagewin.h"
+#include "imaging/imaging.h"
 #include "imaging/pick.h"
+#include "interchange/interchange.h"
+#include "platform/test.h"
 #include "platform/window.h"
 #include "textwin/textwin.h"
 
@@ -24,6 +29,39 @@ void resetLibraryTables() {
   textwin::resetTextWindows();
   core::resetRequestSlot();
   installLibraryServices(core::programServices());
+}
+
+namespace {
+
+// The resets of the layers above core, in the order registered.
+std::vector<void (*)()>& higherResets() {
+  static std::vector<void (*)()> resets;
+  return resets;
+}
+
+}  // namespace
+
+void resetLibrary() {
+  plat::test::reset();
+  installLibraryServices({});
+  edgeRefreshRequested.store(0);
+  imagewin::resetImageWindows();
+  imaging::resetDrawingState();
+  interchange::resetInterchange();
+  textwin::resetTextWindows();
+  boxes::resetBoxes();
+  editor::resetEditor();
+  core::resetRequestSlot();
+  core::resetMainWindow();
+  startRequested.store(0);
+  mainRunning.store(0);
+  stopRequested.store(0);
+  quitRequested.store(0);
+  for (void (*reset)() : higherResets()) reset();
+}
+
+void addLibraryReset(void (*reset)()) {
+  higherResets().push_back(reset);
 }
 
 namespace core {
@@ -43,14 +81,14 @@ void pumpCallingThread() {
 // The main window takes dropped files only until the main routine starts: a drop after
 // that would ask the worker for a window it never makes.
 void allowMainWindowDrops(bool allow) {
-  plat::dragAcceptFiles(mainWindow(), allow && mainRunning.load() == 0);
+  plat::dragAcceptFiles(mainWindowHandle(), allow && mainRunning.load() == 0);
 }
 
 }  // namespace
 
 LibraryServices programServices() {
   return {
-      .mainWindow = mainWindow,
+      .mainWindow = mainWindowHandle,
       .refreshWindowEdges = RefreshWindowEdges,
       .snapMovingWindow = SnapMovingWindow,
       .promptLine = textwin::promptLine,

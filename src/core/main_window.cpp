@@ -189,9 +189,6 @@ intptr_t mainWindowProc(plat::Window w, plat::Message& m) {
   }
 }
 
-plat::Window mainWindow() {
-  return theMainWindow.load();
-}
 bool onMainWindowThread() {
   return theMainWindow.load() && mainWindowThread.load() == plat::currentThreadId();
 }
@@ -204,3 +201,7 @@ void resetMainWindow() {
 }
 
 }  // namespace core
+
+plat::Window mainWindowHandle() {
+  return core::theMainWindow.load();
+}

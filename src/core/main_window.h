@@ -1,4 +1,4 @@
-// The main window's procedure and handle.
+// The main window's procedure and the thread that owns it (its handle: mainWindowHandle()).
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,6 @@
 namespace core {
 
 intptr_t mainWindowProc(plat::Window w, plat::Message& m);
-plat::Window mainWindow();
 // Whether the caller runs on the thread that owns the main window.
 bool onMainWindowThread();
 int mainWindowColorDepth();

@@ -15,8 +15,6 @@
 #include "platform/window.h"
 #include "textwin/textwin.h"
 
-RequestSlotRecord RequestSlot;
-
 namespace {
 
 // The worker sets done without a message to this thread: look again this often.

@@ -31,7 +31,7 @@ struct RequestSlotRecord {
   int* resultTo = nullptr;
 };
 
-extern RequestSlotRecord RequestSlot;
+// The slot itself: RequestSlot (core/core.h).
 
 // Requests, made on the main window's thread. Once the worker runs its main routine (or
 // has ended) no request is ever served: a request is then refused at once, creates

@@ -108,9 +108,6 @@ int programEntry(UserTask task) {
   return 0;
 }
 
-plat::Window mainWindowHandle() {
-  return core::mainWindow();
-}
 int instanceNumber() {
   return instance;
 }

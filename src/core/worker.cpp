@@ -1,5 +1,6 @@
 #include "core/worker.h"
 
+#include "core/core.h"
 #include "core/requests.h"
 #include "imagewin/imagewin.h"
 #include "platform/platform.h"

@@ -11,10 +11,7 @@
 #include "platform/utf8.h"
 #include "platform/window.h"
 
-std::array<ImageWindowRecord, kImageWindowCount> ImageTable;
-std::array<uint8_t*, kImageWindowCount> ImagePixels{};
-int CurrentImage = 0;
-std::array<int, kSelectionDepth> SelectionHistory{};
+ImageWindowsState imageWindowsState;
 
 namespace {
 

@@ -35,12 +35,24 @@ struct ImageWindowRecord {
   std::string title;                       // the caller's title, UTF-8
 };
 
-extern std::array<ImageWindowRecord, kImageWindowCount> ImageTable;
-// Base address of each window's pixel buffer; null while the number is free.
-extern std::array<uint8_t*, kImageWindowCount> ImagePixels;
-extern int CurrentImage;
-// The previously current numbers, most recent first.
-extern std::array<int, kSelectionDepth> SelectionHistory;
+// Everything the image window layer keeps between calls (imagewin::resetImageWindows
+// returns it to these start values).
+struct ImageWindowsState {
+  // One record per window number, free or open.
+  std::array<ImageWindowRecord, kImageWindowCount> ImageTable;
+  // Base address of each window's pixel buffer; null while the number is free.
+  std::array<uint8_t*, kImageWindowCount> ImagePixels{};
+  // The window the pixel and drawing operations act on.
+  int CurrentImage = 0;
+  // The previously current numbers, most recent first.
+  std::array<int, kSelectionDepth> SelectionHistory{};
+};
+extern ImageWindowsState imageWindowsState;
+// The fields under the names the library uses.
+inline constexpr auto& ImageTable = imageWindowsState.ImageTable;
+inline constexpr auto& ImagePixels = imageWindowsState.ImagePixels;
+inline constexpr auto& CurrentImage = imageWindowsState.CurrentImage;
+inline constexpr auto& SelectionHistory = imageWindowsState.SelectionHistory;
 
 // Creation results.
 inline constexpr int kCreateOk = 0;

@@ -2,10 +2,12 @@
 // the owner of a lenticular panel needs, every sub-pixel exactly where the lenses are.
 #pragma once
 
+#include "platform/types.h"
+
 namespace imagewin {
 
-// The key that presents a window's picture and takes it back (F11).
-inline constexpr int kPresentKey = 0x7A;
+// The key that presents a window's picture and takes it back.
+inline constexpr int kPresentKey = plat::vk::F11;
 
 // Shows the picture of image window `number` over the whole screen the window is on:
 // no frame or caption, zoom 100, the picture's top-left pixel on the screen's top-left

@@ -6,8 +6,6 @@
 #include "imaging/text_cursor.h"
 #include "platform/utf8.h"
 
-TextCursorState TextCursor;
-
 namespace {
 
 constexpr int kLineAdvance = 16;       // two rows of space between lines of 14-row glyphs

@@ -24,14 +24,6 @@ void TAV_XorPixelQuiet(int x, int y);
 // number is out of range or not open.
 int TAV_ClearImage(int number);
 
-// The point drawing last went to: set by TAV_PutPixel, TAV_XorPixel and the line
-// operations; connected polylines start from it.
-extern plat::Point PenPosition;
-
-// Drawing colours, 0xRRGGBB: DrawColor for the drawing commands (or, after a pick on an
-// 8-bit image, a palette index), tav_tc for bitmap-font text, tav_tttc for TrueType text.
-extern uint32_t DrawColor, tav_tc, tav_tttc;
-
 // Drawing primitives on the current image, in the clipped pixel operations above. None
 // of them redraws the window; the caller invalidates it afterwards.
 void TAV_DrawLine(uint32_t color, int x1, int y1, int x2, int y2);  // PenPosition = (x2, y2)
@@ -60,7 +52,46 @@ struct TextCursorState {
   int y = 0;
   int lineStartX = 0;
 };
-extern TextCursorState TextCursor;
+
+// What the image window being picked hands to the running picking tool. The window
+// procedure fills it through imaging::feedPick; the tools read and clear its flags.
+struct PickRecord {
+  int active = 0;   // 1 while a tool runs
+  int window = -1;  // the image window being picked, -1 when none
+  int clicked = 0;  // a left-button press, at (clickX, clickY)
+  int clickX = 0;
+  int clickY = 0;
+  int moved = 0;  // a mouse move, to (hoverX, hoverY); the hover point outlives a pick
+  int hoverX = 0;
+  int hoverY = 0;
+  int cancel = 0;  // a right-button or middle-button press
+};
+
+// Everything the drawing layer keeps between calls (imaging::resetDrawingState returns
+// it to these start values, with the TrueType font's).
+struct DrawingState {
+  // The point drawing last went to: set by TAV_PutPixel, TAV_XorPixel and the line
+  // operations; connected polylines start from it.
+  plat::Point PenPosition;
+  // Drawing colours, 0xRRGGBB: DrawColor for the drawing commands (or, after a pick on
+  // an 8-bit image, a palette index), tav_tc for bitmap-font text (set from DrawColor
+  // before it is drawn), tav_tttc for TrueType text.
+  uint32_t DrawColor = 0xFFFFFF;
+  uint32_t tav_tc = 0x000000;
+  uint32_t tav_tttc = 0xFFFFFF;
+  // Where text goes next, for both kinds of text.
+  TextCursorState TextCursor;
+  // The running picking tool's inbox.
+  PickRecord PickState;
+};
+extern DrawingState drawingState;
+// The fields under the names the library uses.
+inline constexpr auto& PenPosition = drawingState.PenPosition;
+inline constexpr auto& DrawColor = drawingState.DrawColor;
+inline constexpr auto& tav_tc = drawingState.tav_tc;
+inline constexpr auto& tav_tttc = drawingState.tav_tttc;
+inline constexpr auto& TextCursor = drawingState.TextCursor;
+inline constexpr auto& PickState = drawingState.PickState;
 
 void TAV_PutChar(
     int code);  // one byte in tav_tc; 10 is a line feed, others outside 32..127 ignored
@@ -108,17 +139,6 @@ int colorU(uint32_t color);
 int colorV(uint32_t color);
 int colorI(uint32_t color);
 int colorQ(uint32_t color);
-
-// The same pixels as the operations of the same name, one clipped pixel at a time as
-// first written; the fast versions are checked against these and measured beside them.
-void drawLineStraight(uint32_t color, int x1, int y1, int x2, int y2);
-void paintStraight(int x, int y);
-void patternRGBStraight();
-void patternHSVStraight();
-void patternYCrCbStraight();
-void patternYuvStraight();
-void patternYIQStraight();
-void patternGreyStraight();
 
 // The image window transforms, on the window's own pixel buffer; the window is redrawn.
 // Results: 0 done, 1 the number is out of range or not open; rotations and size steps

@@ -48,12 +48,3 @@ void TAV_XorLine(int x1, int y1, int x2, int y2) {
   }
   imaging::walkLine(x1, y1, x2, y2, [](int x, int y) { TAV_XorPixelQuiet(x, y); });
 }
-
-namespace imaging {
-
-void drawLineStraight(uint32_t color, int x1, int y1, int x2, int y2) {
-  PenPosition = {x2, y2};
-  walkLine(x1, y1, x2, y2, [color](int x, int y) { TAV_PutPixelQuiet(x, y, color); });
-}
-
-}  // namespace imaging

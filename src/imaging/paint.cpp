@@ -2,38 +2,19 @@
 //
 // Each step takes a seed, widens it to the run of target pixels on its row, pushes one
 // seed for every separate run of target pixels above and below that run, and draws the
-// run. The fast version reads the rows directly; the straight one, kept to check it,
-// asks the clipped pixel read for every pixel. Both push the same seeds in the same
-// order, so they agree even when the stack overflows and in where the pen ends.
+// run. It reads the rows directly; the tests' straight version asks the clipped pixel
+// read for every pixel. Both push the same seeds in the same order (seed_stack.h), so
+// they agree even when the stack overflows and in where the pen ends.
 #include <array>
 
 #include "imaging/current_pixels.h"
 #include "imaging/imaging.h"
+#include "imaging/seed_stack.h"
 
 namespace {
 
-constexpr int kSeedCapacity = 4000;
-
-struct SeedStack {
-  std::array<plat::Point, kSeedCapacity> seeds;
-  int count = 0;
-  void push(int x, int y) {
-    if (count < kSeedCapacity) seeds[count++] = {x, y};  // full: the seed is dropped
-  }
-};
-
-// Pushes a seed at the first target pixel of each run of them seen in a neighbour row.
-struct NeighbourRuns {
-  bool pushAllowed = true;
-  void see(bool isTarget, int x, int y, SeedStack& stack) {
-    if (!isTarget) {
-      pushAllowed = true;
-    } else if (pushAllowed && stack.count < kSeedCapacity) {
-      stack.push(x, y);
-      pushAllowed = false;
-    }
-  }
-};
+using imaging::NeighbourRuns;
+using imaging::SeedStack;
 
 // Whether the 32 pixels at p all have the target value. The differences are gathered
 // with OR and tested once, which the compiler turns into vector code.
@@ -134,35 +115,3 @@ void TAV_Paint(int x, int y) {
     paintRows<uint8_t>(image, x, y, target);
   }
 }
-
-namespace imaging {
-
-void paintStraight(int x, int y) {
-  const CurrentPixels image = currentPixels();
-  if (!image.inside(x, y)) return;
-  const uint32_t target = TAV_GetPixel(x, y);
-  const uint32_t written = image.bits == 32 ? DrawColor : DrawColor & 0xFF;
-  if (written == target) return;
-  auto isTarget = [&](int px, int py) {
-    return image.inside(px, py) && TAV_GetPixel(px, py) == target;
-  };
-  SeedStack stack;
-  for (;;) {
-    while (isTarget(x - 1, y)) --x;
-    const int first = x;
-    NeighbourRuns up, down;
-    for (; isTarget(x, y); ++x) {
-      up.see(isTarget(x, y - 1), x, y - 1, stack);
-      down.see(isTarget(x, y + 1), x, y + 1, stack);
-    }
-    drawLineStraight(DrawColor, first, y, x - 1, y);
-    do {
-      if (stack.count == 0) return;
-      const plat::Point seed = stack.seeds[--stack.count];
-      x = seed.x;
-      y = seed.y;
-    } while (!isTarget(x, y));
-  }
-}
-
-}  // namespace imaging

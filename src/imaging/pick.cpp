@@ -13,8 +13,6 @@
 #include "platform/message.h"
 #include "platform/types.h"
 
-PickRecord PickState;
-
 namespace {
 
 // A stop request comes as a flag, without a message to this thread: each wait for

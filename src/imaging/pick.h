@@ -4,22 +4,8 @@
 // the picture and returns the points in picture coordinates.
 #pragma once
 
+#include "imaging/imaging.h"  // PickState, the running tool's inbox
 #include "platform/message.h"
-
-// What the image window being picked hands to the running tool. The window procedure
-// fills it through imaging::feedPick; the tools read and clear its flags.
-struct PickRecord {
-  int active = 0;   // 1 while a tool runs
-  int window = -1;  // the image window being picked, -1 when none
-  int clicked = 0;  // a left-button press, at (clickX, clickY)
-  int clickX = 0;
-  int clickY = 0;
-  int moved = 0;  // a mouse move, to (hoverX, hoverY); the hover point outlives a pick
-  int hoverX = 0;
-  int hoverY = 0;
-  int cancel = 0;  // a right-button or middle-button press
-};
-extern PickRecord PickState;
 
 // Results of every tool.
 inline constexpr int kPickDone = 0;       // the points were taken, or a stop request came

@@ -4,7 +4,7 @@
 #include "imaging/imaging.h"
 #include "imaging/pick.h"
 
-plat::Point PenPosition;
+DrawingState drawingState;
 
 namespace {
 

@@ -8,16 +8,13 @@
 #include "imaging/imaging.h"
 #include "imaging/pick.h"
 #include "interchange/dib_block.h"
+#include "interchange/interchange.h"
 #include "platform/clipboard_image.h"
 #include "platform/dialogs.h"
 #include "platform/imagefile.h"
 #include "platform/message.h"
 
-std::unique_ptr<plat::Surface> PasteBitmap;
-
 namespace interchange {
-
-size_t ClipboardBlockLimit = SIZE_MAX;
 
 namespace {
 

@@ -32,19 +32,13 @@ inline constexpr int kPasteNoPlace = 3;    // the pick of the place was cancelle
 // image; into an 8-bit image colours take the nearest palette entry.
 int TAV_PasteImage(int x, int number, int y);
 
-// The picture the main window's paste hands to the new image window.
-extern std::unique_ptr<plat::Surface> PasteBitmap;
-// Copies PasteBitmap to (0, 0) of the current image and deletes it: kPasteDone, or
-// kPasteBadWindow / kPasteNoPicture (PasteBitmap is deleted either way).
+// Copies PasteBitmap (interchange/interchange.h) to (0, 0) of the current image and deletes it:
+// kPasteDone, or kPasteBadWindow / kPasteNoPicture (PasteBitmap is deleted either way).
 int TAV_PutPasteBitmap();
 
 namespace interchange {
 
 // Cut: the copy, then the image cleared (also when the copy could not be made).
 void CutImageToClipboard(int number);
-
-// The largest block a copy makes; a larger one is refused like memory that cannot be
-// had. Lowered by tests to see that refusal.
-extern size_t ClipboardBlockLimit;
 
 }  // namespace interchange

@@ -7,7 +7,7 @@
 
 #include "interchange/interchange.h"
 
-int ImageFileType = 2;
+InterchangeState interchangeState;
 
 namespace interchange {
 
@@ -145,6 +145,13 @@ void resetFileDialogs() {
   State.saveFolder = State.startDirectory;
   State.openFilterIndex = kOpenStartIndex;
   ImageFileType = kSaveStartIndex;
+}
+
+void resetInterchange() {
+  resetFileDialogs();
+  JpegQuality = InterchangeState{}.JpegQuality;
+  PasteBitmap.reset();
+  ClipboardBlockLimit = InterchangeState{}.ClipboardBlockLimit;
 }
 
 }  // namespace interchange

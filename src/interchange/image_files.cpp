@@ -9,8 +9,6 @@
 #include "platform/imagefile.h"
 #include "platform/message.h"
 
-int JpegQuality = 100;
-
 namespace interchange {
 
 const SaveType kSaveTypes[kSaveTypeCount] = {

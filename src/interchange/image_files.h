@@ -4,8 +4,7 @@
 
 #include <string>
 
-// The JPEG quality handed to the encoder, 0..100.
-extern int JpegQuality;
+// The JPEG quality is interchangeState.JpegQuality (interchange/interchange.h).
 
 // Save types: 0 BMP, 1 JPEG, 2 GIF, 3 PNG, 4 TIFF.
 inline constexpr int kSaveTypeCount = 5;

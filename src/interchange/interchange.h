@@ -2,6 +2,9 @@
 // file type between uses for the whole run.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "interchange/clipboard_images.h"
@@ -11,9 +14,28 @@
 // name is at most 259 bytes of UTF-8.
 inline constexpr int kFileNameBytes = 260;
 
-// The save dialog's filter index 1..6 (2 BMP at start); the image file saving maps it
-// to a format.
-extern int ImageFileType;
+// The image interchange's settings kept for the whole run (the dialogs' folders are
+// kept beside their code).
+struct InterchangeState {
+  // The save dialog's filter index 1..6 (2 BMP at start); the image file saving maps it
+  // to a format.
+  int ImageFileType = 2;
+  // The JPEG quality handed to the encoder, 0..100.
+  int JpegQuality = 100;
+  // The picture the main window's paste hands to the new image window.
+  std::unique_ptr<plat::Surface> PasteBitmap;
+  // The largest block a clipboard copy makes; a larger one is refused like memory that
+  // cannot be had. Lowered by tests to see that refusal.
+  size_t ClipboardBlockLimit = SIZE_MAX;
+};
+extern InterchangeState interchangeState;
+// The fields under the names the library uses.
+inline constexpr auto& ImageFileType = interchangeState.ImageFileType;
+inline constexpr auto& JpegQuality = interchangeState.JpegQuality;
+inline constexpr auto& PasteBitmap = interchangeState.PasteBitmap;
+namespace interchange {
+inline constexpr auto& ClipboardBlockLimit = interchangeState.ClipboardBlockLimit;
+}  // namespace interchange
 
 // Results of the dialogs.
 inline constexpr int kDialogChosen = 0;
@@ -32,5 +54,8 @@ namespace interchange {
 bool setStartDirectory(const std::string& directory);
 // Back to the state at start: both folders the start directory, open filter 9, save 2.
 void resetFileDialogs();
+// The dialogs' reset, and the rest of interchangeState back to its start values (the
+// paste bitmap deleted). The start directory stays.
+void resetInterchange();
 
 }  // namespace interchange

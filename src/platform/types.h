@@ -63,8 +63,11 @@ inline constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Contr
                      Menu = 0x12, Escape = 0x1B, Space = 0x20, Prior = 0x21, Next = 0x22,
                      End = 0x23, Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28,
                      Insert = 0x2D, Delete = 0x2E, Numpad0 = 0x60, Multiply = 0x6A, Add = 0x6B,
-                     Subtract = 0x6D, Decimal = 0x6E, Divide = 0x6F, F1 = 0x70, OemPlus = 0xBB,
+                     Subtract = 0x6D, Decimal = 0x6E, Divide = 0x6F, OemPlus = 0xBB,
                      OemMinus = 0xBD;
+// The function keys, F1 to F12 in order.
+inline constexpr int F1 = 0x70, F2 = 0x71, F3 = 0x72, F4 = 0x73, F5 = 0x74, F6 = 0x75, F7 = 0x76,
+                     F8 = 0x77, F9 = 0x78, F10 = 0x79, F11 = 0x7A, F12 = 0x7B;
 }  // namespace vk
 
 // Notification codes of edit controls, carried in Message::notifyCode.

@@ -256,11 +256,6 @@ Point clientToScreen(Window w, Point p) {
   return {p.x + r->outer.left + area.left, p.y + r->outer.top + area.top};
 }
 
-Point screenToClient(Window w, Point p) {
-  Point origin = clientToScreen(w, {0, 0});
-  return {p.x - origin.x, p.y - origin.y};
-}
-
 bool setWindowText(Window w, const std::string& utf8) {
   auto r = findRecord(w);
   if (!r) return false;
@@ -334,17 +329,6 @@ Window windowFromPoint(Point screen) {
     if (r->visible && r->outer.contains(screen) && r->zOrder > z) z = r->zOrder, best = r->handle;
   }
   return best;
-}
-
-void enableMenuBarItem(Window w, int id, bool enabled) {
-  auto r = findRecord(w);
-  if (!r) return;
-  {
-    std::lock_guard lock(r->m);
-    for (size_t i = 0; i < r->menuBarIds.size(); ++i)
-      if (r->menuBarIds[i] == id) r->menuBarEnabled[i] = enabled;
-  }
-  qt::runOnDisplay([&] { qt::syncGeometry(r); });
 }
 
 }  // namespace plat

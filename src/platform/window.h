@@ -61,7 +61,6 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
 Rect getWindowRect(Window w);  // outer, screen coordinates
 Rect getClientRect(Window w);  // (0, 0, width, height)
 Point clientToScreen(Window w, Point p);
-Point screenToClient(Window w, Point p);
 
 bool setWindowText(Window w, const std::string& utf8);
 std::string getWindowText(Window w);
@@ -71,8 +70,6 @@ bool showWindow(Window w, bool show);
 void dragAcceptFiles(Window w, bool accept);
 // The top-level window whose outer rectangle holds the screen point, topmost first.
 Window windowFromPoint(Point screen);
-// Menu bar items can be greyed (main window).
-void enableMenuBarItem(Window w, int id, bool enabled);
 
 // Default behaviour: caption drag (Moving, then Move), border drag (Sizing with the
 // edge, then Size), close box (Close), Close destroys.

@@ -1,8 +1,6 @@
 // The key queue between the text windows' character events and the line reader.
 #include "textwin/textwin.h"
 
-TextKeyQueue KeyQueue;
-
 bool TextKeyQueue::put(char16_t unit) {
   std::lock_guard lock(m_);
   if (read_ == write_) return false;  // full

@@ -15,9 +15,6 @@
 #include "platform/window.h"
 #include "textwin/internal.h"
 
-std::atomic<int> InputRequest{kRequestNone};
-std::u16string LastInputLine;
-
 namespace {
 
 constexpr int kStatusColumns = 63;

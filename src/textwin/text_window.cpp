@@ -11,9 +11,7 @@
 #include "platform/window.h"
 #include "textwin/internal.h"
 
-std::array<TextWindowRecord, kTextWindowCount> TextWindowTable;
-std::atomic<int> CurrentTextWindow{0};
-std::atomic<int> InputOwner{0};
+TextWindowsState textWindowsState;
 
 namespace {
 

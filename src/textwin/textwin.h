@@ -50,13 +50,6 @@ struct TextWindowRecord {
   std::mutex lock;
 };
 
-extern std::array<TextWindowRecord, kTextWindowCount> TextWindowTable;
-// The window that printing, line input and the colour stack act on; it may name a
-// closed number, and then they do nothing.
-extern std::atomic<int> CurrentTextWindow;
-// 0 while no line is read, else the reading window's number + 1.
-extern std::atomic<int> InputOwner;
-
 // 0 opened; 1 it was already open (brought to the front and made current) or n is not
 // a window number; 2 no memory for the picture (nothing opened).
 // width < 0 means 400, height < 0 means 300, x or y < 0 the platform's own placement.
@@ -99,14 +92,37 @@ class TextKeyQueue {
   int read_ = -1;  // -1 while empty
   int write_ = 0;
 };
-extern TextKeyQueue KeyQueue;
 
 inline constexpr int kRequestNone = 0;
 inline constexpr int kRequestRecall = 1;  // Up: type the last line again
 inline constexpr int kRequestPaste = 2;   // Ctrl+V: the clipboard's first line
-extern std::atomic<int> InputRequest;
-// The last line entered with Enter, at most 255 units.
-extern std::u16string LastInputLine;
+
+// Everything the text window layer shares between its files (textwin::resetTextWindows
+// returns it to these start values, with the edge snapshot and the line reader's).
+struct TextWindowsState {
+  // One record per window number, open or closed.
+  std::array<TextWindowRecord, kTextWindowCount> TextWindowTable;
+  // The window that printing, line input and the colour stack act on; it may name a
+  // closed number, and then they do nothing.
+  std::atomic<int> CurrentTextWindow{0};
+  // 0 while no line is read, else the reading window's number + 1.
+  std::atomic<int> InputOwner{0};
+  // Typed characters on their way to the line reader.
+  TextKeyQueue KeyQueue;
+  // What a key asked the line reader to do besides typing: kRequestNone, kRequestRecall
+  // or kRequestPaste.
+  std::atomic<int> InputRequest{kRequestNone};
+  // The last line entered with Enter, at most 255 units.
+  std::u16string LastInputLine;
+};
+extern TextWindowsState textWindowsState;
+// The fields under the names the library uses.
+inline constexpr auto& TextWindowTable = textWindowsState.TextWindowTable;
+inline constexpr auto& CurrentTextWindow = textWindowsState.CurrentTextWindow;
+inline constexpr auto& InputOwner = textWindowsState.InputOwner;
+inline constexpr auto& KeyQueue = textWindowsState.KeyQueue;
+inline constexpr auto& InputRequest = textWindowsState.InputRequest;
+inline constexpr auto& LastInputLine = textWindowsState.LastInputLine;
 
 // Reads one line typed into the current text window into buffer (256 bytes): the line
 // in UTF-8, NUL-terminated; "" when cancelled or when no text window is current.

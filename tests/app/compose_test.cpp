@@ -12,6 +12,7 @@
 
 #include "app/compose_pixels.h"
 #include "app/lenticular.h"
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 
@@ -85,12 +86,8 @@ void fillRandom(int n, uint32_t seed) {
 
 class Composition : public testing::Test {
  protected:
-  void SetUp() override {
-    imagewin::resetImageWindows();
-    imaging::resetDrawingState();
-    app::resetLenticular();
-  }
-  void TearDown() override { imagewin::resetImageWindows(); }
+  void SetUp() override { resetLibrary(); }
+  void TearDown() override { resetLibrary(); }
 
   // Settings and the two pictures the composition works on, filled with noise; the
   // output's old content shows where a method leaves pixels alone.

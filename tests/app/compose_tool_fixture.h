@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/lenticular.h"
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "platform/imagefile.h"
@@ -32,12 +33,10 @@ class ComposeTool : public testing::Test {
     dir_ = fs::path(testing::TempDir()) / ("direvo-compose-" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    imagewin::resetImageWindows();
-    imaging::resetDrawingState();
-    app::resetLenticular();
+    resetLibrary();
   }
   void TearDown() override {
-    imagewin::resetImageWindows();
+    resetLibrary();
     fs::remove_all(dir_);
   }
 

@@ -8,6 +8,7 @@
 
 #include "app/compose_pixels.h"
 #include "app/lenticular.h"
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "platform/test.h"
@@ -62,17 +63,12 @@ std::string describe(const Setting& s) {
 class ViewsCompose : public testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetImageWindows();
-    imaging::resetDrawingState();
-    app::resetLenticular();
+    resetLibrary();
     // Work images of 180 bands are far wider than a screen; a big one lets their
     // windows open.
     plat::test::pinScreenSize(12000, 12000);
   }
-  void TearDown() override {
-    imagewin::resetImageWindows();
-    plat::test::pinScreenSize(0, 0);
-  }
+  void TearDown() override { resetLibrary(); }
 
   // The player's windows at setting s, with noise in the views and the output.
   static void openWindows(const Setting& s, uint32_t seed) {

@@ -7,6 +7,7 @@
 
 #include "base/pump.h"
 #include "boxes/boxes.h"
+#include "core/library.h"
 #include "library_support.h"
 #include "platform/platform.h"
 #include "platform/test.h"
@@ -16,17 +17,15 @@ namespace boxtest {
 class BoxTest : public testing::Test {
  protected:
   void SetUp() override {
+    resetLibrary();
     mainWindow = testsupport::openMainWindow(900, 700);
     LibraryServices services = testsupport::servicesWithMainWindow();
     services.dialogBoxes = boxes::dialogBoxes;
     installLibraryServices(services);
-    boxes::resetBoxes();
-    plat::test::clearMessageBoxes();
     pump();
   }
   void TearDown() override {
-    boxes::resetBoxes();
-    installLibraryServices({});
+    resetLibrary();
     testsupport::closeMainWindow();
     pump();
   }

@@ -13,6 +13,7 @@
 #include "base/ids.h"
 #include "boxes/boxes.h"
 #include "core/core.h"
+#include "core/library.h"
 #include "core/main_window.h"
 #include "core/requests.h"
 #include "core/sandbox.h"
@@ -46,6 +47,7 @@ bool allPixels(const plat::Surface& s, uint32_t color) {
 class MainCommandTest : public testing::Test {
  protected:
   void SetUp() override {
+    resetLibrary();
     ASSERT_TRUE(runtime_.made());
     files_ = runtime_.path() + "/pictures";
     std::filesystem::create_directories(files_);
@@ -55,12 +57,7 @@ class MainCommandTest : public testing::Test {
   void TearDown() override {
     std::filesystem::current_path(startedIn_);
     // The worker has ended: what it made is let go from here.
-    imagewin::resetImageWindows();
-    textwin::resetTextWindows();
-    boxes::resetBoxes();
-    core::resetRequestSlot();
-    core::resetMainWindow();
-    plat::test::reset();
+    resetLibrary();
   }
 
   // Runs the sandbox program on this thread while `driver` acts from another one; the

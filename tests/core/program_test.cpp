@@ -55,7 +55,7 @@ class ProgramTest : public testing::Test {
     ASSERT_TRUE(runtime_.made());
     mainCalls = 0;
     setupCalls = 0;
-    plat::test::reset();  // no menu of an earlier test is taken for this one's
+    resetLibrary();  // no menu of an earlier test is taken for this one's
   }
   testsupport::PrivateRuntimeFolder runtime_;
   // Runs the program on this thread while `driver` acts from another one.

@@ -65,15 +65,11 @@ class RequestTest : public testing::Test {
   void SetUp() override { startWorker({}); }
 
   void startWorker(UserTask task) {
+    resetLibrary();
     testsupport::openMainWindow(900, 700);
     LibraryServices services = core::programServices();
     services.mainWindow = [] { return testsupport::mainWindow; };
     installLibraryServices(services);
-    startRequested = 0;
-    mainRunning = 0;
-    stopRequested = 0;
-    quitRequested = 0;
-    core::resetRequestSlot();
     core::setUserTask(task);
     core::startWorker();
   }
@@ -81,14 +77,8 @@ class RequestTest : public testing::Test {
   void TearDown() override {
     quitRequested = 1;
     core::joinWorker();
-    imagewin::resetImageWindows();
-    textwin::resetTextWindows();
-    boxes::resetBoxes();
-    core::resetRequestSlot();
-    installLibraryServices({});
+    resetLibrary();
     testsupport::closeMainWindow();
-    mainRunning = 0;
-    quitRequested = 0;
   }
 
   static plat::Window textWindow(int n) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/services.h"
+#include "core/library.h"
 #include "editor/editor.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
@@ -23,10 +24,7 @@
 class Editor : public testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetImageWindows();
-    imaging::resetDrawingState();
-    editor::resetEditor();
-    plat::test::reset();
+    resetLibrary();
     testsupport::openMainWindow(900, 700);
     LibraryServices s = testsupport::servicesWithMainWindow();
     s.imageEditor = editor::handleImageWindowMessage;
@@ -37,14 +35,11 @@ class Editor : public testing::Test {
     dir_ = std::filesystem::path(testing::TempDir()) / "direvo_editor";
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    ASSERT_TRUE(interchange::setStartDirectory(dir_.string()));
-    interchange::resetFileDialogs();
+    ASSERT_TRUE(interchange::setStartDirectory(dir_.string()));  // both folders there
   }
   void TearDown() override {
-    imagewin::resetImageWindows();
+    resetLibrary();
     testsupport::closeMainWindow();
-    installLibraryServices({});
-    plat::test::reset();
     std::filesystem::remove_all(dir_);
   }
 

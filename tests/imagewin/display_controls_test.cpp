@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "library_support.h"
 #include "platform/message.h"
@@ -21,15 +22,13 @@ namespace vk = plat::vk;
 class DisplayControls : public testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetImageWindows();
-    installLibraryServices({});
+    resetLibrary();
     prompts.clear();
     answers.clear();
     edgeRefreshes = 0;
   }
   void TearDown() override {
-    imagewin::resetImageWindows();
-    installLibraryServices({});
+    resetLibrary();
     plat::test::pinScreenSize(1280, 1024);
   }
 

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/library.h"
 #include "imaging/imaging.h"
 #include "library_support.h"
 #include "platform/message.h"
@@ -21,15 +22,8 @@ constexpr SizeLimits kScreenLimits{104, 0, 1280, 1005};  // mode 1 on a 1280 x 1
 
 class ImageWindow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    imagewin::resetImageWindows();
-    imaging::resetDrawingState();
-    installLibraryServices({});
-  }
-  void TearDown() override {
-    imagewin::resetImageWindows();
-    installLibraryServices({});
-  }
+  void SetUp() override { resetLibrary(); }
+  void TearDown() override { resetLibrary(); }
 
   static void pump() { testsupport::deliverPosted(); }
   static uint32_t* pixels32(int n) { return reinterpret_cast<uint32_t*>(ImagePixels[n]); }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "library_support.h"
 #include "platform/full_screen.h"
@@ -20,11 +21,8 @@ namespace {
 
 class Presentation : public testing::Test {
  protected:
-  void SetUp() override {
-    imagewin::resetImageWindows();
-    installLibraryServices({});
-  }
-  void TearDown() override { imagewin::resetImageWindows(); }
+  void SetUp() override { resetLibrary(); }
+  void TearDown() override { resetLibrary(); }
 
   static void pump() { testsupport::deliverPosted(); }
   static plat::Window win(int n) { return ImageTable[n].window; }

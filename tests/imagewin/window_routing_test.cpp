@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/ids.h"
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "library_support.h"
 #include "platform/message.h"
@@ -20,7 +21,7 @@ namespace vk = plat::vk;
 class WindowRouting : public testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetImageWindows();
+    resetLibrary();
     testsupport::openMainWindow(600, 600);
     installLibraryServices(testsupport::servicesWithMainWindow());
     testsupport::useService(&LibraryServices::imageEditor, recordForEditor);
@@ -28,9 +29,8 @@ class WindowRouting : public testing::Test {
     ASSERT_EQ(TAV_CreateImage(5, "keys", 0, 0, 200, 100, 100), 0);
   }
   void TearDown() override {
-    imagewin::resetImageWindows();
+    resetLibrary();
     testsupport::closeMainWindow();
-    installLibraryServices({});
   }
 
   static void pump() { testsupport::deliverPosted(); }

@@ -10,16 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 
 class Drawing : public ::testing::Test {
  protected:
-  void SetUp() override {
-    imagewin::resetImageWindows();
-    imaging::resetDrawingState();
-  }
-  void TearDown() override { imagewin::resetImageWindows(); }
+  void SetUp() override { resetLibrary(); }
+  void TearDown() override { resetLibrary(); }
 
   // Opens image window `number` (32 or 8 bits) and makes it current.
   static void open(int width, int height, int bits = 32, int number = 0) {

@@ -4,6 +4,7 @@
 
 #include "drawing_fixture.h"
 #include "imaging/imaging.h"
+#include "straight_drawing.h"
 
 namespace {
 

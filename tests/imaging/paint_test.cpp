@@ -1,5 +1,6 @@
 // Paint: what it fills, what it leaves, and the fixed seed stack running full.
 #include "drawing_fixture.h"
+#include "straight_drawing.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 
@@ -10,11 +11,8 @@ namespace {
 
 class PixelAccess : public ::testing::Test {
  protected:
-  void SetUp() override {
-    imagewin::resetImageWindows();
-    imaging::resetDrawingState();
-  }
-  void TearDown() override { imagewin::resetImageWindows(); }
+  void SetUp() override { resetLibrary(); }
+  void TearDown() override { resetLibrary(); }
 };
 
 TEST_F(PixelAccess, ThirtyTwoBitPixelsAreWholeWordsAndClipped) {

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "drawing_fixture.h"
+#include "straight_drawing.h"
 
 namespace {
 

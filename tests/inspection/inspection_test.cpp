@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/ids.h"
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "imaging/pick.h"
@@ -22,17 +23,10 @@ using testsupport::PickScript;
 class Inspection : public testing::Test, protected PickScript {
  protected:
   void SetUp() override {
-    imagewin::resetImageWindows();
-    textwin::resetTextWindows();
-    imaging::resetDrawingState();
-    installLibraryServices({});
+    resetLibrary();
     install();
   }
-  void TearDown() override {
-    imagewin::resetImageWindows();
-    textwin::resetTextWindows();
-    installLibraryServices({});
-  }
+  void TearDown() override { resetLibrary(); }
 
   // Opens image window n with every pixel `color`, and makes it current.
   static void openFilled(int n, int width, int height, uint32_t color, int bits = 32) {

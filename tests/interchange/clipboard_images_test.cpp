@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "interchange/dib_block.h"
 #include "interchange/interchange.h"
@@ -47,17 +48,10 @@ std::vector<uint8_t> pixelsOf(int n) {
 class ClipboardImages : public testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetImageWindows();
+    resetLibrary();
     plat::clearClipboard();
-    plat::test::clearMessageBoxes();
-    interchange::ClipboardBlockLimit = SIZE_MAX;
   }
-  void TearDown() override {
-    installLibraryServices({});
-    interchange::ClipboardBlockLimit = SIZE_MAX;
-    PasteBitmap.reset();
-    imagewin::resetImageWindows();
-  }
+  void TearDown() override { resetLibrary(); }
   static void open32(int n, int w, int h, uint32_t seed) {
     ASSERT_EQ(TAV_CreateImageFL(n, "clip", 0, 0, w, h, 100), kCreateOk);
     std::mt19937 random(seed);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/library.h"
 #include "interchange/interchange.h"
 #include "platform/test.h"
 
@@ -23,7 +24,7 @@ class FileDialogsTest : public testing::Test {
     fs::create_directories(root_ / "pictures");
     start_ = root_.string() + "/";
     ASSERT_TRUE(interchange::setStartDirectory(root_.string()));  // the "/" is added
-    interchange::resetFileDialogs();
+    resetLibrary();  // the dialogs' folders and types back to their start
   }
   void TearDown() override { fs::remove_all(root_); }
   std::string Touch(const fs::path& p) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "interchange/file_dialogs.h"
 #include "interchange/interchange.h"
@@ -80,16 +81,14 @@ namespace {
 class ImageFiles : public testing::Test {
  protected:
   void SetUp() override {
-    imagewin::resetImageWindows();
+    resetLibrary();
     dir_ = fs::path(testing::TempDir()) / "direvo_image_files";
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    ASSERT_TRUE(interchange::setStartDirectory(dir_.string()));
-    interchange::resetFileDialogs();
-    JpegQuality = 100;
+    ASSERT_TRUE(interchange::setStartDirectory(dir_.string()));  // both folders there
   }
   void TearDown() override {
-    imagewin::resetImageWindows();
+    resetLibrary();
     fs::remove_all(dir_);
   }
 

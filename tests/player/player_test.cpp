@@ -19,6 +19,7 @@
 
 #include "app/lenticular.h"
 #include "boxes/boxes.h"
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "interchange/interchange.h"
@@ -102,22 +103,11 @@ class PlayerTest : public testing::Test {
     std::remove(movie20_.c_str());
   }
   void SetUp() override {
-    app::resetPlayer();
-    app::resetLenticular();
-    imagewin::resetImageWindows();
-    imaging::resetDrawingState();
-    boxes::resetBoxes();
-    textwin::resetTextWindows();
-    interchange::resetFileDialogs();
+    resetLibrary();
     PlayerSetup();
     startRequested.store(0);
   }
-  void TearDown() override {
-    app::resetPlayer();
-    imagewin::resetImageWindows();
-    boxes::resetBoxes();
-    textwin::resetTextWindows();
-  }
+  void TearDown() override { resetLibrary(); }
   void Open(const std::string& path) {
     plat::test::answerNextFileDialog(path, 1);
     ASSERT_TRUE(app::trySelectMovie());

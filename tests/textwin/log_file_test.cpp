@@ -28,7 +28,6 @@ class LogFileTest : public TextWindowTest {
         &LibraryServices::startDirectory, +[] { return startFolder; });
     testsupport::useService(
         &LibraryServices::instanceNumber, +[] { return instance; });
-    plat::test::reset();  // no menu or message box left from before
   }
   void TearDown() override {
     TextWindowTest::TearDown();

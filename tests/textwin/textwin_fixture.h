@@ -13,6 +13,7 @@
 
 #include "base/pump.h"
 #include "boxes/boxes.h"
+#include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "library_support.h"
@@ -81,6 +82,7 @@ inline int inkIn(const plat::Surface& s, const plat::Rect& r) {
 class TextWindowTest : public testing::Test {
  protected:
   void SetUp() override {
+    resetLibrary();
     ASSERT_TRUE(textwin::registerTextWindowClass());
     mainWindow = testsupport::openMainWindow(900, 800);
     status = plat::controlById(mainWindow, ids::kStatusLine);
@@ -90,8 +92,6 @@ class TextWindowTest : public testing::Test {
     services.promptLine = textwin::promptLine;
     services.dialogBoxes = boxes::dialogBoxes;
     installLibraryServices(services);
-    textwin::resetTextWindows();
-    imaging::resetDrawingState();
     const plat::FontMetrics fm = plat::stockFontMetrics();
     cw = fm.charWidth;
     lh = fm.lineHeight;
@@ -102,10 +102,7 @@ class TextWindowTest : public testing::Test {
     pumpOnce();
   }
   void TearDown() override {
-    textwin::resetTextWindows();
-    boxes::resetBoxes();
-    imagewin::resetImageWindows();
-    installLibraryServices({});
+    resetLibrary();
     testsupport::closeMainWindow();
     script.clear();
     pumpOnce();

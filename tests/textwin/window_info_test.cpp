@@ -15,8 +15,6 @@ class WindowInfoTest : public TextWindowTest {
   void SetUp() override {
     TextWindowTest::SetUp();
     testsupport::useService(&LibraryServices::boxesLayout, boxes::layout);
-    imagewin::resetImageWindows();
-    boxes::resetBoxes();
   }
   static std::string clipboard() { return plat::toUtf8(plat::clipboardText()); }
   // Pixels of one colour in text line `line` of window n's picture.

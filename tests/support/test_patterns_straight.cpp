@@ -4,6 +4,7 @@
 #include "imaging/current_pixels.h"
 #include "imaging/imaging.h"
 #include "imaging/pattern_formulas.h"
+#include "straight_drawing.h"
 
 namespace imaging {
 
