@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/compose_pixels.h"
+#include "compose/compose_pixels.h"
 
 namespace app {
 
@@ -24,7 +24,7 @@ extern int builtViewWidth;  // the view size the work image was last built from
 extern int builtViewHeight;
 extern bool betaMode;  // the row-group method instead of the column stripes
 
-LentiParams currentLentiParams();
+compose::LentiParams currentLentiParams();
 
 // Each of these is skipped while builtViewCount is 0 (or View_num is below 1) or an
 // image window it reads or writes is not open. The compositions show the output

@@ -1,19 +1,19 @@
-#include "app/calibration.h"
+#include "compose/calibration.h"
 
 #include <algorithm>
 #include <string>
 
-#include "imaging/imaging.h"
+#include "pixels/pixels.h"
 
-namespace app {
+namespace compose {
 
 uint32_t calibrationColour(int k, int views) {
   const int hue = views > 0 ? static_cast<int>(int64_t{360} * k / views) : 0;
-  return TAV_HsvToRgb(255, 255, hue);
+  return pixels::hsvToRgb(255, 255, hue);
 }
 
 uint32_t calibrationNumberColour(uint32_t background) {
-  return imaging::luma(background) >= 128 ? 0x000000u : 0xFFFFFFu;
+  return pixels::luma(background) >= 128 ? 0x000000u : 0xFFFFFFu;
 }
 
 ViewSize calibrationViewSize(int views, int W, int H) {
@@ -28,12 +28,12 @@ ViewSize calibrationViewSize(int views, int W, int H) {
 NumberBox calibrationNumberBox(int k, ViewSize view) {
   const int digits = static_cast<int>(std::to_string(k).size());
   // As large as fits in four fifths of the width and half the height.
-  const int byWidth = view.width * 4 / 5 / (kGlyphWidth * digits);
-  const int byHeight = view.height / 2 / kGlyphHeight;
+  const int byWidth = view.width * 4 / 5 / (pixels::kGlyphWidth * digits);
+  const int byHeight = view.height / 2 / pixels::kGlyphHeight;
   NumberBox box;
   box.scale = std::max(1, std::min(byWidth, byHeight));
-  box.width = digits * kGlyphWidth * box.scale;
-  box.height = kGlyphHeight * box.scale;
+  box.width = digits * pixels::kGlyphWidth * box.scale;
+  box.height = pixels::kGlyphHeight * box.scale;
   box.x = (view.width - box.width) / 2;
   box.y = (view.height - box.height) / 2;
   return box;
@@ -55,16 +55,17 @@ MultiViewPicture calibrationViews(int views, ViewSize view) {
       uint32_t* row = picture.pixels.data() + static_cast<size_t>(y) * picture.width + left;
       std::fill_n(row, view.width, colour);
       const int gy = (y - box.y) / box.scale;
-      if (y < box.y || gy >= kGlyphHeight) continue;
+      if (y < box.y || gy >= pixels::kGlyphHeight) continue;
       for (int x = std::max(0, box.x); x < std::min(view.width, box.x + box.width); ++x) {
         const int gx = (x - box.x) / box.scale;
-        const char c = digits[static_cast<size_t>(gx / kGlyphWidth)];
-        const uint8_t bits = BitmapFont[static_cast<size_t>(c - 32)][static_cast<size_t>(gy)];
-        if (bits & (0x80 >> (gx % kGlyphWidth))) row[x] = ink;
+        const char c = digits[static_cast<size_t>(gx / pixels::kGlyphWidth)];
+        const uint8_t bits =
+            pixels::BitmapFont[static_cast<size_t>(c - 32)][static_cast<size_t>(gy)];
+        if (bits & (0x80 >> (gx % pixels::kGlyphWidth))) row[x] = ink;
       }
     }
   }
   return picture;
 }
 
-}  // namespace app
+}  // namespace compose

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "app/movie_views.h"
+#include "compose/compose_pixels.h"
 
-namespace app {
+namespace compose {
 
 // The colour of view k of V, and the colour its number is drawn in (black or white,
 // whichever stands out more against it).
@@ -34,4 +34,4 @@ NumberBox calibrationNumberBox(int k, ViewSize view);
 // The V views side by side, each view.width columns wide.
 MultiViewPicture calibrationViews(int views, ViewSize view);
 
-}  // namespace app
+}  // namespace compose

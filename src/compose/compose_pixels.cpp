@@ -1,4 +1,4 @@
-#include "app/compose_pixels.h"
+#include "compose/compose_pixels.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,9 +6,9 @@
 #include <system_error>
 #include <thread>
 
-#include "app/work_reader.h"
+#include "compose/work_reader.h"
 
-namespace app {
+namespace compose {
 
 namespace {
 
@@ -390,4 +390,4 @@ void composeBetaPixels(const WorkResampling& views, PixelBuffer output, const Le
   composeBetaFrom(ResampledViews(views), output, p);
 }
 
-}  // namespace app
+}  // namespace compose

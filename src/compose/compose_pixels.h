@@ -11,13 +11,21 @@
 #include <limits>
 #include <vector>
 
-namespace app {
+namespace compose {
 
 struct PixelBuffer {
   uint32_t* pixels = nullptr;
   int width = 0;
   int height = 0;
 };
+// V views of one size side by side, as a picture of its own.
+struct MultiViewPicture {
+  std::vector<uint32_t> pixels;  // words 0x00RRGGBB, width words a row
+  int width = 0;
+  int height = 0;
+  std::vector<int> unreadFrames;  // view frames that could not be read, in the order's order
+};
+
 struct ConstPixelBuffer {
   const uint32_t* pixels = nullptr;
   int width = 0;
@@ -130,4 +138,4 @@ void composeBetaPixels(ConstPixelBuffer work, PixelBuffer output, const LentiPar
 // The same, reading the work image straight from the views.
 void composeBetaPixels(const WorkResampling& views, PixelBuffer output, const LentiParams& p);
 
-}  // namespace app
+}  // namespace compose

@@ -1,8 +1,8 @@
-#include "app/view_frames.h"
+#include "compose/view_frames.h"
 
-#include "app/compose_pixels.h"
+#include "compose/compose_pixels.h"
 
-namespace app {
+namespace compose {
 
 std::vector<int> spreadViewFrames(int left, int right, int views) {
   if (views < 1) return {left};
@@ -17,4 +17,4 @@ std::vector<int> spreadViewFrames(int left, int right, int views) {
   return frames;
 }
 
-}  // namespace app
+}  // namespace compose

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-namespace app {
+namespace compose {
 
 // Entry 0 is left, entry V is right; entry i between is left + trunc((i (right -
 // left) + 0.5) / V), computed in floating point.
 std::vector<int> spreadViewFrames(int left, int right, int views);
 
-}  // namespace app
+}  // namespace compose

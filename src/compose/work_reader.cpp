@@ -1,9 +1,9 @@
-#include "app/work_reader.h"
+#include "compose/work_reader.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace app {
+namespace compose {
 
 namespace {
 
@@ -43,4 +43,4 @@ const uint32_t* ResampledViews::row(int64_t y) const {
   return rowOf(multiView_, truncToInt64(std::trunc(static_cast<double>(y) * sy_)));
 }
 
-}  // namespace app
+}  // namespace compose

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/compose_pixels.h"
+#include "compose/compose_pixels.h"
 
-namespace app {
+namespace compose {
 
 // The work image's own pixels; black outside it.
 class WorkPixels {
@@ -49,4 +49,4 @@ class ResampledViews {
   std::vector<int32_t> source_;  // multi-view column of each work column, -1 outside
 };
 
-}  // namespace app
+}  // namespace compose

@@ -1,6 +1,6 @@
-#include "app/frame_cache.h"
+#include "movie/frame_cache.h"
 
-namespace app {
+namespace movie {
 
 size_t pictureBytes(const cv::Mat& m) {
   return m.total() * m.elemSize();
@@ -47,4 +47,4 @@ void FrameCache::clear() {
   held_ = -1;
 }
 
-}  // namespace app
+}  // namespace movie

@@ -8,7 +8,7 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-namespace app {
+namespace movie {
 
 // One decoded picture with the reading position right after it was read.
 struct DecodedFrame {
@@ -51,4 +51,4 @@ class FrameCache {
 // Bytes of pixels a decoded picture takes.
 size_t pictureBytes(const cv::Mat& m);
 
-}  // namespace app
+}  // namespace movie

@@ -4,14 +4,14 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/movie_capture.h"
+#include "movie/movie_capture.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define DIREVO_HAVE_SSSE3_PATH 1
 #endif
 
-namespace app {
+namespace movie {
 
 namespace {
 
@@ -78,4 +78,4 @@ void convertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth,
   }
 }
 
-}  // namespace app
+}  // namespace movie

@@ -1,4 +1,4 @@
-#include "app/movie_capture.h"
+#include "movie/movie_capture.h"
 
 #include <chrono>
 #include <cmath>
@@ -14,9 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/frame_cache.h"
+#include "movie/frame_cache.h"
+#include "movie/seek_planner.h"
 
-namespace app {
+namespace movie {
 
 namespace {
 
@@ -28,8 +29,8 @@ constexpr int kCvProperty[kMoviePropertyCount] = {
     cv::CAP_PROP_FOURCC,      cv::CAP_PROP_FRAME_COUNT,
 };
 
-void SetError(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
+MadeMovieCapture failed(MovieOpenError::Kind kind, std::string text) {
+  return MadeMovieCapture::failed({kind, std::move(text)});
 }
 
 // Brings a decoded picture to 8-bit blue-green-red; false for layouts we cannot read.
@@ -71,11 +72,6 @@ double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// A running mean that follows change: each new sample counts for a quarter.
-void follow(double& mean, double sample) {
-  mean = mean > 0 ? 0.75 * mean + 0.25 * sample : sample;
-}
-
 }  // namespace
 
 // While a movie plays, the next frames are decoded on a thread of their own while the
@@ -85,9 +81,9 @@ void follow(double& mean, double sample) {
 // ahead, so the capture behaves as if the frames were read one at a time.
 //
 // A seek to a frame number within the movie is not passed on at once: the next query
-// decides how to come by the frame (kept in memory, read forward, or sought), so that
-// the decoder does no more work than it must.
-struct MovieCapture::State {
+// decides how to come by the frame (kept in memory, or as the seek planner says: read
+// forward, or sought), so that the decoder does no more work than it must.
+struct MovieCapture::Reader {
   static constexpr size_t kReadAhead = 2;
 
   cv::VideoCapture capture;
@@ -104,14 +100,9 @@ struct MovieCapture::State {
   // -1 when it is whatever the decoder reads next.
   long want = -1;
   bool seekPending = false;  // `want` was set by a seek that nothing has read yet
-  long decoderNext = 0;      // the frame the decoder reads next; -1 when not known
+  SeekPlanner planner;       // where the decoder stands, what its steps cost
   FrameCache cache{kCacheFrames, kCacheBytes};
   SeekCounts counts;
-  int forwardLimit = -1;
-  static constexpr long kSeekBackoff = 16;
-  double frameMs = 0;     // what one frame costs to read in a run of frames, learnt
-  double seekMs = 0;      // what a seek and the read after it cost, learnt
-  bool inStride = false;  // the decoder's last step was a read: the next one is timed
 
   std::mutex m;
   std::condition_variable changed;
@@ -150,7 +141,7 @@ struct MovieCapture::State {
   // one-frame movie): when the read after a seek fails, the movie is opened anew and
   // read forward to the frame asked for.
   void readFromStart(DecodedFrame& d, double target) {
-    inStride = false;
+    planner.breakRun();
     try {
       capture.release();
       if (!capture.open(path, cv::CAP_FFMPEG)) return;
@@ -167,9 +158,7 @@ struct MovieCapture::State {
   void readNext(DecodedFrame& d) {
     const Clock::time_point start = Clock::now();
     readIntoOwnBuffer(d);
-    if (d.ok && inStride) follow(frameMs, millisecondsSince(start));
-    decoderNext = positionAfter(d);
-    inStride = d.ok;
+    planner.frameRead(d.ok, positionAfter(d), millisecondsSince(start));
   }
   // The frame `target` as the decoder gives it after a seek, timed to learn what a
   // seek costs.
@@ -180,51 +169,39 @@ struct MovieCapture::State {
       capture.set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(target));
     } catch (...) {
     }
-    inStride = false;
+    planner.breakRun();
     readNext(d);
     if (!d.ok) {
       readFromStart(d, static_cast<double>(target));
-      decoderNext = positionAfter(d);
+      planner.setDecoderNext(positionAfter(d));
       return;
     }
-    follow(seekMs, millisecondsSince(start));
-  }
-  // Whether reading forward from the decoder's place to `target` costs less than a
-  // seek: no farther than the frames a seek decodes before its target. The decoder's
-  // seek backs off at least kSeekBackoff frames before its target and decodes from
-  // there, so so many frames forward never cost more; beyond that, what seeks and
-  // frames have cost so far decides.
-  bool forwardIsCheaper(long target) const {
-    if (decoderNext < 0 || target <= decoderNext) return false;
-    const long distance = target - decoderNext;
-    if (forwardLimit >= 0) return distance <= forwardLimit;
-    if (distance < kSeekBackoff) return true;
-    return frameMs > 0 && seekMs > 0 && static_cast<double>(distance + 1) * frameMs <= seekMs;
+    planner.seekRead(millisecondsSince(start));
   }
   // Reads forward to `target`; false (the decoder's place then unknown) when a frame
   // on the way cannot be read or the frame read is not the one asked for.
   bool readForwardTo(long target, DecodedFrame& d) {
     const Clock::time_point start = Clock::now();
-    const bool timed = inStride;
-    const long from = decoderNext;
+    const bool timed = planner.inRun();
+    const long from = planner.decoderNext();
     try {
       for (long n = from; n < target; ++n) {
         if (!capture.grab()) {
-          decoderNext = -1;
+          planner.setDecoderNext(-1);
           return false;
         }
       }
     } catch (...) {
-      decoderNext = -1;
+      planner.setDecoderNext(-1);
       return false;
     }
-    inStride = false;  // timed below, as a whole
+    planner.breakRun();  // timed below, as a whole
     readNext(d);
     if (!d.ok || numberOf(d) != target) {
-      decoderNext = -1;
+      planner.setDecoderNext(-1);
       return false;
     }
-    if (timed) follow(frameMs, millisecondsSince(start) / static_cast<double>(target - from + 1));
+    planner.forwardRead(from, target, millisecondsSince(start), timed);
     ++counts.forwardDecodes;
     return true;
   }
@@ -237,11 +214,16 @@ struct MovieCapture::State {
     }
     // Anything unexpected on the short ways (a frame that cannot be read, a number
     // that is not the one asked for) is left to the seek, which says what is there.
-    if (decoderNext == want) {
-      readNext(d);
-      if (d.ok && numberOf(d) == want) return false;
-    } else if (forwardIsCheaper(want) && readForwardTo(want, d)) {
-      return false;
+    switch (planner.plan(want)) {
+      case SeekPlanner::Way::ReadNext:
+        readNext(d);
+        if (d.ok && numberOf(d) == want) return false;
+        break;
+      case SeekPlanner::Way::Forward:
+        if (readForwardTo(want, d)) return false;
+        break;
+      case SeekPlanner::Way::Seek:
+        break;
     }
     seekAndRead(want, d);
     return false;
@@ -260,8 +242,8 @@ struct MovieCapture::State {
       capture.set(cv::CAP_PROP_POS_FRAMES, static_cast<double>(want));
     } catch (...) {
     }
-    decoderNext = want;
-    inStride = false;
+    planner.setDecoderNext(want);
+    planner.breakRun();
     want = -1;
   }
   bool readerHasWork() const { return readAhead && !aheadEnded && ahead.size() < kReadAhead; }
@@ -292,7 +274,7 @@ struct MovieCapture::State {
   // Reads no further. The frames read ahead are kept with the recent ones; the
   // decoder's place is after the last of them.
   void dropReadAhead() {
-    if (readAhead) decoderNext = positionAfter(ahead.empty() ? current : ahead.back());
+    if (readAhead) planner.setDecoderNext(positionAfter(ahead.empty() ? current : ahead.back()));
     for (DecodedFrame& d : ahead) {
       if (d.ok) keep(d, numberOf(d));
     }
@@ -313,10 +295,10 @@ struct MovieCapture::State {
     changed.notify_all();
     if (reader.joinable()) reader.join();
   }
-  ~State() { stopReader(); }
+  ~Reader() { stopReader(); }
 };
 
-MovieCapture::MovieCapture(std::unique_ptr<State> state) : state_(std::move(state)) {}
+MovieCapture::MovieCapture(std::unique_ptr<Reader> state) : state_(std::move(state)) {}
 MovieCapture::~MovieCapture() {
   state_->stopReader();  // the decoder is not released under a read
   try {
@@ -325,44 +307,38 @@ MovieCapture::~MovieCapture() {
   }
 }
 
-std::unique_ptr<MovieCapture> MovieCapture::open(const std::string& path, std::string* error) {
+MadeMovieCapture MovieCapture::open(const std::string& path) {
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
-    SetError(error, "not a file: " + path);
-    return nullptr;
+    return failed(MovieOpenError::NotAFile, "not a file: " + path);
   }
   // An absolute path never reads as one of FFmpeg's protocol prefixes ("pipe:", "http:").
   std::filesystem::path full = std::filesystem::absolute(path, ec);
   if (ec) {
-    SetError(error, "no full path for " + path + ": " + ec.message());
-    return nullptr;
+    return failed(MovieOpenError::NoFullPath, "no full path for " + path + ": " + ec.message());
   }
-  auto state = std::make_unique<State>();
+  auto state = std::make_unique<Reader>();
   state->path = full.string();
   try {
     if (!state->capture.open(full.string(), cv::CAP_FFMPEG) || !state->capture.isOpened()) {
-      SetError(error, "not a movie the decoder reads: " + path);
-      return nullptr;
+      return failed(MovieOpenError::NotAMovie, "not a movie the decoder reads: " + path);
     }
     if (state->capture.get(cv::CAP_PROP_FRAME_WIDTH) < 1 ||
         state->capture.get(cv::CAP_PROP_FRAME_HEIGHT) < 1) {
-      SetError(error, "no picture in " + path);
-      return nullptr;
+      return failed(MovieOpenError::NoPicture, "no picture in " + path);
     }
     state->frameCount = state->capture.get(cv::CAP_PROP_FRAME_COUNT);
-    state->decoderNext = static_cast<long>(state->capture.get(cv::CAP_PROP_POS_FRAMES));
+    state->planner.setDecoderNext(static_cast<long>(state->capture.get(cv::CAP_PROP_POS_FRAMES)));
   } catch (const cv::Exception& e) {
-    SetError(error, "the decoder failed on " + path + ": " + e.what());
-    return nullptr;
+    return failed(MovieOpenError::DecoderFailed, "the decoder failed on " + path + ": " + e.what());
   } catch (...) {
-    SetError(error, "the decoder failed on " + path);
-    return nullptr;
+    return failed(MovieOpenError::DecoderFailed, "the decoder failed on " + path);
   }
-  return std::unique_ptr<MovieCapture>(new MovieCapture(std::move(state)));
+  return MadeMovieCapture{std::unique_ptr<MovieCapture>(new MovieCapture(std::move(state))), {}};
 }
 
 const MovieFrame* MovieCapture::queryFrame() {
-  State& s = *state_;
+  Reader& s = *state_;
   std::unique_lock lock(s.m);
   // A frame being read ahead is the next one: wait for it rather than read past it.
   s.changed.wait(lock, [&s] { return !s.ahead.empty() || !s.reading; });
@@ -371,7 +347,7 @@ const MovieFrame* MovieCapture::queryFrame() {
   if (!s.ahead.empty()) {
     s.current = std::move(s.ahead.front());
     s.ahead.pop_front();
-    s.keep(s.current, State::numberOf(s.current));
+    s.keep(s.current, Reader::numberOf(s.current));
     s.want = -1;  // the reader reads on from the decoder
   } else if (s.want >= 0) {
     const long wanted = s.want;
@@ -379,11 +355,11 @@ const MovieFrame* MovieCapture::queryFrame() {
     if (!fromMemory) s.keep(s.current, wanted);
   } else {
     // Nothing read ahead waits: the decoder stands after the frame in hand.
-    const long expected = s.readAhead ? State::positionAfter(s.current) : s.decoderNext;
+    const long expected = s.readAhead ? Reader::positionAfter(s.current) : s.planner.decoderNext();
     s.readNext(s.current);
     if (!s.current.ok && s.seekTarget >= 0) {
       s.readFromStart(s.current, s.seekTarget);
-      s.decoderNext = State::positionAfter(s.current);
+      s.planner.setDecoderNext(Reader::positionAfter(s.current));
     }
     if (expected >= 0) s.keep(s.current, expected);
   }
@@ -392,9 +368,9 @@ const MovieFrame* MovieCapture::queryFrame() {
   s.positionKnown = true;
   // The frame after this one: the decoder's next, or, when the decoder stands
   // elsewhere, the one to come by as after a seek.
-  const long next = State::positionAfter(s.current);
-  if (!s.readAhead) s.want = next >= 0 && next != s.decoderNext ? next : -1;
-  if (!s.current.ok) s.decoderNext = -1;
+  const long next = Reader::positionAfter(s.current);
+  if (!s.readAhead) s.want = next >= 0 && next != s.planner.decoderNext() ? next : -1;
+  if (!s.current.ok) s.planner.setDecoderNext(-1);
   const bool playing = s.lastWasQuery;
   s.lastWasQuery = true;
   bool ok = false;
@@ -419,7 +395,7 @@ const MovieFrame* MovieCapture::queryFrame() {
 
 double MovieCapture::property(int id) const {
   if (id < 0 || id >= kMoviePropertyCount) return 0.0;
-  State& s = *state_;
+  Reader& s = *state_;
   std::unique_lock lock(s.m);
   // The position is the one after the frame handed out, not after the one read ahead.
   if (id < 3 && s.positionKnown) return s.current.position[id];
@@ -434,7 +410,7 @@ double MovieCapture::property(int id) const {
 
 bool MovieCapture::setProperty(int id, double value) {
   if (id < 0 || id >= kMoviePropertyCount || !std::isfinite(value)) return false;
-  State& s = *state_;
+  Reader& s = *state_;
   std::unique_lock lock(s.m);
   s.waitIdle(lock);
   s.dropReadAhead();
@@ -451,8 +427,8 @@ bool MovieCapture::setProperty(int id, double value) {
   s.want = -1;
   try {
     const bool taken = s.capture.set(kCvProperty[id], value);
-    s.decoderNext = -1;  // the decoder's own idea of the place; not ours to guess
-    s.inStride = false;
+    s.planner.setDecoderNext(-1);  // the decoder's own idea of the place; not ours to guess
+    s.planner.breakRun();
     return taken;
   } catch (...) {
     return false;
@@ -471,7 +447,7 @@ void MovieCapture::keepFrame(int frame) {
 
 void MovieCapture::setForwardLimit(int frames) {
   std::lock_guard lock(state_->m);
-  state_->forwardLimit = std::max(frames, -1);
+  state_->planner.setForwardLimit(frames);
 }
 
-}  // namespace app
+}  // namespace movie

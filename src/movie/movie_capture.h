@@ -14,7 +14,9 @@
 #include <memory>
 #include <string>
 
-namespace app {
+#include "platform/made.h"
+
+namespace movie {
 
 // Capture property numbers, as the player prints and sets them.
 enum MovieProperty : int {
@@ -38,10 +40,26 @@ struct MovieFrame {
   int stride = 0;
 };
 
+// Why a movie could not be opened: the kind, and the line that says so (it names the file).
+struct MovieOpenError {
+  enum Kind {
+    None,
+    NotAFile,       // missing, or not a plain file
+    NoFullPath,     // the path could not be made absolute
+    NotAMovie,      // the decoder does not read it
+    NoPicture,      // it has no frames of any size
+    DecoderFailed,  // the decoder threw
+  } kind = None;
+  std::string text;
+};
+
+class MovieCapture;
+using MadeMovieCapture = plat::Made<MovieCapture, MovieOpenError>;
+
 class MovieCapture {
  public:
-  // The movie at `path` (UTF-8), or null with the reason in *error. Never throws.
-  static std::unique_ptr<MovieCapture> open(const std::string& path, std::string* error = nullptr);
+  // The movie at `path` (UTF-8), or none and why. Never throws.
+  static MadeMovieCapture open(const std::string& path);
   ~MovieCapture();  // releases the decoder and the file
   MovieCapture(const MovieCapture&) = delete;
   MovieCapture& operator=(const MovieCapture&) = delete;
@@ -78,9 +96,9 @@ class MovieCapture {
   static constexpr size_t kCacheBytes = size_t{256} << 20;
 
  private:
-  struct State;
-  explicit MovieCapture(std::unique_ptr<State> state);
-  std::unique_ptr<State> state_;
+  struct Reader;  // the decoder, its read-ahead thread and the frames kept
+  explicit MovieCapture(std::unique_ptr<Reader> state);
+  std::unique_ptr<Reader> state_;
 };
 
 // Copies a frame into a 32-bit buffer of destWidth x destHeight words 0x00RRGGBB
@@ -89,4 +107,4 @@ class MovieCapture {
 // is left as it was.
 void convertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth, int destHeight);
 
-}  // namespace app
+}  // namespace movie

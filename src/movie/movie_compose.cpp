@@ -1,4 +1,4 @@
-#include "app/movie_compose.h"
+#include "movie/movie_compose.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/view_frames.h"
+#include "compose/view_frames.h"
 
-namespace app {
+namespace movie {
 
 namespace {
 
@@ -33,21 +33,21 @@ struct Job {
 using ReadViews = std::function<bool(Job&, std::string* error)>;
 
 void composeJob(Job& job, const MovieComposition& c) {
-  const LentiParams& p = c.params;
+  const compose::LentiParams& p = c.params;
   // Black first: the row-group method leaves the rows below its last group alone, and
   // the job's buffer still holds an earlier frame.
   job.output.assign(static_cast<size_t>(p.width) * static_cast<size_t>(p.height), 0);
-  const WorkResampling views{{job.views.data(), job.viewsWidth, job.viewsHeight},
-                             job.viewsWidth / p.views,
-                             job.viewsHeight,
-                             p.width,
-                             p.height,
-                             p.views};
-  const PixelBuffer output{job.output.data(), p.width, p.height};
+  const compose::WorkResampling views{{job.views.data(), job.viewsWidth, job.viewsHeight},
+                                      job.viewsWidth / p.views,
+                                      job.viewsHeight,
+                                      p.width,
+                                      p.height,
+                                      p.views};
+  const compose::PixelBuffer output{job.output.data(), p.width, p.height};
   if (c.beta) {
-    composeBetaPixels(views, output, p);
+    compose::composeBetaPixels(views, output, p);
   } else {
-    composeStablePixels(views, output, p);
+    compose::composeStablePixels(views, output, p);
   }
   convertImageToFrame(job.output.data(), p.width, p.height, job.bgr);
 }
@@ -222,13 +222,13 @@ struct FrameSize {
 
 // The frame size the movie announces, as the player takes it.
 FrameSize frameSizeOf(const MovieCapture& in) {
-  return {static_cast<int>(truncToInt64(in.property(kFrameWidth))),
-          static_cast<int>(truncToInt64(in.property(kFrameHeight)))};
+  return {static_cast<int>(compose::truncToInt64(in.property(kFrameWidth))),
+          static_cast<int>(compose::truncToInt64(in.property(kFrameHeight)))};
 }
 
 bool settingsUsable(const MovieComposition& c, MovieResult& r) {
-  if (c.params.views < kMinViews || c.params.views > kMaxViews || c.params.width < 1 ||
-      c.params.height < 1) {
+  if (c.params.views < compose::kMinViews || c.params.views > compose::kMaxViews ||
+      c.params.width < 1 || c.params.height < 1) {
     r.error = "the views and the output size are out of range";
     return false;
   }
@@ -258,7 +258,7 @@ MovieResult composeViewsMovie(MovieCapture& in, MovieWriter& out, const MovieCom
     return true;
   };
   Pipeline pipeline(std::move(read), out, c);
-  MovieResult r = pipeline.run(truncToInt64(in.property(kFrameCount)));
+  MovieResult r = pipeline.run(compose::truncToInt64(in.property(kFrameCount)));
   if (r.finished && r.frames == 0) {
     r.finished = false;
     r.error = "no frame could be read";
@@ -277,7 +277,7 @@ MovieResult composeSpanMovie(MovieCapture& in, int span, bool rightToLeft, Movie
   }
   const int V = c.params.views;
   // Frame numbers from 0 after output frame k: the views of --left k+1 --right k+1+span.
-  std::vector<int> offsets = spreadViewFrames(1, 1 + span, V);
+  std::vector<int> offsets = compose::spreadViewFrames(1, 1 + span, V);
   for (int& o : offsets) o -= 1;
   // The last span + 1 frames decoded, frame n in slot n mod (span + 1).
   struct Window {
@@ -317,7 +317,7 @@ MovieResult composeSpanMovie(MovieCapture& in, int span, bool rightToLeft, Movie
     return true;
   };
   Pipeline pipeline(std::move(read), out, c);
-  const int64_t count = truncToInt64(in.property(kFrameCount));
+  const int64_t count = compose::truncToInt64(in.property(kFrameCount));
   MovieResult r = pipeline.run(std::max<int64_t>(0, count - span));
   if (r.finished && r.frames == 0) {
     r.finished = false;
@@ -327,4 +327,4 @@ MovieResult composeSpanMovie(MovieCapture& in, int span, bool rightToLeft, Movie
   return r;
 }
 
-}  // namespace app
+}  // namespace movie

@@ -9,11 +9,11 @@
 #include <functional>
 #include <string>
 
-#include "app/compose_pixels.h"
-#include "app/movie_capture.h"
-#include "app/movie_writer.h"
+#include "compose/compose_pixels.h"
+#include "movie/movie_capture.h"
+#include "movie/movie_writer.h"
 
-namespace app {
+namespace movie {
 
 struct MovieProgress {
   int64_t done = 0;    // frames written
@@ -22,8 +22,8 @@ struct MovieProgress {
 };
 
 struct MovieComposition {
-  LentiParams params;  // Pitch, V, and the output size W x H (the writer's frame size)
-  bool beta = false;   // the row-group method instead of column stripes
+  compose::LentiParams params;  // Pitch, V, and the output size W x H (the writer's frame size)
+  bool beta = false;            // the row-group method instead of column stripes
   // Checked between frames: when it turns true the run ends, unfinished.
   const std::atomic<bool>* cancel = nullptr;
   // Called on the calling thread after every written frame.
@@ -49,4 +49,4 @@ MovieResult composeViewsMovie(MovieCapture& in, MovieWriter& out, const MovieCom
 MovieResult composeSpanMovie(MovieCapture& in, int span, bool rightToLeft, MovieWriter& out,
                              const MovieComposition& c);
 
-}  // namespace app
+}  // namespace movie

@@ -1,11 +1,11 @@
-#include "app/movie_views.h"
+#include "movie/movie_views.h"
 
 #include <algorithm>
 #include <numeric>
 
-#include "app/compose_pixels.h"
+#include "compose/compose_pixels.h"
 
-namespace app {
+namespace movie {
 
 void takeViewFrames(MovieCapture& movie, const std::vector<int>& frames, bool rightToLeft,
                     const PlaceView& place) {
@@ -29,13 +29,13 @@ void takeViewFrames(MovieCapture& movie, const std::vector<int>& frames, bool ri
   movie.keepFrame(-1);
 }
 
-MultiViewPicture multiViewFromMovie(MovieCapture& movie, const std::vector<int>& frames,
-                                    bool rightToLeft) {
-  MultiViewPicture picture;
+compose::MultiViewPicture multiViewFromMovie(MovieCapture& movie, const std::vector<int>& frames,
+                                             bool rightToLeft) {
+  compose::MultiViewPicture picture;
   if (frames.size() < 2) return picture;
   const int views = static_cast<int>(frames.size()) - 1;
-  const int frameWidth = static_cast<int>(truncToInt64(movie.property(kFrameWidth)));
-  const int frameHeight = static_cast<int>(truncToInt64(movie.property(kFrameHeight)));
+  const int frameWidth = static_cast<int>(compose::truncToInt64(movie.property(kFrameWidth)));
+  const int frameHeight = static_cast<int>(compose::truncToInt64(movie.property(kFrameHeight)));
   if (frameWidth < 1 || frameHeight < 1) return picture;
   picture.width = views * frameWidth;
   picture.height = frameHeight;
@@ -63,4 +63,4 @@ MultiViewPicture multiViewFromMovie(MovieCapture& movie, const std::vector<int>&
   return picture;
 }
 
-}  // namespace app
+}  // namespace movie

@@ -7,9 +7,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/movie_capture.h"
+#include "compose/compose_pixels.h"
+#include "movie/movie_capture.h"
 
-namespace app {
+namespace movie {
 
 // Called with a view and its frame; the frame is null when it could not be read.
 using PlaceView = std::function<void(int view, const MovieFrame* frame)>;
@@ -28,17 +29,10 @@ inline int viewColumn(int view, int views, int frameWidth, bool rightToLeft) {
   return (rightToLeft ? views - view : view) * frameWidth;
 }
 
-struct MultiViewPicture {
-  std::vector<uint32_t> pixels;  // words 0x00RRGGBB, width words a row
-  int width = 0;
-  int height = 0;
-  std::vector<int> unreadFrames;  // view frames that could not be read, in the order's order
-};
-
 // The views of `frames` copied to their columns; the last view of each order lands
 // wholly right of the picture and is clipped away, as in the player. A frame that
 // cannot be read is noted and leaves its view as it was.
-MultiViewPicture multiViewFromMovie(MovieCapture& movie, const std::vector<int>& frames,
-                                    bool rightToLeft);
+compose::MultiViewPicture multiViewFromMovie(MovieCapture& movie, const std::vector<int>& frames,
+                                             bool rightToLeft);
 
-}  // namespace app
+}  // namespace movie

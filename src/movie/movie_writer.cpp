@@ -1,4 +1,4 @@
-#include "app/movie_writer.h"
+#include "movie/movie_writer.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 #include <opencv2/videoio.hpp>
 #include <system_error>
 
-namespace app {
+namespace movie {
 
 namespace fs = std::filesystem;
 
@@ -190,4 +190,4 @@ void convertImageToFrame(const uint32_t* pixels, int width, int height, std::vec
   }
 }
 
-}  // namespace app
+}  // namespace movie

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/movie_capture.h"
+#include "movie/movie_capture.h"
 #include "platform/made.h"
 
-namespace app {
+namespace movie {
 
 // The extensions a movie is written by, compared in any case.
 struct MovieCodec {
@@ -77,4 +77,4 @@ std::string movieWriteErrorText(MovieWriteError e, const MovieCodec* codec);
 // 3 * width bytes a row, into `bgr` (resized to fit).
 void convertImageToFrame(const uint32_t* pixels, int width, int height, std::vector<uint8_t>& bgr);
 
-}  // namespace app
+}  // namespace movie

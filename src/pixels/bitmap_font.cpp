@@ -7,7 +7,9 @@
 // pixels wide, so that they stay legible when a picture is shown scaled down.
 #include <array>
 
-#include "imaging/imaging.h"
+#include "pixels/pixels.h"
+
+namespace pixels {
 
 namespace {
 
@@ -227,3 +229,5 @@ constexpr std::array<std::array<uint8_t, kGlyphHeight>, 96> glyphBytes() {
 }  // namespace
 
 constinit const std::array<std::array<uint8_t, kGlyphHeight>, 96> BitmapFont = glyphBytes();
+
+}  // namespace pixels

@@ -22,6 +22,11 @@ enum class ImageFileError {
 };
 const char* imageFileErrorText(ImageFileError e);
 
+// For a program without windows that reads many files: gives it an application object
+// (no display), so that Qt finds its image plugins once instead of on every read. Call
+// once, before the first read, with main's arguments; nothing when there is one already.
+void keepImagePluginsFound(int& argc, char** argv);
+
 struct LoadedImage {
   std::unique_ptr<Surface> surface;  // null on failure
   ImageFileError error = ImageFileError::None;

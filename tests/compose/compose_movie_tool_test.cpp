@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/calibration.h"
+#include "compose/calibration.h"
 #include "compose_tool_fixture.h"
 
 namespace {
@@ -148,9 +148,9 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
   ASSERT_EQ(views.surface->height(), H);
   std::vector<uint32_t> colours;
   for (int k = 0; k < V; ++k) {
-    const uint32_t colour = app::calibrationColour(k, V);
-    const uint32_t ink = app::calibrationNumberColour(colour);
-    const app::NumberBox box = app::calibrationNumberBox(k, {W, H});
+    const uint32_t colour = compose::calibrationColour(k, V);
+    const uint32_t ink = compose::calibrationNumberColour(colour);
+    const compose::NumberBox box = compose::calibrationNumberBox(k, {W, H});
     ASSERT_GE(box.height, H / 3) << "the number is large";
     int inked = 0;
     for (int y = 0; y < H; ++y) {
@@ -179,7 +179,7 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
   // Twelve hues 30 degrees apart: no two views share a colour.
   std::sort(colours.begin(), colours.end());
   EXPECT_EQ(std::unique(colours.begin(), colours.end()), colours.end());
-  EXPECT_EQ(TAV_GetHue(app::calibrationColour(3, V)), 90);
+  EXPECT_EQ(TAV_GetHue(compose::calibrationColour(3, V)), 90);
   // The picture is those views composed like any others.
   ASSERT_EQ(run("--multiview " + path("views.png") +
                 " --views 12 --width 60 --height 40 "
@@ -194,8 +194,8 @@ TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
   }
   EXPECT_TRUE(fs::exists(path("work.png")));
   // Many views of a large output are drawn smaller, so that they stay within bounds.
-  const app::ViewSize small = app::calibrationViewSize(180, 1920, 1240);
-  EXPECT_LE(int64_t{180} * small.width * small.height, app::kCalibrationMaxPixels);
+  const compose::ViewSize small = compose::calibrationViewSize(180, 1920, 1240);
+  EXPECT_LE(int64_t{180} * small.width * small.height, compose::kCalibrationMaxPixels);
   EXPECT_GE(small.width, 1920 / 4);
 }
 

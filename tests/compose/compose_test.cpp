@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/compose_pixels.h"
 #include "app/lenticular.h"
+#include "compose/compose_pixels.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 
@@ -133,32 +133,32 @@ class Composition : public testing::Test {
 // ---- The colour helpers -------------------------------------------------------------
 
 TEST(BlendColor, MixesEachChannelAndRecombinesArithmetically) {
-  EXPECT_EQ(app::BlendColor(0.25, 0x00FF0000, 0x000000FF), 0x00BF003Fu);
-  EXPECT_EQ(app::BlendColor(0, 0x00123456, 0x00FFFFFF), 0x00123456u);
-  EXPECT_EQ(app::BlendColor(1, 0x00123456, 0x00ABCDEF), 0x00ABCDEFu);
-  EXPECT_EQ(app::BlendColor(0.5, 0xFF000000, 0x00000000), 0u);  // the top byte carries nothing
+  EXPECT_EQ(compose::BlendColor(0.25, 0x00FF0000, 0x000000FF), 0x00BF003Fu);
+  EXPECT_EQ(compose::BlendColor(0, 0x00123456, 0x00FFFFFF), 0x00123456u);
+  EXPECT_EQ(compose::BlendColor(1, 0x00123456, 0x00ABCDEF), 0x00ABCDEFu);
+  EXPECT_EQ(compose::BlendColor(0.5, 0xFF000000, 0x00000000), 0u);  // the top byte carries nothing
   // A negative weight pushes channels outside 0..255: blue 255 * 1.5 = 382 spills a one
   // into green, and a negative green borrows from red.
-  EXPECT_EQ(app::BlendColor(-0.5, 0x000000FF, 0x00000000), 382u);
-  EXPECT_EQ(app::BlendColor(-0.5, 0x00000000, 0x0000FF00), static_cast<uint32_t>(-127 * 256));
+  EXPECT_EQ(compose::BlendColor(-0.5, 0x000000FF, 0x00000000), 382u);
+  EXPECT_EQ(compose::BlendColor(-0.5, 0x00000000, 0x0000FF00), static_cast<uint32_t>(-127 * 256));
   // Weights that are not numbers, or infinite, still give a defined colour.
-  EXPECT_EQ(app::BlendColor(kNaN, 0x00FFFFFF, 0x00FFFFFF), 0u);
-  EXPECT_EQ(app::BlendColor(kInf, 0x00000000, 0x00000000), 0u);
+  EXPECT_EQ(compose::BlendColor(kNaN, 0x00FFFFFF, 0x00FFFFFF), 0u);
+  EXPECT_EQ(compose::BlendColor(kInf, 0x00000000, 0x00000000), 0u);
   // Channels beyond the 64-bit range are clamped, and the sum wraps to 32 bits.
-  EXPECT_EQ(app::BlendColor(1e300, 0, 0x000000FF), static_cast<uint32_t>(INT64_MAX));
+  EXPECT_EQ(compose::BlendColor(1e300, 0, 0x000000FF), static_cast<uint32_t>(INT64_MAX));
 }
 
 TEST(Boundaries, AreRealComparisonsDefinedForEveryPitch) {
-  EXPECT_FALSE(app::reachesBoundary(1, 2.47));
-  EXPECT_TRUE(app::reachesBoundary(2, 2.47));
-  EXPECT_TRUE(app::reachesBoundary(0, -0.5));  // trunc(-0.5) is 0
-  EXPECT_FALSE(app::reachesBoundary(INT64_MAX, kInf));
-  EXPECT_FALSE(app::reachesBoundary(INT64_MAX, kNaN));
-  EXPECT_TRUE(app::reachesBoundary(INT64_MIN, -kInf));
-  EXPECT_DOUBLE_EQ(app::boundaryFraction(4.75), 0.75);
-  EXPECT_DOUBLE_EQ(app::boundaryFraction(-1.25), -0.25);
-  EXPECT_EQ(app::boundaryFraction(kInf), 0.0);
-  EXPECT_EQ(app::boundaryFraction(kNaN), 0.0);
+  EXPECT_FALSE(compose::reachesBoundary(1, 2.47));
+  EXPECT_TRUE(compose::reachesBoundary(2, 2.47));
+  EXPECT_TRUE(compose::reachesBoundary(0, -0.5));  // trunc(-0.5) is 0
+  EXPECT_FALSE(compose::reachesBoundary(INT64_MAX, kInf));
+  EXPECT_FALSE(compose::reachesBoundary(INT64_MAX, kNaN));
+  EXPECT_TRUE(compose::reachesBoundary(INT64_MIN, -kInf));
+  EXPECT_DOUBLE_EQ(compose::boundaryFraction(4.75), 0.75);
+  EXPECT_DOUBLE_EQ(compose::boundaryFraction(-1.25), -0.25);
+  EXPECT_EQ(compose::boundaryFraction(kInf), 0.0);
+  EXPECT_EQ(compose::boundaryFraction(kNaN), 0.0);
 }
 
 TEST_F(Composition, PutDiagonalChangesOneChannelOnEachOfThreeRows) {
@@ -182,7 +182,7 @@ TEST_F(Composition, PutDiagonalChangesOneChannelOnEachOfThreeRows) {
 
 TEST(ViewTables, DefaultsChangeViewAtTheTruncatedBoundaries) {
   // viewStep 17.319 / 7 = 2.474...: boundaries at 2, 4, 7.
-  const app::BetaTables t = app::buildBetaTables(17.319, 7, 800, 480);
+  const compose::BetaTables t = compose::buildBetaTables(17.319, 7, 800, 480);
   ASSERT_EQ(t.view.size(), 3u * 800 + 480);
   EXPECT_EQ(std::vector<int32_t>(t.view.begin(), t.view.begin() + 9),
             (std::vector<int32_t>{0, 0, 0, 1, 1, 2, 2, 2, 3}));
@@ -192,7 +192,7 @@ TEST(ViewTables, DefaultsChangeViewAtTheTruncatedBoundaries) {
   EXPECT_NEAR(t.fraction[4], 0.948285714, 1e-6);
 
   // In the stripes a boundary's own stripe already shows the new view.
-  const app::StripePlan s = app::planStableStripes(17.319, 7, 800, 800);
+  const compose::StripePlan s = compose::planStableStripes(17.319, 7, 800, 800);
   EXPECT_EQ(std::vector<int32_t>(s.view.begin(), s.view.begin() + 8),
             (std::vector<int32_t>{0, 0, 1, 1, 2, 2, 2, 3}));
   EXPECT_EQ(std::vector<uint8_t>(s.blend.begin(), s.blend.begin() + 8),
@@ -207,8 +207,8 @@ TEST(ViewTables, DefaultsChangeViewAtTheTruncatedBoundaries) {
 
 TEST(ViewTables, PitchZeroMinusInfinityAndNegativePitchChangeViewAtEveryColumn) {
   for (double pitch : {0.0, -kInf, -3.7}) {
-    const app::BetaTables t = app::buildBetaTables(pitch, 5, 10, 6);
-    const app::StripePlan s = app::planStableStripes(pitch, 5, 10, 10);
+    const compose::BetaTables t = compose::buildBetaTables(pitch, 5, 10, 6);
+    const compose::StripePlan s = compose::planStableStripes(pitch, 5, 10, 10);
     ASSERT_EQ(s.size(), 28u) << pitch;
     for (int j = 0; j < 36; ++j) {
       EXPECT_EQ(t.view[j], j % 5) << pitch << " position " << j;
@@ -229,8 +229,8 @@ TEST(ViewTables, PitchZeroMinusInfinityAndNegativePitchChangeViewAtEveryColumn) 
 TEST(ViewTables, PitchesWithoutFurtherBoundariesEndAndShowViewZero) {
   // None of these crosses a boundary within the picture; the walk still ends.
   for (double pitch : {kInf, kNaN, 1e300}) {
-    const app::BetaTables t = app::buildBetaTables(pitch, 7, 1920, 1240);
-    const app::StripePlan s = app::planStableStripes(pitch, 7, 1920, 1920);
+    const compose::BetaTables t = compose::buildBetaTables(pitch, 7, 1920, 1240);
+    const compose::StripePlan s = compose::planStableStripes(pitch, 7, 1920, 1920);
     EXPECT_EQ(s.size(), 3u * 1920 - 3) << pitch;
     for (int32_t v : t.view) ASSERT_EQ(v, 0) << pitch;
     for (int32_t v : s.view) ASSERT_EQ(v, 0) << pitch;

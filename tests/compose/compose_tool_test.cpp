@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "app/lenticular.h"
-#include "app/movie_views.h"
-#include "app/view_frames.h"
+#include "compose/view_frames.h"
 #include "compose_tool_fixture.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
+#include "movie/movie_views.h"
 #include "platform/imagefile.h"
 
 namespace {
@@ -117,10 +117,10 @@ TEST_F(ComposeTool, MovieModeComposesTheViewsMakeTakes) {
                   " --views 5 --width 60 --height 20 --out " + path("from_movie.png")),
               0);
     // The same views laid out here, then composed from a picture file.
-    auto capture = app::MovieCapture::open(movie);
+    auto capture = movie::MovieCapture::open(movie);
     ASSERT_TRUE(capture);
-    const app::MultiViewPicture views = app::multiViewFromMovie(
-        *capture, app::spreadViewFrames(3, 27, 5), std::string(order) == "rtl");
+    const compose::MultiViewPicture views = movie::multiViewFromMovie(
+        *capture, compose::spreadViewFrames(3, 27, 5), std::string(order) == "rtl");
     ASSERT_EQ(views.width, 5 * 48);
     auto s = plat::Surface::create(views.width, views.height, 32);
     for (int y = 0; y < views.height; ++y) {
@@ -138,9 +138,9 @@ TEST_F(ComposeTool, MovieModeComposesTheViewsMakeTakes) {
     }
   }
   // Right to left puts view V first and clips view 0 away; left to right the reverse.
-  auto capture = app::MovieCapture::open(movie);
-  const auto ltr = app::multiViewFromMovie(*capture, app::spreadViewFrames(3, 27, 5), false);
-  const auto rtl = app::multiViewFromMovie(*capture, app::spreadViewFrames(3, 27, 5), true);
+  auto capture = movie::MovieCapture::open(movie);
+  const auto ltr = movie::multiViewFromMovie(*capture, compose::spreadViewFrames(3, 27, 5), false);
+  const auto rtl = movie::multiViewFromMovie(*capture, compose::spreadViewFrames(3, 27, 5), true);
   EXPECT_NE(ltr.pixels, rtl.pixels);
   EXPECT_EQ(ltr.pixels[1 * 48], rtl.pixels[4 * 48]);  // view 1: second, and last
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/compose_pixels.h"
 #include "app/lenticular.h"
+#include "compose/compose_pixels.h"
 #include "imagewin/imagewin.h"
 #include "imaging/imaging.h"
 #include "platform/test.h"
@@ -161,24 +161,24 @@ TEST_F(ViewsCompose, ReadsOnlyThirtyTwoBitViews) {
 // buffers; those two steps are held to the straight ones in compose_test.
 void expectBuffersSame(const Setting& s, uint32_t seed) {
   const std::vector<uint32_t> views = noise(static_cast<size_t>(s.mvW) * s.mvH, seed);
-  const app::WorkResampling r{
+  const compose::WorkResampling r{
       {views.data(), s.mvW, s.mvH}, s.viewWidth, s.viewHeight, s.W, s.H, s.V};
   std::vector<uint32_t> work(static_cast<size_t>(3) * s.W * s.V * s.H);
-  app::buildWorkPixels(r.multiView, {work.data(), 3 * s.W * s.V, s.H}, s.viewWidth, s.viewHeight,
-                       s.W, s.H, s.V);
-  const app::ConstPixelBuffer workBuffer{work.data(), 3 * s.W * s.V, s.H};
-  const app::LentiParams p{s.pitch, s.V, s.W, s.H};
+  compose::buildWorkPixels(r.multiView, {work.data(), 3 * s.W * s.V, s.H}, s.viewWidth,
+                           s.viewHeight, s.W, s.H, s.V);
+  const compose::ConstPixelBuffer workBuffer{work.data(), 3 * s.W * s.V, s.H};
+  const compose::LentiParams p{s.pitch, s.V, s.W, s.H};
   const std::vector<uint32_t> start = noise(static_cast<size_t>(s.W) * s.H, seed + 1);
   for (bool beta : {false, true}) {
     SCOPED_TRACE(describe(s) + (beta ? " beta" : " stable"));
     std::vector<uint32_t> expected = start, got = start;
     if (beta) {
-      app::composeBetaPixels(workBuffer, {expected.data(), s.W, s.H}, p);
-      app::composeBetaPixels(r, {got.data(), s.W, s.H}, p);
+      compose::composeBetaPixels(workBuffer, {expected.data(), s.W, s.H}, p);
+      compose::composeBetaPixels(r, {got.data(), s.W, s.H}, p);
     } else {
       const int64_t stripes =
-          app::composeStablePixels(workBuffer, {expected.data(), s.W, s.H}, p, s.V);
-      EXPECT_EQ(app::composeStablePixels(r, {got.data(), s.W, s.H}, p), stripes);
+          compose::composeStablePixels(workBuffer, {expected.data(), s.W, s.H}, p, s.V);
+      EXPECT_EQ(compose::composeStablePixels(r, {got.data(), s.W, s.H}, p), stripes);
     }
     EXPECT_EQ(firstDifference(expected, got, s.W), "");
   }

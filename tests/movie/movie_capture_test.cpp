@@ -1,6 +1,6 @@
 // The movie adapter on small movies written here, and the frame conversion against a
 // pixel-by-pixel version of it.
-#include "app/movie_capture.h"
+#include "movie/movie_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@
 
 namespace {
 
-using app::MovieCapture;
-using app::MovieFrame;
+using movie::MovieCapture;
+using movie::MovieFrame;
 
 constexpr int kW = 320, kH = 240, kFrames = 36;
 
@@ -54,15 +54,14 @@ class MovieCaptureTest : public testing::Test {
 std::string MovieCaptureTest::path_;
 
 TEST_F(MovieCaptureTest, OpensWithItsProperties) {
-  std::string error;
-  auto movie = MovieCapture::open(path_, &error);
-  ASSERT_TRUE(movie) << error;
-  EXPECT_EQ(movie->property(app::kFrameWidth), kW);
-  EXPECT_EQ(movie->property(app::kFrameHeight), kH);
-  EXPECT_EQ(movie->property(app::kFrameCount), kFrames);
-  EXPECT_EQ(movie->property(app::kFps), 25);
-  EXPECT_EQ(movie->property(app::kFourcc), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'));
-  EXPECT_EQ(movie->property(app::kPosFrames), 0);
+  auto movie = MovieCapture::open(path_);
+  ASSERT_TRUE(movie) << movie.reason.text;
+  EXPECT_EQ(movie->property(movie::kFrameWidth), kW);
+  EXPECT_EQ(movie->property(movie::kFrameHeight), kH);
+  EXPECT_EQ(movie->property(movie::kFrameCount), kFrames);
+  EXPECT_EQ(movie->property(movie::kFps), 25);
+  EXPECT_EQ(movie->property(movie::kFourcc), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'));
+  EXPECT_EQ(movie->property(movie::kPosFrames), 0);
   // Numbers outside 0..7 are nothing.
   EXPECT_EQ(movie->property(-1), 0);
   EXPECT_EQ(movie->property(8), 0);
@@ -83,12 +82,12 @@ TEST_F(MovieCaptureTest, FramesComeInOrderUntilTheEnd) {
     // Top-left is the white square: rows are top-down, not mirrored.
     EXPECT_GT(f->bgr[0], 240);
     EXPECT_LT(f->bgr[(kH - 1) * f->stride + 2], 140);  // red of the flat colour, 128
-    EXPECT_EQ(movie->property(app::kPosFrames), n + 1);
+    EXPECT_EQ(movie->property(movie::kPosFrames), n + 1);
   }
   EXPECT_EQ(movie->queryFrame(), nullptr);
   EXPECT_EQ(movie->queryFrame(), nullptr);
   // Rewinding after the end plays from the start again.
-  EXPECT_TRUE(movie->setProperty(app::kPosFrames, 0.0));
+  EXPECT_TRUE(movie->setProperty(movie::kPosFrames, 0.0));
   const MovieFrame* f = movie->queryFrame();
   ASSERT_TRUE(f);
   EXPECT_EQ(FrameNumberOf(*f), 0);
@@ -98,20 +97,20 @@ TEST_F(MovieCaptureTest, SeeksByFrameNumber) {
   auto movie = MovieCapture::open(path_);
   ASSERT_TRUE(movie);
   for (int target : {20, 5, kFrames - 1, 0, 33, 1}) {
-    EXPECT_TRUE(movie->setProperty(app::kPosFrames, target));
-    EXPECT_EQ(movie->property(app::kPosFrames), target);
+    EXPECT_TRUE(movie->setProperty(movie::kPosFrames, target));
+    EXPECT_EQ(movie->property(movie::kPosFrames), target);
     const MovieFrame* f = movie->queryFrame();
     ASSERT_TRUE(f) << "after seeking to " << target;
     EXPECT_EQ(FrameNumberOf(*f), target);
-    EXPECT_EQ(movie->property(app::kPosFrames), target + 1);
+    EXPECT_EQ(movie->property(movie::kPosFrames), target + 1);
   }
-  EXPECT_TRUE(movie->setProperty(app::kPosFrames, kFrames - 1));
+  EXPECT_TRUE(movie->setProperty(movie::kPosFrames, kFrames - 1));
   EXPECT_TRUE(movie->queryFrame());
   EXPECT_EQ(movie->queryFrame(), nullptr);
   // A value that is no number is refused and the position stays.
-  EXPECT_TRUE(movie->setProperty(app::kPosFrames, 10));
-  EXPECT_FALSE(movie->setProperty(app::kPosFrames, std::nan("")));
-  EXPECT_FALSE(movie->setProperty(app::kPosFrames, INFINITY));
+  EXPECT_TRUE(movie->setProperty(movie::kPosFrames, 10));
+  EXPECT_FALSE(movie->setProperty(movie::kPosFrames, std::nan("")));
+  EXPECT_FALSE(movie->setProperty(movie::kPosFrames, INFINITY));
   const MovieFrame* f = movie->queryFrame();
   ASSERT_TRUE(f);
   EXPECT_EQ(FrameNumberOf(*f), 10);
@@ -127,25 +126,25 @@ TEST_F(MovieCaptureTest, ReadingAheadNeitherDisturbsTheFrameInHandNorASeek) {
   const std::vector<uint8_t> copy(f->bgr, f->bgr + f->height * f->stride);
   // Time for the reader to fill its queue: two frames ahead, or more if it overran.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_EQ(movie->property(app::kPosFrames), 2);
-  EXPECT_EQ(movie->property(app::kFrameCount), kFrames);
+  EXPECT_EQ(movie->property(movie::kPosFrames), 2);
+  EXPECT_EQ(movie->property(movie::kFrameCount), kFrames);
   EXPECT_TRUE(std::equal(copy.begin(), copy.end(), f->bgr));  // still frame 1's bytes
   EXPECT_EQ(FrameNumberOf(*f), 1);
   for (int n = 2; n <= 5; ++n) {  // the frames read ahead come in order, none skipped
     f = movie->queryFrame();
     ASSERT_TRUE(f);
     EXPECT_EQ(FrameNumberOf(*f), n);
-    EXPECT_EQ(movie->property(app::kPosFrames), n + 1);
+    EXPECT_EQ(movie->property(movie::kPosFrames), n + 1);
   }
   // A seek drops the frames read ahead.
-  EXPECT_TRUE(movie->setProperty(app::kPosFrames, 30));
+  EXPECT_TRUE(movie->setProperty(movie::kPosFrames, 30));
   f = movie->queryFrame();
   ASSERT_TRUE(f);
   EXPECT_EQ(FrameNumberOf(*f), 30);
   f = movie->queryFrame();
   ASSERT_TRUE(f);
   EXPECT_EQ(FrameNumberOf(*f), 31);
-  EXPECT_EQ(movie->property(app::kPosFrames), 32);
+  EXPECT_EQ(movie->property(movie::kPosFrames), 32);
 }
 
 TEST(MovieCaptureOpen, RefusesWhatIsNotAMovie) {
@@ -158,9 +157,10 @@ TEST(MovieCaptureOpen, RefusesWhatIsNotAMovie) {
   std::ofstream{empty};
   for (const std::string& path :
        {text, empty, TempPath("direvo_no_such_file.avi"), std::string(), testing::TempDir()}) {
-    std::string error;
-    EXPECT_EQ(MovieCapture::open(path, &error), nullptr) << path;
-    EXPECT_FALSE(error.empty()) << path;
+    const movie::MadeMovieCapture movie = MovieCapture::open(path);
+    EXPECT_EQ(movie.get(), nullptr) << path;
+    EXPECT_NE(movie.reason.kind, movie::MovieOpenError::None) << path;
+    EXPECT_FALSE(movie.reason.text.empty()) << path;
   }
   std::remove(text.c_str());
   std::remove(empty.c_str());
@@ -197,7 +197,7 @@ constexpr int kGuard = 16;  // words after the destination that must stay as the
 // guard included.
 void ExpectSameConversion(const MovieFrame& f, int dw, int dh) {
   std::vector<uint32_t> fast(dw * dh + kGuard, kUntouched), slow(fast);
-  app::convertFrameToImage(f, fast.data(), dw, dh);
+  movie::convertFrameToImage(f, fast.data(), dw, dh);
   ConvertReference(f, slow.data(), dw, dh);
   ASSERT_EQ(fast, slow) << f.width << "x" << f.height << " into " << dw << "x" << dh;
 }
@@ -222,7 +222,7 @@ TEST(convertFrameToImage, SizeMismatchWritesOnlyTheSharedCorner) {
   ExpectSameConversion(r.frame, 16, 2);   // wider and lower
 
   std::vector<uint32_t> dest(20 * 12, kUntouched);
-  app::convertFrameToImage(r.frame, dest.data(), 20, 12);
+  movie::convertFrameToImage(r.frame, dest.data(), 20, 12);
   const uint8_t* last = r.frame.bgr + 8 * r.frame.stride + 12 * 3;
   EXPECT_EQ(dest[8 * 20 + 12], uint32_t(last[2] << 16 | last[1] << 8 | last[0]));
   EXPECT_EQ(dest[8 * 20 + 13], kUntouched);
@@ -230,15 +230,15 @@ TEST(convertFrameToImage, SizeMismatchWritesOnlyTheSharedCorner) {
 
   // Nothing to copy: nothing is written.
   std::vector<uint32_t> none(4, kUntouched);
-  app::convertFrameToImage(r.frame, none.data(), 0, 4);
-  app::convertFrameToImage(MovieFrame{}, none.data(), 2, 2);
+  movie::convertFrameToImage(r.frame, none.data(), 0, 4);
+  movie::convertFrameToImage(MovieFrame{}, none.data(), 2, 2);
   EXPECT_EQ(none, std::vector<uint32_t>(4, kUntouched));
 }
 
 TEST_F(MovieCaptureTest, DecodedFramesConvertLikeThePixelByPixelVersion) {
   auto movie = MovieCapture::open(path_);
   ASSERT_TRUE(movie);
-  ASSERT_TRUE(movie->setProperty(app::kPosFrames, 17));
+  ASSERT_TRUE(movie->setProperty(movie::kPosFrames, 17));
   const MovieFrame* f = movie->queryFrame();
   ASSERT_TRUE(f);
   ExpectSameConversion(*f, kW, kH);
@@ -262,16 +262,16 @@ TEST(MovieCaptureEdges, AOneFrameMovieShowsItsFrameAgainAfterARewind) {
   writeNumberedMovie(one, 1);
   auto movie = MovieCapture::open(one);
   ASSERT_TRUE(movie);
-  EXPECT_EQ(movie->property(app::kFrameCount), 1);
+  EXPECT_EQ(movie->property(movie::kFrameCount), 1);
   ASSERT_TRUE(movie->queryFrame());
   EXPECT_FALSE(movie->queryFrame());  // the end
   // The decoder cannot seek back in this movie; the adapter reads it from the start.
   for (int round = 0; round < 2; ++round) {
-    ASSERT_TRUE(movie->setProperty(app::kPosFrames, 0));
+    ASSERT_TRUE(movie->setProperty(movie::kPosFrames, 0));
     const MovieFrame* f = movie->queryFrame();
     ASSERT_TRUE(f) << "round " << round;
     EXPECT_EQ(FrameNumberOf(*f), 0);
-    EXPECT_EQ(movie->property(app::kPosFrames), 1);
+    EXPECT_EQ(movie->property(movie::kPosFrames), 1);
   }
   std::remove(one.c_str());
 }
@@ -282,9 +282,9 @@ TEST(MovieCaptureEdges, FramesPastATruncationAreNotReadAndTheOthersAre) {
   std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 4);
   auto movie = MovieCapture::open(cut);
   ASSERT_TRUE(movie);
-  ASSERT_TRUE(movie->setProperty(app::kPosFrames, 35));
+  ASSERT_TRUE(movie->setProperty(movie::kPosFrames, 35));
   EXPECT_FALSE(movie->queryFrame());
-  ASSERT_TRUE(movie->setProperty(app::kPosFrames, 2));
+  ASSERT_TRUE(movie->setProperty(movie::kPosFrames, 2));
   const MovieFrame* f = movie->queryFrame();
   ASSERT_TRUE(f);
   EXPECT_EQ(FrameNumberOf(*f), 2);

@@ -1,7 +1,7 @@
 // Movies composed in one run of the pipeline: frames come out in order whatever the
 // number of composing threads, cancelling stops after the frame being written, and a
 // movie too short for its span is refused.
-#include "app/movie_compose.h"
+#include "movie/movie_compose.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/compose_pixels.h"
-#include "app/movie_writer.h"
+#include "compose/compose_pixels.h"
+#include "movie/movie_writer.h"
 
 namespace {
 
@@ -43,19 +43,19 @@ class MovieComposeTest : public testing::Test {
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
   // The oracle: frame n composed straight from its views by the picture functions.
-  std::vector<uint8_t> composedFrame(int n, const app::LentiParams& p) const {
+  std::vector<uint8_t> composedFrame(int n, const compose::LentiParams& p) const {
     const cv::Mat& f = frames_[static_cast<size_t>(n)];
     std::vector<uint32_t> views(f.total());
     for (size_t i = 0; i < views.size(); ++i) {
       views[i] = f.data[3 * i + 2] << 16 | f.data[3 * i + 1] << 8 | f.data[3 * i];
     }
     std::vector<uint32_t> out(static_cast<size_t>(p.width) * p.height, 0);
-    app::composeStablePixels(
-        app::WorkResampling{
+    compose::composeStablePixels(
+        compose::WorkResampling{
             {views.data(), f.cols, f.rows}, kViewWidth, kHeight, p.width, p.height, kViews},
-        app::PixelBuffer{out.data(), p.width, p.height}, p);
+        compose::PixelBuffer{out.data(), p.width, p.height}, p);
     std::vector<uint8_t> bgr;
-    app::convertImageToFrame(out.data(), p.width, p.height, bgr);
+    movie::convertImageToFrame(out.data(), p.width, p.height, bgr);
     return bgr;
   }
 
@@ -64,18 +64,18 @@ class MovieComposeTest : public testing::Test {
 };
 
 TEST_F(MovieComposeTest, FramesComeOutInOrderWithManyComposingThreads) {
-  app::MovieComposition c;
+  movie::MovieComposition c;
   c.params = {6.1, kViews, 24, 12};
   c.workers = 5;  // more threads than frames in flight at a time
   std::vector<int64_t> reported;
-  c.progress = [&reported](const app::MovieProgress& p) { reported.push_back(p.done); };
-  auto in = app::MovieCapture::open(path("in.mkv"));
-  app::MadeMovieWriter out = app::MovieWriter::open(path("out.mkv"), 24, 12, 20);
+  c.progress = [&reported](const movie::MovieProgress& p) { reported.push_back(p.done); };
+  auto in = movie::MovieCapture::open(path("in.mkv"));
+  movie::MadeMovieWriter out = movie::MovieWriter::open(path("out.mkv"), 24, 12, 20);
   ASSERT_TRUE(in && out);
-  const app::MovieResult r = app::composeViewsMovie(*in, *out, c);
+  const movie::MovieResult r = movie::composeViewsMovie(*in, *out, c);
   ASSERT_TRUE(r.finished) << r.error;
   EXPECT_EQ(r.frames, kFrames);
-  ASSERT_EQ(out->commit(), app::MovieWriteError::None);
+  ASSERT_EQ(out->commit(), movie::MovieWriteError::None);
   ASSERT_EQ(reported.size(), static_cast<size_t>(kFrames));
   EXPECT_EQ(reported.back(), kFrames);
 
@@ -91,44 +91,44 @@ TEST_F(MovieComposeTest, FramesComeOutInOrderWithManyComposingThreads) {
 
 TEST_F(MovieComposeTest, CancellingStopsAfterTheFrameBeingWritten) {
   std::atomic<bool> cancel{false};
-  app::MovieComposition c;
+  movie::MovieComposition c;
   c.params = {6.1, kViews, 24, 12};
   c.cancel = &cancel;
-  c.progress = [&cancel](const app::MovieProgress& p) {
+  c.progress = [&cancel](const movie::MovieProgress& p) {
     if (p.done == 3) cancel = true;
   };
-  auto in = app::MovieCapture::open(path("in.mkv"));
-  app::MadeMovieWriter out = app::MovieWriter::open(path("out.mkv"), 24, 12, 20);
+  auto in = movie::MovieCapture::open(path("in.mkv"));
+  movie::MadeMovieWriter out = movie::MovieWriter::open(path("out.mkv"), 24, 12, 20);
   ASSERT_TRUE(in && out);
-  const app::MovieResult r = app::composeViewsMovie(*in, *out, c);
+  const movie::MovieResult r = movie::composeViewsMovie(*in, *out, c);
   EXPECT_TRUE(r.cancelled);
   EXPECT_FALSE(r.finished);
   EXPECT_EQ(r.frames, 3);
 }
 
 TEST_F(MovieComposeTest, SpansAndViewsTheMovieCannotHoldAreRefused) {
-  app::MovieComposition c;
+  movie::MovieComposition c;
   c.params = {6.1, kViews, 24, 12};
   {
-    auto in = app::MovieCapture::open(path("in.mkv"));
-    app::MadeMovieWriter out = app::MovieWriter::open(path("a.mkv"), 24, 12, 20);
-    const app::MovieResult r = app::composeSpanMovie(*in, kFrames, false, *out, c);
+    auto in = movie::MovieCapture::open(path("in.mkv"));
+    movie::MadeMovieWriter out = movie::MovieWriter::open(path("a.mkv"), 24, 12, 20);
+    const movie::MovieResult r = movie::composeSpanMovie(*in, kFrames, false, *out, c);
     EXPECT_FALSE(r.finished);
     EXPECT_EQ(r.frames, 0);
     EXPECT_NE(r.error.find("a span of 9 needs"), std::string::npos) << r.error;
   }
   {
     // The last frame that can end a span of 8 is frame 9: one output frame.
-    auto in = app::MovieCapture::open(path("in.mkv"));
-    app::MadeMovieWriter out = app::MovieWriter::open(path("b.mkv"), 24, 12, 20);
-    const app::MovieResult r = app::composeSpanMovie(*in, kFrames - 1, true, *out, c);
+    auto in = movie::MovieCapture::open(path("in.mkv"));
+    movie::MadeMovieWriter out = movie::MovieWriter::open(path("b.mkv"), 24, 12, 20);
+    const movie::MovieResult r = movie::composeSpanMovie(*in, kFrames - 1, true, *out, c);
     EXPECT_TRUE(r.finished) << r.error;
     EXPECT_EQ(r.frames, 1);
   }
   c.params.views = kViews * kViewWidth + 1;  // more views than the frame has columns
-  auto in = app::MovieCapture::open(path("in.mkv"));
-  app::MadeMovieWriter out = app::MovieWriter::open(path("c.mkv"), 24, 12, 20);
-  const app::MovieResult r = app::composeViewsMovie(*in, *out, c);
+  auto in = movie::MovieCapture::open(path("in.mkv"));
+  movie::MadeMovieWriter out = movie::MovieWriter::open(path("c.mkv"), 24, 12, 20);
+  const movie::MovieResult r = movie::composeViewsMovie(*in, *out, c);
   EXPECT_FALSE(r.finished);
   EXPECT_NE(r.error.find("cannot hold 31 views"), std::string::npos) << r.error;
 }

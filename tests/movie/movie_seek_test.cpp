@@ -16,14 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_cache.h"
-#include "app/movie_capture.h"
-#include "app/movie_views.h"
+#include "movie/movie_capture.h"
+#include "movie/movie_views.h"
 
 namespace {
 
-using app::MovieCapture;
-using app::MovieFrame;
+using movie::MovieCapture;
+using movie::MovieFrame;
 
 constexpr int kW = 96, kH = 64;
 
@@ -151,12 +150,12 @@ MovieCapture::SeekCounts ExpectWalkLikePlainSeeks(const std::string& path,
   EXPECT_TRUE(movie);
   if (!movie) return {};
   movie->setForwardLimit(forwardLimit);
-  const int count = static_cast<int>(movie->property(app::kFrameCount));
+  const int count = static_cast<int>(movie->property(movie::kFrameCount));
   EXPECT_EQ(static_cast<size_t>(count), plain.size());
   int expected = 0;
   for (const int t : Walk(count)) {
     if (t >= 0) {
-      movie->setProperty(app::kPosFrames, t);
+      movie->setProperty(movie::kPosFrames, t);
       expected = t;
     }
     const MovieFrame* f = movie->queryFrame();
@@ -178,8 +177,8 @@ MovieCapture::SeekCounts ExpectWalkLikePlainSeeks(const std::string& path,
 
 TEST_P(MovieSeek, EveryWayToAFrameGivesWhatAPlainSeekGives) {
   if (!std::filesystem::exists(Path())) GTEST_SKIP() << "no " << GetParam() << " (ffmpeg missing?)";
-  const std::vector<Shot> plain =
-      PlainSeeks(Path(), static_cast<int>(MovieCapture::open(Path())->property(app::kFrameCount)));
+  const std::vector<Shot> plain = PlainSeeks(
+      Path(), static_cast<int>(MovieCapture::open(Path())->property(movie::kFrameCount)));
   // Always forward when ahead: the forward reads and the frames in memory are tried
   // as often as they can be.
   const MovieCapture::SeekCounts eager = ExpectWalkLikePlainSeeks(Path(), plain, 1000);
@@ -212,10 +211,10 @@ TEST_P(MovieSeek, PositionsReadBeforeTheFrameAreTheDecodersOwn) {
   const std::vector<Shot> plain = PlainSeeks(Path(), 12);
   for (int t : {2, 6, 3}) {
     movie->queryFrame();  // the decoder stands before t, or after it
-    movie->setProperty(app::kPosFrames, t);
+    movie->setProperty(movie::kPosFrames, t);
     cap.set(cv::CAP_PROP_POS_FRAMES, t);
-    EXPECT_EQ(movie->property(app::kPosFrames), cap.get(cv::CAP_PROP_POS_FRAMES));
-    EXPECT_EQ(movie->property(app::kPosMsec), cap.get(cv::CAP_PROP_POS_MSEC));
+    EXPECT_EQ(movie->property(movie::kPosFrames), cap.get(cv::CAP_PROP_POS_FRAMES));
+    EXPECT_EQ(movie->property(movie::kPosMsec), cap.get(cv::CAP_PROP_POS_MSEC));
     const MovieFrame* f = movie->queryFrame();
     ASSERT_EQ(f != nullptr, plain[t].ok) << t;
     if (f) {
@@ -236,7 +235,7 @@ TEST(MovieMemory, StepsBackAndPlaysOnAcrossTheFramesInMemory) {
   for (int n = 0; n < 20; ++n) ASSERT_TRUE(movie->queryFrame());  // playing, reading ahead
   const int before = movie->seekCounts().fromMemory;
   for (int n = 18; n >= 10; --n) {  // "<" from frame 19 down to 10
-    movie->setProperty(app::kPosFrames, movie->property(app::kPosFrames) - 2);
+    movie->setProperty(movie::kPosFrames, movie->property(movie::kPosFrames) - 2);
     const MovieFrame* f = movie->queryFrame();
     ASSERT_TRUE(f);
     EXPECT_TRUE(BytesOf(*f) == plain[n].bytes) << n;
@@ -246,10 +245,10 @@ TEST(MovieMemory, StepsBackAndPlaysOnAcrossTheFramesInMemory) {
     const MovieFrame* f = movie->queryFrame();
     ASSERT_TRUE(f) << n;
     EXPECT_TRUE(BytesOf(*f) == plain[n].bytes) << n;
-    EXPECT_EQ(movie->property(app::kPosFrames), n + 1);
+    EXPECT_EQ(movie->property(movie::kPosFrames), n + 1);
   }
   EXPECT_EQ(movie->queryFrame(), nullptr);
-  movie->setProperty(app::kPosFrames, 0.0);  // the rewind at the end
+  movie->setProperty(movie::kPosFrames, 0.0);  // the rewind at the end
   const MovieFrame* f = movie->queryFrame();
   ASSERT_TRUE(f);
   EXPECT_TRUE(BytesOf(*f) == plain[0].bytes);
@@ -265,7 +264,7 @@ TEST(MovieMemory, KeepsTheLast64FramesAndAKeptOneBeyondThem) {
   for (int n = 0; n < 100; ++n) ASSERT_TRUE(movie->queryFrame());
   auto fromMemoryAfterSeekTo = [&movie](int t) {
     const int before = movie->seekCounts().fromMemory;
-    movie->setProperty(app::kPosFrames, t);
+    movie->setProperty(movie::kPosFrames, t);
     EXPECT_TRUE(movie->queryFrame());
     return movie->seekCounts().fromMemory - before;
   };
@@ -273,38 +272,6 @@ TEST(MovieMemory, KeepsTheLast64FramesAndAKeptOneBeyondThem) {
   EXPECT_EQ(fromMemoryAfterSeekTo(100 - 63), 1);  // 64 recent ones, 5 among them now
   EXPECT_EQ(fromMemoryAfterSeekTo(100 - 64), 0);
   std::remove(path.c_str());
-}
-
-TEST(FrameCache, GoesByLeastRecentUseWithinItsBudgetAndHandsBackUnsharedBuffers) {
-  auto frame = [](int value) {
-    app::DecodedFrame d;
-    d.mat = cv::Mat(10, 10, CV_8UC3, cv::Scalar::all(value));  // 300 bytes
-    d.ok = true;
-    return d;
-  };
-  app::FrameCache cache(10, 1000);  // three frames fit the bytes
-  std::vector<cv::Mat> freed;
-  for (int n = 0; n < 3; ++n) cache.put(n, frame(n), &freed);
-  ASSERT_NE(cache.find(0), nullptr);  // 0 is now the most recent, 1 the least
-  app::DecodedFrame shared = frame(3);
-  cache.put(3, shared, &freed);
-  EXPECT_EQ(cache.find(1), nullptr);
-  EXPECT_EQ(cache.frames(), 3u);
-  EXPECT_EQ(cache.bytes(), 900u);
-  ASSERT_EQ(freed.size(), 1u);  // frame 1's buffer, used by nothing else
-  EXPECT_EQ(freed[0].at<cv::Vec3b>(0, 0)[0], 1);
-  cache.hold(2);
-  cache.put(4, frame(4), &freed);
-  cache.put(5, frame(5), &freed);  // 0 and 3 go; 2 is held
-  EXPECT_NE(cache.find(2), nullptr);
-  EXPECT_EQ(cache.find(0), nullptr);
-  EXPECT_EQ(cache.find(3), nullptr);
-  EXPECT_EQ(freed.size(), 2u);  // 3's buffer is still shared: not handed back
-  ASSERT_NE(cache.find(5), nullptr);
-  EXPECT_EQ(cache.find(5)->mat.at<cv::Vec3b>(0, 0)[0], 5);
-  cache.put(5, frame(55), &freed);  // the same number again replaces it
-  EXPECT_EQ(cache.find(5)->mat.at<cv::Vec3b>(0, 0)[0], 55);
-  EXPECT_EQ(cache.frames(), 3u);
 }
 
 // The views are read once, in ascending order, and the movie ends where the order
@@ -319,7 +286,7 @@ TEST(TakeViewFrames, ReadsAscendingAndEndsWhereTheOrderEnds) {
     ASSERT_TRUE(movie);
     std::vector<int> placed;
     std::vector<uint8_t> last;
-    app::takeViewFrames(*movie, frames, rightToLeft, [&](int view, const MovieFrame* f) {
+    movie::takeViewFrames(*movie, frames, rightToLeft, [&](int view, const MovieFrame* f) {
       ASSERT_TRUE(f);
       EXPECT_TRUE(BytesOf(*f) == plain[frames[view] - 1].bytes) << view;
       placed.push_back(view);
@@ -330,7 +297,7 @@ TEST(TakeViewFrames, ReadsAscendingAndEndsWhereTheOrderEnds) {
         rightToLeft ? std::vector<int>{0, 1, 2, 3, 4, 0} : std::vector<int>{0, 1, 2, 3, 4};
     EXPECT_EQ(placed, order);
     EXPECT_TRUE(last == plain[frames[lastView] - 1].bytes);
-    EXPECT_EQ(movie->property(app::kPosFrames), frames[lastView]);
+    EXPECT_EQ(movie->property(movie::kPosFrames), frames[lastView]);
     // No seek went back: the last view's frame came again from memory.
     EXPECT_EQ(movie->seekCounts().fromMemory, rightToLeft ? 2 : 1);
   }
