@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/compose_pixels.h"
 #include "app/lenticular.h"
+#include "compose/compose_pixels.h"
 #include "imagewin/imagewin.h"
 #include "platform/test.h"
 #include "ratio_main.h"
@@ -84,7 +84,7 @@ std::function<void()> buildWorkFloor(Setting s) {
 // Floor of the column stripes: the work pixels of every stripe in every row group,
 // read once, and every output pixel written once.
 std::function<void()> composeStableFloor(Setting s) {
-  const app::StripePlan plan = app::planStableStripes(17.319, s.V, s.W, s.W);
+  const compose::StripePlan plan = compose::planStableStripes(17.319, s.V, s.W, s.W);
   const int64_t band = 3 * static_cast<int64_t>(s.W);
   std::vector<int64_t> base(plan.size());
   for (size_t c = 0; c < plan.size(); ++c) base[c] = static_cast<int64_t>(c) + plan.view[c] * band;
@@ -108,7 +108,7 @@ std::function<void()> composeStableFloor(Setting s) {
 // Floor of the row groups: the work pixel of every sub-pixel in every row group, read
 // once, and every output pixel written once.
 std::function<void()> composeBetaFloor(Setting s) {
-  const app::BetaTables tables = app::buildBetaTables(17.319, s.V, s.W, s.H);
+  const compose::BetaTables tables = compose::buildBetaTables(17.319, s.V, s.W, s.H);
   return [s, view = tables.view] {
     const uint32_t* work = pixelsOf(app::kWorkImage);
     uint32_t* out = pixelsOf(app::kOutputImage);

@@ -9,8 +9,8 @@
 #include <opencv2/videoio.hpp>
 #include <string>
 
-#include "app/movie_capture.h"
 #include "imagewin/imagewin.h"
+#include "movie/movie_capture.h"
 #include "platform/message.h"
 #include "platform/test.h"
 
@@ -52,7 +52,7 @@ void pumpOwnQueue() {
 
 // Decode, convert and show, as the player does while playing; rewinds at the end.
 void playerLoop(benchmark::State& state, const Movie* m) {
-  auto movie = app::MovieCapture::open(moviePath(*m));
+  auto movie = movie::MovieCapture::open(moviePath(*m));
   if (!movie) {
     state.SkipWithError("movie does not open");
     return;
@@ -63,13 +63,13 @@ void playerLoop(benchmark::State& state, const Movie* m) {
   }
   for (auto _ : state) {
     pumpOwnQueue();
-    const app::MovieFrame* frame = movie->queryFrame();
+    const movie::MovieFrame* frame = movie->queryFrame();
     if (!frame) {
-      movie->setProperty(app::kPosFrames, 0.0);
+      movie->setProperty(movie::kPosFrames, 0.0);
       frame = movie->queryFrame();
     }
-    app::convertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[0]), m->width,
-                             m->height);
+    movie::convertFrameToImage(*frame, reinterpret_cast<uint32_t*>(ImagePixels[0]), m->width,
+                               m->height);
     TAV_ShowImage(0);
   }
   state.SetItemsProcessed(state.iterations());

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/movie_capture.h"
-#include "app/movie_views.h"
-#include "app/view_frames.h"
+#include "compose/view_frames.h"
+#include "movie/movie_capture.h"
+#include "movie/movie_views.h"
 #include "ratio_main.h"
 
 namespace {
@@ -62,12 +62,12 @@ std::vector<uint32_t>& frameBuffer() {
   static std::vector<uint32_t> buffer(static_cast<size_t>(kWidth) * kHeight);
   return buffer;
 }
-void show(const app::MovieFrame& f) {
-  app::convertFrameToImage(f, frameBuffer().data(), kWidth, kHeight);
+void show(const movie::MovieFrame& f) {
+  movie::convertFrameToImage(f, frameBuffer().data(), kWidth, kHeight);
 }
 
-void reportCounts(benchmark::State& state, const app::MovieCapture& movie) {
-  const app::MovieCapture::SeekCounts c = movie.seekCounts();
+void reportCounts(benchmark::State& state, const movie::MovieCapture& movie) {
+  const movie::MovieCapture::SeekCounts c = movie.seekCounts();
   state.counters["sought"] = c.plainSeeks;
   state.counters["forward"] = c.forwardDecodes;
   state.counters["memory"] = c.fromMemory;
@@ -75,16 +75,16 @@ void reportCounts(benchmark::State& state, const app::MovieCapture& movie) {
 
 // The views of make> or make< over the whole movie, each shown as it is read.
 void views(benchmark::State& state, const Movie* m, bool rightToLeft) {
-  const std::vector<int> frames = app::spreadViewFrames(1, kFrames, kViews);
+  const std::vector<int> frames = compose::spreadViewFrames(1, kFrames, kViews);
   for (auto _ : state) {
     const Clock::time_point start = Clock::now();
-    auto movie = app::MovieCapture::open(moviePath(*m));
+    auto movie = movie::MovieCapture::open(moviePath(*m));
     if (!movie) {
       state.SkipWithError("movie does not open");
       return;
     }
     int unread = 0;
-    app::takeViewFrames(*movie, frames, rightToLeft, [&unread](int, const app::MovieFrame* f) {
+    movie::takeViewFrames(*movie, frames, rightToLeft, [&unread](int, const movie::MovieFrame* f) {
       if (f) {
         show(*f);
       } else {
@@ -113,17 +113,17 @@ void inOrder(benchmark::State& state, const Movie* m) {
 // Single steps back ("<") from the middle, over frames shown before.
 void stepBack(benchmark::State& state, const Movie* m) {
   for (auto _ : state) {
-    auto movie = app::MovieCapture::open(moviePath(*m));
+    auto movie = movie::MovieCapture::open(moviePath(*m));
     if (!movie) {
       state.SkipWithError("movie does not open");
       return;
     }
-    movie->setProperty(app::kPosFrames, kMiddle - kSteps);
+    movie->setProperty(movie::kPosFrames, kMiddle - kSteps);
     for (int n = 0; n <= kSteps; ++n) movie->queryFrame();  // shown one after another
     const Clock::time_point start = Clock::now();
     for (int n = 0; n < kSteps; ++n) {
-      movie->setProperty(app::kPosFrames, movie->property(app::kPosFrames) - 2);
-      if (const app::MovieFrame* f = movie->queryFrame()) show(*f);
+      movie->setProperty(movie::kPosFrames, movie->property(movie::kPosFrames) - 2);
+      if (const movie::MovieFrame* f = movie->queryFrame()) show(*f);
     }
     state.SetIterationTime(secondsSince(start));
     reportCounts(state, *movie);
@@ -140,7 +140,7 @@ void frameDecodes(benchmark::State& state, const Movie* m) {
     const Clock::time_point start = Clock::now();
     for (int n = 0; n < kSteps; ++n) {
       if (!capture.read(frame)) continue;
-      app::MovieFrame f{frame.data, frame.cols, frame.rows, static_cast<int>(frame.step[0])};
+      movie::MovieFrame f{frame.data, frame.cols, frame.rows, static_cast<int>(frame.step[0])};
       show(f);
     }
     state.SetIterationTime(secondsSince(start));

@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "app/compose_pixels.h"
-#include "app/movie_capture.h"
-#include "app/movie_compose.h"
-#include "app/movie_writer.h"
+#include "compose/compose_pixels.h"
+#include "movie/movie_capture.h"
+#include "movie/movie_compose.h"
+#include "movie/movie_writer.h"
 #include "ratio_main.h"
 
 namespace {
@@ -93,17 +93,17 @@ void composeMovie(benchmark::State& state) {
   int64_t frames = 0;
   const double cpuStart = processorSeconds();
   for (auto _ : state) {
-    auto in = app::MovieCapture::open(inputMovie());
-    app::MadeMovieWriter out =
-        app::MovieWriter::open((folder() / "composed.mp4").string(), 1920, 1080, kFps);
+    auto in = movie::MovieCapture::open(inputMovie());
+    movie::MadeMovieWriter out =
+        movie::MovieWriter::open((folder() / "composed.mp4").string(), 1920, 1080, kFps);
     if (!in || !out) {
       state.SkipWithError("cannot open the movies");
       return;
     }
-    app::MovieComposition c;
+    movie::MovieComposition c;
     c.params = {17.319, kViews, 1920, 1080};
-    const app::MovieResult r = app::composeViewsMovie(*in, *out, c);
-    if (!r.finished || out->commit() != app::MovieWriteError::None) {
+    const movie::MovieResult r = movie::composeViewsMovie(*in, *out, c);
+    if (!r.finished || out->commit() != movie::MovieWriteError::None) {
       state.SkipWithError("the composition failed");
       return;
     }
@@ -117,18 +117,18 @@ void decodeEncode(benchmark::State& state) {
   int64_t frames = 0;
   const double cpuStart = processorSeconds();
   for (auto _ : state) {
-    auto in = app::MovieCapture::open(inputMovie());
-    app::MadeMovieWriter out = app::MovieWriter::open((folder() / "plain.mp4").string(),
-                                                      kViews * kViewWidth, kViewHeight, kFps);
+    auto in = movie::MovieCapture::open(inputMovie());
+    movie::MadeMovieWriter out = movie::MovieWriter::open((folder() / "plain.mp4").string(),
+                                                          kViews * kViewWidth, kViewHeight, kFps);
     if (!in || !out) {
       state.SkipWithError("cannot open the movies");
       return;
     }
-    while (const app::MovieFrame* f = in->queryFrame()) {
+    while (const movie::MovieFrame* f = in->queryFrame()) {
       out->write(*f);
       ++frames;
     }
-    if (out->commit() != app::MovieWriteError::None) {
+    if (out->commit() != movie::MovieWriteError::None) {
       state.SkipWithError("the movie could not be finished");
       return;
     }
@@ -150,20 +150,20 @@ double caseTime(const CaseTimes& times, const std::string& name) {
 std::vector<std::vector<uint8_t>>& composedFrames() {
   static std::vector<std::vector<uint8_t>> frames;
   if (!frames.empty()) return frames;
-  auto in = app::MovieCapture::open(inputMovie());
+  auto in = movie::MovieCapture::open(inputMovie());
   const int width = kViews * kViewWidth;
   std::vector<uint32_t> views(static_cast<size_t>(width) * kViewHeight);
   std::vector<uint32_t> output(1920 * 1080);
-  const app::LentiParams p{17.319, kViews, 1920, 1080};
-  while (const app::MovieFrame* f = in->queryFrame()) {
-    app::convertFrameToImage(*f, views.data(), width, kViewHeight);
+  const compose::LentiParams p{17.319, kViews, 1920, 1080};
+  while (const movie::MovieFrame* f = in->queryFrame()) {
+    movie::convertFrameToImage(*f, views.data(), width, kViewHeight);
     std::fill(output.begin(), output.end(), 0);
-    app::composeStablePixels(
-        app::WorkResampling{
+    compose::composeStablePixels(
+        compose::WorkResampling{
             {views.data(), width, kViewHeight}, kViewWidth, kViewHeight, 1920, 1080, kViews},
-        app::PixelBuffer{output.data(), 1920, 1080}, p);
+        compose::PixelBuffer{output.data(), 1920, 1080}, p);
     frames.emplace_back();
-    app::convertImageToFrame(output.data(), 1920, 1080, frames.back());
+    movie::convertImageToFrame(output.data(), 1920, 1080, frames.back());
   }
   return frames;
 }
@@ -173,8 +173,8 @@ void encodeComposed(benchmark::State& state) {
   int64_t written = 0;
   const double cpuStart = processorSeconds();
   for (auto _ : state) {
-    app::MadeMovieWriter out =
-        app::MovieWriter::open((folder() / "encoded.mp4").string(), 1920, 1080, kFps);
+    movie::MadeMovieWriter out =
+        movie::MovieWriter::open((folder() / "encoded.mp4").string(), 1920, 1080, kFps);
     if (!out) {
       state.SkipWithError("cannot open the movie");
       return;
@@ -183,7 +183,7 @@ void encodeComposed(benchmark::State& state) {
       out->write({f.data(), 1920, 1080, 3 * 1920});
       ++written;
     }
-    if (out->commit() != app::MovieWriteError::None) {
+    if (out->commit() != movie::MovieWriteError::None) {
       state.SkipWithError("the movie could not be finished");
       return;
     }

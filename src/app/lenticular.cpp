@@ -17,7 +17,7 @@ namespace {
 [[maybe_unused]] const bool resetRegistered = (addLibraryReset(resetLenticular), true);
 }  // namespace
 
-LentiParams currentLentiParams() {
+compose::LentiParams currentLentiParams() {
   return {Pitch, View_num, Width, Height};
 }
 
@@ -55,16 +55,16 @@ int toCoordinate(int64_t v) {
       std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-PixelBuffer pixelsOf(int number) {
+compose::PixelBuffer pixelsOf(int number) {
   ImageWindowRecord& rec = ImageTable[number];
   return {reinterpret_cast<uint32_t*>(rec.surface->data()), rec.width, rec.height};
 }
-ConstPixelBuffer constPixelsOf(int number) {
-  const PixelBuffer b = pixelsOf(number);
+compose::ConstPixelBuffer constPixelsOf(int number) {
+  const compose::PixelBuffer b = pixelsOf(number);
   return {b.pixels, b.width, b.height};
 }
 
-WorkResampling viewsResampling() {
+compose::WorkResampling viewsResampling() {
   return {constPixelsOf(kMultiViewImage),
           builtViewWidth,
           builtViewHeight,
@@ -117,9 +117,9 @@ void buildWorkImageStraight(int viewWidth, int viewHeight) {
   for (int64_t y = 0; y < H; ++y) {
     for (int64_t x = 0; x < columns; ++x) {
       TAV_SelectImage(kMultiViewImage);
-      const uint32_t v =
-          TAV_GetPixel(toCoordinate(truncToInt64(std::trunc(static_cast<double>(x) * sx))),
-                       toCoordinate(truncToInt64(std::trunc(static_cast<double>(y) * sy))));
+      const uint32_t v = TAV_GetPixel(
+          toCoordinate(compose::truncToInt64(std::trunc(static_cast<double>(x) * sx))),
+          toCoordinate(compose::truncToInt64(std::trunc(static_cast<double>(y) * sy))));
       TAV_SelectImage(kWorkImage);
       TAV_PutPixel(toCoordinate(x), toCoordinate(y), v);
     }
@@ -135,8 +135,8 @@ void BuildWorkImage(int viewWidth, int viewHeight) {
     buildWorkImageStraight(viewWidth, viewHeight);
     return;
   }
-  buildWorkPixels(constPixelsOf(kMultiViewImage), pixelsOf(kWorkImage), viewWidth, viewHeight,
-                  Width, Height, builtViewCount);
+  compose::buildWorkPixels(constPixelsOf(kMultiViewImage), pixelsOf(kWorkImage), viewWidth,
+                           viewHeight, Width, Height, builtViewCount);
   const int64_t columns = 3 * static_cast<int64_t>(std::max(Width, 0)) * builtViewCount;
   const int64_t pixels = Height > 0 ? columns * Height : 0;
   SelectionTape tape;
@@ -178,17 +178,17 @@ void composeStableStraight() {
       for (int64_t r = 0; r < groups; ++r) {
         TAV_SelectImage(kWorkImage);
         const uint32_t a = TAV_GetPixel(toCoordinate(c + p * band + 3 * r), toCoordinate(3 * r));
-        const uint32_t value = blend ? BlendColor(f, a, prev[r]) : a;
+        const uint32_t value = blend ? compose::BlendColor(f, a, prev[r]) : a;
         prev[r] = a;
         TAV_SelectImage(kOutputImage);
         PutDiagonal(shift + c + 3 * r, value, r);
       }
       ++c;
       blend = false;
-      if (reachesBoundary(c, g)) {
+      if (compose::reachesBoundary(c, g)) {
         ++p;
         blend = true;
-        f = boundaryFraction(g);
+        f = compose::boundaryFraction(g);
         g += d;
       }
     }
@@ -204,10 +204,10 @@ void ComposeStable() {
     return;
   }
   const int64_t stripes =
-      readsViews()
-          ? composeStablePixels(viewsResampling(), pixelsOf(kOutputImage), currentLentiParams())
-          : composeStablePixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
-                                currentLentiParams(), builtViewCount);
+      readsViews() ? compose::composeStablePixels(viewsResampling(), pixelsOf(kOutputImage),
+                                                  currentLentiParams())
+                   : compose::composeStablePixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
+                                                  currentLentiParams(), builtViewCount);
   const int64_t groups = std::max(0, Height / 3);
   const int64_t steps = stripes * groups;
   SelectionTape tape;
@@ -243,9 +243,9 @@ void composeBetaStraight() {
   int v = 0;
   for (int64_t j = 0; j < n; ++j) {
     view[j] = v;
-    if (reachesBoundary(j, e)) {
+    if (compose::reachesBoundary(j, e)) {
       mark[j] = true;
-      fraction[j] = boundaryFraction(e);
+      fraction[j] = compose::boundaryFraction(e);
       e += d;
       v = v + 1 == V ? 0 : v + 1;
     }
@@ -271,7 +271,7 @@ void composeBetaStraight() {
       const int64_t vl = view[l + o];
       uint32_t a = TAV_GetPixel(toCoordinate(l + vl * columns), toCoordinate(y0));
       if (blend) {
-        a = BlendColor(held, a, heldColor);
+        a = compose::BlendColor(held, a, heldColor);
         blend = false;
       }
       if (mark[l]) {
@@ -301,9 +301,10 @@ void ComposeBeta() {
     return;
   }
   if (readsViews()) {
-    composeBetaPixels(viewsResampling(), pixelsOf(kOutputImage), currentLentiParams());
+    compose::composeBetaPixels(viewsResampling(), pixelsOf(kOutputImage), currentLentiParams());
   } else {
-    composeBetaPixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage), currentLentiParams());
+    compose::composeBetaPixels(constPixelsOf(kWorkImage), pixelsOf(kOutputImage),
+                               currentLentiParams());
   }
   const int64_t groups = std::max(0, Height / 3);
   const int64_t columns = 3 * static_cast<int64_t>(std::max(Width, 0));

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/compose_pixels.h"
+#include "compose/compose_pixels.h"
 
 namespace app {
 
@@ -17,12 +17,12 @@ inline constexpr int kOutputImage = 3;
 // The composition's settings, driven by the playback loop, and what the work image was
 // last built from (resetLenticular returns them to these start values).
 struct LenticularState {
-  double Pitch = kDefaultPitch;  // sub-pixel columns per lens
-  int View_num = kDefaultViews;  // V, kMinViews to kMaxViews
-  int Width = kDefaultWidth;     // W, output pixels per row, at most kMaxWidth
-  int Height = kDefaultHeight;   // H, output rows, at most kMaxHeight
-  int builtViewCount = 0;        // bands the work image holds; 0 until it is first built
-  int builtViewWidth = 0;        // the view size the work image was last built from
+  double Pitch = compose::kDefaultPitch;  // sub-pixel columns per lens
+  int View_num = compose::kDefaultViews;  // V, kMinViews to kMaxViews
+  int Width = compose::kDefaultWidth;     // W, output pixels per row, at most kMaxWidth
+  int Height = compose::kDefaultHeight;   // H, output rows, at most kMaxHeight
+  int builtViewCount = 0;                 // bands the work image holds; 0 until it is first built
+  int builtViewWidth = 0;                 // the view size the work image was last built from
   int builtViewHeight = 0;
   bool betaMode = false;  // the row-group method instead of the column stripes
 };
@@ -37,7 +37,7 @@ inline constexpr auto& builtViewWidth = lenticularState.builtViewWidth;
 inline constexpr auto& builtViewHeight = lenticularState.builtViewHeight;
 inline constexpr auto& betaMode = lenticularState.betaMode;
 
-LentiParams currentLentiParams();
+compose::LentiParams currentLentiParams();
 
 // Each of these is skipped while builtViewCount is 0 (or View_num is below 1) or an
 // image window it reads or writes is not open. The compositions show the output

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "app/compose_pixels.h"
-#include "app/movie_capture.h"
+#include "compose/compose_pixels.h"
 #include "core/core.h"
+#include "movie/movie_capture.h"
 
 namespace app {
 
@@ -32,7 +32,7 @@ inline constexpr Point2 kFrameWindowPlace{376, 176};
 
 // What the playback loop keeps for the whole run; it survives "break".
 struct PlayerState {
-  std::unique_ptr<MovieCapture> capture;
+  std::unique_ptr<movie::MovieCapture> capture;
   std::string path;  // the last chosen movie, UTF-8
   double frameCount = 0;
   int frameWidth = 0;
@@ -40,14 +40,14 @@ struct PlayerState {
   bool paused = false;
   int rangeLeft = 1;
   int rangeRight = 1;
-  std::array<int, kMaxViews + 1> viewFrames{};
+  std::array<int, compose::kMaxViews + 1> viewFrames{};
   Point2 outputPosition{0, 232};
   Point2 framePosition = kFrameWindowPlace;  // where window 0 stood last
   int viewWidth = 0;
   int viewHeight = 0;
-  double lastPitch = kDefaultPitch;
-  int lastWidth = kDefaultWidth;
-  int lastHeight = kDefaultHeight;
+  double lastPitch = compose::kDefaultPitch;
+  int lastWidth = compose::kDefaultWidth;
+  int lastHeight = compose::kDefaultHeight;
   bool needsRebuild = false;
   bool breakRequested = false;  // set by "break": the loop goes back to movie selection
   int composeCount = 0;         // compositions asked for, for the record
@@ -74,7 +74,7 @@ void commandPass();
 void runCommand(int index);
 void readInputBox();
 // Converts a decoded frame into window 0 and shows it (nothing while it is closed).
-void showFrame(const MovieFrame& frame);
+void showFrame(const movie::MovieFrame& frame);
 // Decodes the next frame into window 0 and shows it; false when there was none.
 bool decodeAndShow();
 bool seekAndShow(double frame);

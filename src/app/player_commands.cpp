@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/lenticular.h"
-#include "app/movie_views.h"
 #include "app/player.h"
 #include "imagewin/imagewin.h"
+#include "movie/movie_views.h"
 #include "platform/window.h"
 #include "textwin/textwin.h"
 
@@ -16,7 +16,7 @@ namespace app {
 namespace {
 
 double position() {
-  return player.capture ? player.capture->property(kPosFrames) : 0.0;
+  return player.capture ? player.capture->property(movie::kPosFrames) : 0.0;
 }
 
 void rememberOutputPosition() {
@@ -33,16 +33,16 @@ void clearOutput() {
 }
 
 void printProperties() {
-  static constexpr const char* kFormats[kMoviePropertyCount] = {
+  static constexpr const char* kFormats[movie::kMoviePropertyCount] = {
       "POS_MSEC: %f\n",     "POS_FRAMES: %f\n", "POS_AVI_RATIO: %f\n", "FRAME_WIDTH: %f\n",
       "FRAME_HEIGHT: %f\n", "FPS: %f\n",        "FOURCC: %f\n",        "FRAME_COUNT: %f\n"};
-  for (int id = 0; id < kMoviePropertyCount; ++id) {
+  for (int id = 0; id < movie::kMoviePropertyCount; ++id) {
     TAV_Printf(kFormats[id], player.capture ? player.capture->property(id) : 0.0);
   }
 }
 
 int positionAsInt() {
-  return static_cast<int>(truncToInt64(position()));
+  return static_cast<int>(compose::truncToInt64(position()));
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ void makeMultiView(bool rightToLeft) {
   TAV_SelectImage(kMultiViewImage);
   const std::vector<int> frames(player.viewFrames.begin(), player.viewFrames.begin() + v + 1);
   std::vector<int> unreadViews;
-  auto place = [&](int view, const MovieFrame* frame) {
+  auto place = [&](int view, const movie::MovieFrame* frame) {
     TAV_SelectImage(kMultiViewImage);
     if (!frame) {
       // Nothing new to copy: the frame buffer still holds the last frame read.
@@ -80,12 +80,13 @@ void makeMultiView(bool rightToLeft) {
     // The frame buffer is window 0's; without it there is nothing to copy.
     if (!imageExists(kFrameImage)) return;
     const ImageWindowRecord& window0 = ImageTable[kFrameImage];
-    TAV_PutImageBlock(ImagePixels[kFrameImage], viewColumn(view, v, player.frameWidth, rightToLeft),
-                      window0.width, window0.height);
+    TAV_PutImageBlock(ImagePixels[kFrameImage],
+                      movie::viewColumn(view, v, player.frameWidth, rightToLeft), window0.width,
+                      window0.height);
   };
   if (player.capture) {
     ensureFrameWindow();
-    takeViewFrames(*player.capture, frames, rightToLeft, place);
+    movie::takeViewFrames(*player.capture, frames, rightToLeft, place);
   } else {
     for (int view = 0; view <= v; ++view) place(view, nullptr);
   }
@@ -135,7 +136,7 @@ void stepBack() {
 void stepForward() {
   ensureFrameWindow();
   if (!decodeAndShow() && player.capture)
-    player.capture->setProperty(kPosFrames, player.frameCount - 1);
+    player.capture->setProperty(movie::kPosFrames, player.frameCount - 1);
 }
 void tenBack() {
   seekAndShow(std::max(0.0, position() - 11));
@@ -153,11 +154,11 @@ void breakCommand() {
   breakMovie(true);
 }
 void fewerViews() {
-  View_num = std::max(View_num - 1, kMinViews);
+  View_num = std::max(View_num - 1, compose::kMinViews);
   SetViewFrames(player.rangeLeft, player.rangeRight);
 }
 void moreViews() {
-  View_num = std::min(View_num + 1, kMaxViews);
+  View_num = std::min(View_num + 1, compose::kMaxViews);
   SetViewFrames(player.rangeLeft, player.rangeRight);
 }
 void markLeft() {

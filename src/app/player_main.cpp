@@ -6,8 +6,8 @@
 
 #include "app/lenticular.h"
 #include "app/player.h"
-#include "app/view_frames.h"
 #include "boxes/boxes.h"
+#include "compose/view_frames.h"
 #include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "interchange/interchange.h"
@@ -29,20 +29,20 @@ bool imageExists(int number) {
   return ImageTable[number].inUse != 0;
 }
 
-void showFrame(const MovieFrame& frame) {
+void showFrame(const movie::MovieFrame& frame) {
   // Window 0 may have been closed by the user, or be smaller than this frame: only
   // the part both share is written.
   if (!imageExists(kFrameImage)) return;
   const ImageWindowRecord& rec = ImageTable[kFrameImage];
   const plat::Rect place = plat::getWindowRect(rec.window);
   player.framePosition = {place.left, place.top};
-  convertFrameToImage(frame, reinterpret_cast<uint32_t*>(ImagePixels[kFrameImage]), rec.width,
-                      rec.height);
+  movie::convertFrameToImage(frame, reinterpret_cast<uint32_t*>(ImagePixels[kFrameImage]),
+                             rec.width, rec.height);
   TAV_ShowImage(kFrameImage);
 }
 
 bool decodeAndShow() {
-  const MovieFrame* frame = player.capture ? player.capture->queryFrame() : nullptr;
+  const movie::MovieFrame* frame = player.capture ? player.capture->queryFrame() : nullptr;
   if (!frame) return false;
   showFrame(*frame);
   return true;
@@ -57,7 +57,7 @@ void ensureFrameWindow() {
 bool seekAndShow(double frame) {
   if (!player.capture) return false;
   ensureFrameWindow();
-  player.capture->setProperty(kPosFrames, frame);
+  player.capture->setProperty(movie::kPosFrames, frame);
   return decodeAndShow();
 }
 
@@ -67,28 +67,30 @@ bool trySelectMovie() {
   // A cancel keeps the previous name, so the last movie is tried again.
   TAV_OpenFileDialog(nullptr, name);
   player.path = name;
-  player.capture = MovieCapture::open(player.path);
+  player.capture = movie::MovieCapture::open(player.path);
   if (!player.capture) {
     TAV_Printf("[%s] : Can't load .\n", player.path.c_str());
     return false;
   }
-  player.frameCount = player.capture->property(kFrameCount);
+  player.frameCount = player.capture->property(movie::kFrameCount);
   player.capture->queryFrame();  // the first frame is read, not shown
-  player.frameWidth = static_cast<int>(truncToInt64(player.capture->property(kFrameWidth)));
-  player.frameHeight = static_cast<int>(truncToInt64(player.capture->property(kFrameHeight)));
+  player.frameWidth =
+      static_cast<int>(compose::truncToInt64(player.capture->property(movie::kFrameWidth)));
+  player.frameHeight =
+      static_cast<int>(compose::truncToInt64(player.capture->property(movie::kFrameHeight)));
   player.framePosition = kFrameWindowPlace;
   TAV_CreateImage(kFrameImage, "DIREVO window", kFrameWindowPlace.left, kFrameWindowPlace.top,
                   player.frameWidth, player.frameHeight, 100);
   player.paused = false;
   player.rangeLeft = 1;
-  player.rangeRight = static_cast<int>(truncToInt64(player.frameCount));
+  player.rangeRight = static_cast<int>(compose::truncToInt64(player.frameCount));
   SetViewFrames(1, player.rangeRight);
   return true;
 }
 
 void playStep() {
   PumpUserMessages();
-  if (!decodeAndShow() && player.capture) player.capture->setProperty(kPosFrames, 0.0);
+  if (!decodeAndShow() && player.capture) player.capture->setProperty(movie::kPosFrames, 0.0);
   // Checked after every pass, decoded or not, so a movie that yields no frame can
   // still be paused or left.
   if (!boxes::buttonBoxWindow()) return;
@@ -169,8 +171,8 @@ void readInputBox() {
     composeOutput();
     player.lastPitch = p;
   }
-  takeSize(kWidthItem, kMaxWidth, Width, player.lastWidth);
-  takeSize(kHeightItem, kMaxHeight, Height, player.lastHeight);
+  takeSize(kWidthItem, compose::kMaxWidth, Width, player.lastWidth);
+  takeSize(kHeightItem, compose::kMaxHeight, Height, player.lastHeight);
   if (player.needsRebuild) {
     // Only once Lenti has made the pictures; until then there is nothing to resize.
     if (imageExists(kWorkImage) || imageExists(kOutputImage)) fitWorkWindow();
@@ -195,7 +197,7 @@ void resetPlayer() {
 void SetViewFrames(int left, int right) {
   using app::player;
   const int v = app::View_num;
-  const std::vector<int> frames = app::spreadViewFrames(left, right, v);
+  const std::vector<int> frames = compose::spreadViewFrames(left, right, v);
   std::copy(frames.begin(), frames.end(), player.viewFrames.begin());
   TAV_Printf("L:%d R:%d\n", left, right);
   TAV_Printf("num:%d\n", v);

@@ -28,10 +28,10 @@ void PlayerSetup() {
     }
   }
 
-  Pitch = kDefaultPitch;
-  Height = kDefaultHeight;
-  Width = kDefaultWidth;
-  View_num = kDefaultViews;
+  Pitch = compose::kDefaultPitch;
+  Height = compose::kDefaultHeight;
+  Width = compose::kDefaultWidth;
+  View_num = compose::kDefaultViews;
   player.lastPitch = Pitch;
   player.lastHeight = Height;
   player.lastWidth = Width;

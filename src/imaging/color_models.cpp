@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "imaging/imaging.h"
+#include "pixels/pixels.h"
 
 namespace {
 
@@ -65,33 +66,13 @@ int TAV_GetValue(uint32_t color) {
 // Arguments beyond their ranges (V and S 0..255, H 0..359) are taken at the nearest end,
 // so that no channel spills into its neighbour.
 uint32_t TAV_HsvToRgb(int value, int saturation, int hue) {
-  const int v = std::clamp(value, 0, 255);
-  const int s = std::clamp(saturation, 0, 255);
-  const int h = std::clamp(hue, 0, 359);
-  const int min = std::max(v - s, 0);
-  const int d = v - min;
-  int r, g, b;
-  if (h < 60) {
-    r = v, g = min + h * d / 60, b = min;
-  } else if (h < 120) {
-    r = min + (120 - h) * d / 60, g = v, b = min;
-  } else if (h < 180) {
-    r = min, g = v, b = min + (h - 120) * d / 60;
-  } else if (h < 240) {
-    r = min, g = min + (240 - h) * d / 60, b = v;
-  } else if (h < 300) {
-    r = min + (h - 240) * d / 60, g = min, b = v;
-  } else {
-    r = v, g = min, b = min + (360 - h) * d / 60;
-  }
-  return static_cast<uint32_t>((r << 16) + (g << 8) + b);
+  return pixels::hsvToRgb(value, saturation, hue);
 }
 
 namespace imaging {
 
 int luma(uint32_t color) {
-  const Channels c = channelsOf(color);
-  return (19595 * c.r + 38470 * c.g + 7471 * c.b + 32768) >> 16;
+  return pixels::luma(color);
 }
 int colorCr(uint32_t color) {
   return weighted(color, 32768, -27460, -5308);

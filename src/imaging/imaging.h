@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "pixels/pixels.h"
 #include "platform/font.h"
 #include "platform/types.h"
 
@@ -40,10 +41,10 @@ void TAV_XorFillCircle(int cx, int cy, int r);  // disc inverted, every pixel on
 // holds 4000 seeds; seeds beyond are dropped, so an intricate region may stay part filled.
 void TAV_Paint(int x, int y);
 
-// The built-in 8 x 14 bitmap font for codes 32..127: 14 rows of a glyph, bit 7 leftmost.
-inline constexpr int kGlyphWidth = 8;
-inline constexpr int kGlyphHeight = 14;
-extern const std::array<std::array<uint8_t, kGlyphHeight>, 96> BitmapFont;
+// The built-in 8 x 14 bitmap font for codes 32..127 (pixels/pixels.h).
+using pixels::BitmapFont;
+using pixels::kGlyphHeight;
+using pixels::kGlyphWidth;
 
 // Where text goes next, shared by both kinds of text. Bitmap text fills rows y - 14 ..
 // y - 1; TrueType text rows y - h + 1 .. y. A line feed returns x to lineStartX.

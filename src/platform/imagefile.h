@@ -23,6 +23,11 @@ enum class ImageFileError {
 };
 const char* imageFileErrorText(ImageFileError e);
 
+// For a program without windows that reads many files: gives it an application object
+// (no display), so that Qt finds its image plugins once instead of on every read. Call
+// once, before the first read, with main's arguments; nothing when there is one already.
+void keepImagePluginsFound(int& argc, char** argv);
+
 // A decoded picture (object) or the reason there is none, with what an indexed file adds.
 struct LoadedImage : Made<Surface, ImageFileError> {
   // Indexed files: how many colour table entries the file has (they fill the palette

@@ -2,7 +2,6 @@
 // image window's file load does must refuse or succeed, never crash or run away.
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -27,9 +26,8 @@ const std::string& filePath() {
 
 }  // namespace
 
-// An application object lets Qt find its image plugins once instead of on every read.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static QCoreApplication app(*argc, *argv);
+  plat::keepImagePluginsFound(*argc, *argv);
   return 0;
 }
 

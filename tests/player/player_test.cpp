@@ -198,7 +198,7 @@ TEST_F(PlayerTest, StepCommandsShowTheFramesAroundThePosition) {
   EXPECT_EQ(ShownFrame(), 19);
   app::runCommand(5);  // past the end: nothing new, and the position stays on the last
   EXPECT_EQ(ShownFrame(), 19);
-  EXPECT_EQ(player.capture->property(app::kPosFrames), 19);
+  EXPECT_EQ(player.capture->property(movie::kPosFrames), 19);
   app::runCommand(8);  // "<<"
   EXPECT_EQ(ShownFrame(), 1);
 }
@@ -207,7 +207,7 @@ TEST_F(PlayerTest, PlayingRewindsAtTheEnd) {
   Open(movie20_);
   app::seekAndShow(19);
   app::playStep();  // no frame left: back to the start
-  EXPECT_EQ(player.capture->property(app::kPosFrames), 0);
+  EXPECT_EQ(player.capture->property(movie::kPosFrames), 0);
   app::playStep();
   EXPECT_EQ(ShownFrame(), 0);
 }
@@ -260,7 +260,7 @@ TEST_F(PlayerTest, MakeLaysTheViewsSideBySideAndComposes) {
   EXPECT_EQ(player.composeCount, 1);
   // make> ends on the last view: window 0 shows its frame, the movie stands after it.
   EXPECT_EQ(ShownFrame(), 16);
-  EXPECT_EQ(player.capture->property(app::kPosFrames), 17);
+  EXPECT_EQ(player.capture->property(movie::kPosFrames), 17);
 
   app::runCommand(18);  // make<: the same views, right to left
   multi = reinterpret_cast<const uint32_t*>(ImagePixels[1]);
@@ -268,7 +268,7 @@ TEST_F(PlayerTest, MakeLaysTheViewsSideBySideAndComposes) {
     EXPECT_EQ(NumberOf(multi[kH / 2 * 3 * kW + v * kW + kW / 2]), player.viewFrames[3 - v] - 1);
   // make< ends on view 0, though its frames are read from the lowest up.
   EXPECT_EQ(ShownFrame(), 1);
-  EXPECT_EQ(player.capture->property(app::kPosFrames), 2);
+  EXPECT_EQ(player.capture->property(movie::kPosFrames), 2);
   app::runCommand(5);  // ">" goes on from there
   EXPECT_EQ(ShownFrame(), 2);
 }

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/calibration.h"
-#include "app/compose_pixels.h"
-#include "app/movie_capture.h"
-#include "app/movie_views.h"
-#include "app/view_frames.h"
+#include "compose/calibration.h"
+#include "compose/compose_pixels.h"
+#include "compose/view_frames.h"
+#include "movie/movie_capture.h"
+#include "movie/movie_views.h"
 #include "movie_output.h"
 #include "options.h"
 #include "platform/imagefile.h"
@@ -19,8 +19,8 @@
 
 namespace {
 
-using compose::fail;
-using compose::Options;
+using tool::fail;
+using tool::Options;
 
 // The views as 32-bit pixels; an indexed file goes through its palette.
 std::unique_ptr<plat::Surface> toColour(std::unique_ptr<plat::Surface> s) {
@@ -39,11 +39,11 @@ std::unique_ptr<plat::Surface> newPicture(int width, int height) {
   return s;
 }
 
-app::PixelBuffer bufferOf(plat::Surface& s) {
+compose::PixelBuffer bufferOf(plat::Surface& s) {
   return {s.row32(0), s.width(), s.height()};
 }
 
-std::unique_ptr<plat::Surface> pictureOf(const app::MultiViewPicture& picture) {
+std::unique_ptr<plat::Surface> pictureOf(const compose::MultiViewPicture& picture) {
   std::unique_ptr<plat::Surface> s = newPicture(picture.width, picture.height);
   for (int y = 0; y < picture.height; ++y) {
     std::copy_n(picture.pixels.data() + static_cast<size_t>(y) * picture.width, picture.width,
@@ -62,18 +62,18 @@ std::unique_ptr<plat::Surface> readMultiView(const std::string& path) {
 
 // The views as make> or make< lays them out from the movie.
 std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o) {
-  std::string why;
-  std::unique_ptr<app::MovieCapture> movie = app::MovieCapture::open(o.input, &why);
+  movie::MadeMovieCapture movie = movie::MovieCapture::open(o.input);
+  const std::string& why = movie.reason.text;
   if (!movie) fail("cannot read the movie " + o.input + (why.empty() ? "" : ": " + why));
-  const double count = movie->property(app::kFrameCount);
+  const double count = movie->property(movie::kFrameCount);
   if (o.left > count || o.right > count || o.left > o.right) {
-    fail("the marks must satisfy 1 <= L <= R <= " + std::to_string(app::truncToInt64(count)) +
+    fail("the marks must satisfy 1 <= L <= R <= " + std::to_string(compose::truncToInt64(count)) +
          ", the frame count of " + o.input + " (got L " + std::to_string(o.left) + ", R " +
          std::to_string(o.right) + ")");
   }
   movie->queryFrame();  // as the player does at open
-  const app::MultiViewPicture picture = app::multiViewFromMovie(
-      *movie, app::spreadViewFrames(o.left, o.right, o.views), o.rightToLeft);
+  const compose::MultiViewPicture picture = movie::multiViewFromMovie(
+      *movie, compose::spreadViewFrames(o.left, o.right, o.views), o.rightToLeft);
   if (picture.pixels.empty()) fail("the movie " + o.input + " has no frame size");
   if (!picture.unreadFrames.empty()) {
     fail("frame " + std::to_string(picture.unreadFrames.front()) + " of " + o.input +
@@ -83,8 +83,8 @@ std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o) {
 }
 
 std::unique_ptr<plat::Surface> calibrationViews(const Options& o) {
-  const app::MultiViewPicture picture =
-      app::calibrationViews(o.views, app::calibrationViewSize(o.views, o.width, o.height));
+  const compose::MultiViewPicture picture =
+      compose::calibrationViews(o.views, compose::calibrationViewSize(o.views, o.width, o.height));
   if (picture.pixels.empty()) fail("not enough memory for the calibration views");
   return pictureOf(picture);
 }
@@ -113,33 +113,33 @@ void writePictures(const std::vector<std::pair<const plat::Surface*, std::string
 
 void composePicture(const Options& o) {
   const int V = o.views;
-  std::unique_ptr<plat::Surface> multiView =
-      o.mode == compose::Mode::Picture      ? readMultiView(o.input)
-      : o.mode == compose::Mode::MovieMarks ? multiViewFromMovie(o)
-                                            : calibrationViews(o);
+  std::unique_ptr<plat::Surface> multiView = o.mode == tool::Mode::Picture ? readMultiView(o.input)
+                                             : o.mode == tool::Mode::MovieMarks
+                                                 ? multiViewFromMovie(o)
+                                                 : calibrationViews(o);
 
   // As the player does on Lenti: one band per view, each view stretched to 3W x H.
   // The composition reads the views through that resampling, so the work image
   // (3 W V x H, 5 GB at V 180, W 1920, H 1240) is made only when it is to be written.
-  const app::PixelBuffer mv = bufferOf(*multiView);
-  const app::WorkResampling views{{mv.pixels, mv.width, mv.height},
-                                  multiView->width() / V,
-                                  multiView->height(),
-                                  o.width,
-                                  o.height,
-                                  V};
-  const app::LentiParams params{o.pitch, V, o.width, o.height};
+  const compose::PixelBuffer mv = bufferOf(*multiView);
+  const compose::WorkResampling views{{mv.pixels, mv.width, mv.height},
+                                      multiView->width() / V,
+                                      multiView->height(),
+                                      o.width,
+                                      o.height,
+                                      V};
+  const compose::LentiParams params{o.pitch, V, o.width, o.height};
   std::unique_ptr<plat::Surface> output = newPicture(o.width, o.height);  // black
   std::unique_ptr<plat::Surface> work;
   if (!o.work.empty()) {
     work = newPicture(3 * o.width * V, o.height);
-    app::buildWorkPixels(views.multiView, bufferOf(*work), views.viewWidth, views.viewHeight,
-                         o.width, o.height, V);
+    compose::buildWorkPixels(views.multiView, bufferOf(*work), views.viewWidth, views.viewHeight,
+                             o.width, o.height, V);
   }
   if (o.beta) {
-    app::composeBetaPixels(views, bufferOf(*output), params);
+    compose::composeBetaPixels(views, bufferOf(*output), params);
   } else {
-    app::composeStablePixels(views, bufferOf(*output), params);
+    compose::composeStablePixels(views, bufferOf(*output), params);
   }
   writePictures({{output.get(), o.out}, {work.get(), o.work}, {multiView.get(), o.multiviewOut}});
 }
@@ -150,8 +150,8 @@ int main(int argc, char** argv) {
   // FFmpeg's own complaints about a file it cannot read would come before this tool's
   // one clear line; OpenCV reads the level once, when it first starts FFmpeg.
   ::setenv("OPENCV_FFMPEG_LOGLEVEL", "-8", 1);
-  const Options o = compose::parseOptions(argc, argv);
-  if (o.writesMovie()) return compose::composeMovie(o);
+  const Options o = tool::parseOptions(argc, argv);
+  if (o.writesMovie()) return tool::composeMovie(o);
   composePicture(o);
   return 0;
 }

@@ -9,12 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "app/compose_pixels.h"
-#include "app/movie_capture.h"
-#include "app/movie_compose.h"
-#include "app/movie_writer.h"
+#include "compose/compose_pixels.h"
+#include "movie/movie_capture.h"
+#include "movie/movie_compose.h"
+#include "movie/movie_writer.h"
 
-namespace compose {
+namespace tool {
 
 namespace {
 
@@ -59,7 +59,7 @@ std::string clockText(double seconds) {
 class ProgressLine {
  public:
   ProgressLine() : shown_(::isatty(STDERR_FILENO) == 1) {}
-  void update(const app::MovieProgress& p) {
+  void update(const movie::MovieProgress& p) {
     if (!shown_ || (p.seconds - lastSeconds_ < 0.2 && p.done != p.total)) return;
     lastSeconds_ = p.seconds;
     const double fps = p.seconds > 0 ? static_cast<double>(p.done) / p.seconds : 0;
@@ -90,33 +90,33 @@ class ProgressLine {
 
 int composeMovie(const Options& o) {
   catchInterrupts();
-  std::string why;
-  std::unique_ptr<app::MovieCapture> in = app::MovieCapture::open(o.input, &why);
+  movie::MadeMovieCapture in = movie::MovieCapture::open(o.input);
+  const std::string& why = in.reason.text;
   if (!in) fail("cannot read the movie " + o.input + (why.empty() ? "" : ": " + why));
-  double fps = in->property(app::kFps);
+  double fps = in->property(movie::kFps);
   if (!std::isfinite(fps) || fps <= 0) {
     fps = 25;
     std::fprintf(stderr, "direvo-compose: %s gives no frame rate; writing 25 frames a second\n",
                  o.input.c_str());
   }
-  app::MadeMovieWriter out = app::MovieWriter::open(o.out, o.width, o.height, fps);
+  movie::MadeMovieWriter out = movie::MovieWriter::open(o.out, o.width, o.height, fps);
   if (!out) {
-    std::string text = app::movieWriteErrorText(out.reason, app::movieCodecFor(o.out));
-    if (out.reason == app::MovieWriteError::OddSize) {
+    std::string text = movie::movieWriteErrorText(out.reason, movie::movieCodecFor(o.out));
+    if (out.reason == movie::MovieWriteError::OddSize) {
       text += " (got " + std::to_string(o.width) + " x " + std::to_string(o.height) + ")";
     }
     fail("cannot write " + o.out + ": " + text);
   }
 
   ProgressLine progress;
-  app::MovieComposition c;
+  movie::MovieComposition c;
   c.params = {o.pitch, o.views, o.width, o.height};
   c.beta = o.beta;
   c.cancel = &interrupted;
-  c.progress = [&progress](const app::MovieProgress& p) { progress.update(p); };
-  const app::MovieResult r = o.mode == Mode::ViewsMovie
-                                 ? app::composeViewsMovie(*in, *out, c)
-                                 : app::composeSpanMovie(*in, o.span, o.rightToLeft, *out, c);
+  c.progress = [&progress](const movie::MovieProgress& p) { progress.update(p); };
+  const movie::MovieResult r = o.mode == Mode::ViewsMovie
+                                   ? movie::composeViewsMovie(*in, *out, c)
+                                   : movie::composeSpanMovie(*in, o.span, o.rightToLeft, *out, c);
   progress.clear();
   if (!r.finished) {
     out.reset();  // removes what was written
@@ -127,10 +127,10 @@ int composeMovie(const Options& o) {
     }
     fail("the movie " + o.input + ": " + r.error);
   }
-  if (const app::MovieWriteError e = out->commit(); e != app::MovieWriteError::None) {
-    const app::MovieCodec* codec = &out->codec();
+  if (const movie::MovieWriteError e = out->commit(); e != movie::MovieWriteError::None) {
+    const movie::MovieCodec* codec = &out->codec();
     out.reset();
-    fail("cannot write " + o.out + ": " + app::movieWriteErrorText(e, codec));
+    fail("cannot write " + o.out + ": " + movie::movieWriteErrorText(e, codec));
   }
   if (r.announced > r.frames) {
     std::fprintf(
@@ -140,4 +140,4 @@ int composeMovie(const Options& o) {
   return 0;
 }
 
-}  // namespace compose
+}  // namespace tool

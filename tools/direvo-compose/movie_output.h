@@ -3,10 +3,10 @@
 
 #include "options.h"
 
-namespace compose {
+namespace tool {
 
 // Composes the movie the options ask for; returns the exit status (0), or ends the
 // program with status 2 on failure and by the signal itself on Ctrl+C, leaving no file.
 int composeMovie(const Options& o);
 
-}  // namespace compose
+}  // namespace tool

@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/compose_pixels.h"
-#include "app/movie_writer.h"
+#include "compose/compose_pixels.h"
+#include "movie/movie_writer.h"
 #include "platform/imagefile.h"
 
-namespace compose {
+namespace tool {
 
 namespace {
 
@@ -139,7 +139,7 @@ void checkCombination(const Given& g, Options& o) {
       fail("--movie needs --left L and --right R, or --span S (see --help)");
     }
     o.mode = g.span->count() > 0 ? Mode::MovieSpan : Mode::MovieMarks;
-    if (g.views->count() == 0) o.views = app::kDefaultViews;  // the player's View_num at start
+    if (g.views->count() == 0) o.views = compose::kDefaultViews;  // the player's View_num at start
   } else {
     if (marks || g.span->count() > 0 || g.order->count() > 0) {
       fail("--left, --right, --span and --order go with --movie (see --help)");
@@ -154,9 +154,9 @@ void checkCombination(const Given& g, Options& o) {
     if (!o.work.empty() || !o.multiviewOut.empty()) {
       fail("--work and --multiview-out go with a picture, not a movie (see --help)");
     }
-    if (!app::movieCodecFor(o.out)) {
+    if (!movie::movieCodecFor(o.out)) {
       fail("cannot write " + o.out + ": " +
-           app::movieWriteErrorText(app::MovieWriteError::UnknownExtension, nullptr));
+           movie::movieWriteErrorText(movie::MovieWriteError::UnknownExtension, nullptr));
     }
     return;
   }
@@ -177,9 +177,9 @@ void fail(const std::string& message) {
 
 Options parseOptions(int argc, char** argv) {
   Options o;
-  o.pitch = app::kDefaultPitch;
-  o.width = app::kDefaultWidth;
-  o.height = app::kDefaultHeight;
+  o.pitch = compose::kDefaultPitch;
+  o.width = compose::kDefaultWidth;
+  o.height = compose::kDefaultHeight;
   std::string multiview, movie, viewsMovie, order = "ltr", method = "stable";
   std::string pitchText;
   bool calibration = false;
@@ -188,7 +188,7 @@ Options parseOptions(int argc, char** argv) {
   cli.formatter(std::make_shared<UsageFormatter>());
   cli.get_formatter()->column_width(26);
   cli.footer("Pictures are written as " + plat::imageExtensionList() + ".\nMovies as " +
-             app::movieExtensionList() +
+             movie::movieExtensionList() +
              " (.mkv and .avi lossless FFV1, .mp4 H.264), at the input's\nframe rate, with an "
              "even width and height; on a terminal a progress line\nshows while they are made. "
              "Bad arguments and unreadable or unwritable files\nend it with status 2, writing "
@@ -240,21 +240,21 @@ Options parseOptions(int argc, char** argv) {
   const char* composition = "Composition";
   g.views = cli.add_option("--views", o.views, "number of views (default 7 with --movie)")
                 ->type_name("V")
-                ->transform(wholeNumber(app::kMinViews, app::kMaxViews))
+                ->transform(wholeNumber(compose::kMinViews, compose::kMaxViews))
                 ->group(composition);
   cli.add_option("--pitch", pitchText, "lens pitch in sub-pixel columns")
       ->type_name("P")
       ->check(realNumber())
-      ->default_str(shortReal(app::kDefaultPitch))
+      ->default_str(shortReal(compose::kDefaultPitch))
       ->group(composition);
   cli.add_option("--width", o.width, "output width in pixels")
       ->type_name("W")
-      ->transform(wholeNumber(1, app::kMaxWidth))
+      ->transform(wholeNumber(1, compose::kMaxWidth))
       ->capture_default_str()
       ->group(composition);
   cli.add_option("--height", o.height, "output height in rows")
       ->type_name("H")
-      ->transform(wholeNumber(1, app::kMaxHeight))
+      ->transform(wholeNumber(1, compose::kMaxHeight))
       ->capture_default_str()
       ->group(composition);
   cli.add_option("--method", method,
@@ -299,4 +299,4 @@ Options parseOptions(int argc, char** argv) {
   return o;
 }
 
-}  // namespace compose
+}  // namespace tool

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace compose {
+namespace tool {
 
 // What is composed, and into what: a picture or a movie.
 enum class Mode {
@@ -41,4 +41,4 @@ Options parseOptions(int argc, char** argv);
 // Ends the program with "direvo-compose: <message>" on stderr and status 2.
 [[noreturn]] void fail(const std::string& message);
 
-}  // namespace compose
+}  // namespace tool

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -14,6 +15,11 @@
 #include "platform/qt/image_view.h"
 
 namespace plat {
+
+void keepImagePluginsFound(int& argc, char** argv) {
+  if (QCoreApplication::instance()) return;
+  static QCoreApplication app(argc, argv);
+}
 
 std::string imageExtensionList() {
   std::string list;
