@@ -68,4 +68,18 @@ MultiViewPicture calibrationViews(int views, ViewSize view) {
   return picture;
 }
 
+MultiViewPicture calibrationLineViews(int views, ViewSize view, int white) {
+  MultiViewPicture picture;
+  if (views < 1 || view.width < 1 || view.height < 1) return picture;
+  picture.width = views * view.width;
+  picture.height = view.height;
+  picture.pixels.assign(static_cast<size_t>(picture.width) * picture.height, 0);
+  if (white < 0 || white >= views) return picture;
+  for (int y = 0; y < view.height; ++y) {
+    uint32_t* row = picture.pixels.data() + static_cast<size_t>(y) * picture.width;
+    std::fill_n(row + static_cast<size_t>(white) * view.width, view.width, 0xFFFFFFu);
+  }
+  return picture;
+}
+
 }  // namespace compose

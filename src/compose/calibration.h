@@ -34,4 +34,9 @@ NumberBox calibrationNumberBox(int k, ViewSize view);
 // The V views side by side, each view.width columns wide.
 MultiViewPicture calibrationViews(int views, ViewSize view);
 
+// The lines pattern: V views side by side, view `white` white and every other black.
+// Composed for the panel, one eye position sees white and the others black when
+// pitch, slant and offset are right, and slanted stripes when they are not.
+MultiViewPicture calibrationLineViews(int views, ViewSize view, int white);
+
 }  // namespace compose

@@ -44,7 +44,14 @@ void composeJob(Job& job, const MovieComposition& c) {
                                       p.height,
                                       p.views};
   const compose::PixelBuffer output{job.output.data(), p.width, p.height};
-  if (c.beta) {
+  if (c.fine) {
+    compose::FineParams f = *c.fine;
+    f.pitch = p.pitch;
+    f.views = p.views;
+    f.width = p.width;
+    f.height = p.height;
+    compose::composeFinePixels(views.multiView, output, f);
+  } else if (c.beta) {
     compose::composeBetaPixels(views, output, p);
   } else {
     compose::composeStablePixels(views, output, p);

@@ -7,9 +7,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "compose/compose_pixels.h"
+#include "compose/fine.h"
 #include "movie/movie_capture.h"
 #include "movie/movie_writer.h"
 
@@ -24,6 +26,9 @@ struct MovieProgress {
 struct MovieComposition {
   compose::LentiParams params;  // Pitch, V, and the output size W x H (the writer's frame size)
   bool beta = false;            // the row-group method instead of column stripes
+  // The fine method with this geometry instead of either (its pitch, views and size
+  // are those of params).
+  std::optional<compose::FineParams> fine;
   // Checked between frames: when it turns true the run ends, unfinished.
   const std::atomic<bool>* cancel = nullptr;
   // Called on the calling thread after every written frame.

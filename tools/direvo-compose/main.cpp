@@ -9,6 +9,7 @@
 
 #include "compose/calibration.h"
 #include "compose/compose_pixels.h"
+#include "compose/fine.h"
 #include "compose/view_frames.h"
 #include "movie/movie_capture.h"
 #include "movie/movie_views.h"
@@ -83,8 +84,10 @@ std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o) {
 }
 
 std::unique_ptr<plat::Surface> calibrationViews(const Options& o) {
+  const compose::ViewSize size = compose::calibrationViewSize(o.views, o.width, o.height);
   const compose::MultiViewPicture picture =
-      compose::calibrationViews(o.views, compose::calibrationViewSize(o.views, o.width, o.height));
+      o.calibrationLines ? compose::calibrationLineViews(o.views, size, o.calibrationView)
+                         : compose::calibrationViews(o.views, size);
   if (picture.pixels.empty()) fail("not enough memory for the calibration views");
   return pictureOf(picture);
 }
@@ -136,7 +139,9 @@ void composePicture(const Options& o) {
     compose::buildWorkPixels(views.multiView, bufferOf(*work), views.viewWidth, views.viewHeight,
                              o.width, o.height, V);
   }
-  if (o.beta) {
+  if (o.fine()) {
+    compose::composeFinePixels(views.multiView, bufferOf(*output), o.fineParams());
+  } else if (o.beta()) {
     compose::composeBetaPixels(views, bufferOf(*output), params);
   } else {
     compose::composeStablePixels(views, bufferOf(*output), params);

@@ -111,7 +111,8 @@ int composeMovie(const Options& o) {
   ProgressLine progress;
   movie::MovieComposition c;
   c.params = {o.pitch, o.views, o.width, o.height};
-  c.beta = o.beta;
+  c.beta = o.beta();
+  if (o.fine()) c.fine = o.fineParams();
   c.cancel = &interrupted;
   c.progress = [&progress](const movie::MovieProgress& p) { progress.update(p); };
   const movie::MovieResult r = o.mode == Mode::ViewsMovie

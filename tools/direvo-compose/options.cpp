@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -23,7 +24,8 @@ constexpr const char* kUsage =
     "       direvo-compose --views-movie IN --views V [OPTIONS] --out MOVIE\n"
     "       direvo-compose --movie FILE --span S [--order ltr|rtl] [--views V] [OPTIONS]\n"
     "                      --out MOVIE\n"
-    "OPTIONS: [--pitch P] [--width W] [--height H] [--method stable|beta]\n"
+    "OPTIONS: [--pitch P] [--width W] [--height H] [--method stable|beta|fine]\n"
+    "         [--slant S] [--offset O] [--subpixels rgb|bgr] (these three with fine)\n"
     "         [--work WORK] [--multiview-out VIEWS] (these two with a picture only)\n";
 
 constexpr const char* kDescription =
@@ -74,13 +76,29 @@ CLI::Validator realNumber() {
       "");
 }
 
-CLI::Validator oneOf(const char* a, const char* b) {
+CLI::Validator oneOf(const char* a, const char* b, const char* c = nullptr) {
   return CLI::Validator(
-      [a, b](std::string& text) -> std::string {
-        if (text == a || text == b) return {};
-        return std::string("must be ") + a + " or " + b + " (got \"" + text + "\")";
+      [a, b, c](std::string& text) -> std::string {
+        if (text == a || text == b || (c && text == c)) return {};
+        const std::string choices =
+            c ? std::string(a) + ", " + b + " or " + c : std::string(a) + " or " + b;
+        return "must be " + choices + " (got \"" + text + "\")";
       },
-      std::string(a) + "|" + b);
+      std::string(a) + "|" + b + (c ? std::string("|") + c : std::string()));
+}
+
+// A finite number, read as strtod reads it.
+CLI::Validator finiteNumber() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(v)) {
+          return "must be a finite number (got \"" + text + "\")";
+        }
+        return {};
+      },
+      "");
 }
 
 std::string shortReal(double v) {
@@ -120,7 +138,48 @@ struct Given {
   CLI::Option* span;
   CLI::Option* order;
   CLI::Option* views;
+  CLI::Option* slant;
+  CLI::Option* offset;
+  CLI::Option* subpixels;
+  CLI::Option* pattern;
+  CLI::Option* calibrationView;
 };
+
+// The rules the fine method's options add: its sizes, its geometry, its pitch, and the
+// calibration's lines. Checked before anything is read.
+void checkMethod(const Given& g, const Options& o, const std::string& widthText,
+                 const std::string& heightText) {
+  if (!o.fine()) {
+    // The described methods keep their sizes, which their working storage sets.
+    if (o.width > compose::kMaxWidth) {
+      fail("--width must be a whole number from 1 to " + std::to_string(compose::kMaxWidth) +
+           " (got \"" + widthText + "\")");
+    }
+    if (o.height > compose::kMaxHeight) {
+      fail("--height must be a whole number from 1 to " + std::to_string(compose::kMaxHeight) +
+           " (got \"" + heightText + "\")");
+    }
+    const bool geometry = (g.slant->count() > 0 && o.slant != compose::kDefaultSlant) ||
+                          (g.offset->count() > 0 && o.offset != compose::kDefaultOffset) ||
+                          o.order != compose::SubpixelOrder::Rgb;
+    if (geometry) fail("--slant, --offset and --subpixels go with --method fine (see --help)");
+  } else {
+    if (!std::isfinite(o.pitch) || o.pitch == 0) {
+      fail("--pitch must be a finite number other than 0 with --method fine");
+    }
+    if (!o.work.empty()) fail("--work goes with --method stable or beta: fine makes no work image");
+  }
+  if ((g.pattern->count() > 0 || g.calibrationView->count() > 0) && g.calibration->count() == 0) {
+    fail("--calibration-pattern and --calibration-view go with --calibration (see --help)");
+  }
+  if (g.calibrationView->count() > 0 && !o.calibrationLines) {
+    fail("--calibration-view goes with --calibration-pattern lines");
+  }
+  if (o.calibrationView >= o.views) {
+    fail("--calibration-view must be below the number of views (got " +
+         std::to_string(o.calibrationView) + ", views " + std::to_string(o.views) + ")");
+  }
+}
 
 // The rules between options, which CLI11 does not word as this tool does.
 void checkCombination(const Given& g, Options& o) {
@@ -181,7 +240,8 @@ Options parseOptions(int argc, char** argv) {
   o.width = compose::kDefaultWidth;
   o.height = compose::kDefaultHeight;
   std::string multiview, movie, viewsMovie, order = "ltr", method = "stable";
-  std::string pitchText;
+  std::string pitchText, slantText, offsetText, subpixels = "rgb", pattern = "numbers";
+  std::string widthText, heightText;
   bool calibration = false;
 
   CLI::App cli(kDescription, "direvo-compose");
@@ -215,6 +275,17 @@ Options parseOptions(int argc, char** argv) {
                                "views of one solid colour each, numbered 0 to V - 1,\n"
                                "for finding the panel's Pitch")
                       ->group(input);
+  g.pattern = cli.add_option("--calibration-pattern", pattern,
+                             "numbers (the default) or lines: view K white, the\n"
+                             "others black, to tune pitch, slant and offset")
+                  ->type_name("PAT")
+                  ->check(oneOf("numbers", "lines"))
+                  ->group(input);
+  g.calibrationView = cli.add_option("--calibration-view", o.calibrationView,
+                                     "the white view of the lines (default 0)")
+                          ->type_name("K")
+                          ->transform(wholeNumber(0, compose::kMaxViews - 1, false))
+                          ->group(input);
 
   const char* movieGroup = "With --movie";
   g.left = cli.add_option("--left", o.left, "left mark, a frame number from 1 to the frame count")
@@ -247,22 +318,43 @@ Options parseOptions(int argc, char** argv) {
       ->check(realNumber())
       ->default_str(shortReal(compose::kDefaultPitch))
       ->group(composition);
-  cli.add_option("--width", o.width, "output width in pixels")
+  cli.add_option("--width", widthText, "output width in pixels, 1 to 1920 (7680 with fine)")
       ->type_name("W")
-      ->transform(wholeNumber(1, compose::kMaxWidth))
-      ->capture_default_str()
+      ->transform(wholeNumber(1, compose::kFineMaxWidth, false))
+      ->default_str(std::to_string(compose::kDefaultWidth))
       ->group(composition);
-  cli.add_option("--height", o.height, "output height in rows")
+  cli.add_option("--height", heightText, "output height in rows, 1 to 1240 (4320 with fine)")
       ->type_name("H")
-      ->transform(wholeNumber(1, compose::kMaxHeight))
-      ->capture_default_str()
+      ->transform(wholeNumber(1, compose::kFineMaxHeight, false))
+      ->default_str(std::to_string(compose::kDefaultHeight))
       ->group(composition);
   cli.add_option("--method", method,
-                 "stable (column stripes, the default) or beta\n"
-                 "(row groups)")
+                 "stable (column stripes, the default), beta\n"
+                 "(row groups) or fine (each sub-pixel's own view,\n"
+                 "for any slant, offset and sub-pixel order)")
       ->type_name("M")
-      ->check(oneOf("stable", "beta"))
+      ->check(oneOf("stable", "beta", "fine"))
       ->group(composition);
+  g.slant = cli.add_option("--slant", slantText,
+                           "sub-pixel columns the lenses move right per row\n"
+                           "down, e.g. 0.3333 or -0.2222 (fine)")
+                ->type_name("S")
+                ->check(finiteNumber())
+                ->default_str("1")
+                ->group(composition);
+  g.offset = cli.add_option("--offset", offsetText,
+                            "sub-pixel columns the lens pattern starts to the\n"
+                            "right (fine)")
+                 ->type_name("O")
+                 ->check(finiteNumber())
+                 ->default_str("0")
+                 ->group(composition);
+  g.subpixels = cli.add_option("--subpixels", subpixels,
+                               "the panel's sub-pixels from the left: rgb (the\n"
+                               "default) or bgr (fine)")
+                    ->type_name("ORD")
+                    ->check(oneOf("rgb", "bgr"))
+                    ->group(composition);
 
   const char* output = "Output";
   cli.add_option("--out", o.out,
@@ -289,13 +381,21 @@ Options parseOptions(int argc, char** argv) {
     }
     fail(refusalText(e, cli));
   }
-  checkCombination(g, o);
-  o.input = !multiview.empty() ? multiview : !movie.empty() ? movie : viewsMovie;
-  o.rightToLeft = order == "rtl";
-  o.beta = method == "beta";
+  // The whole numbers come through their validators in plain decimal.
+  if (!widthText.empty()) o.width = std::atoi(widthText.c_str());
+  if (!heightText.empty()) o.height = std::atoi(heightText.c_str());
+  o.method = method == "beta" ? Method::Beta : method == "fine" ? Method::Fine : Method::Stable;
+  if (!slantText.empty()) o.slant = std::strtod(slantText.c_str(), nullptr);
+  if (!offsetText.empty()) o.offset = std::strtod(offsetText.c_str(), nullptr);
+  o.order = subpixels == "bgr" ? compose::SubpixelOrder::Bgr : compose::SubpixelOrder::Rgb;
+  o.calibrationLines = pattern == "lines";
   // Read as the player reads a typed Pitch (strtod): CLI11's own conversion goes
   // through long double and may round the last bit differently.
   if (!pitchText.empty()) o.pitch = std::strtod(pitchText.c_str(), nullptr);
+  checkCombination(g, o);
+  checkMethod(g, o, widthText, heightText);
+  o.input = !multiview.empty() ? multiview : !movie.empty() ? movie : viewsMovie;
+  o.rightToLeft = order == "rtl";
   return o;
 }
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "compose/fine.h"
+
 namespace tool {
 
 // What is composed, and into what: a picture or a movie.
@@ -13,8 +15,10 @@ enum class Mode {
   MovieMarks,   // --movie FILE --left L --right R: the views make> or make< takes
   MovieSpan,    // --movie FILE --span S: a movie, one picture per position of the marks
   ViewsMovie,   // --views-movie IN: a movie, one picture per multi-view frame
-  Calibration,  // --calibration: numbered views of solid colour
+  Calibration,  // --calibration: numbered views of solid colour, or lines
 };
+
+enum class Method { Stable, Beta, Fine };
 
 struct Options {
   Mode mode = Mode::Picture;
@@ -26,11 +30,23 @@ struct Options {
   double pitch = 0;
   int width = 0;
   int height = 0;
-  bool beta = false;
+  Method method = Method::Stable;
+  // The fine method's panel geometry.
+  double slant = compose::kDefaultSlant;
+  double offset = compose::kDefaultOffset;
+  compose::SubpixelOrder order = compose::SubpixelOrder::Rgb;
+  // The calibration picture: numbered colours, or one view white and the rest black.
+  bool calibrationLines = false;
+  int calibrationView = 0;
   std::string out;
   std::string work;
   std::string multiviewOut;
 
+  bool beta() const { return method == Method::Beta; }
+  bool fine() const { return method == Method::Fine; }
+  compose::FineParams fineParams() const {
+    return {pitch, slant, offset, order, views, width, height};
+  }
   bool writesMovie() const { return mode == Mode::MovieSpan || mode == Mode::ViewsMovie; }
 };
 
