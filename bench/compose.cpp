@@ -2,7 +2,8 @@
 // the pixel-by-pixel version, the buffer version, and a floor (one pass that reads
 // the bytes the step reads and writes its result once), in the same run; for both
 // methods also the fused version, which has no work window and reads the views
-// through the resampling. Cases are named <Operation>/<Variant>/<W>x<H>x<V>; the
+// through the resampling; for the fine method, which reads the views directly, its
+// straight and fast versions and a floor. Cases are named <Operation>/<Variant>/<W>x<H>x<V>; the
 // ratios are printed after the table, from real (wall-clock) times, since the buffer
 // versions may use two threads.
 #include <benchmark/benchmark.h>
@@ -11,12 +12,14 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/lenticular.h"
 #include "compose/compose_pixels.h"
+#include "compose/fine.h"
 #include "imagewin/imagewin.h"
 #include "platform/test.h"
 #include "ratio_main.h"
@@ -128,6 +131,71 @@ std::function<void()> composeBetaFloor(Setting s) {
   };
 }
 
+// The fine method reads the views straight from a multi-view picture of its own.
+struct FineSetting {
+  compose::FineParams p;
+  std::vector<uint32_t> views;
+  std::vector<uint32_t> output;
+  compose::ConstPixelBuffer in() const { return {views.data(), kViewWidth * p.views, kViewHeight}; }
+  compose::PixelBuffer out() { return {output.data(), p.width, p.height}; }
+};
+
+std::shared_ptr<FineSetting> fineSetting(Setting s) {
+  auto f = std::make_shared<FineSetting>();
+  f->p = {17.319, 1.0 / 3, 0.5, compose::SubpixelOrder::Bgr, s.V, s.W, s.H};
+  f->views.resize(static_cast<size_t>(kViewWidth) * s.V * kViewHeight);
+  std::mt19937 rng(3);
+  for (uint32_t& v : f->views) v = rng() & 0x00FFFFFF;
+  f->output.resize(static_cast<size_t>(s.W) * s.H);
+  return f;
+}
+
+// Floor of the fine method: one multi-view pixel read per sub-pixel, in the same
+// order (the source columns of row 0, on every row's own source row), and every output
+// pixel written once.
+std::function<void()> composeFineFloor(std::shared_ptr<FineSetting> f) {
+  const compose::FineParams& p = f->p;
+  std::vector<int32_t> source(3 * static_cast<size_t>(p.width));
+  const double sx = static_cast<double>(kViewWidth) / (3.0 * p.width);
+  for (size_t s = 0; s < source.size(); ++s) {
+    source[s] = compose::fineView(static_cast<double>(s), 0, p) * kViewWidth +
+                static_cast<int32_t>(static_cast<double>(s) * sx);
+  }
+  return [f, source] {
+    const compose::FineParams& q = f->p;
+    const compose::ConstPixelBuffer in = f->in();
+    const double sy = static_cast<double>(kViewHeight) / q.height;
+    for (int64_t y = 0; y < q.height; ++y) {
+      const uint32_t* row = in.pixels + static_cast<int64_t>(y * sy) * in.width;
+      uint32_t* o = f->output.data() + y * q.width;
+      const int32_t* src = source.data();
+      for (int64_t x = 0; x < q.width; ++x, src += 3) {
+        o[x] = (row[src[0]] & 0xFF) | (row[src[1]] & 0xFF00) | (row[src[2]] & 0xFF0000);
+      }
+    }
+  };
+}
+
+void registerFine(Setting s) {
+  const std::shared_ptr<FineSetting> f = fineSetting(s);
+  const std::pair<const char*, std::function<void()>> variants[] = {
+      {"Straight", [f] { compose::composeFineStraight(f->in(), f->out(), f->p); }},
+      {"Fast", [f] { compose::composeFinePixels(f->in(), f->out(), f->p); }},
+      {"Floor", composeFineFloor(f)},
+  };
+  for (const auto& [variant, fn] : variants) {
+    const std::string name = "ComposeFine/" + std::string(variant) + "/" + std::to_string(s.W) +
+                             "x" + std::to_string(s.H) + "x" + std::to_string(s.V);
+    benchmark::RegisterBenchmark(name.c_str(), [s, fn = fn](benchmark::State& state) {
+      for (auto _ : state) {
+        fn();
+        benchmark::ClobberMemory();
+      }
+      state.SetItemsProcessed(state.iterations() * s.W * s.H);
+    })->Unit(benchmark::kMillisecond);
+  }
+}
+
 std::string caseName(const char* operation, const char* variant, Setting s) {
   return std::string(operation) + "/" + variant + "/" + std::to_string(s.W) + "x" +
          std::to_string(s.H) + "x" + std::to_string(s.V);
@@ -203,6 +271,8 @@ int main(int argc, char** argv) {
     registerSetting({800, 480, 7});
     registerSetting({1920, 1240, 7});
     registerSetting({1920, 1240, 60});
+    registerFine({1920, 1080, 8});
+    registerFine({1920, 1080, 60});
     const int result = runBenchmarks(argc, argv, printRatios);
     imagewin::resetImageWindows();
     return result;

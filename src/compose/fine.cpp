@@ -1,6 +1,7 @@
 #include "compose/fine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <system_error>
@@ -78,7 +79,103 @@ void splitFineRows(int64_t count, int64_t pixelsPerRow, Fn fn) {
   for (std::thread& t : threads) t.join();
 }
 
+std::atomic<bool> baselineOnly{false};
+
+// Four doubles, four 32-bit integers: GCC's vector types, which take SSE2 or AVX2
+// depending on the function they are compiled in.
+typedef double Doubles4 __attribute__((vector_size(32)));
+typedef int64_t Mask4 __attribute__((vector_size(32)));
+typedef int32_t Ints4 __attribute__((vector_size(16)));
+
+// What one row's views are computed from: t = (s - a - O) / P with a = S y.
+struct RowViews {
+  double a, offset, pitch, views;
+  int viewCount;
+  int32_t viewWidth;          // vw
+  const int32_t* viewColumn;  // vx of each sub-pixel
+};
+
+inline double viewT(int64_t s, const RowViews& r) {
+  return (static_cast<double>(s) - r.a - r.offset) / r.pitch;
+}
+
+// The view of sub-pixel s as fineView computes it, with the floors taken through the
+// integer conversion.
+inline int viewAt(double s, const RowViews& r) {
+  const double t = (s - r.a - r.offset) / r.pitch;
+  const double scaled = (t - floorOf(t)) * r.views;
+  // phase V lies in [0, V]; the conversion floors it there. NaN gives view 0.
+  return scaled >= 0 ? (scaled < r.views ? static_cast<int>(scaled) : r.viewCount - 1) : 0;
+}
+
+// The multi-view column of sub-pixel s: v vw + vx.
+inline int32_t sourceAt(int64_t s, const RowViews& r) {
+  return viewAt(static_cast<double>(s), r) * r.viewWidth + r.viewColumn[s];
+}
+
+// The multi-view columns of sub-pixels [0, count) of a row whose every t is finite and below 2^51
+// in size, four at a time. floor(t) is t rounded to the nearest whole number by adding and taking
+// away 1.5 2^52, less one where that came out above t; the same operations on the same doubles as
+// viewAt, so the same views.
+__attribute__((always_inline)) inline void rowViewsVector(const RowViews& r, int64_t count,
+                                                          int32_t* out) {
+  const double magic = 6755399441055744.0;  // 1.5 2^52
+  const Doubles4 step = {4, 4, 4, 4};
+  const Doubles4 a = {r.a, r.a, r.a, r.a};
+  const Doubles4 o = {r.offset, r.offset, r.offset, r.offset};
+  const Doubles4 p = {r.pitch, r.pitch, r.pitch, r.pitch};
+  const Doubles4 v = {r.views, r.views, r.views, r.views};
+  const double last = r.views - 1;
+  const Doubles4 top = {last, last, last, last};
+  const Doubles4 m = {magic, magic, magic, magic};
+  const Doubles4 one = {1, 1, 1, 1};
+  Doubles4 s = {0, 1, 2, 3};
+  int64_t i = 0;
+  for (; i + 4 <= count; i += 4, s += step) {
+    const Doubles4 t = (s - a - o) / p;
+    const Doubles4 nearest = (t + m) - m;
+    const Mask4 above = nearest > t;
+    const Doubles4 floor = nearest - (above ? one : one - one);
+    Doubles4 scaled = (t - floor) * v;
+    // floor(min(phase V, V - 1)) is floor(phase V), and V - 1 for a phase of 1.
+    scaled = scaled < top ? scaled : top;
+    Ints4 column;
+    std::memcpy(&column, r.viewColumn + i, sizeof column);
+    const Ints4 source = __builtin_convertvector(scaled, Ints4) * r.viewWidth + column;
+    std::memcpy(out + i, &source, sizeof source);
+  }
+  for (; i < count; ++i) out[i] = sourceAt(i, r);
+}
+
+__attribute__((target("avx2"))) void rowViewsAvx2(const RowViews& r, int64_t count, int32_t* out) {
+  rowViewsVector(r, count, out);
+}
+
+void rowViewsBaseline(const RowViews& r, int64_t count, int32_t* out) {
+  rowViewsVector(r, count, out);
+}
+
+// The multi-view columns of sub-pixels [0, count) of one row.
+void rowViews(const RowViews& r, int64_t count, int32_t* out) {
+  // t is monotonic in s, so its ends bound the whole row.
+  const double first = std::fabs(viewT(0, r)), end = std::fabs(viewT(count - 1, r));
+  if (first < 2251799813685248.0 && end < 2251799813685248.0) {  // 2^51; false for NaN
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && !baselineOnly.load(std::memory_order_relaxed)) {
+      rowViewsAvx2(r, count, out);
+    } else {
+      rowViewsBaseline(r, count, out);
+    }
+    return;
+  }
+  for (int64_t s = 0; s < count; ++s) out[s] = sourceAt(s, r);
+}
+
 }  // namespace
+
+void useFineBaselineOnly(bool on) {
+  baselineOnly.store(on, std::memory_order_relaxed);
+}
 
 int fineView(double s, double y, const FineParams& p) {
   const double t = (s - p.slant * y - p.offset) / p.pitch;
@@ -124,7 +221,7 @@ void composeFinePixels(ConstPixelBuffer multiView, PixelBuffer output, const Fin
     return;
   }
   const int64_t subpixels = 3 * cols;
-  // Per column: the view column, and s as a double.
+  // Per column: the view column of each sub-pixel.
   std::vector<int32_t> viewColumn(static_cast<size_t>(subpixels));
   for (int64_t s = 0; s < subpixels; ++s) {
     viewColumn[s] =
@@ -133,22 +230,21 @@ void composeFinePixels(ConstPixelBuffer multiView, PixelBuffer output, const Fin
   // Sub-pixel k of a pixel carries channel c: the masks in physical order.
   const bool rgb = p.order == SubpixelOrder::Rgb;
   const uint32_t m0 = channelMask(rgb ? 0 : 2), m1 = channelMask(1), m2 = channelMask(rgb ? 2 : 0);
-  const double V = p.views, P = p.pitch, O = p.offset;
-  const int views = p.views;
+  const int32_t vw = static_cast<int32_t>(g.vw);
   splitFineRows(rows, cols, [&](int64_t begin, int64_t end) {
     std::vector<int32_t> source(static_cast<size_t>(subpixels));
     for (int64_t y = begin; y < end; ++y) {
-      const double a = p.slant * static_cast<double>(y);
+      // The same operations as fineView, in the same order: (s - S y) - O, then / P.
+      const RowViews r{p.slant * static_cast<double>(y),
+                       p.offset,
+                       p.pitch,
+                       static_cast<double>(p.views),
+                       p.views,
+                       vw,
+                       viewColumn.data()};
+      rowViews(r, subpixels, source.data());
       const int64_t vy = std::min(g.vh - 1, truncToInt64(static_cast<double>(y) * g.sy));
       const uint32_t* in = multiView.pixels + vy * multiView.width;
-      // The same operations as fineView, in the same order: (s - S y) - O, then / P.
-      for (int64_t s = 0; s < subpixels; ++s) {
-        const double t = (static_cast<double>(s) - a - O) / P;
-        const double scaled = (t - floorOf(t)) * V;
-        // phase V lies in [0, V]; the conversion floors it there. NaN gives view 0.
-        const int v = scaled >= 0 ? (scaled < V ? static_cast<int>(scaled) : views - 1) : 0;
-        source[s] = static_cast<int32_t>(v * g.vw) + viewColumn[s];
-      }
       uint32_t* out = output.pixels + y * output.width;
       const int32_t* src = source.data();
       for (int64_t x = 0; x < cols; ++x, src += 3) {

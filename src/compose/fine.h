@@ -44,7 +44,12 @@ int fineView(double s, double y, const FineParams& p);
 // picture narrower than V columns or with no rows).
 void composeFineStraight(ConstPixelBuffer multiView, PixelBuffer output, const FineParams& p);
 
-// The same picture, bit for bit, from per-row and per-column tables, on several threads.
+// The same picture, bit for bit, from per-row and per-column tables, on several threads,
+// four sub-pixels at a time (with AVX2 where the processor has it).
 void composeFinePixels(ConstPixelBuffer multiView, PixelBuffer output, const FineParams& p);
+
+// Makes composeFinePixels keep to the instructions every x86-64 processor has, so that
+// the tests check that path too on a processor with AVX2.
+void useFineBaselineOnly(bool on);
 
 }  // namespace compose
