@@ -147,9 +147,12 @@ __attribute__((always_inline)) inline void rowViewsVector(const RowViews& r, int
   for (; i < count; ++i) out[i] = sourceAt(i, r);
 }
 
+#if defined(__x86_64__)
 __attribute__((target("avx2"))) void rowViewsAvx2(const RowViews& r, int64_t count, int32_t* out) {
   rowViewsVector(r, count, out);
 }
+
+#endif
 
 void rowViewsBaseline(const RowViews& r, int64_t count, int32_t* out) {
   rowViewsVector(r, count, out);
@@ -160,12 +163,14 @@ void rowViews(const RowViews& r, int64_t count, int32_t* out) {
   // t is monotonic in s, so its ends bound the whole row.
   const double first = std::fabs(viewT(0, r)), end = std::fabs(viewT(count - 1, r));
   if (first < 2251799813685248.0 && end < 2251799813685248.0) {  // 2^51; false for NaN
+#if defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2 && !baselineOnly.load(std::memory_order_relaxed)) {
       rowViewsAvx2(r, count, out);
-    } else {
-      rowViewsBaseline(r, count, out);
+      return;
     }
+#endif
+    rowViewsBaseline(r, count, out);
     return;
   }
   for (int64_t s = 0; s < count; ++s) out[s] = sourceAt(s, r);
