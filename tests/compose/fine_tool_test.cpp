@@ -25,7 +25,7 @@ TEST_F(ComposeTool, FineOptionsRefusedWithOneLineAndNothingWritten) {
       in + " --slant 0.5" + out,  // geometry with the default method
       in + " --method stable --offset 2" + out,
       in + " --method beta --subpixels bgr" + out,
-      in + " --method stable --width 1921" + out,  // the described methods keep their sizes
+      in + " --method stable --width 1921" + out,  // stable and Beta keep their sizes
       in + " --method beta --height 1241" + out,
       fine + " --width 7681" + out,
       fine + " --height 4321" + out,

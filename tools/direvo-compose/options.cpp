@@ -150,7 +150,7 @@ struct Given {
 void checkMethod(const Given& g, const Options& o, const std::string& widthText,
                  const std::string& heightText) {
   if (!o.fine()) {
-    // The described methods keep their sizes, which their working storage sets.
+    // Stable and Beta keep their sizes, which their working storage sets.
     if (o.width > compose::kMaxWidth) {
       fail("--width must be a whole number from 1 to " + std::to_string(compose::kMaxWidth) +
            " (got \"" + widthText + "\")");
