@@ -78,13 +78,21 @@ open_popup() {
   wait_for shows_new_window "$pid" "$before"
 }
 
-# at_screen_bottom WINDOW: whether the window's outer bottom edge is the screen's (the
-# main window has ended its drop-in).
+# at_screen_bottom WINDOW: whether the window's outer bottom edge is the screen's.
 at_screen_bottom() {
   local screen_height
   screen_height=$(xdotool getdisplaygeometry | awk '{print $2}')
   eval "$(xdotool getwindowgeometry --shell "$1")"
   [ $((Y + HEIGHT)) -eq "$screen_height" ]
+}
+
+# dropped_in WINDOW: whether the main window has ended its drop-in. The drop passes the
+# bottom edge twice on its way down and bounces back up, so the window must still be at
+# the bottom after longer than the whole drop takes (28 steps of 20 ms).
+dropped_in() {
+  at_screen_bottom "$1" || return 1
+  sleep 0.7
+  at_screen_bottom "$1"
 }
 
 # at_geometry WINDOW "X,Y WxH": whether the window's outer rectangle is that one.

@@ -34,7 +34,7 @@ start() { "$direvo" >/dev/null 2>&1 & echo $!; }
 first=$(start)
 pids+=("$first")
 main=$(window_of "$first" '^DIREVO$') || fail "no main window"
-wait_for at_screen_bottom "$main" || true
+wait_for dropped_in "$main" || true
 eval "$(xdotool getwindowgeometry --shell "$main")"
 [ $((Y + HEIGHT)) -eq 1024 ] || fail "main window not at the bottom: y=$Y h=$HEIGHT"
 import -window root "$out/program_start.png"
@@ -72,7 +72,7 @@ pids=()
 prog=$!
 pids+=($prog)
 main=$(window_of "$prog" '^DIREVO$') || fail "no main window"
-wait_for at_screen_bottom "$main" || fail "the main window did not drop in"
+wait_for dropped_in "$main" || fail "the main window did not drop in"
 xdotool windowfocus --sync "$main" key s
 sleep 0.5
 xdotool windowfocus --sync "$main" key x
@@ -88,7 +88,7 @@ echo "exit while running: code 0 after $ms ms"
 prog=$!
 pids+=($prog)
 main=$(window_of "$prog" '^DIREVO$') || fail "no main window"
-wait_for at_screen_bottom "$main" || fail "the main window did not drop in"
+wait_for dropped_in "$main" || fail "the main window did not drop in"
 eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool mousemove --window "$main" $((WIDTH - 14)) 13 click 1  # the close box
 for _ in $(seq 100); do kill -0 "$prog" 2>/dev/null || break; sleep 0.1; done

@@ -40,7 +40,7 @@ cd "$work"
 "$sandbox" >"$out/sandbox_stdout.txt" 2>&1 &
 pid=$!
 main=$(window_of "$pid" '^DIREVO$') || fail "no main window"
-wait_for at_screen_bottom "$main" || fail "the main window did not drop in"
+wait_for dropped_in "$main" || fail "the main window did not drop in"
 
 # Right click in the main window, then the fifth entry that takes the keyboard:
 # Paste, Start, Stop, Exit, Image Window.
