@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "compose/fine.h"
+#include "compose/panel_profile.h"
 #include "compose_tool_fixture.h"
 #include "platform/imagefile.h"
 
@@ -57,6 +59,24 @@ TEST_F(ComposeTool, FineOptionsRefusedWithOneLineAndNothingWritten) {
   EXPECT_EQ(run(in + " --method beta --slant 1 --offset 0 --subpixels rgb" + out), 0);
 }
 
+// The picture in `file` is the fine composition of `views` with `p`, pixel for pixel.
+void expectFinePicture(const plat::Surface& views, const std::string& file,
+                       const compose::FineParams& p) {
+  std::vector<uint32_t> expected(static_cast<size_t>(p.width) * p.height);
+  compose::composeFineStraight({views.row32(0), views.width(), views.height()},
+                               {expected.data(), p.width, p.height}, p);
+  const plat::LoadedImage loaded = plat::loadImageFile(file);
+  ASSERT_TRUE(loaded.object);
+  ASSERT_EQ(loaded.object->width(), p.width);
+  ASSERT_EQ(loaded.object->height(), p.height);
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      ASSERT_EQ(loaded.object->row32(y)[x] & 0x00FFFFFF, expected[y * p.width + x])
+          << x << ", " << y;
+    }
+  }
+}
+
 TEST_F(ComposeTool, FinePictureIsTheLibrarysComposition) {
   const auto views = writeViews("views.png", 5 * 29 + 3, 17);
   struct Case {
@@ -72,19 +92,69 @@ TEST_F(ComposeTool, FinePictureIsTheLibrarysComposition) {
     ASSERT_EQ(run("--multiview " + path("views.png") + " --views 5 --width 61 --height 23 " +
                   "--method fine " + c.args + " --out " + path("fine.png")),
               0);
-    std::vector<uint32_t> expected(61 * 23);
-    compose::composeFineStraight({views->row32(0), views->width(), views->height()},
-                                 {expected.data(), 61, 23}, c.p);
-    const plat::LoadedImage loaded = plat::loadImageFile(path("fine.png"));
-    ASSERT_TRUE(loaded.object);
-    ASSERT_EQ(loaded.object->width(), 61);
-    ASSERT_EQ(loaded.object->height(), 23);
-    for (int y = 0; y < 23; ++y) {
-      for (int x = 0; x < 61; ++x) {
-        ASSERT_EQ(loaded.object->row32(y)[x] & 0x00FFFFFF, expected[y * 61 + x]) << x << ", " << y;
-      }
-    }
+    expectFinePicture(*views, path("fine.png"), c.p);
   }
+}
+
+TEST_F(ComposeTool, PanelProfileStandsInForTheOptionsNotGiven) {
+  const auto views = writeViews("views.png", 5 * 29 + 3, 17);
+  std::ofstream(path("p.toml"))
+      << "width = 61\nheight = 23\npitch = -7.5\nslant = -0.2222\n"
+         "offset = 1.5\nsubpixels = \"bgr\"\nviews = 5\nmethod = \"fine\"\n";
+  const std::string in = "--multiview " + path("views.png") + " --panel " + path("p.toml");
+  ASSERT_EQ(run(in + " --out " + path("a.png")), 0);
+  expectFinePicture(*views, path("a.png"),
+                    {-7.5, -0.2222, 1.5, compose::SubpixelOrder::Bgr, 5, 61, 23});
+
+  // The command line wins; --save-panel writes what was in effect.
+  ASSERT_EQ(run(in + " --pitch 9.3 --subpixels rgb --out " + path("b.png") + " --save-panel " +
+                path("s.toml")),
+            0);
+  const compose::FineParams inEffect{9.3, -0.2222, 1.5, compose::SubpixelOrder::Rgb, 5, 61, 23};
+  expectFinePicture(*views, path("b.png"), inEffect);
+  const compose::PanelProfileReading saved = compose::readPanelProfileFile(path("s.toml"));
+  ASSERT_TRUE(saved.ok()) << saved.refusal;
+  EXPECT_EQ(saved.profile,
+            (compose::PanelProfile{61, 23, 5, 9.3, -0.2222, 1.5, compose::SubpixelOrder::Rgb,
+                                   compose::Method::Fine}));
+
+  // --save-panel alone writes the profile and nothing else.
+  ASSERT_EQ(run("--panel " + path("s.toml") + " --views 3 --save-panel " + path("t.toml")), 0);
+  compose::PanelProfile three = saved.profile;
+  three.views = 3;
+  EXPECT_EQ(compose::readPanelProfileFile(path("t.toml")).profile, three);
+
+  // The profile's geometry is held to the method as the options are.
+  std::string err;
+  EXPECT_EQ(run(in + " --method stable --out " + path("c.png"), &err), 2);
+  EXPECT_FALSE(fs::exists(path("c.png")));
+}
+
+TEST_F(ComposeTool, PanelProfileRefusedWithItsLineAndNothingWritten) {
+  writeViews("views.png", 40, 10);
+  std::ofstream(path("bad.toml")) << "views = 4\nmethod = \"fine\"\nslant = \"1/3\"\n";
+  const std::string out = " --out " + path("out.png") + " --save-panel " + path("s.toml");
+  const struct {
+    std::string args, refusal;
+  } cases[] = {
+      {"--multiview " + path("views.png") + " --panel " + path("bad.toml") + out,
+       "direvo-compose: panel profile " + path("bad.toml") +
+           ": line 3: slant must be a finite number (got \"1/3\")\n"},
+      {"--multiview " + path("views.png") + " --panel " + path("none.toml") + out,
+       "direvo-compose: panel profile " + path("none.toml") + ": No such file or directory\n"},
+      {"--calibration --views 4 --panel default" + out, "direvo-compose: panel profile " +
+                                                            path("cfg/direvo/panel.toml") +
+                                                            ": No such file or directory\n"},
+  };
+  ::setenv("XDG_CONFIG_HOME", path("cfg").c_str(), 1);  // the tool's, through std::system
+  for (const auto& c : cases) {
+    std::string err;
+    EXPECT_EQ(run(c.args, &err), 2);
+    EXPECT_EQ(err, c.refusal);
+    EXPECT_FALSE(fs::exists(path("out.png")));
+    EXPECT_FALSE(fs::exists(path("s.toml")));
+  }
+  ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(ComposeTool, FineTakesPanelsUpTo8K) {

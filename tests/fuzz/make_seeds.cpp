@@ -1,5 +1,5 @@
 // Writes the fuzzers' starting inputs: small clipboard blocks of every header and
-// depth the reader takes, and small image files of every type we save.
+// depth the reader takes, small image files of every type we save, and panel profiles.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -19,6 +19,10 @@ void write(const fs::path& p, const std::vector<uint8_t>& bytes) {
   std::ofstream out(p, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
+}
+
+void writeText(const fs::path& p, const std::string& text) {
+  std::ofstream(p, std::ios::binary) << text;
 }
 
 void put(std::vector<uint8_t>& b, size_t at, uint32_t v, int bytes) {
@@ -59,13 +63,19 @@ std::unique_ptr<plat::Surface> picture(int w, int h, int bits) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_seeds DIB_DIR FILE_DIR\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: make_seeds DIB_DIR FILE_DIR PANEL_DIR\n");
     return 2;
   }
-  const fs::path dib = argv[1], files = argv[2];
+  const fs::path dib = argv[1], files = argv[2], panels = argv[3];
   fs::create_directories(dib);
   fs::create_directories(files);
+  fs::create_directories(panels);
+  writeText(panels / "whole.toml",
+            "# a panel\nwidth = 3840\nheight = 2160\npitch = 19.6\nslant = 0.3333\n"
+            "offset = -1.5\nsubpixels = \"bgr\"\nviews = 8\nmethod = \"fine\"\n");
+  writeText(panels / "some.toml", "views = 180\npitch = -5\nmethod = 'beta'\n");
+  writeText(panels / "refused.toml", "panel.views = 3\nwidth = 1e3\nsubpixels = [\"rgb\"]\n");
 
   const auto rgb = picture(5, 3, 32);
   const auto indexed = picture(3, 4, 8);

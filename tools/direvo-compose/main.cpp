@@ -10,6 +10,7 @@
 #include "compose/calibration.h"
 #include "compose/compose_pixels.h"
 #include "compose/fine.h"
+#include "compose/panel_profile.h"
 #include "compose/view_frames.h"
 #include "movie/movie_capture.h"
 #include "movie/movie_views.h"
@@ -149,6 +150,13 @@ void composePicture(const Options& o) {
   writePictures({{output.get(), o.out}, {work.get(), o.work}, {multiView.get(), o.multiviewOut}});
 }
 
+// The settings in effect as a panel profile, once what they made is written.
+void savePanel(const Options& o) {
+  if (o.savePanel.empty()) return;
+  const std::string why = compose::writePanelProfileFile(o.savePanel, o.panelProfile());
+  if (!why.empty()) fail("cannot write " + o.savePanel + ": " + why);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -156,7 +164,12 @@ int main(int argc, char** argv) {
   // one clear line; OpenCV reads the level once, when it first starts FFmpeg.
   ::setenv("OPENCV_FFMPEG_LOGLEVEL", "-8", 1);
   const Options o = tool::parseOptions(argc, argv);
-  if (o.writesMovie()) return tool::composeMovie(o);
-  composePicture(o);
+  if (o.writesMovie()) {
+    const int status = tool::composeMovie(o);
+    if (status == 0) savePanel(o);
+    return status;
+  }
+  if (o.mode != tool::Mode::PanelOnly) composePicture(o);
+  savePanel(o);
   return 0;
 }

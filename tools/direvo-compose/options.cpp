@@ -26,7 +26,8 @@ constexpr const char* kUsage =
     "                      --out MOVIE\n"
     "OPTIONS: [--pitch P] [--width W] [--height H] [--method stable|beta|fine]\n"
     "         [--slant S] [--offset O] [--subpixels rgb|bgr] (these three with fine)\n"
-    "         [--work WORK] [--multiview-out VIEWS] (these two with a picture only)\n";
+    "         [--work WORK] [--multiview-out VIEWS] (these two with a picture only)\n"
+    "         [--panel FILE|default] [--save-panel FILE|default]\n";
 
 constexpr const char* kDescription =
     "Composes a picture for a slanted lenticular display from V views laid side by side\n"
@@ -143,24 +144,58 @@ struct Given {
   CLI::Option* subpixels;
   CLI::Option* pattern;
   CLI::Option* calibrationView;
+  CLI::Option* pitch;
+  CLI::Option* width;
+  CLI::Option* height;
+  CLI::Option* method;
+  CLI::Option* savePanel;
+  bool viewsFromPanel = false;
 };
+
+// "default" names the profile's usual place; the tool ends with one line when there is
+// none.
+std::string panelPath(const std::string& name) {
+  if (name != "default") return name;
+  const std::string path = compose::defaultPanelProfilePath();
+  if (path.empty()) fail("the default panel profile needs XDG_CONFIG_HOME or HOME to be set");
+  return path;
+}
+
+// A panel profile's settings, where the command line gives none of its own.
+void applyPanel(const std::string& name, Given& g, Options& o) {
+  const compose::PanelProfileReading reading = compose::readPanelProfileFile(panelPath(name));
+  if (!reading.ok()) fail("panel profile " + reading.refusal);
+  const compose::PanelProfile& p = reading.profile;
+  auto take = [](const CLI::Option* given, auto& into, const auto& value) {
+    if (given->count() == 0 && value) into = *value;
+  };
+  take(g.width, o.width, p.width);
+  take(g.height, o.height, p.height);
+  take(g.pitch, o.pitch, p.pitch);
+  take(g.slant, o.slant, p.slant);
+  take(g.offset, o.offset, p.offset);
+  take(g.subpixels, o.order, p.subpixels);
+  take(g.method, o.method, p.method);
+  take(g.views, o.views, p.views);
+  g.viewsFromPanel = p.views.has_value();
+}
 
 // The rules the fine method's options add: its sizes, its geometry, its pitch, and the
 // calibration's lines. Checked before anything is read.
-void checkMethod(const Given& g, const Options& o, const std::string& widthText,
-                 const std::string& heightText) {
+void checkMethod(const Given& g, const Options& o) {
   if (!o.fine()) {
     // Stable and Beta keep their sizes, which their working storage sets.
     if (o.width > compose::kMaxWidth) {
       fail("--width must be a whole number from 1 to " + std::to_string(compose::kMaxWidth) +
-           " (got \"" + widthText + "\")");
+           " (got \"" + std::to_string(o.width) + "\")");
     }
     if (o.height > compose::kMaxHeight) {
       fail("--height must be a whole number from 1 to " + std::to_string(compose::kMaxHeight) +
-           " (got \"" + heightText + "\")");
+           " (got \"" + std::to_string(o.height) + "\")");
     }
-    const bool geometry = (g.slant->count() > 0 && o.slant != compose::kDefaultSlant) ||
-                          (g.offset->count() > 0 && o.offset != compose::kDefaultOffset) ||
+    // By value, so that a panel profile's geometry is held to it as well.
+    const bool geometry = o.slant != compose::kDefaultSlant ||
+                          o.offset != compose::kDefaultOffset ||
                           o.order != compose::SubpixelOrder::Rgb;
     if (geometry) fail("--slant, --offset and --subpixels go with --method fine (see --help)");
   } else {
@@ -185,6 +220,12 @@ void checkMethod(const Given& g, const Options& o, const std::string& widthText,
 void checkCombination(const Given& g, Options& o) {
   const size_t inputs =
       g.multiview->count() + g.movie->count() + g.viewsMovie->count() + g.calibration->count();
+  const bool viewsGiven = g.views->count() > 0 || g.viewsFromPanel;
+  if (inputs == 0 && g.savePanel->count() > 0 && o.out.empty()) {
+    o.mode = Mode::PanelOnly;
+    if (!viewsGiven) o.views = compose::kDefaultViews;
+    return;
+  }
   if (inputs != 1) {
     fail(
         "give one of --multiview IN, --movie FILE, --views-movie IN and --calibration (see "
@@ -198,7 +239,7 @@ void checkCombination(const Given& g, Options& o) {
       fail("--movie needs --left L and --right R, or --span S (see --help)");
     }
     o.mode = g.span->count() > 0 ? Mode::MovieSpan : Mode::MovieMarks;
-    if (g.views->count() == 0) o.views = compose::kDefaultViews;  // the player's View_num at start
+    if (!viewsGiven) o.views = compose::kDefaultViews;  // the player's View_num at start
   } else {
     if (marks || g.span->count() > 0 || g.order->count() > 0) {
       fail("--left, --right, --span and --order go with --movie (see --help)");
@@ -206,7 +247,7 @@ void checkCombination(const Given& g, Options& o) {
     o.mode = g.multiview->count() > 0    ? Mode::Picture
              : g.viewsMovie->count() > 0 ? Mode::ViewsMovie
                                          : Mode::Calibration;
-    if (g.views->count() == 0) fail("--views V is required (see --help)");
+    if (!viewsGiven) fail("--views V is required (see --help)");
   }
   if (o.out.empty()) fail("--out OUT is required (see --help)");
   if (o.writesMovie()) {
@@ -239,8 +280,8 @@ Options parseOptions(int argc, char** argv) {
   o.pitch = compose::kDefaultPitch;
   o.width = compose::kDefaultWidth;
   o.height = compose::kDefaultHeight;
-  std::string multiview, movie, viewsMovie, order = "ltr", method = "stable";
-  std::string pitchText, slantText, offsetText, subpixels = "rgb", pattern = "numbers";
+  std::string multiview, movie, viewsMovie, order = "ltr", method, panel;
+  std::string pitchText, slantText, offsetText, subpixels, pattern = "numbers";
   std::string widthText, heightText;
   bool calibration = false;
 
@@ -313,28 +354,30 @@ Options parseOptions(int argc, char** argv) {
                 ->type_name("V")
                 ->transform(wholeNumber(compose::kMinViews, compose::kMaxViews))
                 ->group(composition);
-  cli.add_option("--pitch", pitchText, "lens pitch in sub-pixel columns")
-      ->type_name("P")
-      ->check(realNumber())
-      ->default_str(shortReal(compose::kDefaultPitch))
-      ->group(composition);
-  cli.add_option("--width", widthText, "output width in pixels, 1 to 1920 (7680 with fine)")
-      ->type_name("W")
-      ->transform(wholeNumber(1, compose::kFineMaxWidth, false))
-      ->default_str(std::to_string(compose::kDefaultWidth))
-      ->group(composition);
-  cli.add_option("--height", heightText, "output height in rows, 1 to 1240 (4320 with fine)")
-      ->type_name("H")
-      ->transform(wholeNumber(1, compose::kFineMaxHeight, false))
-      ->default_str(std::to_string(compose::kDefaultHeight))
-      ->group(composition);
-  cli.add_option("--method", method,
-                 "stable (column stripes, the default), beta\n"
-                 "(row groups) or fine (each sub-pixel's own view,\n"
-                 "for any slant, offset and sub-pixel order)")
-      ->type_name("M")
-      ->check(oneOf("stable", "beta", "fine"))
-      ->group(composition);
+  g.pitch = cli.add_option("--pitch", pitchText, "lens pitch in sub-pixel columns")
+                ->type_name("P")
+                ->check(realNumber())
+                ->default_str(shortReal(compose::kDefaultPitch))
+                ->group(composition);
+  g.width =
+      cli.add_option("--width", widthText, "output width in pixels, 1 to 1920 (7680 with fine)")
+          ->type_name("W")
+          ->transform(wholeNumber(1, compose::kFineMaxWidth, false))
+          ->default_str(std::to_string(compose::kDefaultWidth))
+          ->group(composition);
+  g.height =
+      cli.add_option("--height", heightText, "output height in rows, 1 to 1240 (4320 with fine)")
+          ->type_name("H")
+          ->transform(wholeNumber(1, compose::kFineMaxHeight, false))
+          ->default_str(std::to_string(compose::kDefaultHeight))
+          ->group(composition);
+  g.method = cli.add_option("--method", method,
+                            "stable (column stripes, the default), beta\n"
+                            "(row groups) or fine (each sub-pixel's own view,\n"
+                            "for any slant, offset and sub-pixel order)")
+                 ->type_name("M")
+                 ->check(oneOf("stable", "beta", "fine"))
+                 ->group(composition);
   g.slant = cli.add_option("--slant", slantText,
                            "sub-pixel columns the lenses move right per row\n"
                            "down, e.g. 0.3333 or -0.2222 (fine)")
@@ -371,6 +414,20 @@ Options parseOptions(int argc, char** argv) {
       ->type_name("VIEWS")
       ->group(output);
 
+  const char* panelGroup = "Panel profile";
+  cli.add_option("--panel", panel,
+                 "read width, height, pitch, slant, offset,\n"
+                 "subpixels, views and method from a TOML file;\n"
+                 "the options given here win. default: the file\n"
+                 "$XDG_CONFIG_HOME/direvo/panel.toml")
+      ->type_name("FILE")
+      ->group(panelGroup);
+  g.savePanel = cli.add_option("--save-panel", o.savePanel,
+                               "write the settings in effect as a panel profile\n"
+                               "(alone: write it and compose nothing)")
+                    ->type_name("FILE")
+                    ->group(panelGroup);
+
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -381,19 +438,25 @@ Options parseOptions(int argc, char** argv) {
     }
     fail(refusalText(e, cli));
   }
+  if (!panel.empty()) applyPanel(panel, g, o);
+  if (!o.savePanel.empty()) o.savePanel = panelPath(o.savePanel);
   // The whole numbers come through their validators in plain decimal.
   if (!widthText.empty()) o.width = std::atoi(widthText.c_str());
   if (!heightText.empty()) o.height = std::atoi(heightText.c_str());
-  o.method = method == "beta" ? Method::Beta : method == "fine" ? Method::Fine : Method::Stable;
+  if (!method.empty()) {
+    o.method = method == "beta" ? Method::Beta : method == "fine" ? Method::Fine : Method::Stable;
+  }
   if (!slantText.empty()) o.slant = std::strtod(slantText.c_str(), nullptr);
   if (!offsetText.empty()) o.offset = std::strtod(offsetText.c_str(), nullptr);
-  o.order = subpixels == "bgr" ? compose::SubpixelOrder::Bgr : compose::SubpixelOrder::Rgb;
+  if (!subpixels.empty()) {
+    o.order = subpixels == "bgr" ? compose::SubpixelOrder::Bgr : compose::SubpixelOrder::Rgb;
+  }
   o.calibrationLines = pattern == "lines";
   // Read as the player reads a typed Pitch (strtod): CLI11's own conversion goes
   // through long double and may round the last bit differently.
   if (!pitchText.empty()) o.pitch = std::strtod(pitchText.c_str(), nullptr);
   checkCombination(g, o);
-  checkMethod(g, o, widthText, heightText);
+  checkMethod(g, o);
   o.input = !multiview.empty() ? multiview : !movie.empty() ? movie : viewsMovie;
   o.rightToLeft = order == "rtl";
   return o;

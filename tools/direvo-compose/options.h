@@ -6,6 +6,7 @@
 #include <string>
 
 #include "compose/fine.h"
+#include "compose/panel_profile.h"
 
 namespace tool {
 
@@ -16,9 +17,10 @@ enum class Mode {
   MovieSpan,    // --movie FILE --span S: a movie, one picture per position of the marks
   ViewsMovie,   // --views-movie IN: a movie, one picture per multi-view frame
   Calibration,  // --calibration: numbered views of solid colour, or lines
+  PanelOnly,    // --save-panel FILE alone: only the panel profile is written
 };
 
-enum class Method { Stable, Beta, Fine };
+using compose::Method;
 
 struct Options {
   Mode mode = Mode::Picture;
@@ -41,11 +43,15 @@ struct Options {
   std::string out;
   std::string work;
   std::string multiviewOut;
+  std::string savePanel;  // where the settings in effect are written as a panel profile
 
   bool beta() const { return method == Method::Beta; }
   bool fine() const { return method == Method::Fine; }
   compose::FineParams fineParams() const {
     return {pitch, slant, offset, order, views, width, height};
+  }
+  compose::PanelProfile panelProfile() const {
+    return {width, height, views, pitch, slant, offset, order, method};
   }
   bool writesMovie() const { return mode == Mode::MovieSpan || mode == Mode::ViewsMovie; }
 };
