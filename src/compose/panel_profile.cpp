@@ -62,7 +62,8 @@ std::string readReal(const toml::node& node, bool nonZero, std::optional<double>
 }
 
 template <class E, size_t N>
-std::string readChoice(const toml::node& node, const std::array<std::pair<const char*, E>, N>& names,
+std::string readChoice(const toml::node& node,
+                       const std::array<std::pair<const char*, E>, N>& names,
                        std::optional<E>& into) {
   if (auto s = node.value_exact<std::string>()) {
     for (const auto& [name, value] : names) {
@@ -74,7 +75,10 @@ std::string readChoice(const toml::node& node, const std::array<std::pair<const 
   }
   std::string choices;
   for (size_t i = 0; i < N; ++i) {
-    choices += (i == 0 ? "" : i + 1 == N ? " or " : ", ") + ("\"" + std::string(names[i].first) + "\"");
+    choices += (i == 0       ? ""
+                : i + 1 == N ? " or "
+                             : ", ") +
+               ("\"" + std::string(names[i].first) + "\"");
   }
   return "must be " + choices;
 }
@@ -106,7 +110,8 @@ std::string written(const std::optional<T>& v) {
 }
 
 constexpr std::array<Key, 8> kKeys{{
-    {"width", [](const toml::node& n, PanelProfile& p) { return readWhole(n, 1, kFineMaxWidth, p.width); },
+    {"width",
+     [](const toml::node& n, PanelProfile& p) { return readWhole(n, 1, kFineMaxWidth, p.width); },
      [](const PanelProfile& p) { return written(p.width); }},
     {"height",
      [](const toml::node& n, PanelProfile& p) { return readWhole(n, 1, kFineMaxHeight, p.height); },
@@ -117,12 +122,16 @@ constexpr std::array<Key, 8> kKeys{{
      [](const PanelProfile& p) { return written(p.slant); }},
     {"offset", [](const toml::node& n, PanelProfile& p) { return readReal(n, false, p.offset); },
      [](const PanelProfile& p) { return written(p.offset); }},
-    {"subpixels", [](const toml::node& n, PanelProfile& p) { return readChoice(n, kOrders, p.subpixels); },
+    {"subpixels",
+     [](const toml::node& n, PanelProfile& p) { return readChoice(n, kOrders, p.subpixels); },
      [](const PanelProfile& p) { return written(p.subpixels); }},
     {"views",
-     [](const toml::node& n, PanelProfile& p) { return readWhole(n, kMinViews, kMaxViews, p.views); },
+     [](const toml::node& n, PanelProfile& p) {
+       return readWhole(n, kMinViews, kMaxViews, p.views);
+     },
      [](const PanelProfile& p) { return written(p.views); }},
-    {"method", [](const toml::node& n, PanelProfile& p) { return readChoice(n, kMethods, p.method); },
+    {"method",
+     [](const toml::node& n, PanelProfile& p) { return readChoice(n, kMethods, p.method); },
      [](const PanelProfile& p) { return written(p.method); }},
 }};
 

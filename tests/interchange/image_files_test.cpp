@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -221,6 +222,61 @@ TEST_F(ImageFiles, EverySaveTypeReadsBack) {
       EXPECT_EQ(std::memcmp(ImageTable[3].surface->row8(y), ImageTable[2].surface->row8(y), 5), 0)
           << y;
     }
+  }
+}
+
+// The horizontal and vertical sampling factors of each component in a JPEG's frame
+// header, 0x11 for full resolution; empty when there is no frame header.
+std::vector<int> jpegSampling(const std::vector<uint8_t>& f) {
+  for (size_t at = 2; at + 9 < f.size() && f[at] == 0xFF;) {
+    const int marker = f[at + 1];
+    const size_t length = static_cast<size_t>(f[at + 2]) << 8 | f[at + 3];
+    if (marker >= 0xC0 && marker <= 0xC2) {
+      std::vector<int> factors;
+      for (int c = 0; c < f[at + 9] && at + 11 + 3 * c < f.size(); ++c) {
+        factors.push_back(f[at + 11 + 3 * c]);
+      }
+      return factors;
+    }
+    at += 2 + length;
+  }
+  return {};
+}
+
+double psnr(const plat::Surface& a, const plat::Surface& b) {
+  double squares = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      for (int shift : {0, 8, 16}) {
+        const int d = int(a.row32(y)[x] >> shift & 0xFF) - int(b.row32(y)[x] >> shift & 0xFF);
+        squares += d * d;
+      }
+    }
+  }
+  const double mean = squares / (3.0 * a.width() * a.height());
+  return 10 * std::log10(255.0 * 255.0 / mean);
+}
+
+// A composed picture puts unrelated views side by side, one per sub-pixel; JPEG's usual
+// half-resolution chroma would blend them. Both ways of writing JPEG (Save as, and the
+// staged files direvo-compose writes) keep full chroma.
+TEST_F(ImageFiles, JpegKeepsEverySubpixelApart) {
+  open32(0, 64, 48, 0);
+  uint32_t seed = 12345;
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x)
+      ImageTable[0].surface->row32(y)[x] = (seed = seed * 1103515245 + 12345) >> 8;
+  }
+  TAV_SelectImage(0);
+  ASSERT_EQ(TAV_SaveImageFile(48, 64, 1, path("saved").c_str()), 0);
+  ASSERT_EQ(plat::saveImageFile(*ImageTable[0].surface, path("staged.jpg")),
+            plat::ImageFileError::None);
+  for (const char* name : {"saved.jpg", "staged.jpg"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(jpegSampling(readAll(path(name))), (std::vector<int>{0x11, 0x11, 0x11}));
+    const plat::LoadedImage back = plat::loadImageFile(path(name));
+    ASSERT_TRUE(back.object);
+    EXPECT_GT(psnr(*ImageTable[0].surface, *back.object), 45.0);
   }
 }
 

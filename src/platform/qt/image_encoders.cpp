@@ -9,6 +9,7 @@
 #include <new>
 
 #include "platform/gif_encoder.h"
+#include "platform/jpeg_encoder.h"
 #include "platform/qt/image_view.h"
 
 namespace plat {
@@ -55,12 +56,11 @@ bool gifEncoder(const Surface& s, int, std::vector<uint8_t>& out) {
 }
 
 constexpr char kBmp[] = "bmp";
-constexpr char kJpeg[] = "jpeg";
 constexpr char kPng[] = "png";
 constexpr char kTiff[] = "tiff";
 
 constexpr ImageEncoder kEncoders[] = {
-    {"image/bmp", qtEncoder<kBmp>}, {"image/jpeg", qtEncoder<kJpeg>}, {"image/gif", gifEncoder},
+    {"image/bmp", qtEncoder<kBmp>}, {"image/jpeg", encodeJpeg444},    {"image/gif", gifEncoder},
     {"image/png", qtEncoder<kPng>}, {"image/tiff", qtEncoder<kTiff>},
 };
 

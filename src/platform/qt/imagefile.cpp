@@ -11,7 +11,9 @@
 #include <QString>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
+#include "platform/jpeg_encoder.h"
 #include "platform/qt/image_view.h"
 
 namespace plat {
@@ -188,6 +190,22 @@ bool isSavableImageName(const std::string& path) {
   return formatForName(path) != nullptr;
 }
 
+namespace {
+
+// JPEG at the best quality with full chroma (libjpeg-turbo), the rest through Qt.
+bool writeImage(const Surface& s, const char* format, QSaveFile& file) {
+  if (std::strcmp(format, "jpeg") == 0) {
+    std::vector<uint8_t> bytes;
+    if (!encodeJpeg444(s, 100, bytes)) return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    return file.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+  }
+  QImageWriter writer(&file, format);
+  return writer.write(qt::imageView(s)) && file.error() == QFileDevice::NoError;
+}
+
+}  // namespace
+
 struct StagedImageFile::Impl {
   QSaveFile file;
   explicit Impl(const QString& path) : file(path) {}
@@ -207,9 +225,7 @@ MadeImageFile StagedImageFile::stage(const Surface& s, const std::string& path) 
   auto impl = std::make_unique<Impl>(qPath(path));
   if (!impl->file.open(QIODevice::WriteOnly))
     return MadeImageFile::failed(ImageFileError::CannotWrite);
-  QImageWriter writer(&impl->file, format);
-  if (std::strcmp(format, "jpeg") == 0) writer.setQuality(100);
-  if (!writer.write(qt::imageView(s)) || impl->file.error() != QFileDevice::NoError) {
+  if (!writeImage(s, format, impl->file)) {
     impl->file.cancelWriting();
     return MadeImageFile::failed(ImageFileError::CannotWrite);
   }
