@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "compose/row_split.h"
+
 namespace compose {
 
 namespace {
@@ -50,33 +52,6 @@ inline double floorOf(double t) {
   if (!(std::fabs(t) < 4503599627370496.0)) return t;  // 2^52: whole, infinite or NaN
   const double f = static_cast<double>(static_cast<int64_t>(t));
   return f > t ? f - 1.0 : f;
-}
-
-// Runs fn(begin, end) over rows [0, count) on up to one thread per processor. The
-// parts write disjoint rows, so the result does not depend on the split.
-template <typename Fn>
-void splitFineRows(int64_t count, int64_t pixelsPerRow, Fn fn) {
-  constexpr int64_t kPixelsPerThread = 1 << 17;
-  const int64_t byWork = std::max<int64_t>(1, count * pixelsPerRow / kPixelsPerThread);
-  const int64_t parts =
-      std::min<int64_t>({count, byWork, std::max(1u, std::thread::hardware_concurrency()), 16});
-  if (parts <= 1) {
-    fn(int64_t{0}, count);
-    return;
-  }
-  std::vector<std::thread> threads;
-  auto part = [count, parts](int64_t i) { return count * i / parts; };
-  int64_t i = 1;
-  for (; i < parts; ++i) {
-    try {
-      threads.emplace_back([&fn, b = part(i), e = part(i + 1)] { fn(b, e); });
-    } catch (const std::system_error&) {
-      break;  // the parts no thread took are done here
-    }
-  }
-  fn(int64_t{0}, part(1));
-  if (i < parts) fn(part(i), count);
-  for (std::thread& t : threads) t.join();
 }
 
 std::atomic<bool> baselineOnly{false};
@@ -236,7 +211,7 @@ void composeFinePixels(ConstPixelBuffer multiView, PixelBuffer output, const Fin
   const bool rgb = p.order == SubpixelOrder::Rgb;
   const uint32_t m0 = channelMask(rgb ? 0 : 2), m1 = channelMask(1), m2 = channelMask(rgb ? 2 : 0);
   const int32_t vw = static_cast<int32_t>(g.vw);
-  splitFineRows(rows, cols, [&](int64_t begin, int64_t end) {
+  splitRows(rows, cols, [&](int64_t begin, int64_t end) {
     std::vector<int32_t> source(static_cast<size_t>(subpixels));
     for (int64_t y = begin; y < end; ++y) {
       // The same operations as fineView, in the same order: (s - S y) - O, then / P.
