@@ -12,6 +12,7 @@
 #include "compose/panel_profile.h"
 #include "compose_tool_fixture.h"
 #include "platform/imagefile.h"
+#include "views/depth_views.h"
 
 namespace {
 
@@ -187,6 +188,67 @@ TEST_F(ComposeTool, CalibrationLinesLightOneViewsSubpixels) {
       const uint32_t channel = loaded.object->row32(y)[s / 3] >> (16 - 8 * (s % 3)) & 0xFF;
       EXPECT_EQ(channel, (s - y + 4) % 4 == 2 ? 255u : 0u) << "sub-pixel " << s << " of row " << y;
     }
+  }
+}
+
+TEST_F(ComposeTool, DepthViewsAreComposedAsAnyViews) {
+  const auto picture = writeViews("picture.png", 40, 10);
+  auto grey = plat::Surface::create(20, 5, 32);  // half size, the same shape
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 20; ++x) grey->row32(y)[x] = (x < 8 ? 0x20 : 0xE0) * 0x010101u;
+  }
+  ASSERT_EQ(plat::saveImageFile(*grey, path("depth.png")), plat::ImageFileError::None);
+  ASSERT_EQ(run("--depth " + path("picture.png") + " " + path("depth.png") +
+                " --views 4 --disparity 6 --focus 0.25 --method fine --pitch 5.5 --slant 0.3333"
+                " --width 30 --height 10 --multiview-out " +
+                path("mv.png") + " --out " + path("out.png")),
+            0);
+  std::string refusal;
+  const views::DepthMap depth =
+      views::depthFromGreyPicture({grey->row32(0), 20, 5}, 40, 10, refusal);
+  const compose::MultiViewPicture expected =
+      views::viewsFromDepth({picture->row32(0), 40, 10}, depth, {4, 6.0, 0.25});
+  const plat::LoadedImage views = plat::loadImageFile(path("mv.png"));
+  ASSERT_TRUE(views.object);
+  ASSERT_EQ(views.object->width(), 160);
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 160; ++x) {
+      ASSERT_EQ(views.object->row32(y)[x] & 0xFFFFFF, expected.pixels[y * 160 + x])
+          << x << ", " << y;
+    }
+  }
+  expectFinePicture(*views.object, path("out.png"),
+                    {5.5, 0.3333, 0, compose::SubpixelOrder::Rgb, 4, 30, 10});
+}
+
+TEST_F(ComposeTool, DepthRefusalsWriteNothing) {
+  writeViews("picture.png", 40, 10);  // noise: not grey
+  auto grey = plat::Surface::create(40, 10, 32);
+  ASSERT_EQ(plat::saveImageFile(*grey, path("depth.png")), plat::ImageFileError::None);
+  auto square = plat::Surface::create(10, 10, 32);
+  ASSERT_EQ(plat::saveImageFile(*square, path("square.png")), plat::ImageFileError::None);
+  const std::string pic = path("picture.png"), out = " --out " + path("out.png");
+  const std::string depth = " --depth " + pic + " " + path("depth.png");
+  const struct {
+    std::string args, refusal;
+  } cases[] = {
+      {" --depth " + pic + " " + pic + out, "the depth map is not grey"},
+      {" --depth " + pic + " " + path("square.png") + out, "not the same shape"},
+      {" --depth " + pic + out, "--depth needs two files: PICTURE DEPTH"},
+      {depth + " --focus 1.5" + out, "--focus must be a number from 0 to 1"},
+      {depth + " --focus nan" + out, "--focus must be a finite number"},
+      {depth + " --disparity inf" + out, "--disparity must be a finite number"},
+      {depth + " --disparity -41" + out, "--disparity must be from -40 to 40"},
+      {" --multiview " + pic + " --views 4 --disparity 3" + out,
+       "--disparity and --focus go with --depth"},
+      {depth + " --views 181" + out, "--views must be a whole number from 2 to 180"},
+  };
+  for (const auto& c : cases) {
+    std::string err;
+    EXPECT_EQ(run(c.args, &err), 2) << c.args;
+    EXPECT_NE(err.find(c.refusal), std::string::npos) << c.args << ": " << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(fs::exists(path("out.png"))) << c.args;
   }
 }
 

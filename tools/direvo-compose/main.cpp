@@ -2,6 +2,7 @@
 // player's Lenti command does on a fresh output picture, without opening any window;
 // or a whole lenticular movie, frame by frame (movie_output.cpp).
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -18,11 +19,15 @@
 #include "options.h"
 #include "platform/imagefile.h"
 #include "platform/surface.h"
+#include "views/depth_views.h"
 
 namespace {
 
 using tool::fail;
 using tool::Options;
+
+// The views made from a depth map are held to what a picture may have.
+constexpr int64_t kMaxViewsPixels = int64_t{1} << 28;
 
 // The views as 32-bit pixels; an indexed file goes through its palette.
 std::unique_ptr<plat::Surface> toColour(std::unique_ptr<plat::Surface> s) {
@@ -84,6 +89,30 @@ std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o) {
   return pictureOf(picture);
 }
 
+// The views made from the picture and its depth map.
+std::unique_ptr<plat::Surface> viewsFromDepthMap(const Options& o) {
+  const std::unique_ptr<plat::Surface> picture = readMultiView(o.input);
+  const std::unique_ptr<plat::Surface> grey = readMultiView(o.depthMap);
+  const int w = picture->width(), h = picture->height();
+  std::string refusal;
+  const views::DepthMap depth =
+      views::depthFromGreyPicture({grey->row32(0), grey->width(), grey->height()}, w, h, refusal);
+  if (!refusal.empty()) fail(o.depthMap + ": " + refusal);
+  const double disparity = std::isnan(o.disparity) ? 0.02 * w : o.disparity;
+  if (std::fabs(disparity) > w) {
+    fail("--disparity must be from -" + std::to_string(w) + " to " + std::to_string(w) +
+         ", the picture's width");
+  }
+  if (int64_t{w} * h * o.views > kMaxViewsPixels) {
+    fail(std::to_string(o.views) + " views of " + std::to_string(w) + " x " + std::to_string(h) +
+         " are more than 2^28 pixels");
+  }
+  const compose::MultiViewPicture made =
+      views::viewsFromDepth({picture->row32(0), w, h}, depth, {o.views, disparity, o.focus});
+  if (made.pixels.empty()) fail("not enough memory for the views");
+  return pictureOf(made);
+}
+
 std::unique_ptr<plat::Surface> calibrationViews(const Options& o) {
   const compose::ViewSize size = compose::calibrationViewSize(o.views, o.width, o.height);
   const compose::MultiViewPicture picture =
@@ -120,7 +149,8 @@ void composePicture(const Options& o) {
   std::unique_ptr<plat::Surface> multiView = o.mode == tool::Mode::Picture ? readMultiView(o.input)
                                              : o.mode == tool::Mode::MovieMarks
                                                  ? multiViewFromMovie(o)
-                                                 : calibrationViews(o);
+                                             : o.mode == tool::Mode::Depth ? viewsFromDepthMap(o)
+                                                                           : calibrationViews(o);
 
   // As the player does on Lenti: one band per view, each view stretched to 3W x H.
   // The composition reads the views through that resampling, so the work image

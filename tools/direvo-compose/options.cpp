@@ -21,6 +21,8 @@ constexpr const char* kUsage =
     "       direvo-compose --movie FILE --left L --right R [--order ltr|rtl] [--views V]\n"
     "                      [OPTIONS] --out OUT\n"
     "       direvo-compose --calibration --views V [OPTIONS] --out OUT\n"
+    "       direvo-compose --depth PICTURE DEPTH [--disparity D] [--focus F] [--views V]\n"
+    "                      [OPTIONS] --out OUT\n"
     "       direvo-compose --views-movie IN --views V [OPTIONS] --out MOVIE\n"
     "       direvo-compose --movie FILE --span S [--order ltr|rtl] [--views V] [OPTIONS]\n"
     "                      --out MOVIE\n"
@@ -124,6 +126,7 @@ std::string refusalText(const CLI::ParseError& e, CLI::App& app) {
   }
   if (!name.empty() && dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
     const CLI::Option* opt = app.get_option_no_throw(name);
+    if (name == "--depth") return "--depth needs two files: PICTURE DEPTH";
     return name + (opt && opt->count() > 1 ? " is given twice" : " needs a value");
   }
   return what;
@@ -134,6 +137,9 @@ struct Given {
   CLI::Option* movie;
   CLI::Option* viewsMovie;
   CLI::Option* calibration;
+  CLI::Option* depth;
+  CLI::Option* disparity;
+  CLI::Option* focus;
   CLI::Option* left;
   CLI::Option* right;
   CLI::Option* span;
@@ -216,10 +222,23 @@ void checkMethod(const Given& g, const Options& o) {
   }
 }
 
+// --disparity and --focus: only with --depth, the focus from 0 to 1. The disparity's
+// range depends on the picture, so it is checked once the picture is read.
+void checkDepth(const Given& g, Options& o, const std::string& disparity,
+                const std::string& focus) {
+  if ((g.disparity->count() > 0 || g.focus->count() > 0) && g.depth->count() == 0) {
+    fail("--disparity and --focus go with --depth (see --help)");
+  }
+  if (!disparity.empty()) o.disparity = std::strtod(disparity.c_str(), nullptr);
+  if (!focus.empty()) o.focus = std::strtod(focus.c_str(), nullptr);
+  if (!(o.focus >= 0 && o.focus <= 1))
+    fail("--focus must be a number from 0 to 1 (got \"" + focus + "\")");
+}
+
 // The rules between options, which CLI11 does not word as this tool does.
 void checkCombination(const Given& g, Options& o) {
-  const size_t inputs =
-      g.multiview->count() + g.movie->count() + g.viewsMovie->count() + g.calibration->count();
+  const size_t inputs = g.multiview->count() + g.movie->count() + g.viewsMovie->count() +
+                        g.calibration->count() + (g.depth->count() > 0 ? 1 : 0);
   const bool viewsGiven = g.views->count() > 0 || g.viewsFromPanel;
   if (inputs == 0 && g.savePanel->count() > 0 && o.out.empty()) {
     o.mode = Mode::PanelOnly;
@@ -228,8 +247,8 @@ void checkCombination(const Given& g, Options& o) {
   }
   if (inputs != 1) {
     fail(
-        "give one of --multiview IN, --movie FILE, --views-movie IN and --calibration (see "
-        "--help)");
+        "give one of --multiview IN, --movie FILE, --views-movie IN, --calibration and --depth "
+        "PICTURE DEPTH (see --help)");
   }
   const bool marks = g.left->count() > 0 || g.right->count() > 0;
   if (g.movie->count() > 0) {
@@ -246,8 +265,10 @@ void checkCombination(const Given& g, Options& o) {
     }
     o.mode = g.multiview->count() > 0    ? Mode::Picture
              : g.viewsMovie->count() > 0 ? Mode::ViewsMovie
+             : g.depth->count() > 0      ? Mode::Depth
                                          : Mode::Calibration;
-    if (!viewsGiven) fail("--views V is required (see --help)");
+    if (!viewsGiven && o.mode == Mode::Depth) o.views = compose::kDefaultViews;
+    if (!viewsGiven && o.mode != Mode::Depth) fail("--views V is required (see --help)");
   }
   if (o.out.empty()) fail("--out OUT is required (see --help)");
   if (o.writesMovie()) {
@@ -281,6 +302,8 @@ Options parseOptions(int argc, char** argv) {
   o.width = compose::kDefaultWidth;
   o.height = compose::kDefaultHeight;
   std::string multiview, movie, viewsMovie, order = "ltr", method, panel;
+  std::vector<std::string> depth;
+  std::string disparityText, focusText;
   std::string pitchText, slantText, offsetText, subpixels, pattern = "numbers";
   std::string widthText, heightText;
   bool calibration = false;
@@ -327,6 +350,25 @@ Options parseOptions(int argc, char** argv) {
                           ->type_name("K")
                           ->transform(wholeNumber(0, compose::kMaxViews - 1, false))
                           ->group(input);
+
+  g.depth = cli.add_option("--depth", depth,
+                           "a picture and its grey depth map (white near):\n"
+                           "V views made by moving each pixel by its depth")
+                ->expected(2)
+                ->type_name("PICTURE DEPTH")
+                ->group(input);
+  g.disparity = cli.add_option("--disparity", disparityText,
+                               "with --depth: pixels a point at depth 1 moves from\n"
+                               "view 0 to view V - 1 (default 2 % of the width)")
+                    ->type_name("D")
+                    ->check(finiteNumber())
+                    ->group(input);
+  g.focus = cli.add_option("--focus", focusText,
+                           "with --depth: the depth that stays in place, the\n"
+                           "panel's plane, 0 to 1 (default 0.5)")
+                ->type_name("F")
+                ->check(finiteNumber())
+                ->group(input);
 
   const char* movieGroup = "With --movie";
   g.left = cli.add_option("--left", o.left, "left mark, a frame number from 1 to the frame count")
@@ -457,7 +499,12 @@ Options parseOptions(int argc, char** argv) {
   if (!pitchText.empty()) o.pitch = std::strtod(pitchText.c_str(), nullptr);
   checkCombination(g, o);
   checkMethod(g, o);
-  o.input = !multiview.empty() ? multiview : !movie.empty() ? movie : viewsMovie;
+  o.input = !multiview.empty() ? multiview
+            : !movie.empty()   ? movie
+            : !depth.empty()   ? depth.front()
+                               : viewsMovie;
+  if (depth.size() == 2) o.depthMap = depth.back();
+  checkDepth(g, o, disparityText, focusText);
   o.rightToLeft = order == "rtl";
   return o;
 }

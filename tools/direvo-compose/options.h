@@ -2,6 +2,7 @@
 // help text, read by CLI11.
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,7 @@ enum class Mode {
   MovieSpan,    // --movie FILE --span S: a movie, one picture per position of the marks
   ViewsMovie,   // --views-movie IN: a movie, one picture per multi-view frame
   Calibration,  // --calibration: numbered views of solid colour, or lines
+  Depth,        // --depth PICTURE DEPTH: views made from a picture and its depth map
   PanelOnly,    // --save-panel FILE alone: only the panel profile is written
 };
 
@@ -24,7 +26,11 @@ using compose::Method;
 
 struct Options {
   Mode mode = Mode::Picture;
-  std::string input;  // the picture or movie read; empty for the calibration
+  std::string input;     // the picture or movie read; empty for the calibration
+  std::string depthMap;  // with --depth: the grey depth map of `input`
+  // With --depth: D, pixels (NaN: 2 % of the picture's width), and the focus F.
+  double disparity = std::numeric_limits<double>::quiet_NaN();
+  double focus = 0.5;
   int left = 0, right = 0;
   int span = 0;
   bool rightToLeft = false;
