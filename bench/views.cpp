@@ -41,7 +41,8 @@ void viewsFromDepth(benchmark::State& state) {
   const Scene& s = scene();
   const views::DepthParams p{kViews, 0.02 * kWidth, 0.5};
   for (auto _ : state) {
-    compose::MultiViewPicture v = views::viewsFromDepth({s.picture.data(), kWidth, kHeight}, s.depth, p);
+    compose::MultiViewPicture v =
+        views::viewsFromDepth({s.picture.data(), kWidth, kHeight}, s.depth, p);
     benchmark::DoNotOptimize(v.pixels.data());
   }
 }
@@ -64,8 +65,14 @@ void floorOfViews(benchmark::State& state) {
   }
 }
 
-BENCHMARK(viewsFromDepth)->Name("ViewsFromDepth/Warp/1920x1080x8")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(floorOfViews)->Name("ViewsFromDepth/Floor/1920x1080x8")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(viewsFromDepth)
+    ->Name("ViewsFromDepth/Warp/1920x1080x8")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(floorOfViews)
+    ->Name("ViewsFromDepth/Floor/1920x1080x8")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -72,6 +72,7 @@ void paintSegment(float u0, float u1, uint32_t c0, uint32_t c1, float z0, float 
   const int first = std::max(0, ceilToInt(std::max(std::min(u0, u1), -1.0f)));
   const int last = std::min(width - 1, floorToInt(std::min(std::max(u0, u1), float(width))));
   const float span = u1 - u0;
+  if (first > last) return;  // a short segment between two targets
   const float perTarget = span != 0 ? 1.0f / span : 0.0f;
   for (int t = first; t <= last; ++t) {
     const float w = (static_cast<float>(t) - u0) * perTarget;
@@ -93,8 +94,8 @@ void absorbTornPoints(const RowTargets& r, int width) {
 
 // Every run of uncovered targets takes the colour of its farther neighbour (the
 // background the nearer surface moved off).
-void fillHoles(const RowTargets& r, int width) {
-  absorbTornPoints(r, width);
+void fillHoles(const RowTargets& r, int width, bool anyPoint) {
+  if (anyPoint) absorbTornPoints(r, width);
   for (int t = 0; t < width;) {
     if (r.cover[t] != kHole) {
       ++t;
@@ -103,8 +104,8 @@ void fillHoles(const RowTargets& r, int width) {
     int end = t;
     while (end < width && r.cover[end] == kHole) ++end;
     const int left = t - 1, right = end < width ? end : -1;
-    const int from = left < 0    ? right
-                     : right < 0 ? left
+    const int from = left < 0                        ? right
+                     : right < 0                     ? left
                      : r.zbuf[left] <= r.zbuf[right] ? left
                                                      : right;
     std::fill(r.out + t, r.out + end, from < 0 ? 0u : r.out[from]);
@@ -115,13 +116,17 @@ void fillHoles(const RowTargets& r, int width) {
 void warpRow(const uint32_t* colour, const float* z, int width, float shiftPerDepth, float focus,
              uint32_t* out, RowScratch& s) {
   if (width <= 0) return;
+  if (shiftPerDepth == 0) {  // nothing moves: the middle view, or no disparity
+    std::copy(colour, colour + width, out);
+    return;
+  }
   float* u = s.u.data();
   const RowTargets r{s.zbuf.data(), s.cover.data(), out};
   for (int x = 0; x < width; ++x) u[x] = static_cast<float>(x) + (z[x] - focus) * shiftPerDepth;
   std::fill(r.zbuf, r.zbuf + width, kNoDepth);
   std::fill(r.cover, r.cover + width, kHole);
   auto joined = [&](int x) { return std::fabs(u[x + 1] - u[x] - 1.0f) <= kJoinLimit; };
-  bool joinedLeft = false;
+  bool joinedLeft = false, anyPoint = false;
   for (int x = 0; x < width; ++x) {
     const bool joinedRight = x + 1 < width && joined(x);
     if (joinedRight) {
@@ -129,10 +134,11 @@ void warpRow(const uint32_t* colour, const float* z, int width, float shiftPerDe
     } else if (!joinedLeft) {
       const long t = std::lround(u[x]);  // a pixel on its own, one target wide
       if (t >= 0 && t < width) splat(static_cast<int>(t), z[x], colour[x], kPoint, r);
+      anyPoint = true;
     }
     joinedLeft = joinedRight;
   }
-  fillHoles(r, width);
+  fillHoles(r, width, anyPoint);
 }
 
 float shiftOfView(const DepthParams& p, int k) {
@@ -155,11 +161,12 @@ float sampleGrey(const std::vector<float>& g, int w, int h, double fx, double fy
 DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int height,
                               std::string& refusal) {
   refusal.clear();
-  const double shapes = static_cast<double>(grey.width) * height / (static_cast<double>(grey.height) * width);
+  const double shapes =
+      static_cast<double>(grey.width) * height / (static_cast<double>(grey.height) * width);
   if (grey.width < 1 || grey.height < 1 || std::fabs(shapes - 1) > kShapeTolerance) {
-    refusal = "the depth map is " + std::to_string(grey.width) + " x " + std::to_string(grey.height) +
-              " and the picture " + std::to_string(width) + " x " + std::to_string(height) +
-              ": not the same shape";
+    refusal = "the depth map is " + std::to_string(grey.width) + " x " +
+              std::to_string(grey.height) + " and the picture " + std::to_string(width) + " x " +
+              std::to_string(height) + ": not the same shape";
     return {};
   }
   try {
@@ -174,12 +181,14 @@ DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int hei
           refusal = std::string("the depth map is not grey: its pixel ") + at;
           return {};
         }
-        levels[static_cast<size_t>(y) * grey.width + x] = static_cast<float>(pixels::luma(c)) / 255.0f;
+        levels[static_cast<size_t>(y) * grey.width + x] =
+            static_cast<float>(pixels::luma(c)) / 255.0f;
       }
     }
     if (grey.width == width && grey.height == height) return {std::move(levels), width, height};
     DepthMap resized{std::vector<float>(static_cast<size_t>(width) * height), width, height};
-    const double sx = static_cast<double>(grey.width) / width, sy = static_cast<double>(grey.height) / height;
+    const double sx = static_cast<double>(grey.width) / width,
+                 sy = static_cast<double>(grey.height) / height;
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         resized.z[static_cast<size_t>(y) * width + x] =

@@ -15,9 +15,9 @@
 namespace views {
 
 struct DepthParams {
-  int views = 8;           // V, 2 or more
-  double disparity = 0;    // D, pixels
-  double focus = 0.5;      // F, 0..1
+  int views = 8;         // V, 2 or more
+  double disparity = 0;  // D, pixels
+  double focus = 0.5;    // F, 0..1
 };
 
 // Depth 0..1 per pixel (white near), rows top-down.

@@ -32,12 +32,15 @@ uint32_t viewPixel(const compose::MultiViewPicture& v, int k, int x, int y) {
   return v.pixels[static_cast<size_t>(y) * v.width + k * kW + x];
 }
 
-int red(uint32_t c) { return static_cast<int>(c >> 16 & 0xFF); }
+int red(uint32_t c) {
+  return static_cast<int>(c >> 16 & 0xFF);
+}
 
 TEST(DepthViews, IdentitiesOfTheWarp) {
   const std::vector<uint32_t> picture = noise(kW, kH, 1);
   const compose::ConstPixelBuffer in{picture.data(), kW, kH};
-  const views::DepthMap bumpy = depthOf(kW, kH, [](int x) { return 0.5f + 0.5f * std::sin(x * 0.7f); });
+  const views::DepthMap bumpy =
+      depthOf(kW, kH, [](int x) { return 0.5f + 0.5f * std::sin(x * 0.7f); });
   const views::DepthMap flat = depthOf(kW, kH, [](int) { return 1.0f; });
   // No disparity: V copies, whatever the depth.
   {
@@ -100,8 +103,11 @@ TEST(DepthViews, GapsAtEdgesAreFilledFromTheFartherSide) {
 // Torn off both, it must not be drawn across the gap.
 TEST(DepthViews, AMixedEdgePixelIsNotDrawnAcrossTheGap) {
   std::vector<uint32_t> picture(kW);
-  for (int x = 0; x < kW; ++x) picture[x] = x < 30 ? 0x000010u + x : x == 30 ? 0x800040u : 0xFF0000u + x;
-  const views::DepthMap step = depthOf(kW, 1, [](int x) { return x < 30 ? 0.0f : x == 30 ? 0.5f : 1.0f; });
+  for (int x = 0; x < kW; ++x)
+    picture[x] = x < 30 ? 0x000010u + x : x == 30 ? 0x800040u : 0xFF0000u + x;
+  const views::DepthMap step = depthOf(kW, 1, [](int x) {
+    return x < 30 ? 0.0f : x == 30 ? 0.5f : 1.0f;
+  });
   std::vector<uint32_t> out(kW);
   views::warpView({picture.data(), kW, 1}, step, 10.0, 0.5, {out.data(), kW, 1});
   for (int x = 25; x < 36; ++x) EXPECT_EQ(out[x], picture[29]) << x;
