@@ -32,10 +32,12 @@ Step hear(int x, Heard h, uint32_t at = 0) {
 
 TEST(SentGeometry, TellsAnswersStaleAnswersAndForeignMoves) {
   const std::vector<Case> cases = {
-      {"an answer to the only request", {ask(10), hear(10, Heard::Newest), hear(10, Heard::Foreign)}},
+      {"an answer to the only request",
+       {ask(10), hear(10, Heard::Newest), hear(10, Heard::Foreign)}},
       {"a move nobody asked for", {hear(5, Heard::Foreign)}},
       {"answers in order, the last one current",
-       {ask(1), ask(2), ask(3), hear(1, Heard::Stale), hear(2, Heard::Stale), hear(3, Heard::Newest)}},
+       {ask(1), ask(2), ask(3), hear(1, Heard::Stale), hear(2, Heard::Stale),
+        hear(3, Heard::Newest)}},
       {"the newest answered first: the older ones are done with",
        {ask(1), ask(2), hear(2, Heard::Newest), hear(1, Heard::Foreign)}},
       {"a foreign move between answers leaves them answerable",
