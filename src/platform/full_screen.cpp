@@ -90,6 +90,7 @@ bool presentFullScreen(Window w, int screen) {
     if (!r->fullScreen) r->restoredOuter = r->outer;
     r->fullScreen = true;
     r->outer = target;
+    r->cornerUnsent = r->sizeUnsent = true;
     r->visible = true;
     r->zOrder = nextZOrder();
   }
@@ -112,6 +113,7 @@ bool endFullScreen(Window w) {
     after = r->restoredOuter;
     r->fullScreen = false;
     r->outer = after;
+    r->cornerUnsent = r->sizeUnsent = true;
   }
   const Rect client = getClientRect(w);
   resizeClientSurface(*r, client.width(), client.height());

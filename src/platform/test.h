@@ -76,6 +76,11 @@ std::unique_ptr<Surface> screenPixels(int screen);
 // True while the pointer is hidden over the window's client area.
 bool pointerHidden(Window w);
 
+// Moves and sizes a shown top-level window as someone else would, through the window
+// system: the platform hears of it only from the window system's notification, which
+// has been delivered when this returns.
+void moveFromOutside(Window w, Rect outer);
+
 // Pins the screen size reported by the system metrics (default: the screen's own).
 void pinScreenSize(int width, int height);
 

@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -181,6 +182,8 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
       after.bottom = after.top + std::max(height, 0);
     }
     r->outer = after;
+    if (after.left != before.left || after.top != before.top) r->cornerUnsent = true;
+    if (after.width() != before.width() || after.height() != before.height()) r->sizeUnsent = true;
     if (change.raise) r->zOrder = nextZOrder();
   }
   bool sized = after.width() != before.width() || after.height() != before.height();
@@ -194,7 +197,12 @@ bool setWindowPos(Window w, int x, int y, int width, int height, uint32_t flags)
   return true;
 }
 
-void announceGeometry(const RecordPtr& r, const Rect& before, const Rect& after) {
+namespace {
+
+// Move when the corner moved, Size when the size changed, each handed to `deliver`; a
+// top-level window that changed size is repainted whole.
+template <class Deliver>
+void tellGeometry(const RecordPtr& r, const Rect& before, const Rect& after, Deliver deliver) {
   const Window w = r->handle;
   if (after.left != before.left || after.top != before.top) {
     Message m;
@@ -202,7 +210,7 @@ void announceGeometry(const RecordPtr& r, const Rect& before, const Rect& after)
     Point c = clientToScreen(w, {0, 0});
     m.x = c.x;
     m.y = c.y;
-    sendSimple(w, m);
+    deliver(m);
   }
   if (after.width() != before.width() || after.height() != before.height()) {
     Message m;
@@ -210,9 +218,37 @@ void announceGeometry(const RecordPtr& r, const Rect& before, const Rect& after)
     Rect client = getClientRect(w);
     m.width = client.width();
     m.height = client.height();
-    sendSimple(w, m);
+    deliver(m);
     if (!r->isControl) invalidateAll(w);
   }
+}
+
+}  // namespace
+
+void announceGeometry(const RecordPtr& r, const Rect& before, const Rect& after) {
+  tellGeometry(r, before, after, [&](const Message& m) { sendSimple(r->handle, m); });
+}
+
+void takeReportedGeometry(const RecordPtr& r, const Point* corner, const Point* size) {
+  Rect before, after;
+  {
+    std::lock_guard lock(r->m);
+    if (!r->alive || r->fullScreen) return;
+    before = after = r->outer;
+    if (corner && !r->cornerUnsent)
+      after = before.translated(corner->x - before.left, corner->y - before.top);
+    if (size && !r->sizeUnsent) {
+      after.right = after.left + std::max(size->x, 1);
+      after.bottom = after.top + std::max(size->y, 1);
+    }
+    if (after == before) return;
+    r->outer = after;
+  }
+  if (after.width() != before.width() || after.height() != before.height()) {
+    const Rect client = getClientRect(r->handle);
+    resizeClientSurface(*r, client.width(), client.height());
+  }
+  tellGeometry(r, before, after, [&](const Message& m) { postTo(r, m); });
 }
 
 Rect getWindowRect(Window w) {

@@ -91,6 +91,10 @@ struct WindowRecord {
   // Shown borderless over a whole screen; `restoredOuter` is where it goes back to.
   bool fullScreen = false;
   Rect restoredOuter;
+  // The program changed the outer corner (size) and the display has not yet handed the
+  // change to the window system: whatever the window system reports meanwhile is older.
+  bool cornerUnsent = false;
+  bool sizeUnsent = false;
 
   // The retained client surface, guarded by surfaceMutex.
   std::mutex surfaceMutex;
@@ -129,5 +133,11 @@ void resizeClientSurface(WindowRecord& r, int width, int height);
 // After the outer rectangle changed from `before` to `after`: Move when the corner moved,
 // Size (and a whole repaint of a top-level window) when the size changed.
 void announceGeometry(const RecordPtr& r, const Rect& before, const Rect& after);
+
+// The window system reports a top-level window's outer corner or size, moved or sized by
+// someone else (display thread). The record takes what it reports, unless the window is
+// full screen or a change of the program's own is still on its way, and the owner hears
+// Move or Size as after a move of its own, posted (the display never waits).
+void takeReportedGeometry(const RecordPtr& r, const Point* corner, const Point* size);
 
 }  // namespace plat

@@ -77,6 +77,30 @@ TEST_F(FullScreen, AFramedWindowWithAMenuBarComesBackWithBoth) {
   EXPECT_FALSE(endFullScreen(window));  // not presented any more
 }
 
+// F11 twice after someone else moved the window: it comes back where it was moved to,
+// and a move reported while it covers the screen changes nothing.
+TEST_F(FullScreen, ComesBackWhereTheWindowSystemLastHadIt) {
+  CreateParams p;
+  p.className = "full_screen_test";
+  p.style = kStyleOverlapped | kStyleVisible;
+  p.x = 40;
+  p.y = 50;
+  p.width = 300;
+  p.height = 200;
+  window = createWindow(p);
+  ASSERT_TRUE(window);
+  test::sync();
+  test::moveFromOutside(window, {400, 300, 700, 500});
+  ASSERT_EQ(getWindowRect(window), (Rect{400, 300, 700, 500}));
+
+  ASSERT_TRUE(presentFullScreen(window, 0));
+  test::moveFromOutside(window, {10, 10, 310, 210});
+  EXPECT_EQ(getWindowRect(window), screenRects()[0]);
+  ASSERT_TRUE(endFullScreen(window));
+  test::sync();
+  EXPECT_EQ(getWindowRect(window), (Rect{400, 300, 700, 500}));
+}
+
 TEST_F(FullScreen, RefusesNoSuchScreenAControlAndADeadWindow) {
   CreateParams p;
   p.className = "full_screen_test";

@@ -184,6 +184,65 @@ TEST_F(WindowTest, CaptionDragWithoutInterferenceFollowsThePointer) {
   EXPECT_EQ(getWindowRect(w), before.translated(30, 30));
 }
 
+// Moves made by someone else (a window manager, another program) reach the platform only
+// as the window system's notifications; every later step starts from where they left it.
+TEST_F(WindowTest, AMoveFromOutsideIsTakenAndAnnouncedAndADragStartsThere) {
+  Window w = open(100, 100, 200, 150);
+  showWindow(w, true);
+  pump();
+  const Rect before = getWindowRect(w);
+  received.clear();
+  const Rect moved = before.translated(300, 170);
+  test::moveFromOutside(w, moved);
+  pump();
+  EXPECT_EQ(getWindowRect(w), moved);
+  EXPECT_EQ(clientToScreen(w, {0, 0}), (Point{moved.left + 4, moved.top + 23}));
+  auto moves = kinds(Msg::Move);
+  ASSERT_EQ(moves.size(), 1u);
+  EXPECT_EQ(moves[0].x, moved.left + 4);  // the client origin, as after the program's own moves
+  EXPECT_EQ(moves[0].y, moved.top + 23);
+  EXPECT_TRUE(kinds(Msg::Size).empty());
+
+  test::dragOuter(w, {50, 10}, {80, 40});
+  pump();
+  EXPECT_EQ(getWindowRect(w), moved.translated(30, 30));
+}
+
+TEST_F(WindowTest, ASizeFromOutsideResizesClientAndSurface) {
+  Window w = open(100, 100, 200, 150);
+  showWindow(w, true);
+  pump();
+  const Rect before = getWindowRect(w);
+  received.clear();
+  test::moveFromOutside(w, {before.left, before.top, before.right + 50, before.bottom + 20});
+  pump();
+  EXPECT_EQ(getClientRect(w), (Rect{0, 0, 250, 170}));
+  auto sizes = kinds(Msg::Size);
+  ASSERT_EQ(sizes.size(), 1u);
+  EXPECT_EQ(sizes[0].width, 250);
+  EXPECT_EQ(sizes[0].height, 170);
+  EXPECT_TRUE(kinds(Msg::Move).empty());
+  EXPECT_EQ(test::clientPixels(w)->width(), 250);
+}
+
+// The window system answers each of the program's own moves, late: a burst of moves (the
+// main window's drop-in makes 28) ends where the last one put the window, with no move
+// back to an older place and no Move beyond the program's own.
+TEST_F(WindowTest, TheWindowSystemsAnswersToOwnMovesNeverMoveTheWindowBack) {
+  Window w = open(100, 100, 200, 150);
+  showWindow(w, true);
+  pump();
+  received.clear();
+  for (int i = 1; i <= 28; ++i)
+    setWindowPos(w, 100 + 10 * i, 100 + 5 * i, 0, 0, kNoSize | kNoZOrder);
+  for (int i = 0; i < 5; ++i) pump();
+  EXPECT_EQ(getWindowRect(w).left, 380);
+  EXPECT_EQ(getWindowRect(w).top, 240);
+  auto moves = kinds(Msg::Move);
+  ASSERT_EQ(moves.size(), 28u);
+  for (size_t i = 1; i < moves.size(); ++i) EXPECT_GT(moves[i].x, moves[i - 1].x);
+}
+
 TEST_F(WindowTest, SizingAnsweredWithTheCurrentRectangleKeepsTheSize) {
   Window w = open(100, 100);
   pump();

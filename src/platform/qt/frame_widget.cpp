@@ -5,9 +5,12 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QUrl>
 
+#include "platform/clock.h"
 #include "platform/qt/client_widget.h"
 #include "platform/qt/widget_glue.h"
 
@@ -59,12 +62,48 @@ void FrameWidget::sync() {
     visible = record_->visible;
     drops = record_->acceptDrops;
     title = QString::fromStdString(record_->title);
+    // From here on the window system hears of them; what it reports is answered below.
+    record_->cornerUnsent = record_->sizeUnsent = false;
   }
   setWindowTitle(title);
   setAcceptDrops(drops);
-  setGeometry(outer.left, outer.top, std::max(outer.width(), 1), std::max(outer.height(), 1));
+  const QRect target(outer.left, outer.top, std::max(outer.width(), 1),
+                     std::max(outer.height(), 1));
+  // A widget not yet made on the window system moves without asking it, so without a reply.
+  if (testAttribute(Qt::WA_WState_Created)) {
+    const uint32_t now = milliseconds();
+    if (target.topLeft() != geometry().topLeft())
+      sentCorners_.sent({target.left(), target.top()}, now);
+    if (target.size() != geometry().size()) sentSizes_.sent({target.width(), target.height()}, now);
+  }
+  applying_ = true;
+  setGeometry(target);
   client_->setGeometry(area.left, area.top, area.width(), area.height());
   if (visible != isVisible()) setVisible(visible);
+  applying_ = false;
+  update();
+}
+
+void FrameWidget::moveEvent(QMoveEvent* e) {
+  QWidget::moveEvent(e);
+  if (applying_) return;
+  const Point corner{geometry().left(), geometry().top()};
+  if (sentCorners_.heard(corner, milliseconds()) == SentGeometry::Heard::Stale) return;
+  takeReportedGeometry(record_, &corner, nullptr);
+}
+
+void FrameWidget::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  if (applying_) return;
+  const Point size{geometry().width(), geometry().height()};
+  if (sentSizes_.heard(size, milliseconds()) == SentGeometry::Heard::Stale) return;
+  takeReportedGeometry(record_, nullptr, &size);
+  Rect area;
+  {
+    std::lock_guard lock(record_->m);
+    area = clientArea(*record_);
+  }
+  client_->setGeometry(area.left, area.top, area.width(), area.height());
   update();
 }
 

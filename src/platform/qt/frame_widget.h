@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/qt/widget_glue.h"
+#include "platform/sent_geometry.h"
 #include "platform/window_table.h"
 
 namespace plat::qt {
@@ -33,6 +34,10 @@ class FrameWidget : public QWidget {
   void dragEnterEvent(QDragEnterEvent*) override;
   void dropEvent(QDropEvent*) override;
   void changeEvent(QEvent*) override;
+  // The window system moved or sized the window: ours answering a request, or someone
+  // else's (a window manager, another program, the user on the desktop).
+  void moveEvent(QMoveEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
   void keyReleaseEvent(QKeyEvent*) override;
 
@@ -43,6 +48,10 @@ class FrameWidget : public QWidget {
   ClientWidget* client_;
   bool tracking_ = false;
   bool closePressed_ = false;
+  // While sync() hands the record's geometry to Qt: the events Qt sends back at once are
+  // our own change, not the window system's.
+  bool applying_ = false;
+  SentGeometry sentCorners_, sentSizes_;
 };
 
 }  // namespace plat::qt

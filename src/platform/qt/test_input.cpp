@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -81,6 +82,15 @@ void click(Window w, Point client, Button b, bool ctrl) {
     if (!t) return;
     sendMouse(t, QEvent::MouseButtonPress, local, qtButton(b), qtButton(b), mods(ctrl));
     sendMouse(t, QEvent::MouseButtonRelease, local, qtButton(b), Qt::NoButton, mods(ctrl));
+  });
+}
+
+void moveFromOutside(Window w, Rect outer) {
+  qt::runOnDisplay([&] {
+    RecordPtr r = findRecord(w);
+    if (!r || !r->frame || !r->frame->windowHandle()) return;
+    r->frame->windowHandle()->setGeometry(outer.left, outer.top, outer.width(), outer.height());
+    QCoreApplication::processEvents();  // the window system's notification
   });
 }
 
