@@ -99,7 +99,8 @@ void resetPlayer();
 // The user task as the program hands it to the library.
 UserTask playerTask();
 void PlayerSetup();
-[[noreturn]] void PlayerMain();
+// Plays and runs the commands until Exit, then returns (the worker then ends).
+void PlayerMain();
 void SetViewFrames(int left, int right);
 // Waits about 100 ms, pumping; 1 as soon as Stop was pressed, else 0.
 int PauseTick();

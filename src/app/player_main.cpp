@@ -215,20 +215,27 @@ int PauseTick() {
     if (stopRequested.load() != 0) {
       // Stopped, passes follow each other at once; without a message each would
       // change nothing, so the next one waits for a message or the tick's length.
-      plat::waitForMessage(100);
+      // After Exit nothing is waited for.
+      if (quitRequested.load() == 0) plat::waitForMessage(100);
       return 1;
     }
     plat::waitForMessage(static_cast<int>(100 - elapsed));
   }
 }
 
+// Exit ends the routine at its next pass, so that the worker ends by itself at once
+// rather than being let go after Exit's wait for it. Whatever a pass is doing (a
+// picture saved, a line printed) is finished first.
 void PlayerMain() {
   using app::player;
+  auto exiting = [] { return quitRequested.load() != 0; };
   for (;;) {
-    while (!app::trySelectMovie()) {
-    }
+    do {
+      if (exiting()) return;
+    } while (!app::trySelectMovie());
     player.breakRequested = false;
     while (!player.breakRequested) {
+      if (exiting()) return;
       if (!player.paused && stopRequested.load() == 0) {
         app::playStep();
         continue;

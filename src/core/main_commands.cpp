@@ -46,6 +46,18 @@ std::string numberedTitle(int number, const std::string& name = {}) {
   return name.empty() ? std::string(digits) : std::string(digits) + " " + name;
 }
 
+// Why an image window was not made, for the status line.
+const char* creationFailure(int result) {
+  switch (result) {
+    case kCreateTooLarge:
+      return "too large to show";
+    case kCreateNoBuffer:
+      return "out of memory";
+    default:
+      return "no free window number";
+  }
+}
+
 int lowestFreeImageNumber() {
   for (int n = 0; n < kImageWindowCount; ++n)
     if (!ImageTable[n].inUse) return n;
@@ -69,10 +81,19 @@ void imageWindow() {
     values[i] = imagewin::leadingInteger(line);
   }
   const int width = values[0], height = values[1], depth = values[2];
-  if (depth != 32 && depth != 8) return;
+  char told[96];
+  if (depth != 32 && depth != 8) {
+    std::snprintf(told, sizeof told, "Bit %d: only 32 or 8", depth);
+    StatusLine(told);
+    return;
+  }
   const int number = lowestFreeImageNumber();
   if (number < 0) return;
-  RequestCreateImage(number, numberedTitle(number), width, height, depth);
+  const int result = RequestCreateImage(number, numberedTitle(number), width, height, depth);
+  if (result != kCreateOk) {
+    std::snprintf(told, sizeof told, "Image %dx%d: %s", width, height, creationFailure(result));
+    StatusLine(told);
+  }
 }
 
 void paste() {
@@ -161,13 +182,20 @@ void openDroppedFiles(const std::vector<std::string>& paths) {
   for (const std::string& dropped : paths) {
     const std::string path = fullPath(dropped);
     const std::string name = fileNamePart(path);
+    if (name.empty()) continue;
     // A name the image files cannot take would only be refused later.
-    if (name.empty() || path.size() >= static_cast<size_t>(kFileNameBytes)) continue;
+    if (path.size() >= static_cast<size_t>(kFileNameBytes)) {
+      interchange::TellFileFailure(path, false, plat::ImageFileError::NameTooLong);
+      continue;
+    }
     int width = 0, height = 0;
     {
       // Decoded only to learn the size; the worker decodes it again into the window.
       const plat::LoadedImage image = plat::loadImageFile(path);
-      if (!image.object) continue;
+      if (!image.object) {
+        interchange::TellFileFailure(path, false, image.reason);
+        continue;
+      }
       width = image.object->width();
       height = image.object->height();
     }
@@ -180,7 +208,10 @@ void openDroppedFiles(const std::vector<std::string>& paths) {
         TAV_RestoreImage();
         break;
       }
-      if (result != kCreateInUse) break;  // this file cannot be shown: give it up
+      if (result != kCreateInUse) {  // this file cannot be shown: give it up
+        interchange::TellFileFailure(path, false, creationFailure(result));
+        break;
+      }
     }
   }
 }

@@ -161,7 +161,7 @@ int createImage(const RequestSlotRecord& s) {
 // drawing the file over whichever image happens to be current.
 int loadImage(const RequestSlotRecord& s) {
   if (TAV_SelectImage(s.number) != 0) return 2;
-  const int result = TAV_LoadImageFile(s.path.c_str(), s.left, s.top);
+  const int result = interchange::LoadImageFileTelling(s.path.c_str(), s.left, s.top);
   TAV_RestoreImage();
   return result;
 }

@@ -10,7 +10,7 @@ namespace editor {
 void loadImageFile(int) {
   char name[kFileNameBytes] = "";
   if (TAV_OpenFileDialog("Load image file", name) != kDialogChosen) return;
-  TAV_LoadImageFile(name, 0, 0);
+  interchange::LoadImageFileTelling(name, 0, 0);
 }
 
 // The whole picture of this window (the current image), in the type of the chosen filter.

@@ -30,7 +30,7 @@ void dropFiles(plat::Window window, const plat::Message& message) {
   if (number < 0 || message.files.empty()) return;
   TAV_SelectImage(number);
   // A name longer than a file name may be is refused whole, never loaded cut short.
-  TAV_LoadImageFile(message.files.front().c_str(), 0, 0);
+  interchange::LoadImageFileTelling(message.files.front().c_str(), 0, 0);
   plat::invalidate(window);
   TAV_RestoreImage();
   plat::setForegroundWindow(window);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "interchange/image_files.h"
 #include "interchange/interchange.h"
 
 InterchangeState interchangeState;
@@ -116,6 +117,11 @@ plat::FileDialogParams saveDialogParams() {
       ImageFileType >= 1 && ImageFileType <= kSaveFilterCount ? ImageFileType : kSaveStartIndex;
   p.pathMustExist = true;
   p.overwritePrompt = true;
+  // Save as adds the type's extension after the dialog: the question is about that name.
+  p.writtenName = [](const std::string& chosen, int filterIndex) {
+    const int type = SaveTypeOfFilter(filterIndex);
+    return type < 0 ? chosen : AddExtension(chosen, kSaveTypes[type].extension);
+  };
   return p;
 }
 

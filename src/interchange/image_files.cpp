@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/services.h"
 #include "imagewin/imagewin.h"
 #include "interchange/interchange.h"
 #include "platform/image_encoders.h"
@@ -20,10 +21,6 @@ namespace {
 
 // The save dialog's filter index 1..6 to a save type.
 constexpr int kFilterSaveTypes[] = {0, 0, 1, 2, 3, 4};
-
-// Larger pictures than the encoders take are refused before any copy is made.
-constexpr int kMaxSaveSide = 65535;
-constexpr int64_t kMaxSavePixels = int64_t{1} << 28;
 
 const plat::ImageEncoder* FindEncoder(const char* mimeType) {
   for (const plat::ImageEncoder& e : plat::imageEncoders()) {
@@ -67,19 +64,61 @@ int SaveImageAs() {
   // A JPEG is saved at the best quality; the caller's own setting is back afterwards.
   const int callersQuality = JpegQuality;
   if (type == 1) JpegQuality = 100;
-  const int result = TAV_SaveImageFile(rec->height, rec->width, type, name);
+  const FileOutcome saved = SaveCurrentImage(rec->height, rec->width, type, name);
   JpegQuality = callersQuality;
-  return result;
+  if (saved.reason != plat::ImageFileError::None)
+    TellFileFailure(AddExtension(name, kSaveTypes[type].extension), true, saved.reason);
+  return saved.result;
 }
 
-}  // namespace interchange
+namespace {
 
-int TAV_LoadImageFile(const char* name, int x, int y) {
-  ImageWindowRecord* rec = interchange::currentRecord();
-  if (!rec) return 2;
-  if (!name || std::strlen(name) >= kFileNameBytes) return 1;
+// At most this many bytes of a file name are told, so that the line fits the status
+// line; a longer name keeps its start and its end (where the extension is) around "...".
+constexpr size_t kToldNameBytes = 16;
+
+bool continuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+std::string shortName(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.size() <= kToldNameBytes) return name;
+  size_t head = kToldNameBytes / 2 - 2, tail = name.size() - (kToldNameBytes / 2 - 1);
+  while (head > 0 && continuationByte(name[head])) --head;
+  while (tail < name.size() && continuationByte(name[tail])) ++tail;
+  return name.substr(0, head) + "..." + name.substr(tail);
+}
+
+}  // namespace
+
+std::string FileFailureLine(const std::string& path, bool saving, const char* why) {
+  return (saving ? "Save " : "Load ") + shortName(path) + ": " + why;
+}
+
+void TellFileFailure(const std::string& path, bool saving, const char* why) {
+  libraryServices().statusLine(FileFailureLine(path, saving, why).c_str());
+}
+void TellFileFailure(const std::string& path, bool saving, plat::ImageFileError why) {
+  TellFileFailure(path, saving, plat::imageFileErrorText(why));
+}
+
+int LoadImageFileTelling(const char* name, int x, int y) {
+  const FileOutcome loaded = LoadImageFileInto(name, x, y);
+  if (loaded.reason != plat::ImageFileError::None)
+    TellFileFailure(name ? name : "", false, loaded.reason);
+  return loaded.result;
+}
+
+FileOutcome LoadImageFileInto(const char* name, int x, int y) {
+  using plat::ImageFileError;
+  ImageWindowRecord* rec = currentRecord();
+  if (!rec) return {2};
+  if (!name) return {1, ImageFileError::CannotOpen};
+  if (std::strlen(name) >= kFileNameBytes) return {1, ImageFileError::NameTooLong};
   plat::LoadedImage file = plat::loadImageFile(name);
-  if (!file.object) return 1;
+  if (!file.object) return {1, file.reason};
   const plat::Surface* picture = file.object.get();
   if (rec->bits == 8 && file.paletteCount > 0) {
     TAV_SetPalette(picture->palette().data(), file.paletteCount);
@@ -89,37 +128,44 @@ int TAV_LoadImageFile(const char* name, int x, int y) {
   std::unique_ptr<plat::Surface> colours;
   if (rec->bits == 8 && picture->bits() == 8) {
     colours = plat::Surface::create(picture->width(), picture->height(), 32);
-    if (!colours) return 1;
+    if (!colours) return {1, ImageFileError::OutOfMemory};
     plat::bitBlt(*colours, 0, 0, picture->width(), picture->height(), *picture, 0, 0);
     picture = colours.get();
   }
   plat::bitBlt(*rec->surface, x, y, picture->width(), picture->height(), *picture, 0, 0);
-  return 0;
+  return {0};
 }
 
-int TAV_SaveImageFile(int h, int w, int type, const char* name) {
-  const ImageWindowRecord* rec = interchange::currentRecord();
-  if (!rec) return 3;
-  if (w <= 0 || h <= 0) return 2;
-  if (type < 0 || type >= kSaveTypeCount || !name) return 1;
-  if (w > interchange::kMaxSaveSide || h > interchange::kMaxSaveSide ||
-      int64_t{w} * h > interchange::kMaxSavePixels) {
-    return 1;
-  }
-  const plat::ImageEncoder* encoder =
-      interchange::FindEncoder(interchange::kSaveTypes[type].mimeType);
-  if (!encoder) return 1;
-  const std::string path = interchange::AddExtension(name, interchange::kSaveTypes[type].extension);
-  if (path.size() >= kFileNameBytes) return 1;
+FileOutcome SaveCurrentImage(int h, int w, int type, const char* name) {
+  using plat::ImageFileError;
+  const ImageWindowRecord* rec = currentRecord();
+  if (!rec) return {3};
+  if (w <= 0 || h <= 0) return {2};
+  if (type < 0 || type >= kSaveTypeCount || !name) return {1};
+  // Larger pictures than the encoders take are refused before any copy is made.
+  if (!plat::fitsPictureLimits(w, h)) return {1, ImageFileError::TooLarge};
+  const plat::ImageEncoder* encoder = FindEncoder(kSaveTypes[type].mimeType);
+  if (!encoder) return {1};
+  const std::string path = AddExtension(name, kSaveTypes[type].extension);
+  if (path.size() >= kFileNameBytes) return {1, ImageFileError::NameTooLong};
 
   // The block at the image's own depth; an 8-bit one at the padded stride with the
   // image's palette. Rows are copied one by one so the padding never shears them.
   std::unique_ptr<plat::Surface> picture = plat::Surface::create(w, h, rec->bits);
-  if (!picture) return 1;
+  if (!picture) return {1, ImageFileError::OutOfMemory};
   for (int y = 0; y < h; ++y) TAV_GetImageBlock(picture->row8(y), 0, y, w, 1);
   if (rec->bits == 8) TAV_GetPalette(picture->palette().data());
   const int quality = type == 1 ? std::clamp(JpegQuality, 0, 100) : -1;
-  return plat::saveImageFileWith(*picture, path, *encoder, quality) == plat::ImageFileError::None
-             ? 0
-             : 1;
+  const ImageFileError written = plat::saveImageFileWith(*picture, path, *encoder, quality);
+  return {written == ImageFileError::None ? 0 : 1, written};
+}
+
+}  // namespace interchange
+
+int TAV_LoadImageFile(const char* name, int x, int y) {
+  return interchange::LoadImageFileInto(name, x, y).result;
+}
+
+int TAV_SaveImageFile(int h, int w, int type, const char* name) {
+  return interchange::SaveCurrentImage(h, w, type, name).result;
 }

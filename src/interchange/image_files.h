@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/imagefile.h"
+
 // The JPEG quality is interchangeState.JpegQuality (interchange/interchange.h).
 
 // Save types: 0 BMP, 1 JPEG, 2 GIF, 3 PNG, 4 TIFF.
@@ -38,9 +40,28 @@ std::string AddExtension(const std::string& name, const std::string& extension);
 // 4 GIF, 5 PNG, 6 TIFF), or -1.
 int SaveTypeOfFilter(int filterIndex);
 
+// What a load or a save came to: the result of TAV_LoadImageFile or TAV_SaveImageFile
+// and, when a file gave no picture or could not be written, why (None otherwise).
+struct FileOutcome {
+  int result = 0;
+  plat::ImageFileError reason = plat::ImageFileError::None;
+};
+FileOutcome LoadImageFileInto(const char* name, int x, int y);
+FileOutcome SaveCurrentImage(int h, int w, int type, const char* name);
+
+// A load or save the user asked for that failed, told in one line of the main window's
+// status line: "Load <file name>: <why>" (or "Save ..."), a long name cut short.
+void TellFileFailure(const std::string& path, bool saving, plat::ImageFileError why);
+void TellFileFailure(const std::string& path, bool saving, const char* why);
+std::string FileFailureLine(const std::string& path, bool saving, const char* why);
+
+// The user's load (the menu entry, a drop on the window): TAV_LoadImageFile, and a file
+// that gave no picture is told.
+int LoadImageFileTelling(const char* name, int x, int y);
+
 // "&Save as": the save dialog, then the current image saved whole in the chosen
-// type (JPEG at quality 100, JpegQuality as it was afterwards). The result of TAV_SaveImageFile, or
-// 1 when cancelled.
+// type (JPEG at quality 100, JpegQuality as it was afterwards). The result of
+// TAV_SaveImageFile, or 1 when cancelled; a file that could not be written is told.
 int SaveImageAs();
 
 }  // namespace interchange

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@
 
 namespace plat {
 
-enum MessageBoxFlags : unsigned { kMbOk = 0, kMbIconError = 0x10 };
+enum MessageBoxFlags : unsigned { kMbOk = 0, kMbYesNo = 4, kMbIconError = 0x10 };
 // Shows a message box with an OK button and waits until it is closed.
 void messageBox(Window owner, const std::string& text, const std::string& title,
                 unsigned flags = kMbOk);
@@ -31,8 +32,14 @@ struct FileDialogParams {
   bool fileMustExist = false;
   bool pathMustExist = false;
   bool overwritePrompt = false;
+  // Saving: the name the caller will write for a chosen name and filter index, when it
+  // adds to the name (an extension). The overwrite question is about that name, and is
+  // asked only when it exists; without this, about the chosen name itself.
+  std::function<std::string(const std::string& chosen, int filterIndex)> writtenName;
 };
 // The chosen path (UTF-8), or empty when cancelled; params.filterIndex is updated.
+// With overwritePrompt, a name that would replace a file is taken only after the user
+// said Yes to "... already exists. Do you want to replace it?"; No goes back to the dialog.
 std::string openFileDialog(FileDialogParams& params);
 std::string saveFileDialog(FileDialogParams& params);
 

@@ -20,6 +20,8 @@ enum class ImageFileError {
   UnknownExtension,  // saving: the name does not end in a known extension
   UnsupportedDepth,  // saving: the surface is neither 8 nor 32 bits
   CannotWrite,       // saving: the file could not be written
+  TooLarge,          // more pixels, or a longer side, than a picture may have
+  NameTooLong,       // the name is longer than the caller takes
 };
 const char* imageFileErrorText(ImageFileError e);
 
@@ -36,10 +38,17 @@ struct LoadedImage : Made<Surface, ImageFileError> {
   // other file.
   int paletteCount = 0;
 };
-// The most a decoded picture may take; larger claims are refused as OutOfMemory
-// before any pixel memory is allocated.
-inline constexpr int kMaxDecodedMegabytes = 256;
-inline constexpr int64_t kMaxDecodedPixels = int64_t{kMaxDecodedMegabytes} * 1024 * 1024 / 4;
+// The largest picture read or written: what the encoders take (a side of at most 65535
+// pixels, 2^28 pixels in all, 1 GiB at 32 bits).
+inline constexpr int kMaxPictureSide = 65535;
+inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 28;
+inline constexpr bool fitsPictureLimits(int64_t width, int64_t height) {
+  return width <= kMaxPictureSide && height <= kMaxPictureSide &&
+         width * height <= kMaxPicturePixels;
+}
+// The most a decoded picture may have; a larger claim is refused as TooLarge before any
+// pixel memory is allocated.
+inline constexpr int64_t kMaxDecodedPixels = kMaxPicturePixels;
 
 // Indexed files (two-colour ones included) become 8-bit surfaces with their colour
 // table; everything else becomes a 32-bit surface of 0x00RRGGBB words. A caller may

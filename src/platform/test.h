@@ -41,8 +41,12 @@ void typeText(Window w, const std::u16string& text);
 void dropFiles(Window w, const std::vector<std::string>& paths);
 
 // The next dialog or popup menu is answered at once instead of being shown.
-void answerNextFileDialog(const std::string& path, int filterIndex = -1);  // "" cancels
-void answerNextMenu(int chosenId);                                         // 0: nothing chosen
+// A save dialog that asks whether to replace a file is answered `replace` (No goes back
+// to the dialog, and the answer then stands for a cancel); the question is recorded as
+// a message box with kMbYesNo.
+void answerNextFileDialog(const std::string& path, int filterIndex = -1,
+                          bool replace = false);  // "" cancels
+void answerNextMenu(int chosenId);                // 0: nothing chosen
 // Colour and font choosers: nullopt cancels. A colour answer may also leave the custom
 // colours changed, as a user can while the chooser is open.
 void answerNextColorDialog(std::optional<uint32_t> color,

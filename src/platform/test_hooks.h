@@ -19,6 +19,7 @@ bool takeMenuAnswer(const Menu& m, int* chosen);
 struct FileAnswer {
   std::string path;  // "" cancels
   int filterIndex;   // <= 0: the dialog's own
+  bool replace;      // the answer to "Do you want to replace it?", if the dialog asks
 };
 // The next queued file dialog answer, if a test queued one.
 std::optional<FileAnswer> takeFileAnswer();

@@ -92,9 +92,9 @@ void reset() {
   state.autoCloseBoxes = autoClose;
 }
 
-void answerNextFileDialog(const std::string& path, int filterIndex) {
+void answerNextFileDialog(const std::string& path, int filterIndex, bool replace) {
   std::lock_guard lock(seamMutex);
-  state.fileAnswers.push_back({path, filterIndex});
+  state.fileAnswers.push_back({path, filterIndex, replace});
 }
 
 void answerNextMenu(int chosenId) {

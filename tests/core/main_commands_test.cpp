@@ -208,6 +208,59 @@ TEST_F(MainCommandTest, DroppedFilesTakeTheNumbersAfterTheOpenWindowsAndTheirNam
   EXPECT_FALSE(ImageTable[4].inUse);
 }
 
+// What cannot be made or loaded is said in the main window's status line, one line
+// each, and nothing is made.
+TEST_F(MainCommandTest, WhatCannotBeMadeOrLoadedIsToldInTheStatusLine) {
+  auto writeBytes = [&](const std::string& name, const std::string& bytes) {
+    std::ofstream(files_ + "/" + name, std::ios::binary) << bytes;
+  };
+  writeBytes("empty.png", "");
+  writeBytes("notes.bmp", "not a picture");
+  // A PNG header claiming 100000 x 100000 pixels (with its checksum), an empty zlib
+  // stream, and no pixel rows.
+  writeBytes("huge.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0"
+                                     "\x08\x02\0\0\0\x27\x30\x9c\x9f\0\0\0\x08IDAT\x78\x9c\x03\0"
+                                     "\0\0\0\x01\x48\x06\x89\xd2\0\0\0\0IEND\xae\x42\x60\x82",
+                                     65));
+  writePicture("whole.png", 40, 40, 0x00FF00);
+  {
+    std::ifstream in(files_ + "/whole.png", std::ios::binary);
+    std::string png((std::istreambuf_iterator<char>(in)), {});
+    writeBytes("half.png", png.substr(0, png.size() / 2));
+  }
+  auto status = [&] {
+    std::string text = plat::getControlText(plat::controlById(main_, ids::kStatusLine));
+    return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+  };
+  auto expectStatus = [&](const std::string& line) {
+    waitFor([&] { return status() == line; });
+    EXPECT_EQ(status(), line);
+  };
+  run([&] {
+    plat::postCommand(main_, ids::kImageWindow);
+    answer(u"100000");
+    answer(u"100000");
+    answer(u"32");
+    expectStatus("Image 100000x100000: out of memory");
+    plat::postCommand(main_, ids::kImageWindow);
+    answer(u"20");
+    answer(u"20");
+    answer(u"16");
+    expectStatus("Bit 16: only 32 or 8");
+    const std::pair<const char*, const char*> drops[] = {
+        {"empty.png", "Load empty.png: not a readable image"},
+        {"notes.bmp", "Load notes.bmp: not a readable image"},
+        {"half.png", "Load half.png: not a readable image"},
+        {"huge.png", "Load huge.png: picture too large"},
+    };
+    for (const auto& [file, line] : drops) {
+      plat::test::dropFiles(main_, {files_ + "/" + file});
+      expectStatus(line);
+    }
+  });
+  for (const ImageWindowRecord& rec : ImageTable) EXPECT_FALSE(rec.inUse);
+}
+
 TEST_F(MainCommandTest, PasteMakesAWindowOfTheClipboardPictureOrNothingWithoutOne) {
   writePicture("c.png", 16, 16, 0x00FF00);
   run([&] {

@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "base/services.h"
 #include "core/library.h"
 #include "imagewin/imagewin.h"
 #include "interchange/file_dialogs.h"
 #include "interchange/interchange.h"
+#include "platform/dialogs.h"
 #include "platform/imagefile.h"
 #include "platform/test.h"
 
@@ -57,7 +59,7 @@ std::vector<uint8_t> bmpFile(int w, int h, int bits, int colours) {
 
 }  // namespace
 
-// A PNG whose header claims w x h (with a right checksum) and no pixel data.
+// A PNG whose header claims w x h (with a right checksum) and no pixel rows.
 std::vector<uint8_t> pngClaiming(uint32_t w, uint32_t h) {
   std::vector<uint8_t> f = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
                             0,    0,   0,   13,  'I',  'H',  'D',  'R'};
@@ -72,6 +74,11 @@ std::vector<uint8_t> pngClaiming(uint32_t w, uint32_t h) {
   }
   crc ^= 0xFFFFFFFF;
   for (int i = 3; i >= 0; --i) f.push_back(static_cast<uint8_t>(crc >> (8 * i)));
+  // An empty zlib stream as image data: the decoder reads the header up to here, so the
+  // claimed size is known before the missing rows are.
+  const uint8_t data[] = {0,    0, 0, 8, 'I', 'D',  'A',  'T',  0x78, 0x9C, 0x03,
+                          0x00, 0, 0, 0, 0,   0x01, 0x48, 0x06, 0x89, 0xD2};
+  f.insert(f.end(), std::begin(data), std::end(data));
   const uint8_t end[] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
   f.insert(f.end(), std::begin(end), std::end(end));
   return f;
@@ -383,9 +390,140 @@ TEST_F(ImageFiles, HostileFilesGiveOneAndChangeNothing) {
   EXPECT_EQ(std::vector<uint8_t>(s.data(), s.data() + s.byteSize()), pixels);
   EXPECT_EQ(s.palette(), palette);
   // Within what the decoder itself accepts, but above our limit: refused by its size.
-  put32(huge, 18, 9000), put32(huge, 22, 9000);
-  writeAll(path("large.bmp"), huge);
-  EXPECT_EQ(plat::loadImageFile(path("large.bmp")).reason, plat::ImageFileError::OutOfMemory);
+  writeAll(path("large.png"), pngClaiming(16385, 16384));
+  EXPECT_EQ(plat::loadImageFile(path("large.png")).reason, plat::ImageFileError::TooLarge);
+}
+
+// Pictures are read up to the limits a save has: 2^28 pixels, 65535 a side.
+TEST_F(ImageFiles, PicturesAreReadUpToTheLimitsOfSaving) {
+  struct Claim {
+    uint32_t width, height;
+  };
+  for (const Claim c : {Claim{65536, 1}, Claim{1, 65536}, Claim{70000, 70000}}) {
+    writeAll(path("claim.png"), pngClaiming(c.width, c.height));
+    EXPECT_EQ(plat::loadImageFile(path("claim.png")).reason, plat::ImageFileError::TooLarge)
+        << c.width << " x " << c.height;
+  }
+  // Over the 64 Mi pixels that were once the most, and loaded into a window of its size
+  // (an indexed BMP file: quick to write and to read).
+  constexpr int kWide = 8200;
+  auto big = plat::Surface::create(kWide, kWide, 8);
+  ASSERT_TRUE(big);
+  std::memset(big->data(), 7, big->byteSize());
+  big->row8(kWide - 1)[kWide - 1] = 9;
+  big->palette()[7] = {0x5A, 0x5B, 0x5C, 0};
+  big->palette()[9] = {0x56, 0x34, 0x12, 0};
+  ASSERT_EQ(plat::saveImageFile(*big, path("big.bmp")), plat::ImageFileError::None);
+  big.reset();
+  ASSERT_EQ(TAV_CreateImageFL(0, "big", 0, 0, kWide, kWide, 1), kCreateOk);
+  EXPECT_EQ(TAV_LoadImageFile(path("big.bmp").c_str(), 0, 0), 0);
+  EXPECT_EQ(px(0, 0, 0), 0x5C5B5Au);
+  EXPECT_EQ(px(0, kWide - 1, kWide - 1), 0x123456u);
+}
+
+// The loads and saves a user asks for say why they failed, in one status line; the
+// results stay those of TAV_LoadImageFile and TAV_SaveImageFile.
+TEST_F(ImageFiles, FailuresAreToldInTheStatusLine) {
+  static std::vector<std::string> told;
+  told.clear();
+  LibraryServices services = libraryServices();
+  services.statusLine = [](const char* text) { told.emplace_back(text); };
+  installLibraryServices(services);
+
+  open32(0, 8, 8, 0x445566);
+  writeAll(path("empty.png"), {});
+  writeAll(path("text.bmp"), {'h', 'e', 'l', 'l', 'o', '\n'});
+  writeAll(path("huge.png"), pngClaiming(100000, 100000));
+  auto picture = plat::Surface::create(40, 40, 32);
+  ASSERT_EQ(plat::saveImageFile(*picture, path("whole.png")), plat::ImageFileError::None);
+  std::vector<uint8_t> png = readAll(path("whole.png"));
+  png.resize(png.size() / 2);
+  writeAll(path("half.png"), png);
+  struct Case {
+    std::string name;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"empty.png", "Load empty.png: not a readable image"},
+      {"text.bmp", "Load text.bmp: not a readable image"},
+      {"half.png", "Load half.png: not a readable image"},
+      {"huge.png", "Load huge.png: picture too large"},
+      {"missing.png", "Load missing.png: cannot open the file"},
+      // A long name keeps its start and its extension.
+      {"a_rather_long_name_for_a_picture.png", "Load a_rath...ure.png: cannot open the file"},
+      {std::string(300, 'n'), "Load nnnnnn...nnnnnnn: name too long"},
+  };
+  for (const Case& c : cases) {
+    told.clear();
+    EXPECT_EQ(interchange::LoadImageFileTelling(path(c.name).c_str(), 0, 0), 1) << c.name;
+    EXPECT_EQ(told, std::vector<std::string>{c.line}) << c.name;
+  }
+  EXPECT_EQ(px(0, 3, 3), 0x445566u);
+  // A picture that loads says nothing.
+  told.clear();
+  EXPECT_EQ(interchange::LoadImageFileTelling(path("whole.png").c_str(), 0, 0), 0);
+  EXPECT_TRUE(told.empty());
+
+  // Save as into a folder nobody can write into, the superuser neither: the name that
+  // was to be written, and why.
+  told.clear();
+  plat::test::answerNextFileDialog("/proc/shot", 5);
+  EXPECT_EQ(interchange::SaveImageAs(), 1);
+  EXPECT_EQ(told, std::vector<std::string>{"Save shot.png: cannot write the file"});
+  told.clear();
+  plat::test::answerNextFileDialog(path("shot"), 5);
+  EXPECT_EQ(interchange::SaveImageAs(), 0);
+  EXPECT_TRUE(told.empty());
+}
+
+// Save as asks before it replaces a file, about the name it writes: the typed name with
+// the extension of the chosen type. No writes nothing.
+TEST_F(ImageFiles, SaveAsAsksAboutTheNameItWrites) {
+  open32(0, 4, 4, 0x123456);
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  struct Case {
+    const char* typed;
+    int filter;
+    std::vector<const char*> existing;
+    bool replace;
+    const char* asked;    // the file asked about, or null when no question comes
+    const char* written;  // the file that holds the picture afterwards, or null
+  };
+  const Case cases[] = {
+      {"ow", 5, {"ow.png"}, false, "ow.png", nullptr},
+      {"ow", 5, {"ow.png"}, true, "ow.png", "ow.png"},
+      {"ow", 1, {"ow", "ow.bmp"}, false, "ow.bmp", nullptr},
+      // The typed name itself is not written, so it is not asked about.
+      {"ow", 5, {"ow"}, false, nullptr, "ow.png"},
+      {"p.jpeg", 3, {"p.jpeg"}, false, nullptr, "p.jpeg.jpg"},
+      {"Shot.PNG", 5, {"Shot.PNG"}, false, "Shot.PNG", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.typed) + " with filter " + std::to_string(c.filter));
+    for (const auto& e : fs::directory_iterator(dir_)) fs::remove_all(e.path());
+    for (const char* e : c.existing) writeAll(path(e), old);
+    plat::test::clearMessageBoxes();
+    plat::test::answerNextFileDialog(path(c.typed), c.filter, c.replace);
+    EXPECT_EQ(interchange::SaveImageAs(), c.written ? 0 : 1);
+    const std::vector<plat::test::ShownMessageBox> boxes = plat::test::messageBoxes();
+    if (c.asked) {
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].text,
+                std::string(c.asked) + " already exists.\nDo you want to replace it?");
+      EXPECT_EQ(boxes[0].title, "Save as");
+      EXPECT_EQ(boxes[0].flags, plat::kMbYesNo);
+    } else {
+      EXPECT_TRUE(boxes.empty());
+    }
+    for (const char* e : c.existing) {
+      if (!c.written || std::string(e) != c.written) {
+        EXPECT_EQ(readAll(path(e)), old) << e;
+      }
+    }
+    if (c.written) {
+      EXPECT_TRUE(plat::loadImageFile(path(c.written)).object) << c.written;
+    }
+  }
 }
 
 TEST_F(ImageFiles, AFailedSaveLeavesTheOldFileAsItWas) {

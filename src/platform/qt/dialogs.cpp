@@ -3,6 +3,7 @@
 
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "platform/qt/dialog_run.h"
@@ -76,24 +77,78 @@ int chosenFilterIndex(const std::vector<FileFilter>& ours, const QStringList& gi
   return unchanged;
 }
 
+// The file a save would replace: the name the caller writes for the chosen one and the
+// filter, when that is an existing file. Empty when nothing is replaced (or nobody asked
+// to be told).
+std::string replacedFile(const FileDialogParams& params, const std::string& chosen,
+                         int filterIndex) {
+  if (!params.overwritePrompt) return {};
+  const std::string written = params.writtenName ? params.writtenName(chosen, filterIndex) : chosen;
+  const QFileInfo info(QString::fromStdString(written));
+  return info.exists() && !info.isDir() ? written : std::string();
+}
+
+// The overwrite question, in the words Qt's own dialog uses.
+std::string replaceQuestion(const std::string& path) {
+  return QFileInfo(QString::fromStdString(path)).fileName().toStdString() +
+         " already exists.\nDo you want to replace it?";
+}
+
+// A file dialog that may hold back its acceptance: the save dialog asks its overwrite
+// question itself, about the name that will be written rather than the one typed.
+class FileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+  std::function<bool(const QString& chosen)> mayAccept;
+
+  void accept() override {
+    const QStringList files = selectedFiles();
+    // A folder is opened by the dialog itself, never asked about.
+    if (mayAccept && !files.isEmpty() && !QFileInfo(files.front()).isDir() &&
+        !mayAccept(files.front()))
+      return;
+    QFileDialog::accept();
+  }
+};
+
 std::string runFileDialog(FileDialogParams& params, bool save) {
+  // Without a title of its own the dialog says what it does.
+  const std::string title = !params.title.empty() ? params.title : save ? "Save As" : "Open";
   if (auto answer = seams::takeFileAnswer()) {
-    if (!answer->path.empty() && answer->filterIndex > 0) params.filterIndex = answer->filterIndex;
+    if (answer->path.empty()) return {};
+    const int index = answer->filterIndex > 0 ? answer->filterIndex : params.filterIndex;
+    const std::string replaced = save ? replacedFile(params, answer->path, index) : "";
+    // The question is recorded; No leaves the dialog open, and the test's answer ends it.
+    if (!replaced.empty()) {
+      seams::noteMessageBox(replaceQuestion(replaced), title, kMbYesNo);
+      if (!answer->replace) return {};
+    }
+    params.filterIndex = index;
     return answer->path;
   }
   std::string chosen;
   qt::runOnDisplay([&] {
-    // Without a title of its own the dialog says what it does.
-    const std::string title = !params.title.empty() ? params.title : save ? "Save As" : "Open";
-    QFileDialog dialog(ownerWidget(params.owner), QString::fromStdString(title),
-                       QString::fromStdString(params.initialFolder));
+    FileDialog dialog(ownerWidget(params.owner), QString::fromStdString(title),
+                      QString::fromStdString(params.initialFolder));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(!save && params.fileMustExist ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
-    if (save && !params.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // Qt would ask about the typed name; ours asks about the name that will be written.
+    if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters = qtFilters(params.filters);
+    if (save && params.overwritePrompt) {
+      dialog.mayAccept = [&](const QString& typed) {
+        const int index = chosenFilterIndex(params.filters, filters, dialog.selectedNameFilter(),
+                                            params.filterIndex);
+        const std::string replaced = replacedFile(params, typed.toStdString(), index);
+        if (replaced.empty()) return true;
+        return QMessageBox::warning(
+                   &dialog, dialog.windowTitle(), QString::fromStdString(replaceQuestion(replaced)),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+      };
+    }
     if (!filters.isEmpty()) {
       dialog.setNameFilters(filters);
       int index = params.filterIndex >= 1 && params.filterIndex <= filters.size()

@@ -11,6 +11,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/jpeg_encoder.h"
@@ -51,6 +52,10 @@ const char* imageFileErrorText(ImageFileError e) {
       return "only 8-bit and 32-bit pictures can be saved";
     case ImageFileError::CannotWrite:
       return "cannot write the file";
+    case ImageFileError::TooLarge:
+      return "picture too large";
+    case ImageFileError::NameTooLong:
+      return "name too long";
   }
   return "unknown error";
 }
@@ -96,9 +101,12 @@ LoadedImage fromIndexed(const QImage& image) {
   return r;
 }
 
-LoadedImage fromColour(const QImage& decoded) {
-  const QImage image = decoded.convertToFormat(QImage::Format_RGB32);
-  if (image.isNull()) return fail(ImageFileError::OutOfMemory);
+// The decoded picture is converted where it lies when it can be: a large one then never
+// needs room for a third copy.
+LoadedImage fromColour(QImage image) {
+  image.convertTo(QImage::Format_RGB32);
+  if (image.isNull() || image.format() != QImage::Format_RGB32)
+    return fail(ImageFileError::OutOfMemory);
   std::unique_ptr<Surface> s = Surface::create(image.width(), image.height(), 32);
   if (!s) return fail(ImageFileError::OutOfMemory);
   for (int y = 0; y < image.height(); ++y) {
@@ -129,16 +137,19 @@ QList<QRgb> gifColourTable(QIODevice* device) {
   return table;
 }
 
-// Decodes whatever the reader is set on. A header claiming more pixels than the
-// limit allows is refused before the decoder allocates anything.
+bool fitsLimits(const QSize& size, int64_t maxPixels) {
+  return fitsPictureLimits(size.width(), size.height()) &&
+         static_cast<int64_t>(size.width()) * size.height() <= maxPixels;
+}
+
+// Decodes whatever the reader is set on. A header claiming more than the limits allow
+// is refused before the decoder allocates anything.
 LoadedImage decode(QImageReader& reader, int64_t maxPixels) {
   reader.setAutoTransform(false);
-  reader.setAllocationLimit(
-      static_cast<int>(std::clamp<int64_t>(maxPixels * 4 >> 20, 1, kMaxDecodedMegabytes)));
+  // The decoder's own picture may take up to 8 bytes a pixel (16-bit channels).
+  reader.setAllocationLimit(static_cast<int>(std::clamp<int64_t>(maxPixels * 8 >> 20, 1, 1 << 20)));
   const QSize claimed = reader.size();
-  if (claimed.isValid() && static_cast<int64_t>(claimed.width()) * claimed.height() > maxPixels) {
-    return fail(ImageFileError::OutOfMemory);
-  }
+  if (claimed.isValid() && !fitsLimits(claimed, maxPixels)) return fail(ImageFileError::TooLarge);
   QImage image;
   if (!reader.read(&image) || image.isNull()) {
     return fail(reader.error() == QImageReader::FileNotFoundError ||
@@ -147,13 +158,14 @@ LoadedImage decode(QImageReader& reader, int64_t maxPixels) {
                     : ImageFileError::CannotDecode);
   }
   if (image.width() < 1 || image.height() < 1) return fail(ImageFileError::CannotDecode);
+  if (!fitsLimits(image.size(), maxPixels)) return fail(ImageFileError::TooLarge);
   // Two-colour files keep their colour table like every other indexed file.
   if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) {
     image = image.convertToFormat(QImage::Format_Indexed8);
     if (image.isNull()) return fail(ImageFileError::OutOfMemory);
   }
   if (image.format() == QImage::Format_Indexed8) return fromIndexed(image);
-  LoadedImage r = fromColour(image);
+  LoadedImage r = fromColour(std::move(image));
   // GIF pictures decode to colours; their global colour table comes along.
   const QList<QRgb> table = r.object ? gifColourTable(reader.device()) : QList<QRgb>{};
   for (qsizetype i = 0; i < table.size(); ++i) {
