@@ -153,8 +153,8 @@ void composePicture(const Options& o) {
 
 int main(int argc, char** argv) {
   // FFmpeg's own complaints about a file it cannot read would come before this tool's
-  // one clear line; OpenCV reads the level once, when it first starts FFmpeg.
-  ::setenv("OPENCV_FFMPEG_LOGLEVEL", "-8", 1);
+  // one clear line.
+  movie::silenceDecoderLog();
   const Options o = tool::parseOptions(argc, argv);
   if (o.writesMovie()) return tool::composeMovie(o);
   composePicture(o);
