@@ -11,8 +11,8 @@ namespace {
 TEST(DisplayDepth, StoredBitsRoundTheDepthUpToAPowerOfTwo) {
   const struct {
     int depth, bits;
-  } cases[] = {{-1, 0}, {0, 0}, {1, 1}, {4, 4}, {8, 8}, {12, 16}, {15, 16},
-               {16, 16}, {24, 32}, {30, 32}, {32, 32}};
+  } cases[] = {{-1, 0},  {0, 0},   {1, 1},   {4, 4},   {8, 8},  {12, 16},
+               {15, 16}, {16, 16}, {24, 32}, {30, 32}, {32, 32}};
   for (const auto& c : cases) EXPECT_EQ(plat::storedBitsPerPixel(c.depth), c.bits) << c.depth;
 }
 
