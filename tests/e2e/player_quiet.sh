@@ -14,8 +14,9 @@ for part in 1 2 3 4; do
   printf 'garbage%.0s' $(seq 120) | dd of=movie.avi bs=1 seek=$((size * part / 5)) conv=notrunc 2>/dev/null
 done
 
-# FFmpeg's lines name the part that speaks: "[mjpeg @ 0x55d0...] error count: ...".
-ffmpeg_lines() { grep -c '^\[[A-Za-z0-9_]* @ 0x' "$1" || true; }
+# FFmpeg's lines name the part that speaks, "[mjpeg @ 0x55d0...] error count: 64", or
+# its level when OpenCV passes them on, "[OPENCV:FFMPEG:16] error count: 64".
+ffmpeg_lines() { grep -cE '^\[([A-Za-z0-9_]+ @ 0x|OPENCV:FFMPEG:)' "$1" || true; }
 # play LOG [VAR=VALUE]: opens the movie in a new player, lets it play (round and round)
 # for three seconds, ends it, and leaves everything it wrote in LOG.
 play() {
