@@ -73,6 +73,9 @@ void playStep();
 void commandPass();
 void runCommand(int index);
 void readInputBox();
+// The Pitch as the input box shows it: 10 significant digits, shortest form (17 where
+// 10 would not give the value back).
+std::string pitchText(double pitch);
 // Converts a decoded frame into window 0 and shows it (nothing while it is closed).
 void showFrame(const movie::MovieFrame& frame);
 // Decodes the next frame into window 0 and shows it; false when there was none.

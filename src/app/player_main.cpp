@@ -7,6 +7,7 @@
 #include "app/lenticular.h"
 #include "app/player.h"
 #include "boxes/boxes.h"
+#include "compose/typed_number.h"
 #include "compose/view_frames.h"
 #include "core/library.h"
 #include "imagewin/imagewin.h"
@@ -160,17 +161,40 @@ void takeSize(InputItem item, int limit, int& size, int& last) {
   player.needsRebuild = true;
 }
 
+// The Pitch typed into its item, read as atof reads it; a value that is not finite
+// (nan, inf, -inf, or beyond a double's range) would leave the picture un-interleaved,
+// so the last accepted Pitch is put back with a line saying why.
+void takePitch() {
+  const char* text = itemText(kPitchItem);
+  if (!text) return;
+  const compose::TypedNumber typed =
+      compose::readFiniteNumber(text, compose::NumberReading::Leading);
+  if (!typed) {
+    const std::string kept = pitchText(player.lastPitch);
+    TAV_Printf("Pitch \"%s\": %s; %s kept\n", text, compose::refusalWords(typed.refusal).c_str(),
+               kept.c_str());
+    TAV_SetInputBoxText(kPitchItem, kept.c_str());
+    return;
+  }
+  if (typed.value == player.lastPitch) return;
+  Pitch = typed.value;
+  composeOutput();
+  player.lastPitch = typed.value;
+}
+
 }  // namespace
 
+std::string pitchText(double pitch) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", pitch);
+  // A Pitch typed with more digits is put back as it was taken, so that reading it
+  // again changes nothing.
+  if (std::strtod(text, nullptr) != pitch) std::snprintf(text, sizeof text, "%.17g", pitch);
+  return text;
+}
+
 void readInputBox() {
-  const char* pitchText = itemText(kPitchItem);
-  const double p = pitchText ? std::atof(pitchText) : player.lastPitch;
-  // NaN never equals itself; it is taken once, not composed on every pass.
-  if (!(p == player.lastPitch || (std::isnan(p) && std::isnan(player.lastPitch)))) {
-    Pitch = p;
-    composeOutput();
-    player.lastPitch = p;
-  }
+  takePitch();
   takeSize(kWidthItem, compose::kMaxWidth, Width, player.lastWidth);
   takeSize(kHeightItem, compose::kMaxHeight, Height, player.lastHeight);
   if (player.needsRebuild) {

@@ -1,6 +1,6 @@
 // The control panel: text window 0 for messages, the button box with the commands,
 // the input box with the settings, and the defaults of the playback loop.
-#include <cstdio>
+#include <string>
 
 #include "app/lenticular.h"
 #include "app/player.h"
@@ -44,12 +44,8 @@ void PlayerSetup() {
   for (int i = 0; i < kInputItemCount; ++i) {
     if (i >= boxes::inputBoxItemCount()) break;
     TAV_SetInputBoxTitle(i, kInputLabels[i]);
-    char text[32];
-    if (i == kPitchItem)
-      std::snprintf(text, sizeof text, "%.10g", Pitch);
-    else
-      std::snprintf(text, sizeof text, "%d", values[i]);
-    TAV_SetInputBoxText(i, text);
+    const std::string text = i == kPitchItem ? pitchText(Pitch) : std::to_string(values[i]);
+    TAV_SetInputBoxText(i, text.c_str());
   }
 }
 

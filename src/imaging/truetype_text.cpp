@@ -124,7 +124,9 @@ Decoded decodeUtf8(const unsigned char* p) {
 }  // namespace
 
 int TAV_SetTrueTypeSize(int boxWidth, int boxHeight) {
-  if (boxWidth < 0 || boxHeight < 1) return 1;  // no font has such a cell
+  // Height 0 asks the platform for the face's default height; below it no font has
+  // such a cell.
+  if (boxWidth < 0 || boxHeight < 0) return 1;
   plat::FontDescription d = TrueTypeFont().description;
   d.width = boxWidth / 2;
   d.height = boxHeight;

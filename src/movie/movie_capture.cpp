@@ -1,8 +1,10 @@
 #include "movie/movie_capture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -89,6 +91,7 @@ struct MovieCapture::Reader {
   cv::VideoCapture capture;
   std::string path;        // the movie's full path, for opening it anew
   double frameCount = 0;   // at open
+  double fps = 0;          // at open
   double seekTarget = -1;  // the frame the last seek asked for, until it is read
   cv::Mat frame;           // the handed-out frame: `current.mat` itself or its conversion
   MovieFrame view;
@@ -118,6 +121,12 @@ struct MovieCapture::Reader {
     try {
       d.ok = capture.read(d.mat) && !d.mat.empty() && d.mat.dims == 2;
       for (int i = 0; i < 3; ++i) d.position[i] = capture.get(kCvProperty[i]);
+      // The frames FFmpeg drains from the decoder at the end of a movie with B-frames
+      // come without a time stamp, read as 0: such a frame after the first gets the
+      // time its number has at the movie's rate.
+      if (d.ok && d.position[0] == 0 && d.position[1] > 1 && fps > 0) {
+        d.position[0] = (d.position[1] - 1) * 1000.0 / fps;
+      }
     } catch (...) {
       d.ok = false;
     }
@@ -328,6 +337,7 @@ MadeMovieCapture MovieCapture::open(const std::string& path) {
       return failed(MovieOpenError::NoPicture, "no picture in " + path);
     }
     state->frameCount = state->capture.get(cv::CAP_PROP_FRAME_COUNT);
+    state->fps = state->capture.get(cv::CAP_PROP_FPS);
     state->planner.setDecoderNext(static_cast<long>(state->capture.get(cv::CAP_PROP_POS_FRAMES)));
   } catch (const cv::Exception& e) {
     return failed(MovieOpenError::DecoderFailed, "the decoder failed on " + path + ": " + e.what());
@@ -396,6 +406,13 @@ const MovieFrame* MovieCapture::queryFrame() {
 double MovieCapture::property(int id) const {
   if (id < 0 || id >= kMoviePropertyCount) return 0.0;
   Reader& s = *state_;
+  // The relative position, 0 at the start and 1 after the last frame, from the frame
+  // position and the count: the decoder's own (FFmpeg's) gives a constant for many
+  // movies.
+  if (id == kPosAviRatio) {
+    if (!(s.frameCount > 0)) return 0.0;
+    return std::clamp(property(kPosFrames) / s.frameCount, 0.0, 1.0);
+  }
   std::unique_lock lock(s.m);
   // The position is the one after the frame handed out, not after the one read ahead.
   if (id < 3 && s.positionKnown) return s.current.position[id];
@@ -433,6 +450,11 @@ bool MovieCapture::setProperty(int id, double value) {
   } catch (...) {
     return false;
   }
+}
+
+void silenceDecoderLog() {
+  // A level set by hand (to see what FFmpeg says) is left as it is.
+  ::setenv("OPENCV_FFMPEG_LOGLEVEL", "-8", 0);  // AV_LOG_QUIET
 }
 
 MovieCapture::SeekCounts MovieCapture::seekCounts() const {

@@ -70,6 +70,7 @@ class MovieCapture {
   const MovieFrame* queryFrame();
 
   // Property 0..7; any other number, or one the decoder does not know, gives 0.
+  // kPosAviRatio is kPosFrames / kFrameCount within 0..1 (0 when the count is unknown).
   double property(int id) const;
   // True when the decoder took the value. Numbers outside 0..7 and values that are
   // not finite are refused.
@@ -100,6 +101,12 @@ class MovieCapture {
   explicit MovieCapture(std::unique_ptr<Reader> state);
   std::unique_ptr<Reader> state_;
 };
+
+// Keeps FFmpeg's own messages about damaged input off the terminal: the programs say
+// what could not be read in their own lines. Called at the start of main, before any
+// other thread runs and before the first movie is opened (OpenCV reads the setting
+// once, when it first starts FFmpeg). OPENCV_FFMPEG_LOGLEVEL set by hand is kept.
+void silenceDecoderLog();
 
 // Copies a frame into a 32-bit buffer of destWidth x destHeight words 0x00RRGGBB
 // (destWidth words a row): pixel (x, y) becomes red * 65536 + green * 256 + blue. Only

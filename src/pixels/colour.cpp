@@ -5,12 +5,14 @@
 namespace pixels {
 
 uint32_t hsvToRgb(int value, int saturation, int hue) {
-  const int v = std::clamp(value, 0, 255);
-  const int s = std::clamp(saturation, 0, 255);
-  const int h = std::clamp(hue, 0, 359);
-  const int min = std::max(v - s, 0);
-  const int d = v - min;
-  int r, g, b;
+  // In 64 bits the formula cannot overflow for any int arguments: |min| < 2^32,
+  // |d| = |min(S, V)| <= 2^31 and every hue factor is below 2^31 + 361, so each product
+  // stays below 2^63.
+  const int64_t v = value;
+  const int64_t h = hue;
+  const int64_t min = std::max<int64_t>(v - saturation, 0);
+  const int64_t d = v - min;
+  int64_t r, g, b;
   if (h < 60) {
     r = v, g = min + h * d / 60, b = min;
   } else if (h < 120) {
@@ -24,7 +26,10 @@ uint32_t hsvToRgb(int value, int saturation, int hue) {
   } else {
     r = v, g = min, b = min + (360 - h) * d / 60;
   }
-  return static_cast<uint32_t>((r << 16) + (g << 8) + b);
+  // Recombined in unsigned arithmetic, which wraps: a channel beyond 0..255 spills
+  // into its neighbours as (R << 16) + (G << 8) + B does, without overflow.
+  const auto u = [](int64_t c) { return static_cast<uint64_t>(c); };
+  return static_cast<uint32_t>((u(r) << 16) + (u(g) << 8) + u(b));
 }
 
 int luma(uint32_t color) {

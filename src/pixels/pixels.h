@@ -8,8 +8,10 @@
 namespace pixels {
 
 // The colour 0xRRGGBB of value V, saturation S (0..255) and hue H (0..359) in
-// integers: S = max - min, V = max. Arguments beyond their ranges are taken at the
-// nearest end, so that no channel spills into its neighbour.
+// integers: S = max - min, V = max. Arguments beyond their ranges go through the same
+// formula (a hue below 0 as the first sixth, one of 300 or more as the last), and a
+// channel that comes out beyond 0..255 spills into its neighbours, the sum wrapping to
+// 32 bits; defined for every int.
 uint32_t hsvToRgb(int value, int saturation, int hue);
 
 // The luma of 0xRRGGBB (the top byte ignored), 0..255: (19595 R + 38470 G + 7471 B) /

@@ -51,7 +51,12 @@ inline constexpr int kMenuBarHeight = 19;
 
 enum class Metric { CxFrame, CyFrame, CyCaption, CxMin, CyMin, CxScreen, CyScreen, CyMenu };
 int systemMetric(Metric m);
+// The display's colour depth as the bits one pixel takes (32 on a true-colour display
+// of depth 24): the X server's own figure on X11, else storedBitsPerPixel of its depth.
 int displayColorDepth();
+// The bits a pixel of `depth` significant bits is stored in: the depth rounded up to a
+// power of two, at most 32 (24 gives 32, 15 gives 16); 0 for an unknown depth.
+int storedBitsPerPixel(int depth);
 
 // How a stretch fills its destination: the nearest source pixel, or the area average.
 // The numbers are the library's own, so they compare with the ints callers pass.

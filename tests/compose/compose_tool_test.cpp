@@ -56,16 +56,17 @@ TEST_F(ComposeTool, DefaultsAndAPitchThatNeverCrossesABoundary) {
   if (HasFatalFailure()) return;
   expectPicture(path("out.png"), app::kOutputImage);
 
-  // An infinite pitch shows view 0 everywhere, and the tool still ends.
+  // A pitch too large for any boundary to be reached shows view 0 everywhere, and the
+  // tool still ends.
   imagewin::resetImageWindows();
   ASSERT_EQ(run("--multiview " + path("views.tif") +
-                " --views 7 --pitch inf --width 30 "
+                " --views 7 --pitch 1e300 --width 30 "
                 "--height 9 --out " +
-                path("inf.png")),
+                path("huge.png")),
             0);
-  composeInWindows(*views, HUGE_VAL, 7, 30, 9, false);
+  composeInWindows(*views, 1e300, 7, 30, 9, false);
   if (HasFatalFailure()) return;
-  expectPicture(path("inf.png"), app::kOutputImage);
+  expectPicture(path("huge.png"), app::kOutputImage);
 }
 
 TEST_F(ComposeTool, RefusesBadArgumentsWithOneLineAndWritesNothing) {
@@ -85,6 +86,11 @@ TEST_F(ComposeTool, RefusesBadArgumentsWithOneLineAndWritesNothing) {
       in + " --views 4 --height 1241" + out,
       in + " --views 4 --width 12x" + out,
       in + " --views 4 --pitch fast" + out,
+      in + " --views 4 --pitch nan" + out,
+      in + " --views 4 --pitch inf" + out,
+      in + " --views 4 --pitch -inf" + out,
+      in + " --views 4 --pitch 1e999" + out,
+      in + " --views 4 --method beta --pitch -nan" + out,
       in + " --views 4 --method best" + out,
       in + out,                                                    // no views
       in + " --views 4",                                           // no output
@@ -103,6 +109,13 @@ TEST_F(ComposeTool, RefusesBadArgumentsWithOneLineAndWritesNothing) {
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << args << ": " << err;
     EXPECT_FALSE(fs::exists(path("out.png"))) << args;
     EXPECT_FALSE(fs::exists(path("work.png"))) << args;
+  }
+  // A value that is not finite is named as such, whichever real option it came by.
+  for (const char* option : {"--pitch", "--slant", "--offset"}) {
+    std::string err;
+    run(in + " --views 4 --method fine " + option + " -inf" + out, &err);
+    EXPECT_EQ(err, "direvo-compose: " + std::string(option) +
+                       " must be a finite number (got \"-inf\")\n");
   }
   // Nothing but the files written here is left behind (no staged temporaries).
   size_t files = 0;

@@ -41,6 +41,9 @@ TEST_F(ComposeTool, FineOptionsRefusedWithOneLineAndNothingWritten) {
       fine + " --pitch 0" + out,
       fine + " --pitch inf" + out,
       fine + " --pitch nan" + out,
+      fine + " --pitch -inf" + out,
+      fine + " --slant 1e999" + out,
+      fine + " --offset -nan" + out,
       fine + " --subpixels grb" + out,
       fine + " --method fine" + out,  // twice
       fine + " --work " + path("work.png") + out,

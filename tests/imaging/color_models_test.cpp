@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "imaging/imaging.h"
 
@@ -53,7 +54,35 @@ TEST(ColorModels, HsvToRgb) {
   EXPECT_EQ(TAV_HsvToRgb(200, 100, 30), 0xC89664u);   // G = 100 + 30 * 100 / 60
   EXPECT_EQ(TAV_HsvToRgb(255, 255, 359), 0xFF0004u);  // 255 * 1 / 60 = 4
   EXPECT_EQ(TAV_HsvToRgb(255, 255, 300), 0xFF00FFu);
-  EXPECT_EQ(TAV_HsvToRgb(400, 900, 1000), TAV_HsvToRgb(255, 255, 359));  // ranges clamped
+}
+
+// Outside their ranges the arguments go through the same formula, not clamped: the
+// channels come out below 0 or above 255 and spill into their neighbours, the sum
+// wrapping to 32 bits. The expected values are the formula worked in exact arithmetic
+// (integer division toward zero), down to every int's extremes, where a 32-bit
+// intermediate would overflow.
+TEST(ColorModels, HsvToRgbAppliesTheFormulaBeyondTheRanges) {
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  const struct {
+    int v, s, h;
+    uint32_t rgb;
+  } cases[] = {
+      {255, 255, -60, 0xFE0100u},    // G = -255
+      {255, 255, 360, 0xFF0000u},    // the last sixth reaches red again
+      {255, 255, 420, 0xFEFF01u},    // B = -255
+      {300, 0, 0, 0x12D2D2Cu},       // grey 300 in every channel
+      {-10, 5, 100, 0xFFFCF600u},    // R = 20 * -10 / 60 = -3, G = -10
+      {255, -100, 200, 0x16421FFu},  // min 355 above V
+      {400, 900, 1000, 0x18FEF56u},  // B = -4266, not the clamped (255, 255, 359)
+      {kMax, kMax, kMax, 0xF332332Eu}, {kMin, kMin, kMin, 0x11111100u},
+      {kMax, kMin, kMin, 0x11100FFFu}, {kMin, kMax, kMax, 0x0EEEEEEEu},
+      {kMax, 0, kMin, 0x7FFEFEFFu},    {0, kMin, kMax, 0x8EEEEEEEu},
+      {kMax, 1, kMin, 0x5DDCDBFEu},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TAV_HsvToRgb(c.v, c.s, c.h), c.rgb) << c.v << ", " << c.s << ", " << c.h;
+  }
 }
 
 TEST(ColorModels, LumaAndColourDifferencesTruncateTowardZero) {

@@ -185,8 +185,24 @@ TEST_F(TrueTypeText, ControlCodesChangeTheFontAndFeedLines) {
   EXPECT_EQ(d.height, 30);
   TAV_TrueTypeString("\n");
   EXPECT_EQ(TextCursor.y, 66);
-  EXPECT_EQ(TAV_SetTrueTypeSize(20, 0), 1);  // refused: the cell stays
+  EXPECT_EQ(TAV_SetTrueTypeSize(20, -1), 1);  // refused: the cell stays
   EXPECT_EQ(imaging::trueTypeCellHeight(), 30);
+}
+
+// Height 0 asks for the face's default height: the font is made from a description of
+// height 0 and draws; the cell height is the 0 asked for, as the sizes are taken as given.
+TEST_F(TrueTypeText, HeightZeroTakesTheFacesDefaultHeight) {
+  open(80, 60);
+  ASSERT_EQ(TAV_SetTrueTypeSize(20, 30), 0);
+  ASSERT_EQ(TAV_SetTrueTypeSize(20, 0), 0);
+  EXPECT_EQ(imaging::trueTypeDescription().height, 0);
+  EXPECT_EQ(imaging::trueTypeDescription().width, 10);
+  EXPECT_EQ(imaging::trueTypeCellHeight(), 0);
+  TextCursor = {4, 30, 4};
+  TAV_TrueTypeChar('W');
+  EXPECT_FALSE(litPoints().empty());
+  EXPECT_EQ(TextCursor.x, 4 + advanceOf('W'));
+  EXPECT_GT(advanceOf('W'), 0);
 }
 
 TEST_F(TrueTypeText, EightBitImagesTakeTheNearestPaletteIndex) {

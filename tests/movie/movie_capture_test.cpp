@@ -147,6 +147,69 @@ TEST_F(MovieCaptureTest, ReadingAheadNeitherDisturbsTheFrameInHandNorASeek) {
   EXPECT_EQ(movie->property(movie::kPosFrames), 32);
 }
 
+// Every property "prop" prints, held to what each movie is: written here with a known
+// size, rate, codec and length, then sought and played through. The relative position
+// runs from 0 before the first frame to 1 after the last (FFmpeg's own is a constant,
+// 1 / fps for AVI).
+TEST(MovieProperties, AreWhatTheMovieIs) {
+  const struct {
+    const char* name;
+    const char* fourcc;  // written with, and read back
+    int fps;
+    int frames;
+  } movies[] = {
+      {"props_mjpeg.avi", "MJPG", 25, 30},
+      {"props_ffv1.mkv", "FFV1", 30, 24},
+      {"props_h264.mp4", "avc1", 24, 20},
+  };
+  for (const auto& m : movies) {
+    SCOPED_TRACE(m.name);
+    const std::string path = TempPath(m.name);
+    const int fourcc = cv::VideoWriter::fourcc(m.fourcc[0], m.fourcc[1], m.fourcc[2], m.fourcc[3]);
+    {
+      cv::VideoWriter out(path, cv::CAP_FFMPEG, fourcc, m.fps, cv::Size(96, 64));
+      if (!out.isOpened()) {
+        ADD_FAILURE() << "cannot write " << m.name;
+        continue;
+      }
+      for (int n = 0; n < m.frames; ++n)
+        out.write(cv::Mat(64, 96, CV_8UC3, cv::Scalar(7 * n, 90, 200 - 7 * n)));
+    }
+    auto movie = MovieCapture::open(path);
+    ASSERT_TRUE(movie) << movie.reason.text;
+    EXPECT_EQ(movie->property(movie::kFrameWidth), 96);
+    EXPECT_EQ(movie->property(movie::kFrameHeight), 64);
+    EXPECT_EQ(movie->property(movie::kFps), m.fps);
+    EXPECT_EQ(movie->property(movie::kFourcc), fourcc);
+    EXPECT_EQ(movie->property(movie::kFrameCount), m.frames);
+    EXPECT_EQ(movie->property(movie::kPosFrames), 0);
+    EXPECT_EQ(movie->property(movie::kPosMsec), 0);
+    EXPECT_EQ(movie->property(movie::kPosAviRatio), 0);
+    // Sought to the first, a middle and the last frame: after reading frame t the
+    // movie stands at t + 1, the time is frame t's (to the millisecond Matroska keeps;
+    // FFmpeg itself gives 0 for the last frames of H.264 with B-frames).
+    for (const int t : {0, m.frames / 2, m.frames - 1, 1}) {
+      SCOPED_TRACE(t);
+      movie->setProperty(movie::kPosFrames, t);
+      ASSERT_TRUE(movie->queryFrame());
+      EXPECT_EQ(movie->property(movie::kPosFrames), t + 1);
+      EXPECT_NEAR(movie->property(movie::kPosMsec), 1000.0 * t / m.fps, 0.5);
+      EXPECT_DOUBLE_EQ(movie->property(movie::kPosAviRatio), (t + 1.0) / m.frames);
+    }
+    // Played through from there: the ratio climbs to 1 at the last frame.
+    double last = 0;
+    for (int n = 2; n < m.frames; ++n) {
+      ASSERT_TRUE(movie->queryFrame()) << n;
+      EXPECT_NEAR(movie->property(movie::kPosMsec), 1000.0 * n / m.fps, 0.5) << n;
+      const double ratio = movie->property(movie::kPosAviRatio);
+      EXPECT_GT(ratio, last) << n;
+      last = ratio;
+    }
+    EXPECT_EQ(last, 1.0);
+    std::remove(path.c_str());
+  }
+}
+
 TEST(MovieCaptureOpen, RefusesWhatIsNotAMovie) {
   const std::string text = TempPath("direvo_not_a_movie.avi");
   {

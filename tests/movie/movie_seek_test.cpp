@@ -92,6 +92,19 @@ std::vector<Shot> PlainSeeks(const std::string& path, int count) {
   return shots;
 }
 
+// The time and the frame position are the decoder's own after a plain seek, but for
+// the frames it gives no time stamp (0 after the first frame), which have their time at
+// the movie's rate; the relative position is the frame position over the count (the
+// decoder's is no position at all for most movies).
+void ExpectPositionsOf(const MovieCapture& movie, const Shot& want, double count) {
+  const bool noStamp = want.ok && want.position[0] == 0 && want.position[1] > 1;
+  EXPECT_EQ(
+      movie.property(movie::kPosMsec),
+      noStamp ? (want.position[1] - 1) * 1000.0 / movie.property(movie::kFps) : want.position[0]);
+  EXPECT_EQ(movie.property(movie::kPosFrames), want.position[1]);
+  EXPECT_EQ(movie.property(movie::kPosAviRatio), std::clamp(want.position[1] / count, 0.0, 1.0));
+}
+
 class MovieSeek : public testing::TestWithParam<const char*> {
  protected:
   static void SetUpTestSuite() {
@@ -169,7 +182,7 @@ MovieCapture::SeekCounts ExpectWalkLikePlainSeeks(const std::string& path,
     if (f && want.ok) {
       EXPECT_TRUE(BytesOf(*f) == want.bytes);
     }
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(movie->property(i), want.position[i]) << "property " << i;
+    ExpectPositionsOf(*movie, want, count);
     ++expected;
   }
   return movie->seekCounts();
@@ -220,7 +233,7 @@ TEST_P(MovieSeek, PositionsReadBeforeTheFrameAreTheDecodersOwn) {
     if (f) {
       EXPECT_TRUE(BytesOf(*f) == plain[t].bytes) << t;
     }
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(movie->property(i), plain[t].position[i]) << t;
+    ExpectPositionsOf(*movie, plain[t], movie->property(movie::kFrameCount));
   }
 }
 

@@ -322,6 +322,49 @@ TEST_F(PlayerTest, SizesNoWindowCanShowArePutBackWithALineSayingWhy) {
   EXPECT_EQ(ImageTable[3].height, 480);
 }
 
+// A Pitch that is not finite would leave the picture un-interleaved: it is put back,
+// with one line saying why, and nothing is composed. Any other text is read as atof
+// reads it, as before.
+TEST_F(PlayerTest, PitchesThatAreNotFiniteArePutBackWithALineSayingWhy) {
+  Open(movie20_);
+  app::runCommand(19);
+  const PrintedText printed;
+  const int composed = player.composeCount;
+  const char* refused[] = {"nan", "-nan", "inf", "-inf", "Infinity", "1e999", "-1e400x"};
+  for (const char* typed : refused) {
+    TAV_SetInputBoxText(app::kPitchItem, typed);
+    app::readInputBox();
+    EXPECT_EQ(app::Pitch, 17.319) << typed;
+    EXPECT_STREQ(TAV_GetInputBoxText(app::kPitchItem), "17.319") << typed;
+  }
+  EXPECT_EQ(player.composeCount, composed);
+  const std::vector<std::string> lines = printed.linesWith("must be a finite number");
+  ASSERT_EQ(lines.size(), std::size(refused));
+  EXPECT_EQ(lines[0], "Pitch \"nan\": must be a finite number; 17.319 kept");
+  EXPECT_EQ(lines[6], "Pitch \"-1e400x\": must be a finite number; 17.319 kept");
+
+  // The last Pitch taken is the one put back; a number followed by text is taken.
+  TAV_SetInputBoxText(app::kPitchItem, "9.25 lenses");
+  app::readInputBox();
+  EXPECT_EQ(app::Pitch, 9.25);
+  EXPECT_EQ(player.composeCount, composed + 1);
+  TAV_SetInputBoxText(app::kPitchItem, "inf");
+  app::readInputBox();
+  EXPECT_EQ(app::Pitch, 9.25);
+  EXPECT_STREQ(TAV_GetInputBoxText(app::kPitchItem), "9.25");
+  app::readInputBox();  // the put-back value reads as the Pitch it is: nothing more
+  EXPECT_EQ(player.composeCount, composed + 1);
+  EXPECT_EQ(printed.linesWith("must be a finite number").size(), std::size(refused) + 1);
+  // So does one typed with more digits than the box shows at start.
+  TAV_SetInputBoxText(app::kPitchItem, "17.31900000001");
+  app::readInputBox();
+  TAV_SetInputBoxText(app::kPitchItem, "nan");
+  app::readInputBox();
+  app::readInputBox();
+  EXPECT_EQ(app::Pitch, 17.31900000001);
+  EXPECT_EQ(player.composeCount, composed + 2);
+}
+
 TEST_F(PlayerTest, ClosingTheInputBoxKeepsTheSettingsAndThePicture) {
   Open(movie20_);
   app::runCommand(19);

@@ -191,8 +191,8 @@ void savePanel(const Options& o) {
 
 int main(int argc, char** argv) {
   // FFmpeg's own complaints about a file it cannot read would come before this tool's
-  // one clear line; OpenCV reads the level once, when it first starts FFmpeg.
-  ::setenv("OPENCV_FFMPEG_LOGLEVEL", "-8", 1);
+  // one clear line.
+  movie::silenceDecoderLog();
   const Options o = tool::parseOptions(argc, argv);
   if (o.writesMovie()) {
     const int status = tool::composeMovie(o);

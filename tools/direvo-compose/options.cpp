@@ -2,13 +2,13 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "compose/compose_pixels.h"
+#include "compose/typed_number.h"
 #include "movie/movie_writer.h"
 #include "platform/imagefile.h"
 
@@ -65,20 +65,6 @@ CLI::Validator wholeNumber(int low, int high, bool rangeInHelp = true) {
       rangeInHelp ? range : "");
 }
 
-// Any number the player would take from a typed text, infinities and NaN included.
-CLI::Validator realNumber() {
-  return CLI::Validator(
-      [](std::string& text) -> std::string {
-        char* end = nullptr;
-        std::strtod(text.c_str(), &end);
-        if (text.empty() || end == text.c_str() || *end != '\0') {
-          return "must be a number (got \"" + text + "\")";
-        }
-        return {};
-      },
-      "");
-}
-
 CLI::Validator oneOf(const char* a, const char* b, const char* c = nullptr) {
   return CLI::Validator(
       [a, b, c](std::string& text) -> std::string {
@@ -90,18 +76,21 @@ CLI::Validator oneOf(const char* a, const char* b, const char* c = nullptr) {
       std::string(a) + "|" + b + (c ? std::string("|") + c : std::string()));
 }
 
-// A finite number, read as strtod reads it.
+// A finite number and nothing else, read as the player reads a typed Pitch.
 CLI::Validator finiteNumber() {
   return CLI::Validator(
       [](std::string& text) -> std::string {
-        char* end = nullptr;
-        const double v = std::strtod(text.c_str(), &end);
-        if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(v)) {
-          return "must be a finite number (got \"" + text + "\")";
-        }
+        const compose::TypedNumber n =
+            compose::readFiniteNumber(text.c_str(), compose::NumberReading::Whole);
+        if (!n) return compose::refusalWords(n.refusal) + " (got \"" + text + "\")";
         return {};
       },
       "");
+}
+
+// The number an option's text holds, once its validator has passed it.
+double finiteValue(const std::string& text) {
+  return compose::readFiniteNumber(text.c_str(), compose::NumberReading::Whole).value;
 }
 
 std::string shortReal(double v) {
@@ -205,7 +194,7 @@ void checkMethod(const Given& g, const Options& o) {
                           o.order != compose::SubpixelOrder::Rgb;
     if (geometry) fail("--slant, --offset and --subpixels go with --method fine (see --help)");
   } else {
-    if (!std::isfinite(o.pitch) || o.pitch == 0) {
+    if (o.pitch == 0) {
       fail("--pitch must be a finite number other than 0 with --method fine");
     }
     if (!o.work.empty()) fail("--work goes with --method stable or beta: fine makes no work image");
@@ -229,8 +218,8 @@ void checkDepth(const Given& g, Options& o, const std::string& disparity,
   if ((g.disparity->count() > 0 || g.focus->count() > 0) && g.depth->count() == 0) {
     fail("--disparity and --focus go with --depth (see --help)");
   }
-  if (!disparity.empty()) o.disparity = std::strtod(disparity.c_str(), nullptr);
-  if (!focus.empty()) o.focus = std::strtod(focus.c_str(), nullptr);
+  if (!disparity.empty()) o.disparity = finiteValue(disparity);
+  if (!focus.empty()) o.focus = finiteValue(focus);
   if (!(o.focus >= 0 && o.focus <= 1))
     fail("--focus must be a number from 0 to 1 (got \"" + focus + "\")");
 }
@@ -398,7 +387,7 @@ Options parseOptions(int argc, char** argv) {
                 ->group(composition);
   g.pitch = cli.add_option("--pitch", pitchText, "lens pitch in sub-pixel columns")
                 ->type_name("P")
-                ->check(realNumber())
+                ->check(finiteNumber())
                 ->default_str(shortReal(compose::kDefaultPitch))
                 ->group(composition);
   g.width =
@@ -488,15 +477,15 @@ Options parseOptions(int argc, char** argv) {
   if (!method.empty()) {
     o.method = method == "beta" ? Method::Beta : method == "fine" ? Method::Fine : Method::Stable;
   }
-  if (!slantText.empty()) o.slant = std::strtod(slantText.c_str(), nullptr);
-  if (!offsetText.empty()) o.offset = std::strtod(offsetText.c_str(), nullptr);
+  if (!slantText.empty()) o.slant = finiteValue(slantText);
+  if (!offsetText.empty()) o.offset = finiteValue(offsetText);
   if (!subpixels.empty()) {
     o.order = subpixels == "bgr" ? compose::SubpixelOrder::Bgr : compose::SubpixelOrder::Rgb;
   }
   o.calibrationLines = pattern == "lines";
   // Read as the player reads a typed Pitch (strtod): CLI11's own conversion goes
   // through long double and may round the last bit differently.
-  if (!pitchText.empty()) o.pitch = std::strtod(pitchText.c_str(), nullptr);
+  if (!pitchText.empty()) o.pitch = finiteValue(pitchText);
   checkCombination(g, o);
   checkMethod(g, o);
   o.input = !multiview.empty() ? multiview

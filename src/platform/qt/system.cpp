@@ -1,6 +1,9 @@
-// System metrics and the display's colour depth.
+// System metrics and the display's colour depth in bits per pixel.
 #include <QGuiApplication>
 #include <QScreen>
+#if DIREVO_WITH_XCB && QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
 
 #include "platform/qt/display.h"
 #include "platform/test_hooks.h"
@@ -43,12 +46,33 @@ int systemMetric(Metric m) {
   return 0;
 }
 
+int storedBitsPerPixel(int depth) {
+  if (depth <= 0) return 0;
+  int bits = 1;
+  while (bits < depth && bits < 32) bits *= 2;
+  return bits;
+}
+
 int displayColorDepth() {
-  int depth = 0;
+  int bits = 0;
   qt::runOnDisplay([&] {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) depth = screen->depth();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const int depth = screen->depth();
+    bits = storedBitsPerPixel(depth);
+#if DIREVO_WITH_XCB && QT_CONFIG(xcb)
+    // On X11 the server says how many bits a pixel of each depth takes (its pixmap
+    // formats): 32 for the usual depth 24.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (xcb_connection_t* c = x11 ? x11->connection() : nullptr) {
+      xcb_format_iterator_t it = xcb_setup_pixmap_formats_iterator(xcb_get_setup(c));
+      for (; it.rem > 0; xcb_format_next(&it)) {
+        if (it.data->depth == depth) bits = it.data->bits_per_pixel;
+      }
+    }
+#endif
   });
-  return depth;
+  return bits;
 }
 
 }  // namespace plat
