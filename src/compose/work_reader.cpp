@@ -33,9 +33,20 @@ ResampledViews::ResampledViews(const WorkResampling& r) : multiView_(r.multiView
   source_.resize(static_cast<size_t>(columns));
   for (int64_t x = 0; x < columns; ++x) {
     const int64_t s = truncToInt64(std::trunc(static_cast<double>(x) * sx));
-    source_[static_cast<size_t>(x)] =
-        s >= 0 && s < r.multiView.width ? static_cast<int32_t>(s) : -1;
+    const bool inside = s >= 0 && s < r.multiView.width;
+    source_[static_cast<size_t>(x)] = inside ? static_cast<int32_t>(s) : -1;
+    allInside_ = allInside_ && inside;
   }
+}
+
+void ResampledViews::readRow(const uint32_t* row, int64_t count, uint32_t* out) const {
+  if (!allInside_) {
+    for (int64_t x = 0; x < count; ++x) out[x] = at(row, x);
+    return;
+  }
+  // The usual case, every column inside the views: no test per pixel.
+  const int32_t* source = source_.data();
+  for (int64_t x = 0; x < count; ++x) out[x] = row[source[x]];
 }
 
 const uint32_t* ResampledViews::row(int64_t y) const {
