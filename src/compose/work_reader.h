@@ -50,6 +50,8 @@ class ResampledViews {
   uint64_t width_ = 0;
   std::vector<int32_t> source_;  // multi-view column of each work column, -1 outside
   bool allInside_ = true;        // no -1 in source_
+  // Where each run of equal entries of source_ starts, and one past the last run.
+  std::vector<int64_t> runStart_;
 };
 
 }  // namespace compose
