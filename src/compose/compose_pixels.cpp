@@ -5,6 +5,7 @@
 #include <cstring>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 
 #include "compose/work_reader.h"
 
@@ -57,23 +58,56 @@ struct BlendPoints {
   }
 };
 
-// Mixes each point, in order, with the pixel just before it as mixed so far: a chain
-// when the points follow one another.
-void mixChained(uint32_t* px, const BlendPoints& b) {
+// Four doubles, four 32-bit integers: GCC's vector types, which take SSE2 or AVX2
+// depending on the function they are compiled in.
+typedef double Doubles4 __attribute__((vector_size(32)));
+typedef int32_t Ints4 __attribute__((vector_size(16)));
+
+// One channel of four mixes: trunc((1 - x) a + x b), as BlendColor works it out.
+__attribute__((always_inline)) inline Ints4 mixChannel(Doubles4 x, Ints4 a, Ints4 b, int shift) {
+  const Doubles4 ca = __builtin_convertvector((a >> shift) & 0xff, Doubles4);
+  const Doubles4 cb = __builtin_convertvector((b >> shift) & 0xff, Doubles4);
+  return __builtin_convertvector((1.0 - x) * ca + x * cb, Ints4);
+}
+
+// Mixes points k .. k + 3, none of which follows another, so that none reads a pixel
+// another one writes.
+__attribute__((always_inline)) inline void mixFour(uint32_t* px, const BlendPoints& b, size_t k) {
+  // Built whole rather than lane by lane, which would go through memory.
+  const int64_t* at = b.at.data() + k;
+  const Ints4 a = {static_cast<int32_t>(px[at[0]]), static_cast<int32_t>(px[at[1]]),
+                   static_cast<int32_t>(px[at[2]]), static_cast<int32_t>(px[at[3]])};
+  const Ints4 before = {static_cast<int32_t>(px[at[0] - 1]), static_cast<int32_t>(px[at[1] - 1]),
+                        static_cast<int32_t>(px[at[2] - 1]), static_cast<int32_t>(px[at[3] - 1])};
+  Doubles4 x;
+  std::memcpy(&x, b.weight.data() + k, sizeof x);
+  const Ints4 mixed = mixChannel(x, a, before, 16) << 16 | mixChannel(x, a, before, 8) << 8 |
+                      mixChannel(x, a, before, 0);
+  for (int j = 0; j < 4; ++j) px[at[j]] = static_cast<uint32_t>(mixed[j]);
+}
+
+// Whether points k .. k + 3 exist and none of them follows the one before it.
+inline bool fourApart(const BlendPoints& b, size_t k, int64_t last) {
+  if (k + 4 > b.at.size()) return false;
+  const int64_t* at = b.at.data() + k;
+  return at[0] != last + 1 && at[1] != at[0] + 1 && at[2] != at[1] + 1 && at[3] != at[2] + 1;
+}
+
+// mixChained with every weight in [0, 1): every channel stays in 0..255, so along a
+// chain the channels are carried apart, as BlendColor would unpack them again, which
+// keeps the packing off the chain; four points apart from one another at a time. Same
+// formula, same result.
+__attribute__((always_inline)) inline void mixUnitWeights(uint32_t* px, const BlendPoints& b) {
   const size_t count = b.at.size();
-  if (!b.unitWeights) {
-    for (size_t k = 0; k < count; ++k) {
-      const int64_t l = b.at[k];
-      px[l] = BlendColor(b.weight[k], px[l], px[l - 1]);
-    }
-    return;
-  }
-  // With weights in [0, 1) every channel stays in 0..255, so along a chain the
-  // channels are carried apart, as BlendColor would unpack them again, which keeps
-  // the packing off the chain. Same formula, same result.
   double r = 0, g = 0, bl = 0;
   int64_t last = -2;
-  for (size_t k = 0; k < count; ++k) {
+  for (size_t k = 0; k < count;) {
+    if (fourApart(b, k, last)) {
+      mixFour(px, b, k);
+      k += 4;
+      last = -2;  // the next point reads what the last one wrote back
+      continue;
+    }
     const int64_t l = b.at[k];
     if (l != last + 1) {
       const uint32_t p = px[l - 1];
@@ -92,7 +126,38 @@ void mixChained(uint32_t* px, const BlendPoints& b) {
     g = mg;
     bl = mb;
     last = l;
+    ++k;
   }
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void mixUnitWeightsAvx2(uint32_t* px, const BlendPoints& b) {
+  mixUnitWeights(px, b);
+}
+#endif
+
+void mixUnitWeightsBaseline(uint32_t* px, const BlendPoints& b) {
+  mixUnitWeights(px, b);
+}
+
+// Mixes each point, in order, with the pixel just before it as mixed so far: a chain
+// when the points follow one another.
+void mixChained(uint32_t* px, const BlendPoints& b) {
+  if (!b.unitWeights) {
+    for (size_t k = 0; k < b.at.size(); ++k) {
+      const int64_t l = b.at[k];
+      px[l] = BlendColor(b.weight[k], px[l], px[l - 1]);
+    }
+    return;
+  }
+#if defined(__x86_64__)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) {
+    mixUnitWeightsAvx2(px, b);
+    return;
+  }
+#endif
+  mixUnitWeightsBaseline(px, b);
 }
 
 // One output row of the column-stripe method: channel j of pixel x is the matching
@@ -135,7 +200,7 @@ void buildWorkPixels(ConstPixelBuffer multiView, PixelBuffer work, int viewWidth
         std::memset(out, 0, static_cast<size_t>(cols) * 4);
         continue;
       }
-      for (int64_t x = 0; x < cols; ++x) out[x] = views.at(in, x);
+      views.readRow(in, cols, out);
     }
   });
 }
@@ -273,14 +338,23 @@ struct BetaCarry {
 // The work pixel of every sub-pixel of row group g, black outside the work image.
 // Independent of every other row group, so it can run ahead on another thread.
 template <typename WorkReader>
-void gatherBetaGroup(const WorkReader& work, const BetaTables& t, int64_t columns, int64_t groups,
-                     int64_t g, uint32_t* raw) {
+void gatherBetaGroup(const WorkReader& work, const BetaTables& t, int views, int64_t columns,
+                     int64_t groups, int64_t g, uint32_t* raw) {
   const uint32_t* in = work.row(3 * g);
   if (!in) {
     std::fill(raw, raw + columns, 0u);
     return;
   }
   const int32_t* view = t.view.data() + 3 * (groups - g);
+  // Views run 0 .. V - 1; with bands for all of them inside the work image, the reads
+  // need no test.
+  if constexpr (std::is_same_v<WorkReader, WorkPixels>) {
+    if (work.width() / columns >= static_cast<int64_t>(views)) {
+      for (int64_t l = 0; l < columns; ++l)
+        raw[l] = in[l + static_cast<int64_t>(view[l]) * columns];
+      return;
+    }
+  }
   for (int64_t l = 0; l < columns; ++l) {
     raw[l] = work.at(in, l + static_cast<int64_t>(view[l]) * columns);
   }
@@ -344,7 +418,7 @@ void composeBetaFrom(const WorkReader& work, PixelBuffer output, const LentiPara
   if (drawnGroups * columns < kSplitThreshold || std::thread::hardware_concurrency() < 2) {
     std::vector<uint32_t> raw(static_cast<size_t>(columns));
     for (int64_t g = 0; g < drawnGroups; ++g) {
-      gatherBetaGroup(work, t, columns, groups, g, raw.data());
+      gatherBetaGroup(work, t, p.views, columns, groups, g, raw.data());
       finishBetaGroup(t, blends, columns, g, raw.data(), carry, output, pixels);
     }
     return;
@@ -358,7 +432,7 @@ void composeBetaFrom(const WorkReader& work, PixelBuffer output, const LentiPara
   auto gatherOne = [&] {
     const int64_t g = nextToGather.fetch_add(1, std::memory_order_relaxed);
     if (g >= drawnGroups) return false;
-    gatherBetaGroup(work, t, columns, groups, g, raw.data() + g * columns);
+    gatherBetaGroup(work, t, p.views, columns, groups, g, raw.data() + g * columns);
     ready[g].store(true, std::memory_order_release);
     return true;
   };

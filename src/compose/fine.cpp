@@ -8,6 +8,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "compose/row_split.h"
 
 namespace compose {
@@ -88,12 +92,12 @@ inline int32_t sourceAt(int64_t s, const RowViews& r) {
   return viewAt(static_cast<double>(s), r) * r.viewWidth + r.viewColumn[s];
 }
 
-// The multi-view columns of sub-pixels [0, count) of a row whose every t is finite and below 2^51
-// in size, four at a time. floor(t) is t rounded to the nearest whole number by adding and taking
-// away 1.5 2^52, less one where that came out above t; the same operations on the same doubles as
-// viewAt, so the same views.
-__attribute__((always_inline)) inline void rowViewsVector(const RowViews& r, int64_t count,
-                                                          int32_t* out) {
+// The multi-view columns of sub-pixels [begin, end) of a row whose every t is finite and below
+// 2^51 in size, four at a time. floor(t) is t rounded to the nearest whole number by adding and
+// taking away 1.5 2^52, less one where that came out above t; the same operations on the same
+// doubles as viewAt, so the same views.
+__attribute__((always_inline)) inline void rowViewsVector(const RowViews& r, int64_t begin,
+                                                          int64_t end, int32_t* out) {
   const double magic = 6755399441055744.0;  // 1.5 2^52
   const Doubles4 step = {4, 4, 4, 4};
   const Doubles4 a = {r.a, r.a, r.a, r.a};
@@ -104,9 +108,10 @@ __attribute__((always_inline)) inline void rowViewsVector(const RowViews& r, int
   const Doubles4 top = {last, last, last, last};
   const Doubles4 m = {magic, magic, magic, magic};
   const Doubles4 one = {1, 1, 1, 1};
-  Doubles4 s = {0, 1, 2, 3};
-  int64_t i = 0;
-  for (; i + 4 <= count; i += 4, s += step) {
+  const double b = static_cast<double>(begin);
+  Doubles4 s = {b, b + 1, b + 2, b + 3};
+  int64_t i = begin;
+  for (; i + 4 <= end; i += 4, s += step) {
     const Doubles4 t = (s - a - o) / p;
     const Doubles4 nearest = (t + m) - m;
     const Mask4 above = nearest > t;
@@ -119,19 +124,83 @@ __attribute__((always_inline)) inline void rowViewsVector(const RowViews& r, int
     const Ints4 source = __builtin_convertvector(scaled, Ints4) * r.viewWidth + column;
     std::memcpy(out + i, &source, sizeof source);
   }
-  for (; i < count; ++i) out[i] = sourceAt(i, r);
+  for (; i < end; ++i) out[i] = sourceAt(i, r);
+}
+
+void rowViewsBaseline(const RowViews& r, int64_t count, int32_t* out) {
+  rowViewsVector(r, 0, count, out);
 }
 
 #if defined(__x86_64__)
 __attribute__((target("avx2"))) void rowViewsAvx2(const RowViews& r, int64_t count, int32_t* out) {
-  rowViewsVector(r, count, out);
+  rowViewsVector(r, 0, count, out);
 }
 
+// A row's phases as fixed-point fractions of a lens (2^64 a turn): the phase at s = 0 and
+// its step per sub-pixel, from which the views come by whole-number arithmetic. Off the
+// double arithmetic of the definition by less than `margin` / 2^32 of a view, so where
+// phase V lies further than that from a whole number both give the same view.
+struct RowTurns {
+  uint64_t start = 0, step = 0;
+  uint32_t margin = 0;
+  bool usable = false;
+};
+
+// A fraction of a turn as 2^64ths; t - floor(t) can round up to 1, which is 0.
+uint64_t turnsOf(double t) {
+  const double f = t - std::floor(t);
+  return f < 1 ? static_cast<uint64_t>(f * 18446744073709551616.0) : 0;
+}
+
+RowTurns rowTurns(const RowViews& r, int64_t count) {
+  // Every t of the row, and each rounding of it, is within mag 2^-51 of the real value;
+  // the steps add mag 2^-53. Beyond 2^24 the margin would grow too wide to be worth it.
+  const double mag =
+      (static_cast<double>(count) + std::fabs(r.a) + std::fabs(r.offset)) / std::fabs(r.pitch);
+  RowTurns turns;
+  if (!(mag < 16777216.0)) return turns;  // also NaN
+  turns.start = turnsOf(viewT(0, r));
+  turns.step = turnsOf(1.0 / r.pitch);
+  // In 2^-32 of a turn: mag 2^-17 for the roundings, 16 for truncations, times V.
+  const double margin = r.viewCount * (std::ceil(mag / 65536.0) + 16) + 16;
+  if (!(margin < 268435456.0)) return turns;  // 2^28: so many views leave too little between
+  turns.margin = static_cast<uint32_t>(margin);
+  turns.usable = true;
+  return turns;
+}
+
+// The multi-view columns of a row from its turns, eight sub-pixels at a time: the view
+// is the top 32 bits of phase V. Eight whose phase V lies within the margin of a whole
+// number (a view boundary, or a lens boundary) are worked out again by rowViewsVector.
+__attribute__((target("avx2"))) void rowViewsTurns(const RowViews& r, const RowTurns& turns,
+                                                   int64_t count, int32_t* out) {
+  const __m256i stepHigh = _mm256_set1_epi32(static_cast<int32_t>(turns.step >> 32));
+  const __m256i laneTurns = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), stepHigh);
+  const __m256i views = _mm256_set1_epi32(r.viewCount);
+  const __m256i width = _mm256_set1_epi32(r.viewWidth);
+  const __m256i margin = _mm256_set1_epi32(static_cast<int32_t>(turns.margin));
+  const __m256i nearLimit = _mm256_set1_epi32(static_cast<int32_t>(2 * turns.margin - 1));
+  int64_t s = 0;
+  for (; s + 8 <= count; s += 8) {
+    const uint64_t base = turns.start + static_cast<uint64_t>(s) * turns.step;
+    const __m256i q =
+        _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(base >> 32)), laneTurns);
+    // q V, 64 bits: the even lanes, then the odd ones.
+    const __m256i even = _mm256_mul_epu32(q, views);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(q, 32), views);
+    const __m256i view = _mm256_blend_epi32(_mm256_srli_epi64(even, 32), odd, 0xAA);
+    const __m256i low = _mm256_blend_epi32(even, _mm256_slli_epi64(odd, 32), 0xAA);
+    // Near a whole number: (low + margin) mod 2^32 below 2 margin.
+    const __m256i shifted = _mm256_add_epi32(low, margin);
+    const __m256i near = _mm256_cmpeq_epi32(_mm256_min_epu32(shifted, nearLimit), shifted);
+    const __m256i column = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.viewColumn + s));
+    const __m256i source = _mm256_add_epi32(_mm256_mullo_epi32(view, width), column);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + s), source);
+    if (!_mm256_testz_si256(near, near)) rowViewsVector(r, s, s + 8, out);
+  }
+  rowViewsVector(r, s, count, out);
+}
 #endif
-
-void rowViewsBaseline(const RowViews& r, int64_t count, int32_t* out) {
-  rowViewsVector(r, count, out);
-}
 
 // The multi-view columns of sub-pixels [0, count) of one row.
 void rowViews(const RowViews& r, int64_t count, int32_t* out) {
@@ -141,7 +210,12 @@ void rowViews(const RowViews& r, int64_t count, int32_t* out) {
 #if defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2 && !baselineOnly.load(std::memory_order_relaxed)) {
-      rowViewsAvx2(r, count, out);
+      const RowTurns turns = rowTurns(r, count);
+      if (turns.usable) {
+        rowViewsTurns(r, turns, count, out);
+      } else {
+        rowViewsAvx2(r, count, out);
+      }
       return;
     }
 #endif

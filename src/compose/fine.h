@@ -45,7 +45,8 @@ int fineView(double s, double y, const FineParams& p);
 void composeFineStraight(ConstPixelBuffer multiView, PixelBuffer output, const FineParams& p);
 
 // The same picture, bit for bit, from per-row and per-column tables, on several threads,
-// four sub-pixels at a time (with AVX2 where the processor has it).
+// four sub-pixels at a time; with AVX2 eight at a time from fixed-point phases, with the
+// doubles again wherever a phase lies near a view boundary.
 void composeFinePixels(ConstPixelBuffer multiView, PixelBuffer output, const FineParams& p);
 
 // Makes composeFinePixels keep to the instructions every x86-64 processor has, so that

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace compose {
 
@@ -33,9 +34,47 @@ ResampledViews::ResampledViews(const WorkResampling& r) : multiView_(r.multiView
   source_.resize(static_cast<size_t>(columns));
   for (int64_t x = 0; x < columns; ++x) {
     const int64_t s = truncToInt64(std::trunc(static_cast<double>(x) * sx));
-    source_[static_cast<size_t>(x)] =
-        s >= 0 && s < r.multiView.width ? static_cast<int32_t>(s) : -1;
+    const bool inside = s >= 0 && s < r.multiView.width;
+    source_[static_cast<size_t>(x)] = inside ? static_cast<int32_t>(s) : -1;
+    allInside_ = allInside_ && inside;
+    if (x == 0 || source_[static_cast<size_t>(x)] != source_[static_cast<size_t>(x - 1)])
+      runStart_.push_back(x);
   }
+  runStart_.push_back(columns);
+  // Runs shorter than eight on the whole are read pixel by pixel; no need to keep them.
+  if (8 * (static_cast<int64_t>(runStart_.size()) - 1) > columns) runStart_ = {};
+}
+
+namespace {
+
+typedef uint32_t Words8 __attribute__((vector_size(32)));
+
+// Fills out[b, e) with `value`, eight words at a time; writes up to seven words past e.
+inline void fillRun(uint32_t* out, int64_t b, int64_t e, uint32_t value) {
+  const Words8 v = {value, value, value, value, value, value, value, value};
+  for (int64_t i = b; i < e; i += 8) std::memcpy(out + i, &v, sizeof v);
+}
+
+}  // namespace
+
+void ResampledViews::readRow(const uint32_t* row, int64_t count, uint32_t* out) const {
+  if (!allInside_) {
+    for (int64_t x = 0; x < count; ++x) out[x] = at(row, x);
+    return;
+  }
+  // The usual case, every column inside the views: no test per pixel.
+  const int32_t* source = source_.data();
+  int64_t x = 0;
+  // Views narrower than their bands repeat each pixel over a run: filled a run at a
+  // time; what a fill writes past its run, the runs after it write again.
+  const int64_t runs = static_cast<int64_t>(runStart_.size()) - 1;
+  if (runs > 0 && count == static_cast<int64_t>(width_)) {
+    for (int64_t k = 0; k < runs && runStart_[k + 1] + 8 <= count; ++k) {
+      fillRun(out, runStart_[k], runStart_[k + 1], row[source[runStart_[k]]]);
+      x = runStart_[k + 1];
+    }
+  }
+  for (; x < count; ++x) out[x] = row[source[x]];
 }
 
 const uint32_t* ResampledViews::row(int64_t y) const {

@@ -40,6 +40,8 @@ class ResampledViews {
     const int32_t s = source_[static_cast<size_t>(x)];
     return s >= 0 ? row[s] : 0;
   }
+  // Work pixels [0, count) of a row, count at most width(): at() for each.
+  void readRow(const uint32_t* row, int64_t count, uint32_t* out) const;
 
  private:
   ConstPixelBuffer multiView_;
@@ -47,6 +49,9 @@ class ResampledViews {
   int64_t height_ = 0;
   uint64_t width_ = 0;
   std::vector<int32_t> source_;  // multi-view column of each work column, -1 outside
+  bool allInside_ = true;        // no -1 in source_
+  // Where each run of equal entries of source_ starts, and one past the last run.
+  std::vector<int64_t> runStart_;
 };
 
 }  // namespace compose

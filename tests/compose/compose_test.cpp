@@ -551,6 +551,9 @@ TEST_F(WorkImage, FastBuildMatchesTheStraightOne) {
       {"defaults", 800, 480, 7, 7 * 320, 240, 3 * 800 * 7, 480, 320, 240},
       {"largest", 1920, 1240, 2, 2 * 1000, 700, 3 * 1920 * 2, 1240, 1000, 700},
       {"many views", 10, 7, 180, 180 * 3, 5, 3 * 10 * 180, 7, 3, 5},
+      // Views narrower than their bands, each pixel over a run of about 29 or 8.
+      {"long runs", 1920, 9, 3, 3 * 200, 9, 3 * 1920 * 3, 9, 200, 9},
+      {"runs of about eight", 100, 5, 2, 2 * 37, 5, 600, 5, 37, 5},
       {"views wider than the image", 20, 10, 4, 50, 10, 240, 10, 30, 10},
       {"views taller than the image", 20, 10, 4, 80, 6, 240, 10, 20, 13},
       {"negative view size", 20, 10, 4, 80, 10, 240, 10, -20, -10},

@@ -180,6 +180,36 @@ TEST_P(FineInstructions, FastMatchesFormulaAtAFullPanel) {
   EXPECT_EQ(compose(mv, p, true), compose(mv, p, false));
 }
 
+TEST_P(FineInstructions, FastMatchesFormulaOnBoundariesAndFarPhases) {
+  // Whole-number pitches and slants put phase V exactly on view and lens boundaries on
+  // whole rows, where the fast version works the views out again; tiny pitches and far
+  // offsets leave its fixed-point phases for the doubles altogether.
+  struct Case {
+    int views;
+    double pitch, slant, offset;
+  } cases[] = {
+      {6, 6, 1, 0},
+      {9, 4.5, 1.0 / 3, 0},
+      {8, -8, -1, 2},
+      {60, 30, 0.5, -1.5},
+      {7, 1e-4, 1, 0},
+      {12, 17.319, 1.0 / 3, 3e9},
+      {180, -2e-5, -2.0 / 9, 0.5},
+  };
+  for (const Case& c : cases) {
+    FineParams p;
+    p.views = c.views;
+    p.pitch = c.pitch;
+    p.slant = c.slant;
+    p.offset = c.offset;
+    p.width = 701;
+    p.height = 9;
+    const Picture mv = noise(c.views * 37, 11, static_cast<uint32_t>(c.views));
+    EXPECT_EQ(compose(mv, p, true), compose(mv, p, false))
+        << "V " << c.views << " P " << c.pitch << " S " << c.slant << " O " << c.offset;
+  }
+}
+
 TEST(Fine, NothingToReadGivesBlack) {
   FineParams p;
   p.views = 9;
