@@ -20,6 +20,7 @@
 #include "app/lenticular.h"
 #include "compose/compose_pixels.h"
 #include "compose/fine.h"
+#include "compose/row_split.h"
 #include "imagewin/imagewin.h"
 #include "platform/test.h"
 #include "ratio_main.h"
@@ -66,6 +67,9 @@ void openWindows(Setting s, bool withWork) {
   if (!withWork) app::BuildWorkImage(kViewWidth, kViewHeight);
 }
 
+// The floors split their rows among threads as the methods do, so that each ratio
+// compares the work per row.
+
 // Floor of the work image: every multi-view row the build reads, read once, and every
 // work pixel it writes, written once.
 std::function<void()> buildWorkFloor(Setting s) {
@@ -75,12 +79,14 @@ std::function<void()> buildWorkFloor(Setting s) {
     const int64_t inWidth = widthOf(app::kMultiViewImage);
     const int64_t cols = widthOf(app::kWorkImage);
     const double sy = static_cast<double>(kViewHeight) / s.H;
-    for (int64_t y = 0; y < s.H; ++y) {
-      const uint32_t* row = in + static_cast<int64_t>(y * sy) * inWidth;
-      uint32_t acc = 0;
-      for (int64_t x = 0; x < inWidth; ++x) acc ^= row[x];
-      std::fill(out + y * cols, out + (y + 1) * cols, acc);
-    }
+    compose::splitRows(s.H, cols, [&](int64_t begin, int64_t end) {
+      for (int64_t y = begin; y < end; ++y) {
+        const uint32_t* row = in + static_cast<int64_t>(y * sy) * inWidth;
+        uint32_t acc = 0;
+        for (int64_t x = 0; x < inWidth; ++x) acc ^= row[x];
+        std::fill(out + y * cols, out + (y + 1) * cols, acc);
+      }
+    });
   };
 }
 
@@ -96,15 +102,17 @@ std::function<void()> composeStableFloor(Setting s) {
     uint32_t* out = pixelsOf(app::kOutputImage);
     const int64_t workWidth = widthOf(app::kWorkImage);
     const int64_t count = static_cast<int64_t>(base.size());
-    std::vector<uint32_t> vals(base.size());
-    for (int64_t r = 0; r < s.H / 3; ++r) {
-      const uint32_t* row = work + 3 * r * workWidth;
-      for (int64_t c = 0; c < count; ++c) vals[c] = row[std::min(base[c] + 3 * r, workWidth - 1)];
-      for (int64_t y = 3 * r; y < 3 * r + 3; ++y) {
-        uint32_t* o = out + y * s.W;
-        for (int64_t x = 0; x < s.W; ++x) o[x] = vals[std::min(3 * x, count - 1)];
+    compose::splitRows(s.H / 3, 3 * s.W, [&](int64_t begin, int64_t end) {
+      std::vector<uint32_t> vals(base.size());
+      for (int64_t r = begin; r < end; ++r) {
+        const uint32_t* row = work + 3 * r * workWidth;
+        for (int64_t c = 0; c < count; ++c) vals[c] = row[std::min(base[c] + 3 * r, workWidth - 1)];
+        for (int64_t y = 3 * r; y < 3 * r + 3; ++y) {
+          uint32_t* o = out + y * s.W;
+          for (int64_t x = 0; x < s.W; ++x) o[x] = vals[std::min(3 * x, count - 1)];
+        }
       }
-    }
+    });
   };
 }
 
@@ -118,16 +126,18 @@ std::function<void()> composeBetaFloor(Setting s) {
     const int64_t workWidth = widthOf(app::kWorkImage);
     const int64_t columns = 3 * static_cast<int64_t>(s.W);
     const int64_t groups = s.H / 3;
-    std::vector<uint32_t> staged(static_cast<size_t>(columns));
-    for (int64_t g = 0; g < groups; ++g) {
-      const uint32_t* row = work + 3 * g * workWidth;
-      const int32_t* v = view.data() + 3 * (groups - g);
-      for (int64_t l = 0; l < columns; ++l) staged[l] = row[l + v[l] * columns];
-      for (int64_t y = 3 * g; y < 3 * g + 3; ++y) {
-        uint32_t* o = out + y * s.W;
-        for (int64_t x = 0; x < s.W; ++x) o[x] = staged[3 * x];
+    compose::splitRows(groups, 3 * s.W, [&](int64_t begin, int64_t end) {
+      std::vector<uint32_t> staged(static_cast<size_t>(columns));
+      for (int64_t g = begin; g < end; ++g) {
+        const uint32_t* row = work + 3 * g * workWidth;
+        const int32_t* v = view.data() + 3 * (groups - g);
+        for (int64_t l = 0; l < columns; ++l) staged[l] = row[l + v[l] * columns];
+        for (int64_t y = 3 * g; y < 3 * g + 3; ++y) {
+          uint32_t* o = out + y * s.W;
+          for (int64_t x = 0; x < s.W; ++x) o[x] = staged[3 * x];
+        }
       }
-    }
+    });
   };
 }
 
@@ -165,14 +175,16 @@ std::function<void()> composeFineFloor(std::shared_ptr<FineSetting> f) {
     const compose::FineParams& q = f->p;
     const compose::ConstPixelBuffer in = f->in();
     const double sy = static_cast<double>(kViewHeight) / q.height;
-    for (int64_t y = 0; y < q.height; ++y) {
-      const uint32_t* row = in.pixels + static_cast<int64_t>(y * sy) * in.width;
-      uint32_t* o = f->output.data() + y * q.width;
-      const int32_t* src = source.data();
-      for (int64_t x = 0; x < q.width; ++x, src += 3) {
-        o[x] = (row[src[0]] & 0xFF) | (row[src[1]] & 0xFF00) | (row[src[2]] & 0xFF0000);
+    compose::splitRows(q.height, q.width, [&](int64_t begin, int64_t end) {
+      for (int64_t y = begin; y < end; ++y) {
+        const uint32_t* row = in.pixels + static_cast<int64_t>(y * sy) * in.width;
+        uint32_t* o = f->output.data() + y * q.width;
+        const int32_t* src = source.data();
+        for (int64_t x = 0; x < q.width; ++x, src += 3) {
+          o[x] = (row[src[0]] & 0xFF) | (row[src[1]] & 0xFF00) | (row[src[2]] & 0xFF0000);
+        }
       }
-    }
+    });
   };
 }
 
