@@ -9,9 +9,15 @@
 #include <cmath>
 #include <filesystem>
 #include <iterator>
-#include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
+#include <mutex>
 #include <system_error>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
 
 namespace movie {
 
@@ -68,79 +74,198 @@ std::string movieExtensionList() {
   return list;
 }
 
+namespace {
+
+bool isH264(const MovieCodec& codec) {
+  return std::string(codec.encoder) == "libx264";
+}
+
+// The pixels the encoder takes: FFV1 keeps the blue-green-red bytes as they are; H.264
+// takes luma and colour planes, at full or quarter colour resolution.
+AVPixelFormat encodedFormat(const MovieCodec& codec, const MovieEncoding& e) {
+  if (!isH264(codec)) return AV_PIX_FMT_BGR0;
+  return e.chroma == Chroma::Full || e.lossless ? AV_PIX_FMT_YUV444P : AV_PIX_FMT_YUV420P;
+}
+
+// The encoder's own options: FFV1 in slices its threads share, H.264 at the asked
+// quality and speed.
+AVDictionary* encoderOptions(const MovieCodec& codec, const MovieEncoding& e) {
+  AVDictionary* options = nullptr;
+  if (isH264(codec)) {
+    av_dict_set(&options, "preset", e.preset.c_str(), 0);
+    if (e.lossless) {
+      av_dict_set(&options, "qp", "0", 0);
+    } else {
+      av_dict_set(&options, "crf", std::to_string(e.crf).c_str(), 0);
+    }
+  } else {
+    av_dict_set(&options, "level", "3", 0);
+    av_dict_set(&options, "slices", "4", 0);
+  }
+  return options;
+}
+
+// FFmpeg's informative lines (x264's statistics) are not the tool's to print.
+void quietEncoders() {
+  static std::once_flag once;
+  std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
+
+}  // namespace
+
 struct MovieWriter::State {
   const MovieCodec* codec = nullptr;
   std::string path;
   std::string staged;
-  cv::VideoWriter writer;
-  cv::Size size;
+  int width = 0, height = 0;
+  AVFormatContext* format = nullptr;
+  AVCodecContext* encoder = nullptr;
+  AVStream* stream = nullptr;
+  SwsContext* convert = nullptr;
+  AVFrame* frame = nullptr;
+  AVPacket* packet = nullptr;
+  int64_t nextPts = 0;
+  bool failed = false;  // a frame could not be encoded or stored: the movie is not finished
   bool committed = false;
+
+  // Sets up the encoder, the container and the conversion; the error there is one.
+  MovieWriteError start(const MovieEncoding& e, double fps);
+
+  ~State() {
+    if (format && format->pb) avio_closep(&format->pb);
+    avformat_free_context(format);
+    avcodec_free_context(&encoder);
+    sws_freeContext(convert);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+  }
+
+  // Hands `f` to the encoder (null drains it) and stores every packet it gives back.
+  void encode(const AVFrame* f) {
+    if (avcodec_send_frame(encoder, f) < 0) {
+      failed = true;
+      return;
+    }
+    for (;;) {
+      const int got = avcodec_receive_packet(encoder, packet);
+      if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return;
+      if (got < 0) {
+        failed = true;
+        return;
+      }
+      av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
+      packet->stream_index = stream->index;
+      if (av_interleaved_write_frame(format, packet) < 0) failed = true;
+    }
+  }
 };
 
 MovieWriter::MovieWriter(std::unique_ptr<State> state) : state_(std::move(state)) {}
 
 MovieWriter::~MovieWriter() {
   if (state_->committed) return;
-  try {
-    state_->writer.release();
-  } catch (...) {
-  }
+  const std::string staged = state_->staged;
+  state_.reset();  // closes the staged file
   std::error_code ec;
-  fs::remove(state_->staged, ec);
+  fs::remove(staged, ec);
 }
 
-MadeMovieWriter MovieWriter::open(const std::string& path, int width, int height, double fps) {
+MadeMovieWriter MovieWriter::open(const std::string& path, int width, int height, double fps,
+                                  const MovieEncoding& encoding) {
   const MovieCodec* codec = movieCodecFor(path);
   if (!codec) return MadeMovieWriter::failed(MovieWriteError::UnknownExtension);
-  return open(path, *codec, width, height, fps);
+  return open(path, *codec, width, height, fps, encoding);
 }
 
 MadeMovieWriter MovieWriter::open(const std::string& path, const MovieCodec& codec, int width,
-                                  int height, double fps) {
-  // OpenCV's FFmpeg writer would quietly cut an odd width or height by one.
+                                  int height, double fps, const MovieEncoding& encoding) {
+  // The encoders' colour planes need even sizes; cutting one off would be silent.
   if (width < 2 || height < 2 || width % 2 != 0 || height % 2 != 0) {
     return MadeMovieWriter::failed(MovieWriteError::OddSize);
   }
   if (!(fps > 0) || !std::isfinite(fps))
     return MadeMovieWriter::failed(MovieWriteError::BadFrameRate);
+  if (!avcodec_find_encoder_by_name(codec.encoder))
+    return MadeMovieWriter::failed(MovieWriteError::NoEncoder);
   auto state = std::make_unique<State>();
   state->codec = &codec;
   state->path = path;
+  state->width = width;
+  state->height = height;
   state->staged = createStagedFile(path, codec);
   if (state->staged.empty()) return MadeMovieWriter::failed(MovieWriteError::CannotCreate);
   // From here on the writer's destructor removes the staged file.
   std::unique_ptr<MovieWriter> made(new MovieWriter(std::move(state)));
-  State& s = *made->state_;
-  s.size = cv::Size(width, height);
-  const int fourcc =
-      cv::VideoWriter::fourcc(codec.fourcc[0], codec.fourcc[1], codec.fourcc[2], codec.fourcc[3]);
-  bool opened = false;
-  try {
-    opened =
-        s.writer.open(s.staged, cv::CAP_FFMPEG, fourcc, fps, s.size, true) && s.writer.isOpened();
-  } catch (...) {
-    opened = false;
-  }
-  if (!opened) return MadeMovieWriter::failed(MovieWriteError::NoEncoder);
+  const MovieWriteError e = made->state_->start(encoding, fps);
+  if (e != MovieWriteError::None) return MadeMovieWriter::failed(e);
   return MadeMovieWriter{std::move(made), MovieWriteError::None};
+}
+
+MovieWriteError MovieWriter::State::start(const MovieEncoding& e, double fps) {
+  State& s = *this;
+  quietEncoders();
+  const AVCodec* found = avcodec_find_encoder_by_name(s.codec->encoder);
+  if (avformat_alloc_output_context2(&s.format, nullptr, nullptr, s.staged.c_str()) < 0)
+    return MovieWriteError::NoEncoder;
+  s.stream = avformat_new_stream(s.format, nullptr);
+  s.encoder = avcodec_alloc_context3(found);
+  s.frame = av_frame_alloc();
+  s.packet = av_packet_alloc();
+  if (!s.stream || !s.encoder || !s.frame || !s.packet) return MovieWriteError::NoEncoder;
+  AVCodecContext& c = *s.encoder;
+  const AVRational rate = av_d2q(fps, 1000000);
+  c.width = s.width;
+  c.height = s.height;
+  c.framerate = rate;
+  c.time_base = av_inv_q(rate);
+  c.pix_fmt = encodedFormat(*s.codec, e);
+  c.thread_count = 0;  // one per core
+  if (c.pix_fmt != AV_PIX_FMT_BGR0) {
+    // Converted with BT.601's matrix into the limited range: say so, or players guess.
+    c.colorspace = AVCOL_SPC_SMPTE170M;
+    c.color_range = AVCOL_RANGE_MPEG;
+  }
+  if (s.format->oformat->flags & AVFMT_GLOBALHEADER) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  AVDictionary* options = encoderOptions(*s.codec, e);
+  const int opened = avcodec_open2(&c, found, &options);
+  av_dict_free(&options);
+  if (opened < 0 || avcodec_parameters_from_context(s.stream->codecpar, &c) < 0)
+    return MovieWriteError::NoEncoder;
+  s.stream->time_base = c.time_base;
+  s.stream->avg_frame_rate = rate;
+  if (avio_open(&s.format->pb, s.staged.c_str(), AVIO_FLAG_WRITE) < 0)
+    return MovieWriteError::CannotCreate;
+  if (avformat_write_header(s.format, nullptr) < 0) return MovieWriteError::NoEncoder;
+  s.frame->format = c.pix_fmt;
+  s.frame->width = s.width;
+  s.frame->height = s.height;
+  if (av_frame_get_buffer(s.frame, 0) < 0) return MovieWriteError::NoEncoder;
+  s.convert = sws_getContext(s.width, s.height, AV_PIX_FMT_BGR24, s.width, s.height, c.pix_fmt,
+                             SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
+                             nullptr);
+  return s.convert ? MovieWriteError::None : MovieWriteError::NoEncoder;
 }
 
 void MovieWriter::write(const MovieFrame& frame) {
   State& s = *state_;
-  if (frame.width != s.size.width || frame.height != s.size.height || s.committed) return;
-  const cv::Mat mat(s.size, CV_8UC3, const_cast<uint8_t*>(frame.bgr),
-                    static_cast<size_t>(frame.stride));
-  s.writer.write(mat);
+  if (frame.width != s.width || frame.height != s.height || s.committed || s.failed) return;
+  if (av_frame_make_writable(s.frame) < 0) {
+    s.failed = true;
+    return;
+  }
+  const uint8_t* const planes[] = {frame.bgr};
+  const int strides[] = {frame.stride};
+  sws_scale(s.convert, planes, strides, 0, s.height, s.frame->data, s.frame->linesize);
+  s.frame->pts = s.nextPts++;
+  s.encode(s.frame);
 }
 
 MovieWriteError MovieWriter::commit() {
   State& s = *state_;
   if (s.committed) return MovieWriteError::None;
-  try {
-    s.writer.release();
-  } catch (...) {
+  if (!s.failed) s.encode(nullptr);
+  if (s.failed || av_write_trailer(s.format) < 0 || avio_closep(&s.format->pb) < 0)
     return MovieWriteError::CannotFinish;
-  }
   std::error_code ec;
   if (fs::file_size(s.staged, ec) == 0 || ec) return MovieWriteError::CannotFinish;
   fs::rename(s.staged, s.path, ec);

@@ -1,5 +1,5 @@
-// Movies written frame by frame through OpenCV's video writer (FFmpeg), the container
-// and codec chosen by the file name's extension. The movie is written to a staged file
+// Movies written frame by frame through FFmpeg's libraries, the container and codec
+// chosen by the file name's extension. The movie is written to a staged file
 // beside the destination and takes its name only when it is complete; a writer that is
 // dropped before that removes what it wrote, so a failed or interrupted run leaves the
 // destination as it was.
@@ -18,14 +18,32 @@ namespace movie {
 // The extensions a movie is written by, compared in any case.
 struct MovieCodec {
   const char* extension;  // ".mkv"
-  char fourcc[5];         // the codec asked of FFmpeg
+  char fourcc[5];         // the codec's four letters
   const char* name;       // for people to read
+  const char* encoder;    // FFmpeg's encoder
 };
 inline constexpr MovieCodec kMovieCodecs[] = {
-    {".mkv", "FFV1", "FFV1 (lossless)"},
-    {".avi", "FFV1", "FFV1 (lossless)"},
-    {".mp4", "avc1", "H.264"},
+    {".mkv", "FFV1", "FFV1 (lossless)", "ffv1"},
+    {".avi", "FFV1", "FFV1 (lossless)", "ffv1"},
+    {".mp4", "avc1", "H.264", "libx264"},
 };
+inline constexpr MovieCodec kH264InMatroska = {".mkv", "avc1", "H.264", "libx264"};
+
+// Colour resolution of an H.264 movie: every pixel its own colour (4:4:4, which keeps
+// each sub-pixel's view apart), or one colour per 2 x 2 pixels (4:2:0, which every
+// player shows but which blends neighbouring sub-pixels).
+enum class Chroma { Full, Quarter };
+
+// How H.264 is encoded; FFV1 is always lossless and takes none of it.
+struct MovieEncoding {
+  double crf = 18;                // constant quality, 0 (best) .. 51
+  std::string preset = "medium";  // x264's speed against size
+  Chroma chroma = Chroma::Full;
+  bool lossless = false;  // quantiser 0: the encoded picture is the converted one exactly
+};
+// x264's presets, fastest first.
+inline constexpr const char* kH264Presets[] = {
+    "ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower", "veryslow"};
 // The codec for a file name, or null when its extension is not one of them.
 const MovieCodec* movieCodecFor(const std::string& path);
 // ".mkv, .avi or .mp4"
@@ -48,10 +66,11 @@ class MovieWriter {
  public:
   // A movie of width x height frames at fps frames a second, with the codec that
   // `path`'s extension stands for.
-  static MadeMovieWriter open(const std::string& path, int width, int height, double fps);
+  static MadeMovieWriter open(const std::string& path, int width, int height, double fps,
+                              const MovieEncoding& encoding = {});
   // The same with a codec of the caller's choice (tests ask for one FFmpeg lacks).
   static MadeMovieWriter open(const std::string& path, const MovieCodec& codec, int width,
-                              int height, double fps);
+                              int height, double fps, const MovieEncoding& encoding = {});
   ~MovieWriter();  // uncommitted: the staged file is removed
   MovieWriter(const MovieWriter&) = delete;
   MovieWriter& operator=(const MovieWriter&) = delete;

@@ -105,14 +105,19 @@ TEST_F(ComposeTool, ViewsMovieFramesAreTheMultiviewPicturesOfItsFrames) {
       ExpectSamePixels(out[n], path("one.png"), "frame " + std::to_string(n));
     }
   }
-  // H.264: the same number of frames at the same size (the pixels are not kept exactly).
-  ASSERT_EQ(run("--views-movie " + path("views.mkv") + " --views 3 --width 64 --height 32 --out " +
-                path("out.mp4")),
-            0);
-  const std::vector<cv::Mat> mp4 = ReadMovie(path("out.mp4"));
-  ASSERT_EQ(mp4.size(), in.size());
-  EXPECT_EQ(mp4[0].cols, 64);
-  EXPECT_EQ(mp4[0].rows, 32);
+  // H.264: the same number of frames at the same size (the pixels are not kept exactly),
+  // into .mp4 and, when asked, into .mkv.
+  for (const char* out : {" --out out.mp4", " --codec h264 --preset ultrafast --out out.mkv"}) {
+    SCOPED_TRACE(out);
+    const std::string name = path(std::string(out).substr(std::string(out).rfind(' ') + 1));
+    ASSERT_EQ(run("--views-movie " + path("views.mkv") + " --views 3 --width 64 --height 32" +
+                  std::string(out).substr(0, std::string(out).rfind(' ') + 1) + name),
+              0);
+    const std::vector<cv::Mat> h264 = ReadMovie(name);
+    ASSERT_EQ(h264.size(), in.size());
+    EXPECT_EQ(h264[0].cols, 64);
+    EXPECT_EQ(h264[0].rows, 32);
+  }
 }
 
 TEST_F(ComposeTool, SpanMovieFrameKIsThePictureOfTheMarksAtK) {
@@ -222,8 +227,17 @@ TEST_F(ComposeTool, MovieOutputsRefuseBadInputWithOneLineAndLeaveNoFile) {
       "--movie " + movie + " --span 30 --out " + path("out.mkv"),  // 30 frames hold no span of 30
       "--movie " + movie + " --span 3 --left 1 --right 4 --out " + path("out.mkv"),
       "--movie " + movie + " --span -1 --out " + path("out.mkv"),
-      "--calibration --out " + path("out.png"),
-      "--calibration --views 4 --out " + path("out.mkv"),
+      "--calibration --out " + path("out.png"), "--calibration --views 4 --out " + path("out.mkv"),
+      // H.264's settings: only with H.264, in range, and a container that takes it.
+      vm + " --views 3 --crf 20 --out " + path("out.mkv"),      // FFV1 by its extension
+      vm + " --views 3 --codec h264 --out " + path("out.avi"),  // AVI takes no H.264 here
+      vm + " --views 3 --codec ffv1 --out " + path("out.mp4"),
+      vm + " --views 3 --crf 52 --out " + path("out.mp4"),
+      vm + " --views 3 --crf nan --out " + path("out.mp4"),
+      vm + " --views 3 --preset quick --out " + path("out.mp4"),
+      vm + " --views 3 --chroma 422 --out " + path("out.mp4"),
+      vm + " --views 3 --lossless --chroma 420 --out " + path("out.mp4"),
+      "--calibration --views 4 --crf 20 --out " + path("out.png"),  // not a movie
   };
   for (const std::string& args : refused) {
     std::string err;

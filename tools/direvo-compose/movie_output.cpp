@@ -99,9 +99,10 @@ int composeMovie(const Options& o) {
     std::fprintf(stderr, "direvo-compose: %s gives no frame rate; writing 25 frames a second\n",
                  o.input.c_str());
   }
-  movie::MadeMovieWriter out = movie::MovieWriter::open(o.out, o.width, o.height, fps);
+  movie::MadeMovieWriter out =
+      movie::MovieWriter::open(o.out, *o.codec, o.width, o.height, fps, o.encoding);
   if (!out) {
-    std::string text = movie::movieWriteErrorText(out.reason, movie::movieCodecFor(o.out));
+    std::string text = movie::movieWriteErrorText(out.reason, o.codec);
     if (out.reason == movie::MovieWriteError::OddSize) {
       text += " (got " + std::to_string(o.width) + " x " + std::to_string(o.height) + ")";
     }

@@ -29,7 +29,9 @@ constexpr const char* kUsage =
     "OPTIONS: [--pitch P] [--width W] [--height H] [--method stable|beta|fine]\n"
     "         [--slant S] [--offset O] [--subpixels rgb|bgr] (these three with fine)\n"
     "         [--work WORK] [--multiview-out VIEWS] (these two with a picture only)\n"
-    "         [--panel FILE|default] [--save-panel FILE|default]\n";
+    "         [--panel FILE|default] [--save-panel FILE|default]\n"
+    "         [--codec ffv1|h264] [--crf Q] [--preset NAME] [--chroma 444|420]\n"
+    "         [--lossless] (these five with a movie)\n";
 
 constexpr const char* kDescription =
     "Composes a picture for a slanted lenticular display from V views laid side by side\n"
@@ -74,6 +76,20 @@ CLI::Validator oneOf(const char* a, const char* b, const char* c = nullptr) {
         return "must be " + choices + " (got \"" + text + "\")";
       },
       std::string(a) + "|" + b + (c ? std::string("|") + c : std::string()));
+}
+
+// One of x264's presets.
+CLI::Validator presetName() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        for (const char* name : movie::kH264Presets) {
+          if (text == name) return {};
+        }
+        return "must be one of ultrafast, superfast, veryfast, faster, fast, medium, slow, "
+               "slower or veryslow (got \"" +
+               text + "\")";
+      },
+      "");
 }
 
 // A finite number and nothing else, read as the player reads a typed Pitch.
@@ -144,8 +160,37 @@ struct Given {
   CLI::Option* height;
   CLI::Option* method;
   CLI::Option* savePanel;
+  CLI::Option* codec;
+  CLI::Option* crf;
+  CLI::Option* preset;
+  CLI::Option* chroma;
+  CLI::Option* lossless;
   bool viewsFromPanel = false;
 };
+
+// The movie's codec and H.264's settings: H.264 into .mp4 or .mkv, FFV1 into .mkv or
+// .avi, and H.264's settings only with H.264.
+void checkMovieCodec(const Given& g, Options& o, const std::string& codec) {
+  const size_t h264Settings =
+      g.crf->count() + g.preset->count() + g.chroma->count() + g.lossless->count();
+  if (!o.writesMovie()) {
+    if (h264Settings + g.codec->count() > 0)
+      fail("--codec, --crf, --preset, --chroma and --lossless go with a movie (see --help)");
+    return;
+  }
+  const movie::MovieCodec* byName = movie::movieCodecFor(o.out);
+  const std::string extension = byName->extension;
+  o.codec = byName;
+  if (codec == "h264" && extension == ".mkv") o.codec = &movie::kH264InMatroska;
+  if (codec == "h264" && extension == ".avi") fail("H.264 is written into .mp4 or .mkv");
+  if (codec == "ffv1" && extension == ".mp4") fail("FFV1 is written into .mkv or .avi");
+  const bool h264 = std::string(o.codec->encoder) == "libx264";
+  if (h264Settings > 0 && !h264) {
+    fail("--crf, --preset, --chroma and --lossless go with H.264 (.mp4, or --codec h264)");
+  }
+  if (o.encoding.lossless && (g.crf->count() > 0 || o.encoding.chroma == movie::Chroma::Quarter))
+    fail("--lossless is H.264 at 4:4:4 with quantiser 0: it takes no --crf or --chroma 420");
+}
 
 // "default" names the profile's usual place; the tool ends with one line when there is
 // none.
@@ -295,6 +340,7 @@ Options parseOptions(int argc, char** argv) {
   std::string disparityText, focusText;
   std::string pitchText, slantText, offsetText, subpixels, pattern = "numbers";
   std::string widthText, heightText;
+  std::string codec, crfText, chroma;
   bool calibration = false;
 
   CLI::App cli(kDescription, "direvo-compose");
@@ -445,6 +491,33 @@ Options parseOptions(int argc, char** argv) {
       ->type_name("VIEWS")
       ->group(output);
 
+  const char* movieOut = "Movie output";
+  g.codec = cli.add_option("--codec", codec,
+                           "ffv1 (lossless; .mkv, .avi) or h264 (.mp4, .mkv);\n"
+                           "by default the extension's")
+                ->type_name("C")
+                ->check(oneOf("ffv1", "h264"))
+                ->group(movieOut);
+  g.crf = cli.add_option("--crf", crfText, "H.264's constant quality, 0 (best) to 51")
+              ->type_name("Q")
+              ->check(finiteNumber())
+              ->default_str("18")
+              ->group(movieOut);
+  g.preset = cli.add_option("--preset", o.encoding.preset,
+                            "H.264's speed against size, ultrafast to veryslow")
+                 ->type_name("NAME")
+                 ->check(presetName())
+                 ->default_str("medium")
+                 ->group(movieOut);
+  g.chroma = cli.add_option("--chroma", chroma,
+                            "H.264's colour resolution: 444 (the default) keeps\n"
+                            "each sub-pixel's view; 420 for players that need it")
+                 ->type_name("CH")
+                 ->check(oneOf("444", "420"))
+                 ->group(movieOut);
+  g.lossless = cli.add_flag("--lossless", o.encoding.lossless, "H.264 at quantiser 0, 4:4:4")
+                   ->group(movieOut);
+
   const char* panelGroup = "Panel profile";
   cli.add_option("--panel", panel,
                  "read width, height, pitch, slant, offset,\n"
@@ -486,7 +559,12 @@ Options parseOptions(int argc, char** argv) {
   // Read as the player reads a typed Pitch (strtod): CLI11's own conversion goes
   // through long double and may round the last bit differently.
   if (!pitchText.empty()) o.pitch = finiteValue(pitchText);
+  if (!crfText.empty()) o.encoding.crf = finiteValue(crfText);
+  if (!(o.encoding.crf >= 0 && o.encoding.crf <= 51))
+    fail("--crf must be a number from 0 to 51 (got \"" + crfText + "\")");
+  if (chroma == "420") o.encoding.chroma = movie::Chroma::Quarter;
   checkCombination(g, o);
+  checkMovieCodec(g, o, codec);
   checkMethod(g, o);
   o.input = !multiview.empty() ? multiview
             : !movie.empty()   ? movie

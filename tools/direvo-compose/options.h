@@ -8,6 +8,7 @@
 
 #include "compose/fine.h"
 #include "compose/panel_profile.h"
+#include "movie/movie_writer.h"
 
 namespace tool {
 
@@ -50,6 +51,9 @@ struct Options {
   std::string work;
   std::string multiviewOut;
   std::string savePanel;  // where the settings in effect are written as a panel profile
+  // A movie's codec (by the extension unless --codec says) and H.264's settings.
+  const movie::MovieCodec* codec = nullptr;
+  movie::MovieEncoding encoding;
 
   bool beta() const { return method == Method::Beta; }
   bool fine() const { return method == Method::Fine; }
