@@ -12,6 +12,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "movie/sound_copy.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -127,11 +129,14 @@ struct MovieWriter::State {
   int64_t nextPts = 0;
   bool failed = false;  // a frame could not be encoded or stored: the movie is not finished
   bool committed = false;
+  std::unique_ptr<SoundCopy> sound;  // the input's sound, when it is copied
+  std::string soundNote;
 
   // Sets up the encoder, the container and the conversion; the error there is one.
   MovieWriteError start(const MovieEncoding& e, double fps);
 
   ~State() {
+    sound.reset();  // before the streams it writes into go
     if (format && format->pb) avio_closep(&format->pb);
     avformat_free_context(format);
     avcodec_free_context(&encoder);
@@ -196,7 +201,25 @@ MadeMovieWriter MovieWriter::open(const std::string& path, const MovieCodec& cod
   if (state->staged.empty()) return MadeMovieWriter::failed(MovieWriteError::CannotCreate);
   // From here on the writer's destructor removes the staged file.
   std::unique_ptr<MovieWriter> made(new MovieWriter(std::move(state)));
-  const MovieWriteError e = made->state_->start(encoding, fps);
+  MovieWriteError e = made->state_->start(encoding, fps);
+  if (e == MovieWriteError::NoEncoder && made->state_->sound) {
+    // The container took the sound's codec by name but not its stream (FLAC in MP4,
+    // say): the movie goes without it.
+    const State& s = *made->state_;
+    const std::string refused = s.sound->codecs();
+    auto fresh = std::make_unique<State>();
+    fresh->codec = s.codec;
+    fresh->path = s.path;
+    fresh->staged = s.staged;
+    fresh->width = s.width;
+    fresh->height = s.height;
+    made->state_ = std::move(fresh);  // the first try's file is closed, to be written again
+    MovieEncoding silent = encoding;
+    silent.soundFrom.clear();
+    e = made->state_->start(silent, fps);
+    made->state_->soundNote = "its sound (" + refused +
+                              ") cannot go into this kind of file; the movie is written without it";
+  }
   if (e != MovieWriteError::None) return MadeMovieWriter::failed(e);
   return MadeMovieWriter{std::move(made), MovieWriteError::None};
 }
@@ -233,9 +256,15 @@ MovieWriteError MovieWriter::State::start(const MovieEncoding& e, double fps) {
     return MovieWriteError::NoEncoder;
   s.stream->time_base = c.time_base;
   s.stream->avg_frame_rate = rate;
+  if (!e.soundFrom.empty()) s.sound = SoundCopy::open(e.soundFrom, s.format, s.soundNote);
   if (avio_open(&s.format->pb, s.staged.c_str(), AVIO_FLAG_WRITE) < 0)
     return MovieWriteError::CannotCreate;
-  if (avformat_write_header(s.format, nullptr) < 0) return MovieWriteError::NoEncoder;
+  // A container may refuse a sound codec only here; the caller then tries without it,
+  // so FFmpeg's own complaint is not shown.
+  if (s.sound) av_log_set_level(AV_LOG_FATAL);
+  const int header = avformat_write_header(s.format, nullptr);
+  if (s.sound) av_log_set_level(AV_LOG_ERROR);
+  if (header < 0) return MovieWriteError::NoEncoder;
   s.frame->format = c.pix_fmt;
   s.frame->width = s.width;
   s.frame->height = s.height;
@@ -257,6 +286,8 @@ void MovieWriter::write(const MovieFrame& frame) {
   const int strides[] = {frame.stride};
   sws_scale(s.convert, planes, strides, 0, s.height, s.frame->data, s.frame->linesize);
   s.frame->pts = s.nextPts++;
+  if (s.sound && !s.sound->copyUntil(static_cast<double>(s.nextPts) * av_q2d(s.encoder->time_base)))
+    s.failed = true;
   s.encode(s.frame);
 }
 
@@ -264,6 +295,9 @@ MovieWriteError MovieWriter::commit() {
   State& s = *state_;
   if (s.committed) return MovieWriteError::None;
   if (!s.failed) s.encode(nullptr);
+  // The sound ends with the pictures.
+  if (s.sound && !s.sound->copyUntil(static_cast<double>(s.nextPts) * av_q2d(s.encoder->time_base)))
+    s.failed = true;
   if (s.failed || av_write_trailer(s.format) < 0 || avio_closep(&s.format->pb) < 0)
     return MovieWriteError::CannotFinish;
   std::error_code ec;
@@ -276,6 +310,9 @@ MovieWriteError MovieWriter::commit() {
 
 const MovieCodec& MovieWriter::codec() const {
   return *state_->codec;
+}
+const std::string& MovieWriter::soundNote() const {
+  return state_->soundNote;
 }
 const std::string& MovieWriter::stagedPath() const {
   return state_->staged;

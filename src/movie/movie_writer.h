@@ -34,12 +34,13 @@ inline constexpr MovieCodec kH264InMatroska = {".mkv", "avc1", "H.264", "libx264
 // player shows but which blends neighbouring sub-pixels).
 enum class Chroma { Full, Quarter };
 
-// How H.264 is encoded; FFV1 is always lossless and takes none of it.
+// How H.264 is encoded (FFV1 is always lossless and takes none of it), and the sound.
 struct MovieEncoding {
   double crf = 18;                // constant quality, 0 (best) .. 51
   std::string preset = "medium";  // x264's speed against size
   Chroma chroma = Chroma::Full;
   bool lossless = false;  // quantiser 0: the encoded picture is the converted one exactly
+  std::string soundFrom;  // a movie whose sound is copied in unchanged; empty: none
 };
 // x264's presets, fastest first.
 inline constexpr const char* kH264Presets[] = {
@@ -81,6 +82,8 @@ class MovieWriter {
   [[nodiscard]] MovieWriteError commit();
 
   const MovieCodec& codec() const;
+  // Why the sound of `soundFrom` was left out, when some was; empty otherwise.
+  const std::string& soundNote() const;
   const std::string& stagedPath() const;
 
  private:

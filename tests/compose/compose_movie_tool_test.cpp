@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -247,6 +249,59 @@ TEST_F(ComposeTool, MovieOutputsRefuseBadInputWithOneLineAndLeaveNoFile) {
     const std::vector<std::string> left =
         Leftovers(dir_, {"views.mkv", "m.avi", "junk.mkv", "stdout.txt", "stderr.txt"});
     EXPECT_TRUE(left.empty()) << args << ": left " << left.front();
+  }
+}
+
+// What FFmpeg's own tool prints for `args` on `file`, its first line; empty if nothing.
+std::string ffmpegLine(const std::string& tool, const std::string& args) {
+  std::unique_ptr<FILE, int (*)(FILE*)> p(popen((tool + " -v error " + args).c_str(), "r"), pclose);
+  char line[256] = {};
+  if (!p || !std::fgets(line, sizeof line, p.get())) return {};
+  std::string text = line;
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+std::string soundCodecs(const std::string& file) {
+  return ffmpegLine("ffprobe", "-select_streams a -show_entries stream=codec_name -of csv=p=0 " +
+                                   file + " | paste -sd,");
+}
+
+// The first 20 sound packets' MD5: the same when they were copied unchanged.
+std::string soundPacketsMd5(const std::string& file) {
+  return ffmpegLine("ffmpeg", "-i " + file + " -map 0:a -c copy -frames:a 20 -f md5 -");
+}
+
+TEST_F(ComposeTool, SoundIsCopiedUnchangedWhereTheFileCanHoldIt) {
+  const std::string aac = path("aac.mkv"), flac = path("flac.mkv");
+  ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i testsrc=size=60x16:rate=12:duration=3 -f "
+                         "lavfi -i sine=duration=3 -c:v ffv1 -c:a aac -shortest " +
+                         aac + " && ffmpeg -v error -i " + aac + " -c:v copy -c:a flac " + flac)
+                            .c_str()),
+            0);
+  struct Case {
+    std::string in, options, out, codecs;
+    bool note;  // a line says the sound was left out
+  };
+  const Case cases[] = {
+      {aac, "", "out.mp4", "aac", false},   {aac, "", "out.avi", "aac", false},
+      {flac, "", "out.mkv", "flac", false}, {aac, " --no-audio", "quiet.mp4", "", false},
+      {flac, "", "flac.mp4", "", true},  // MP4 takes no FLAC from FFmpeg 5
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in + c.options + " " + c.out);
+    std::string err;
+    ASSERT_EQ(run("--views-movie " + c.in + " --views 3 --width 64 --height 32" + c.options +
+                      " --out " + path(c.out),
+                  &err),
+              0)
+        << err;
+    EXPECT_EQ(soundCodecs(path(c.out)), c.codecs);
+    EXPECT_EQ(err.find("written without it") != std::string::npos, c.note) << err;
+    if (!c.codecs.empty()) {
+      EXPECT_EQ(soundPacketsMd5(path(c.out)), soundPacketsMd5(c.in));
+      EXPECT_NE(soundPacketsMd5(c.in), "");
+    }
   }
 }
 

@@ -108,6 +108,9 @@ int composeMovie(const Options& o) {
     }
     fail("cannot write " + o.out + ": " + text);
   }
+  if (!out->soundNote().empty()) {
+    std::fprintf(stderr, "direvo-compose: %s: %s\n", o.input.c_str(), out->soundNote().c_str());
+  }
 
   ProgressLine progress;
   movie::MovieComposition c;

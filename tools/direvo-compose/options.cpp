@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "         [--work WORK] [--multiview-out VIEWS] (these two with a picture only)\n"
     "         [--panel FILE|default] [--save-panel FILE|default]\n"
     "         [--codec ffv1|h264] [--crf Q] [--preset NAME] [--chroma 444|420]\n"
-    "         [--lossless] (these five with a movie)\n";
+    "         [--lossless] [--no-audio] (these six with a movie)\n";
 
 constexpr const char* kDescription =
     "Composes a picture for a slanted lenticular display from V views laid side by side\n"
@@ -165,6 +165,7 @@ struct Given {
   CLI::Option* preset;
   CLI::Option* chroma;
   CLI::Option* lossless;
+  CLI::Option* noAudio;
   bool viewsFromPanel = false;
 };
 
@@ -174,10 +175,14 @@ void checkMovieCodec(const Given& g, Options& o, const std::string& codec) {
   const size_t h264Settings =
       g.crf->count() + g.preset->count() + g.chroma->count() + g.lossless->count();
   if (!o.writesMovie()) {
-    if (h264Settings + g.codec->count() > 0)
-      fail("--codec, --crf, --preset, --chroma and --lossless go with a movie (see --help)");
+    if (h264Settings + g.codec->count() + g.noAudio->count() > 0) {
+      fail(
+          "--codec, --crf, --preset, --chroma, --lossless and --no-audio go with a movie (see "
+          "--help)");
+    }
     return;
   }
+  if (g.noAudio->count() == 0) o.encoding.soundFrom = o.input;
   const movie::MovieCodec* byName = movie::movieCodecFor(o.out);
   const std::string extension = byName->extension;
   o.codec = byName;
@@ -517,6 +522,11 @@ Options parseOptions(int argc, char** argv) {
                  ->group(movieOut);
   g.lossless = cli.add_flag("--lossless", o.encoding.lossless, "H.264 at quantiser 0, 4:4:4")
                    ->group(movieOut);
+  bool noAudio = false;
+  g.noAudio = cli.add_flag("--no-audio", noAudio,
+                           "leave the input's sound out (by default it is\n"
+                           "copied unchanged where the file can hold it)")
+                  ->group(movieOut);
 
   const char* panelGroup = "Panel profile";
   cli.add_option("--panel", panel,
@@ -564,12 +574,12 @@ Options parseOptions(int argc, char** argv) {
     fail("--crf must be a number from 0 to 51 (got \"" + crfText + "\")");
   if (chroma == "420") o.encoding.chroma = movie::Chroma::Quarter;
   checkCombination(g, o);
-  checkMovieCodec(g, o, codec);
-  checkMethod(g, o);
   o.input = !multiview.empty() ? multiview
             : !movie.empty()   ? movie
             : !depth.empty()   ? depth.front()
                                : viewsMovie;
+  checkMovieCodec(g, o, codec);
+  checkMethod(g, o);
   if (depth.size() == 2) o.depthMap = depth.back();
   checkDepth(g, o, disparityText, focusText);
   o.rightToLeft = order == "rtl";
