@@ -2,7 +2,8 @@
 // (read, compose, write on overlapping threads) against a plain decode and encode of
 // the same movie to the same codec, without composing, in the same run; and, to show
 // where the time goes, the encoding of the composed frames alone. The input is
-// made here: 7 views of 640 x 360 side by side, H.264; the output is 1920 x 1080, H.264.
+// made here: 7 views of 640 x 360 side by side, H.264; the output is 1920 x 1080, H.264
+// at the writer's defaults (4:4:4, CRF 18, preset medium).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -201,8 +202,10 @@ void printRatios(const CaseTimes& times) {
               kFrames * 1e3 / plain);
   const double encodeOnly = caseTime(times, "Video/EncodeComposed/1920x1080");
   if (encodeOnly > 0) {
-    std::printf("encoding the composed frames alone: %.2f frames/s; composed / that: %.2f\n",
-                kFrames * 1e3 / encodeOnly, encodeOnly / compose);
+    std::printf(
+        "encoding the composed frames alone: %.2f frames/s; composed / that: %.2f (target >= "
+        "0.9)\n",
+        kFrames * 1e3 / encodeOnly, encodeOnly / compose);
   }
 }
 

@@ -10,23 +10,8 @@ sandbox=$(realpath "$2")
 sample=$(realpath "$3")
 out=$(realpath -m "${4:-.}")
 mkdir -p "$out"
-pid=""
-runtime=$(mktemp -d)
-work=$(mktemp -d)
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$runtime" "$work"
-}
-trap cleanup EXIT
-source "$(dirname "$0")/display.sh"
-source "$(dirname "$0")/../../scripts/xwindows.sh"
-export XDG_RUNTIME_DIR=$runtime
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/exit_time_failed.png" || true
-  exit 1
-}
+test_name=exit_time
+source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 cd "$work"
 "$sample" movie.avi >/dev/null
 bound_ms=1000

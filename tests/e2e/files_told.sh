@@ -8,23 +8,8 @@ set -euo pipefail
 sandbox=$(realpath "$1")
 out=$(realpath -m "${2:-.}")
 mkdir -p "$out"
-pid=""
-runtime=$(mktemp -d)
-work=$(mktemp -d)
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$runtime" "$work"
-}
-trap cleanup EXIT
-source "$(dirname "$0")/display.sh"
-source "$(dirname "$0")/../../scripts/xwindows.sh"
-export XDG_RUNTIME_DIR=$runtime
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/files_told_failed.png" || true
-  exit 1
-}
+test_name=files_told
+source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 cd "$work"
 
 # start FILE...: the sandbox with these files dropped on its main window.

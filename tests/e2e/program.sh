@@ -5,21 +5,10 @@ set -euo pipefail
 direvo=$(realpath "$1")
 out=$(realpath -m "${2:-.}")
 mkdir -p "$out"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$runtime" "$work"
-}
-runtime=$(mktemp -d)
-work=$(mktemp -d)
-trap cleanup EXIT
-source "$(dirname "$0")/display.sh"
-source "$(dirname "$0")/../../scripts/xwindows.sh"
-export XDG_RUNTIME_DIR=$runtime
+test_name=program
+source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 cd "$work"
 
-fail() { echo "FAILED: $*"; exit 1; }
 # Waits for PID to end and leaves its exit code in $code.
 wait_for_exit() {
   set +e

@@ -8,25 +8,8 @@ sandbox=$(realpath "$1")
 dropping=$(realpath "$2")
 out=$(realpath -m "${3:-.}")
 mkdir -p "$out"
-pid=""
-xclip_pid=""
-runtime=$(mktemp -d)
-work=$(mktemp -d)
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  [ -n "$xclip_pid" ] && kill "$xclip_pid" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$runtime" "$work"
-}
-trap cleanup EXIT
-source "$(dirname "$0")/display.sh"
-source "$(dirname "$0")/../../scripts/xwindows.sh"
-export XDG_RUNTIME_DIR=$runtime
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/sandbox_failed.png" || true
-  exit 1
-}
+test_name=sandbox
+source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 # exit_with_x WHAT: presses X in the main window; the program must end with status 0.
 exit_with_x() {
   xdotool windowfocus --sync "$main" key x
