@@ -100,33 +100,42 @@ Rendered render(const Scene& scene, double shift, double focus, int samples) {
     return best;
   };
   compose::splitRows(scene.height, int64_t{scene.width} * samples, [&](int64_t begin, int64_t end) {
-  std::vector<int> count(scene.surfaces.size());
-  std::vector<double> sumX(scene.surfaces.size());
-  for (int y = static_cast<int>(begin); y < end; ++y) {
-    for (int t = 0; t < scene.width; ++t) {
-      const size_t i = static_cast<size_t>(y) * scene.width + t;
-      out.depth[i] = static_cast<float>(std::max(0.0, seenAt(t, y).z));
-      // Each plane seen by some sub-samples adds its share, coloured at their mean column.
-      std::fill(count.begin(), count.end(), 0);
-      std::fill(sumX.begin(), sumX.end(), 0.0);
-      for (int j = 0; j < samples; ++j) {
-        const Seen seen = seenAt(t - 0.5 + (j + 0.5) / samples, y);
-        if (seen.surface < 0) continue;
-        ++count[seen.surface];
-        sumX[seen.surface] += seen.x;
+    std::vector<int> count(scene.surfaces.size());
+    std::vector<double> sumX(scene.surfaces.size());
+    for (int y = static_cast<int>(begin); y < end; ++y) {
+      for (int t = 0; t < scene.width; ++t) {
+        const size_t i = static_cast<size_t>(y) * scene.width + t;
+        const Seen centre = seenAt(t, y);
+        out.depth[i] = static_cast<float>(std::max(0.0, centre.z));
+        std::array<double, 3> c{};
+        const double edge = 0.5 - 0.5 / samples;  // the outer samples' distance from the centre
+        if (centre.surface >= 0 && seenAt(t - edge, y).surface == centre.surface &&
+            seenAt(t + edge, y).surface == centre.surface) {
+          // One plane across the pixel (every shape is wider than half a pixel): its point
+          // at the centre is the mean of the samples', as x runs linearly with t.
+          c = colourAt(scene.surfaces[centre.surface].texture, centre.x, y);
+        } else {
+          // Each plane seen by some samples adds its share, coloured at their mean column.
+          std::fill(count.begin(), count.end(), 0);
+          std::fill(sumX.begin(), sumX.end(), 0.0);
+          for (int j = 0; j < samples; ++j) {
+            const Seen seen = seenAt(t - 0.5 + (j + 0.5) / samples, y);
+            if (seen.surface < 0) continue;
+            ++count[seen.surface];
+            sumX[seen.surface] += seen.x;
+          }
+          for (size_t k = 0; k < count.size(); ++k) {
+            if (count[k] == 0) continue;
+            const std::array<double, 3> levels =
+                colourAt(scene.surfaces[k].texture, sumX[k] / count[k], y);
+            for (int ch = 0; ch < 3; ++ch) c[ch] += levels[ch] * count[k] / samples;
+          }
+        }
+        out.colour[i] = static_cast<uint32_t>(std::lround(c[0])) << 16 |
+                        static_cast<uint32_t>(std::lround(c[1])) << 8 |
+                        static_cast<uint32_t>(std::lround(c[2]));
       }
-      std::array<double, 3> c{};
-      for (size_t k = 0; k < count.size(); ++k) {
-        if (count[k] == 0) continue;
-        const std::array<double, 3> levels =
-            colourAt(scene.surfaces[k].texture, sumX[k] / count[k], y);
-        for (int ch = 0; ch < 3; ++ch) c[ch] += levels[ch] * count[k] / samples;
-      }
-      out.colour[i] = static_cast<uint32_t>(std::lround(c[0])) << 16 |
-                      static_cast<uint32_t>(std::lround(c[1])) << 8 |
-                      static_cast<uint32_t>(std::lround(c[2]));
     }
-  }
   });
   return out;
 }

@@ -27,7 +27,7 @@ struct Wave {
 struct Texture {
   std::array<double, 3> base{};
   std::vector<Wave> waves;
-  double checkerPeriod = 0;  // pixels; 0 for none
+  double checkerPeriod = 0;    // pixels; 0 for none
   double checkerSoftness = 1;  // pixels over which a checker edge rises
   std::array<double, 3> checkerAmplitude{};
 };

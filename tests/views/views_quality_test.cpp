@@ -100,8 +100,7 @@ const Method kMethods[] = {
 
 // PSNR of a made view (its rows `stride` words apart) against the true one, over the
 // three 8-bit channels of every pixel; 99 dB for equal pictures.
-double psnr(const uint32_t* made, size_t stride, const std::vector<uint32_t>& truth, int w,
-            int h) {
+double psnr(const uint32_t* made, size_t stride, const std::vector<uint32_t>& truth, int w, int h) {
   double sum = 0;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -136,7 +135,8 @@ void writeWorst(const std::string& folder, const std::string& stem, const Truth&
       const uint32_t b = made.pixels[static_cast<size_t>(y) * made.width + k * w + x];
       uint32_t diff = 0;
       for (int shift = 16; shift >= 0; shift -= 8) {
-        const int d = std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF));
+        const int d =
+            std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF));
         diff = diff << 8 | static_cast<uint32_t>(std::min(255, 4 * d));
       }
       bands[static_cast<size_t>(y) * w + x] = a;
@@ -194,8 +194,8 @@ TEST(ViewsQuality, EveryMethodAgainstTheTrueViews) {
         ASSERT_EQ(made.height, kHeight) << m.name;
         std::vector<double> db;
         for (int k = 0; k < kViews; ++k) {
-          db.push_back(psnr(made.pixels.data() + k * kWidth, made.width, t.views[k], kWidth,
-                            kHeight));
+          db.push_back(
+              psnr(made.pixels.data() + k * kWidth, made.width, t.views[k], kWidth, kHeight));
         }
         double mean = 0;
         for (double v : db) mean += v / kViews;
