@@ -91,6 +91,8 @@ compose::MultiViewPicture wrongWay(const Truth& t) {
   return views::viewsFromDepth({t.middle.data(), t.width, t.height}, t.depth, reversed);
 }
 
+// One row per method; a method from a stereo pair takes t.views.front() and
+// t.views.back() and comes in as one more row with its own floors.
 const Method kMethods[] = {
     {"depth", fromDepth, false, kDepthMeanFloor, kDepthViewFloor},
     // A copy misses the bar only where views move far enough: at 5 %, not at 2 %.
