@@ -116,7 +116,8 @@ void fillFromBackground(std::vector<float>& d, const std::vector<uint8_t>& ok, i
       while (end < w && !good[end]) ++end;
       const float before = x > 0 ? row[x - 1] : std::numeric_limits<float>::infinity();
       const float after = end < w ? row[end] : std::numeric_limits<float>::infinity();
-      const float fill = std::isfinite(std::min(before, after)) ? std::min(before, after) : farthest;
+      const float fill =
+          std::isfinite(std::min(before, after)) ? std::min(before, after) : farthest;
       std::fill(row + x, row + end, fill);
       x = end;
     }
@@ -190,8 +191,8 @@ void filterAlongEdges(std::vector<float>& d, const std::vector<uint8_t>& ok, con
 uint32_t mix(uint32_t a, uint32_t b, float wb) {
   const float wa = 1.0f - wb;
   auto channel = [&](int shift) {
-    const float v = wa * static_cast<float>(a >> shift & 0xFF) +
-                    wb * static_cast<float>(b >> shift & 0xFF);
+    const float v =
+        wa * static_cast<float>(a >> shift & 0xFF) + wb * static_cast<float>(b >> shift & 0xFF);
     return static_cast<uint32_t>(v + 0.5f) << shift;
   };
   return channel(16) | channel(8) | channel(0);
@@ -203,6 +204,10 @@ DisparityMaps disparityOfPair(compose::ConstPixelBuffer left, compose::ConstPixe
                               int range) {
   const int w = left.width, h = left.height;
   if (w != right.width || h != right.height || w < 1 || h < 1) return {};
+  if (w < 2) {  // one column: nothing to match (and the matcher refuses it)
+    const std::vector<float> none(static_cast<size_t>(h), 0.0f);
+    return {none, none, w, h};
+  }
   if (range <= 0) range = std::max(32, w / 8);
   const int scale = (w + kMatchWidth - 1) / kMatchWidth;
   const int count = (range / scale + 15) / 16 * 16;  // the matcher searches in sixteens
@@ -228,8 +233,7 @@ DisparityMaps disparityOfPair(compose::ConstPixelBuffer left, compose::ConstPixe
     for (int eye = 0; eye < 2; ++eye) {
       fillFromBackground(eyes[eye], ok[eye], sw, sh);
       if (scale > 1) {  // back to the full size, in its pixels
-        cv::Mat d(sh, sw, CV_32F, eyes[eye].data()), m(sh, sw, CV_8U, ok[eye].data()), dFull,
-            mFull;
+        cv::Mat d(sh, sw, CV_32F, eyes[eye].data()), m(sh, sw, CV_8U, ok[eye].data()), dFull, mFull;
         cv::resize(d, dFull, cv::Size(w, h), 0, 0, cv::INTER_LINEAR);
         cv::resize(m, mFull, cv::Size(w, h), 0, 0, cv::INTER_NEAREST);
         dFull *= static_cast<double>(w) / sw;
@@ -268,8 +272,8 @@ DepthMap depthOfDisparity(const std::vector<float>& disparity, int width, int he
                           const DepthScale& scale) {
   DepthMap z{std::vector<float>(disparity.size()), width, height};
   for (size_t i = 0; i < disparity.size(); ++i) {
-    z.z[i] = std::clamp(static_cast<float>(scale.focus + disparity[i] / scale.disparity), 0.0f,
-                        1.0f);
+    z.z[i] =
+        std::clamp(static_cast<float>(scale.focus + disparity[i] / scale.disparity), 0.0f, 1.0f);
   }
   return z;
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "views/mpo.h"
@@ -155,6 +156,21 @@ TEST(StereoViews, SwappingMirroredEyesMirrorsTheViews) {
   for (int k = 0; k < 5; ++k) EXPECT_GE(psnr(viewOf(m, k, true), viewOf(v, 4 - k)), 40.0) << k;
 }
 
+// The matcher has its own limits on small pictures: every size still makes views.
+TEST(StereoViews, PairsOfAnySizeMakeViews) {
+  for (const auto& [w, h] : {std::pair{1, 1}, {1, 5}, {2, 1}, {7, 3}}) {
+    const std::vector<uint32_t> left(static_cast<size_t>(w) * h, 0x123456),
+        right(left.size(), 0x654321);
+    const compose::ConstPixelBuffer l{left.data(), w, h}, r{right.data(), w, h};
+    const views::DisparityMaps d = views::disparityOfPair(l, r);
+    ASSERT_EQ(d.left.size(), left.size()) << w << " x " << h;
+    const compose::MultiViewPicture v = views::viewsFromPair(l, r, d, 3);
+    ASSERT_EQ(v.pixels.size(), 3 * left.size()) << w << " x " << h;
+    EXPECT_EQ(v.pixels[0], 0x123456u) << w << " x " << h;
+    EXPECT_EQ(v.pixels[2 * w], 0x654321u) << w << " x " << h;
+  }
+}
+
 TEST(StereoViews, DepthScaleHoldsEveryDisparityAndThePanelsPlane) {
   const struct {
     std::vector<float> left, right;
@@ -183,7 +199,8 @@ std::vector<uint8_t> jpeg(const std::vector<uint8_t>& inside = {}) {
   std::vector<uint8_t> b = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x4A, 0x46};
   if (!inside.empty()) {  // an APP1 segment holding other bytes (a thumbnail)
     const size_t length = inside.size() + 2;
-    b.insert(b.end(), {0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+    b.insert(b.end(),
+             {0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
     b.insert(b.end(), inside.begin(), inside.end());
   }
   b.insert(b.end(), {0xFF, 0xDA, 0x00, 0x03, 0x01, 0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD0, 0x56});
@@ -206,7 +223,9 @@ TEST(Mpo, PicturesAreFoundByTheirSegments) {
   } cases[] = {
       {"two pictures", one + one, {0, one.size()}, {one.size(), one.size()}},
       {"bytes between them", one + gap + one, {0, one.size() + 3}, {one.size(), one.size()}},
-      {"a thumbnail inside the first", thumbed + one, {0, thumbed.size()},
+      {"a thumbnail inside the first",
+       thumbed + one,
+       {0, thumbed.size()},
        {thumbed.size(), one.size()}},
       {"one picture", one, {0}, {one.size()}},
       {"a second cut short", one + cut, {0}, {one.size()}},
@@ -214,7 +233,8 @@ TEST(Mpo, PicturesAreFoundByTheirSegments) {
       {"no picture", gap, {}, {}},
   };
   for (const auto& c : cases) {
-    const std::vector<views::ByteRange> found = views::picturesInMpo(c.bytes.data(), c.bytes.size());
+    const std::vector<views::ByteRange> found =
+        views::picturesInMpo(c.bytes.data(), c.bytes.size());
     ASSERT_EQ(found.size(), c.begins.size()) << c.what;
     for (size_t i = 0; i < found.size(); ++i) {
       EXPECT_EQ(found[i].begin, c.begins[i]) << c.what;
