@@ -8,6 +8,7 @@
 
 #include "compose/row_split.h"
 #include "pixels/pixels.h"
+#include "views/row_warp.h"
 
 namespace views {
 
@@ -92,34 +93,33 @@ void absorbTornPoints(const RowTargets& r, int width) {
   }
 }
 
-// Every run of uncovered targets takes the colour of its farther neighbour (the
+// Every run of targets that are holes takes the colour of its farther neighbour (the
 // background the nearer surface moved off).
-void fillHoles(const RowTargets& r, int width, bool anyPoint) {
-  if (anyPoint) absorbTornPoints(r, width);
+template <typename IsHole>
+void fillRuns(uint32_t* out, const float* zbuf, int width, IsHole isHole) {
   for (int t = 0; t < width;) {
-    if (r.cover[t] != kHole) {
+    if (!isHole(t)) {
       ++t;
       continue;
     }
     int end = t;
-    while (end < width && r.cover[end] == kHole) ++end;
+    while (end < width && isHole(end)) ++end;
     const int left = t - 1, right = end < width ? end : -1;
-    const int from = left < 0                        ? right
-                     : right < 0                     ? left
-                     : r.zbuf[left] <= r.zbuf[right] ? left
-                                                     : right;
-    std::fill(r.out + t, r.out + end, from < 0 ? 0u : r.out[from]);
+    const int from = left < 0 ? right : right < 0 ? left : zbuf[left] <= zbuf[right] ? left : right;
+    std::fill(out + t, out + end, from < 0 ? 0u : out[from]);
     t = end;
   }
 }
 
-void warpRow(const uint32_t* colour, const float* z, int width, float shiftPerDepth, float focus,
-             uint32_t* out, RowScratch& s) {
-  if (width <= 0) return;
-  if (shiftPerDepth == 0) {  // nothing moves: the middle view, or no disparity
-    std::copy(colour, colour + width, out);
-    return;
-  }
+void fillHoles(const RowTargets& r, int width, bool anyPoint) {
+  if (anyPoint) absorbTornPoints(r, width);
+  fillRuns(r.out, r.zbuf, width, [&](int t) { return r.cover[t] == kHole; });
+}
+
+// Every pixel of the row onto its targets; true when some pixel stood on its own.
+bool warpRowTargets(const uint32_t* colour, const float* z, int width, float shiftPerDepth,
+                    float focus, uint32_t* out, RowScratch& s) {
+  if (width <= 0) return false;
   float* u = s.u.data();
   const RowTargets r{s.zbuf.data(), s.cover.data(), out};
   for (int x = 0; x < width; ++x) u[x] = static_cast<float>(x) + (z[x] - focus) * shiftPerDepth;
@@ -138,7 +138,18 @@ void warpRow(const uint32_t* colour, const float* z, int width, float shiftPerDe
     }
     joinedLeft = joinedRight;
   }
-  fillHoles(r, width, anyPoint);
+  return anyPoint;
+}
+
+void warpRow(const uint32_t* colour, const float* z, int width, float shiftPerDepth, float focus,
+             uint32_t* out, RowScratch& s) {
+  if (width <= 0) return;
+  if (shiftPerDepth == 0) {  // nothing moves: the middle view, or no disparity
+    std::copy(colour, colour + width, out);
+    return;
+  }
+  const bool anyPoint = warpRowTargets(colour, z, width, shiftPerDepth, focus, out, s);
+  fillHoles({s.zbuf.data(), s.cover.data(), out}, width, anyPoint);
 }
 
 float shiftOfView(const DepthParams& p, int k) {
@@ -212,6 +223,20 @@ void warpView(compose::ConstPixelBuffer picture, const DepthMap& depth, double s
               static_cast<float>(focus), out.pixels + y * out.width, scratch);
     }
   });
+}
+
+void warpRowOpen(const uint32_t* colour, const float* z, int width, float shiftPerDepth,
+                 float focus, uint32_t* out, float* depthOut) {
+  if (width <= 0) return;
+  thread_local RowScratch s(0);
+  if (s.u.size() < static_cast<size_t>(width)) s = RowScratch(width);
+  const RowTargets r{s.zbuf.data(), s.cover.data(), out};
+  if (warpRowTargets(colour, z, width, shiftPerDepth, focus, out, s)) absorbTornPoints(r, width);
+  for (int t = 0; t < width; ++t) depthOut[t] = r.cover[t] == kHole ? kRowGap : r.zbuf[t];
+}
+
+void fillRowGaps(uint32_t* out, const float* depth, int width) {
+  fillRuns(out, depth, width, [&](int t) { return depth[t] == kRowGap; });
 }
 
 compose::MultiViewPicture viewsFromDepth(compose::ConstPixelBuffer picture, const DepthMap& depth,

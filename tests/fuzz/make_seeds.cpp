@@ -63,11 +63,12 @@ std::unique_ptr<plat::Surface> picture(int w, int h, int bits) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: make_seeds DIB_DIR FILE_DIR PANEL_DIR\n");
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: make_seeds DIB_DIR FILE_DIR PANEL_DIR MPO_DIR\n");
     return 2;
   }
-  const fs::path dib = argv[1], files = argv[2], panels = argv[3];
+  const fs::path dib = argv[1], files = argv[2], panels = argv[3], mpo = argv[4];
+  fs::create_directories(mpo);
   fs::create_directories(dib);
   fs::create_directories(files);
   fs::create_directories(panels);
@@ -107,6 +108,14 @@ int main(int argc, char** argv) {
       }
       write(files / (type + std::to_string(s->bits())), bytes);
       ++n;
+      // MPO files: two pictures one after the other, and one alone.
+      if (type == "jpeg" && s->bits() == 32) {
+        std::vector<uint8_t> pair = bytes;
+        pair.insert(pair.end(), bytes.begin(), bytes.end());
+        write(mpo / "pair", pair);
+        write(mpo / "one", bytes);
+        n += 2;
+      }
     }
   }
   std::printf("seeds: %d files\n", n);

@@ -3,7 +3,9 @@
 // or a whole lenticular movie, frame by frame (movie_output.cpp).
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +22,8 @@
 #include "platform/imagefile.h"
 #include "platform/surface.h"
 #include "views/depth_views.h"
+#include "views/mpo.h"
+#include "views/stereo_views.h"
 
 namespace {
 
@@ -89,6 +93,17 @@ std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o) {
   return pictureOf(picture);
 }
 
+void checkViewsFit(const Options& o, int w, int h) {
+  if (int64_t{w} * h * o.views > kMaxViewsPixels) {
+    fail(std::to_string(o.views) + " views of " + std::to_string(w) + " x " + std::to_string(h) +
+         " are more than 2^28 pixels");
+  }
+}
+
+std::string sizeText(const plat::Surface& s) {
+  return std::to_string(s.width()) + " x " + std::to_string(s.height());
+}
+
 // The views made from the picture and its depth map.
 std::unique_ptr<plat::Surface> viewsFromDepthMap(const Options& o) {
   const std::unique_ptr<plat::Surface> picture = readMultiView(o.input);
@@ -103,13 +118,111 @@ std::unique_ptr<plat::Surface> viewsFromDepthMap(const Options& o) {
     fail("--disparity must be from -" + std::to_string(w) + " to " + std::to_string(w) +
          ", the picture's width");
   }
-  if (int64_t{w} * h * o.views > kMaxViewsPixels) {
-    fail(std::to_string(o.views) + " views of " + std::to_string(w) + " x " + std::to_string(h) +
-         " are more than 2^28 pixels");
-  }
+  checkViewsFit(o, w, h);
   const compose::MultiViewPicture made =
       views::viewsFromDepth({picture->row32(0), w, h}, depth, {o.views, disparity, o.focus});
   if (made.pixels.empty()) fail("not enough memory for the views");
+  return pictureOf(made);
+}
+
+struct Pair {
+  std::unique_ptr<plat::Surface> left, right;
+};
+
+// The half of a side-by-side picture from column `from`.
+std::unique_ptr<plat::Surface> halfOf(const plat::Surface& whole, int from) {
+  std::unique_ptr<plat::Surface> half = newPicture(whole.width() / 2, whole.height());
+  plat::bitBlt(*half, 0, 0, half->width(), half->height(), whole, from, 0);
+  return half;
+}
+
+// A 3D camera's file: its first two pictures, each decoded as any picture file.
+Pair readMpo(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    fail("cannot read " + path + ": " + plat::imageFileErrorText(plat::ImageFileError::CannotOpen));
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  constexpr std::streamoff kMaxMpoBytes = std::streamoff{1} << 30;
+  if (size < 0 || size > kMaxMpoBytes)
+    fail("cannot read " + path + ": not a file of at most 1 GiB");
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) fail("cannot read " + path);
+  const std::vector<views::ByteRange> pictures = views::picturesInMpo(bytes.data(), bytes.size());
+  if (pictures.size() < 2) {
+    fail(path + " holds " + std::to_string(pictures.size()) +
+         (pictures.size() == 1 ? " picture" : " pictures") +
+         ": an MPO file needs two, the left eye and the right");
+  }
+  Pair pair;
+  for (int eye = 0; eye < 2; ++eye) {
+    plat::LoadedImage loaded =
+        plat::loadImageBytes(bytes.data() + pictures[eye].begin, pictures[eye].size);
+    if (!loaded.object) {
+      fail("cannot read picture " + std::to_string(eye + 1) + " of " + path + ": " +
+           plat::imageFileErrorText(loaded.reason));
+    }
+    (eye == 0 ? pair.left : pair.right) = toColour(std::move(loaded.object));
+    if (!(eye == 0 ? pair.left : pair.right)) fail("not enough memory for " + path);
+  }
+  return pair;
+}
+
+Pair readPair(const Options& o) {
+  Pair pair;
+  if (o.pairSource == tool::PairSource::Files) {
+    pair.left = readMultiView(o.input);
+    pair.right = readMultiView(o.rightEye);
+  } else if (o.pairSource == tool::PairSource::SideBySide) {
+    const std::unique_ptr<plat::Surface> whole = readMultiView(o.input);
+    if (whole->width() % 2 != 0) {
+      fail(o.input + " is " + sizeText(*whole) +
+           ": a side-by-side pair's halves differ in size at an odd width");
+    }
+    pair.left = halfOf(*whole, o.crossed ? whole->width() / 2 : 0);
+    pair.right = halfOf(*whole, o.crossed ? 0 : whole->width() / 2);
+  } else {
+    pair = readMpo(o.input);
+  }
+  if (pair.left->width() != pair.right->width() || pair.left->height() != pair.right->height()) {
+    fail("the left picture is " + sizeText(*pair.left) + " and the right " + sizeText(*pair.right) +
+         ": a stereo pair's pictures are of one size");
+  }
+  return pair;
+}
+
+// The views made from a stereo pair; with --depth-out, the left eye's depth found in
+// `depth`, and the line that tells its D and F in `note`.
+std::unique_ptr<plat::Surface> viewsFromStereo(const Options& o,
+                                               std::unique_ptr<plat::Surface>& depth,
+                                               std::string& note) {
+  const Pair pair = readPair(o);
+  const int w = pair.left->width(), h = pair.left->height();
+  checkViewsFit(o, w, h);
+  const compose::ConstPixelBuffer left{pair.left->row32(0), w, h};
+  const compose::ConstPixelBuffer right{pair.right->row32(0), w, h};
+  const views::DisparityMaps maps = views::disparityOfPair(left, right);
+  if (maps.empty()) fail("not enough memory to match the pair");
+  const compose::MultiViewPicture made = views::viewsFromPair(left, right, maps, o.views);
+  if (made.pixels.empty()) fail("not enough memory for the views");
+  if (!o.depthOut.empty()) {
+    const views::DepthScale scale = views::depthScaleOf(maps);
+    const views::DepthMap z = views::depthOfDisparity(maps.left, w, h, scale);
+    depth = newPicture(w, h);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const auto level = static_cast<uint32_t>(std::lround(z.z[size_t(y) * w + x] * 255.0f));
+        depth->row32(y)[x] = level * 0x010101u;
+      }
+    }
+    char line[256];
+    std::snprintf(
+        line, sizeof line,
+        "%s: the left eye's depth, for --depth LEFT DEPTH --disparity %.6g --focus %.6g\n",
+        o.depthOut.c_str(), scale.disparity, scale.focus);
+    note = line;
+  }
   return pictureOf(made);
 }
 
@@ -146,11 +259,14 @@ void writePictures(const std::vector<std::pair<const plat::Surface*, std::string
 
 void composePicture(const Options& o) {
   const int V = o.views;
-  std::unique_ptr<plat::Surface> multiView = o.mode == tool::Mode::Picture ? readMultiView(o.input)
-                                             : o.mode == tool::Mode::MovieMarks
-                                                 ? multiViewFromMovie(o)
-                                             : o.mode == tool::Mode::Depth ? viewsFromDepthMap(o)
-                                                                           : calibrationViews(o);
+  std::unique_ptr<plat::Surface> depth;
+  std::string note;
+  std::unique_ptr<plat::Surface> multiView =
+      o.mode == tool::Mode::Picture      ? readMultiView(o.input)
+      : o.mode == tool::Mode::MovieMarks ? multiViewFromMovie(o)
+      : o.mode == tool::Mode::Depth      ? viewsFromDepthMap(o)
+      : o.mode == tool::Mode::Stereo     ? viewsFromStereo(o, depth, note)
+                                         : calibrationViews(o);
 
   // As the player does on Lenti: one band per view, each view stretched to 3W x H.
   // The composition reads the views through that resampling, so the work image
@@ -177,7 +293,11 @@ void composePicture(const Options& o) {
   } else {
     compose::composeStablePixels(views, bufferOf(*output), params);
   }
-  writePictures({{output.get(), o.out}, {work.get(), o.work}, {multiView.get(), o.multiviewOut}});
+  writePictures({{output.get(), o.out},
+                 {work.get(), o.work},
+                 {multiView.get(), o.multiviewOut},
+                 {depth.get(), o.depthOut}});
+  std::fputs(note.c_str(), stdout);
 }
 
 // The settings in effect as a panel profile, once what they made is written.

@@ -23,6 +23,8 @@ constexpr const char* kUsage =
     "       direvo-compose --calibration --views V [OPTIONS] --out OUT\n"
     "       direvo-compose --depth PICTURE DEPTH [--disparity D] [--focus F] [--views V]\n"
     "                      [OPTIONS] --out OUT\n"
+    "       direvo-compose --stereo LEFT RIGHT | --sbs PAIR [--sbs-cross] | --mpo FILE\n"
+    "                      [--depth-out DEPTH] [--views V] [OPTIONS] --out OUT\n"
     "       direvo-compose --views-movie IN --views V [OPTIONS] --out MOVIE\n"
     "       direvo-compose --movie FILE --span S [--order ltr|rtl] [--views V] [OPTIONS]\n"
     "                      --out MOVIE\n"
@@ -132,6 +134,8 @@ std::string refusalText(const CLI::ParseError& e, CLI::App& app) {
   if (!name.empty() && dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
     const CLI::Option* opt = app.get_option_no_throw(name);
     if (name == "--depth") return "--depth needs two files: PICTURE DEPTH";
+    if (name == "--stereo")
+      return "--stereo needs two files: LEFT RIGHT (an MPO file goes with --mpo)";
     return name + (opt && opt->count() > 1 ? " is given twice" : " needs a value");
   }
   return what;
@@ -143,6 +147,11 @@ struct Given {
   CLI::Option* viewsMovie;
   CLI::Option* calibration;
   CLI::Option* depth;
+  CLI::Option* stereo;
+  CLI::Option* sbs;
+  CLI::Option* sbsCross;
+  CLI::Option* mpo;
+  CLI::Option* depthOut;
   CLI::Option* disparity;
   CLI::Option* focus;
   CLI::Option* left;
@@ -276,8 +285,9 @@ void checkDepth(const Given& g, Options& o, const std::string& disparity,
 
 // The rules between options, which CLI11 does not word as this tool does.
 void checkCombination(const Given& g, Options& o) {
+  const size_t pairs = (g.stereo->count() > 0 ? 1 : 0) + g.sbs->count() + g.mpo->count();
   const size_t inputs = g.multiview->count() + g.movie->count() + g.viewsMovie->count() +
-                        g.calibration->count() + (g.depth->count() > 0 ? 1 : 0);
+                        g.calibration->count() + (g.depth->count() > 0 ? 1 : 0) + pairs;
   const bool viewsGiven = g.views->count() > 0 || g.viewsFromPanel;
   if (inputs == 0 && g.savePanel->count() > 0 && o.out.empty()) {
     o.mode = Mode::PanelOnly;
@@ -286,8 +296,8 @@ void checkCombination(const Given& g, Options& o) {
   }
   if (inputs != 1) {
     fail(
-        "give one of --multiview IN, --movie FILE, --views-movie IN, --calibration and --depth "
-        "PICTURE DEPTH (see --help)");
+        "give one of --multiview IN, --movie FILE, --views-movie IN, --calibration, --depth "
+        "PICTURE DEPTH, --stereo LEFT RIGHT, --sbs PAIR and --mpo FILE (see --help)");
   }
   const bool marks = g.left->count() > 0 || g.right->count() > 0;
   if (g.movie->count() > 0) {
@@ -305,9 +315,11 @@ void checkCombination(const Given& g, Options& o) {
     o.mode = g.multiview->count() > 0    ? Mode::Picture
              : g.viewsMovie->count() > 0 ? Mode::ViewsMovie
              : g.depth->count() > 0      ? Mode::Depth
+             : pairs > 0                 ? Mode::Stereo
                                          : Mode::Calibration;
-    if (!viewsGiven && o.mode == Mode::Depth) o.views = compose::kDefaultViews;
-    if (!viewsGiven && o.mode != Mode::Depth) fail("--views V is required (see --help)");
+    const bool madeViews = o.mode == Mode::Depth || o.mode == Mode::Stereo;
+    if (!viewsGiven && madeViews) o.views = compose::kDefaultViews;
+    if (!viewsGiven && !madeViews) fail("--views V is required (see --help)");
   }
   if (o.out.empty()) fail("--out OUT is required (see --help)");
   if (o.writesMovie()) {
@@ -320,7 +332,11 @@ void checkCombination(const Given& g, Options& o) {
     }
     return;
   }
-  for (const std::string* path : {&o.out, &o.work, &o.multiviewOut}) {
+  if (g.sbsCross->count() > 0 && g.sbs->count() == 0) fail("--sbs-cross goes with --sbs PAIR");
+  if (g.depthOut->count() > 0 && o.mode != Mode::Stereo) {
+    fail("--depth-out goes with --stereo, --sbs or --mpo: it writes the depth found");
+  }
+  for (const std::string* path : {&o.out, &o.work, &o.multiviewOut, &o.depthOut}) {
     if (!path->empty() && !plat::isSavableImageName(*path)) {
       fail("cannot write " + *path + ": " +
            plat::imageFileErrorText(plat::ImageFileError::UnknownExtension));
@@ -341,7 +357,8 @@ Options parseOptions(int argc, char** argv) {
   o.width = compose::kDefaultWidth;
   o.height = compose::kDefaultHeight;
   std::string multiview, movie, viewsMovie, order = "ltr", method, panel;
-  std::vector<std::string> depth;
+  std::vector<std::string> depth, stereo;
+  std::string sbs, mpo;
   std::string disparityText, focusText;
   std::string pitchText, slantText, offsetText, subpixels, pattern = "numbers";
   std::string widthText, heightText;
@@ -397,6 +414,27 @@ Options parseOptions(int argc, char** argv) {
                 ->expected(2)
                 ->type_name("PICTURE DEPTH")
                 ->group(input);
+  g.stereo = cli.add_option("--stereo", stereo,
+                            "a stereo pair, the left eye's picture and the\n"
+                            "right's: V views from the left eye to the right,\n"
+                            "made from the disparity found between them")
+                 ->expected(2)
+                 ->type_name("LEFT RIGHT")
+                 ->group(input);
+  g.sbs = cli.add_option("--sbs", sbs,
+                         "a stereo pair side by side in one picture, the\n"
+                         "left half the left eye")
+              ->type_name("PAIR")
+              ->group(input);
+  g.sbsCross = cli.add_flag("--sbs-cross", o.crossed,
+                            "with --sbs: the left half is the right eye (a\n"
+                            "pair for crossed eyes)")
+                   ->group(input);
+  g.mpo = cli.add_option("--mpo", mpo,
+                         "a 3D camera's MPO file: its first picture the left\n"
+                         "eye, its second the right")
+              ->type_name("FILE")
+              ->group(input);
   g.disparity = cli.add_option("--disparity", disparityText,
                                "with --depth: pixels a point at depth 1 moves from\n"
                                "view 0 to view V - 1 (default 2 % of the width)")
@@ -495,6 +533,11 @@ Options parseOptions(int argc, char** argv) {
   cli.add_option("--multiview-out", o.multiviewOut, "also write the views side by side")
       ->type_name("VIEWS")
       ->group(output);
+  g.depthOut = cli.add_option("--depth-out", o.depthOut,
+                              "with a stereo pair: also write the left eye's depth\n"
+                              "found (grey, white near); its D and F are printed")
+                   ->type_name("DEPTH")
+                   ->group(output);
 
   const char* movieOut = "Movie output";
   g.codec = cli.add_option("--codec", codec,
@@ -577,10 +620,17 @@ Options parseOptions(int argc, char** argv) {
   o.input = !multiview.empty() ? multiview
             : !movie.empty()   ? movie
             : !depth.empty()   ? depth.front()
+            : !stereo.empty()  ? stereo.front()
+            : !sbs.empty()     ? sbs
+            : !mpo.empty()     ? mpo
                                : viewsMovie;
   checkMovieCodec(g, o, codec);
   checkMethod(g, o);
   if (depth.size() == 2) o.depthMap = depth.back();
+  if (stereo.size() == 2) o.rightEye = stereo.back();
+  o.pairSource = !sbs.empty()   ? PairSource::SideBySide
+                 : !mpo.empty() ? PairSource::Mpo
+                                : PairSource::Files;
   checkDepth(g, o, disparityText, focusText);
   o.rightToLeft = order == "rtl";
   return o;

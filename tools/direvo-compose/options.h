@@ -20,15 +20,29 @@ enum class Mode {
   ViewsMovie,   // --views-movie IN: a movie, one picture per multi-view frame
   Calibration,  // --calibration: numbered views of solid colour, or lines
   Depth,        // --depth PICTURE DEPTH: views made from a picture and its depth map
+  Stereo,       // --stereo LEFT RIGHT, --sbs PAIR, --mpo FILE: views made from a stereo pair
   PanelOnly,    // --save-panel FILE alone: only the panel profile is written
 };
 
 using compose::Method;
 
+// Where a stereo pair's two pictures come from.
+enum class PairSource {
+  Files,       // --stereo LEFT RIGHT
+  SideBySide,  // --sbs PAIR: the left half the left eye (--sbs-cross: the right eye)
+  Mpo,         // --mpo FILE: a 3D camera's file, its first two pictures
+};
+
 struct Options {
   Mode mode = Mode::Picture;
   std::string input;     // the picture or movie read; empty for the calibration
   std::string depthMap;  // with --depth: the grey depth map of `input`
+  // With a stereo pair: where it comes from, the right eye's file with --stereo, whether
+  // a side-by-side picture has its eyes crossed, and where the depth found is written.
+  PairSource pairSource = PairSource::Files;
+  std::string rightEye;
+  bool crossed = false;
+  std::string depthOut;
   // With --depth: D, pixels (NaN: 2 % of the picture's width), and the focus F.
   double disparity = std::numeric_limits<double>::quiet_NaN();
   double focus = 0.5;
