@@ -131,7 +131,14 @@ bool warpRowTargets(const uint32_t* colour, const float* z, int width, float shi
     const bool joinedRight = x + 1 < width && joined(x);
     if (joinedRight) {
       paintSegment(u[x], u[x + 1], colour[x], colour[x + 1], z[x], z[x + 1], width, r);
-    } else if (!joinedLeft) {
+    }
+    if (joinedRight != joinedLeft) {
+      // A surface's edge pixel covers its own half pixel beyond its centre too, or thin
+      // things would come out a pixel narrower on the side they move over.
+      const float from = joinedRight ? u[x] - 0.5f : u[x], to = joinedRight ? u[x] : u[x] + 0.5f;
+      for (int t = std::max(0, ceilToInt(from)); t <= std::min(width - 1, floorToInt(to)); ++t)
+        splat(t, z[x], colour[x], kSurface, r);
+    } else if (!joinedLeft && !joinedRight) {
       const long t = std::lround(u[x]);  // a pixel on its own, one target wide
       if (t >= 0 && t < width) splat(static_cast<int>(t), z[x], colour[x], kPoint, r);
       anyPoint = true;

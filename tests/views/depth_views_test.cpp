@@ -145,3 +145,26 @@ TEST(DepthViews, DepthMapsAreGreyAndOfThePicturesShape) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 3-pixel post (centres 10..12, so it spans 9.5 to 12.5) at depth 1 before a
+// background at 0, moved by fractions of a pixel: it covers the targets whose centres
+// lie within its moved span, no fewer on either side.
+TEST(DepthViews, ThinThingsKeepTheirWidthAtFractionalShifts) {
+  constexpr uint32_t kBack = 0x202020, kPost = 0xE0E0E0;
+  std::vector<uint32_t> row(kW, kBack);
+  for (int x = 10; x <= 12; ++x) row[x] = kPost;
+  const views::DepthMap depth =
+      depthOf(kW, 1, [](int x) { return x >= 10 && x <= 12 ? 1.f : 0.f; });
+  for (double shift : {4.4, 4.7, -3.3, -3.6}) {
+    std::vector<uint32_t> out(kW);
+    views::warpView({row.data(), kW, 1}, depth, shift, 0.0, {out.data(), kW, 1});
+    const double from = 9.5 + shift, to = 12.5 + shift;
+    for (int t = 0; t < kW; ++t) {
+      EXPECT_EQ(out[t], t > from && t < to ? kPost : kBack) << "shift " << shift << " target " << t;
+    }
+  }
+}
+
+}  // namespace
