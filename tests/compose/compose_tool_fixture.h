@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include <opencv2/videoio.hpp>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "app/lenticular.h"
 #include "core/library.h"
@@ -53,6 +55,17 @@ class ComposeTool : public testing::Test {
       *err = std::string(std::istreambuf_iterator<char>(in), {});
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Runs the tool with `args`, which it must refuse: status 2 and one line holding
+  // `words`, and none of the files `unwritten` (in the test's folder) written.
+  void expectRefused(const std::string& args, const std::string& words,
+                     const std::vector<std::string>& unwritten) const {
+    std::string err;
+    EXPECT_EQ(run(args, &err), 2) << args;
+    EXPECT_NE(err.find(words), std::string::npos) << args << ": " << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    for (const std::string& name : unwritten) EXPECT_FALSE(fs::exists(path(name))) << args;
   }
 
   // Views side by side: noise, so any misplaced column shows.

@@ -157,14 +157,7 @@ TEST_F(StereoTool, BadPairsAreRefusedWithOneLineAndNothingWritten) {
       {sbs + " --out " + path("out.png") + " --depth-out " + path("depth.xyz"),
        "cannot write " + path("depth.xyz")},
   };
-  for (const auto& c : cases) {
-    std::string err;
-    EXPECT_EQ(run(c.args, &err), 2) << c.args;
-    EXPECT_NE(err.find(c.refusal), std::string::npos) << c.args << ": " << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_FALSE(fs::exists(path("out.png"))) << c.args;
-    EXPECT_FALSE(fs::exists(path("depth.png"))) << c.args;
-  }
+  for (const auto& c : cases) expectRefused(c.args, c.refusal, {"out.png", "depth.png"});
 }
 
 }  // namespace
