@@ -23,8 +23,8 @@ constexpr int kFar = -4, kNear = 12, kPlaneFrom = 60, kPlaneTo = 100;
 // A texture smooth over two pixels, different for each layer, defined at every column.
 uint32_t texture(int layer, int x, int y) {
   auto grain = [&](int gx) {
-    uint32_t h = static_cast<uint32_t>(gx * 73856093) ^ static_cast<uint32_t>(y * 19349663) ^
-                 static_cast<uint32_t>(layer * 83492791);
+    uint32_t h = static_cast<uint32_t>(gx) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
+                 static_cast<uint32_t>(layer) * 83492791u;
     h ^= h >> 13, h *= 0x5bd1e995u, h ^= h >> 15;
     return h & 0xFFFFFF;
   };
