@@ -145,6 +145,12 @@ struct MovieWriter::State {
     av_packet_free(&packet);
   }
 
+  // Stores the sound that starts before the end of the pictures given so far.
+  void copySoundToPictures() {
+    const double end = static_cast<double>(nextPts) * av_q2d(encoder->time_base);
+    if (sound && !sound->copyUntil(end)) failed = true;
+  }
+
   // Hands `f` to the encoder (null drains it) and stores every packet it gives back.
   void encode(const AVFrame* f) {
     if (avcodec_send_frame(encoder, f) < 0) {
@@ -286,8 +292,7 @@ void MovieWriter::write(const MovieFrame& frame) {
   const int strides[] = {frame.stride};
   sws_scale(s.convert, planes, strides, 0, s.height, s.frame->data, s.frame->linesize);
   s.frame->pts = s.nextPts++;
-  if (s.sound && !s.sound->copyUntil(static_cast<double>(s.nextPts) * av_q2d(s.encoder->time_base)))
-    s.failed = true;
+  s.copySoundToPictures();
   s.encode(s.frame);
 }
 
@@ -295,9 +300,7 @@ MovieWriteError MovieWriter::commit() {
   State& s = *state_;
   if (s.committed) return MovieWriteError::None;
   if (!s.failed) s.encode(nullptr);
-  // The sound ends with the pictures.
-  if (s.sound && !s.sound->copyUntil(static_cast<double>(s.nextPts) * av_q2d(s.encoder->time_base)))
-    s.failed = true;
+  s.copySoundToPictures();  // the sound ends with the pictures
   if (s.failed || av_write_trailer(s.format) < 0 || avio_closep(&s.format->pb) < 0)
     return MovieWriteError::CannotFinish;
   std::error_code ec;
