@@ -1,5 +1,7 @@
-// The playing loop (decode, convert into window 0, show) beside a plain OpenCV read
-// loop on the same movies, in one run. The movies are made in the set-up with ffmpeg.
+// The playing loop (decode, convert into window 0, show), the same without showing,
+// a plain FFmpeg decode with the same threads and OpenCV's read loop (which the player
+// used before), on the same movies in one run. The movies are made in the set-up with
+// ffmpeg.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -8,11 +10,17 @@
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
 #include <string>
+#include <vector>
 
 #include "imagewin/imagewin.h"
 #include "movie/movie_capture.h"
 #include "platform/message.h"
 #include "platform/test.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
 
 namespace {
 
@@ -77,6 +85,68 @@ void playerLoop(benchmark::State& state, const Movie* m) {
   pumpOwnQueue();
 }
 
+// Reading and converting into a buffer of the window's pixels, without showing it.
+void convertLoop(benchmark::State& state, const Movie* m) {
+  auto movie = movie::MovieCapture::open(moviePath(*m));
+  if (!movie) {
+    state.SkipWithError("movie does not open");
+    return;
+  }
+  std::vector<uint32_t> pixels(size_t{1} * m->width * m->height);
+  for (auto _ : state) {
+    const movie::MovieFrame* frame = movie->queryFrame();
+    if (!frame) {
+      movie->setProperty(movie::kPosFrames, 0.0);
+      frame = movie->queryFrame();
+    }
+    movie::convertFrameToImage(*frame, pixels.data(), m->width, m->height);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// Only FFmpeg's demuxing and decoding, one thread per processor as the player's, no
+// conversion: the ceiling of the loops above.
+void plainDecodeLoop(benchmark::State& state, const Movie* m) {
+  AVFormatContext* format = nullptr;
+  if (avformat_open_input(&format, moviePath(*m).c_str(), nullptr, nullptr) < 0 ||
+      avformat_find_stream_info(format, nullptr) < 0) {
+    state.SkipWithError("movie does not open");
+    return;
+  }
+  const AVCodec* decoder = nullptr;
+  const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+  AVCodecContext* codec = avcodec_alloc_context3(decoder);
+  avcodec_parameters_to_context(codec, format->streams[index]->codecpar);
+  codec->thread_count = 0;
+  codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+  avcodec_open2(codec, decoder, nullptr);
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  for (auto _ : state) {
+    for (;;) {
+      const int got = avcodec_receive_frame(codec, frame);
+      if (got == 0) break;
+      if (got == AVERROR_EOF) {  // round again
+        av_seek_frame(format, index, 0, AVSEEK_FLAG_BACKWARD);
+        avcodec_flush_buffers(codec);
+        continue;
+      }
+      if (av_read_frame(format, packet) < 0) {
+        avcodec_send_packet(codec, nullptr);
+        continue;
+      }
+      if (packet->stream_index == index) avcodec_send_packet(codec, packet);
+      av_packet_unref(packet);
+    }
+    benchmark::DoNotOptimize(frame->data[0]);
+  }
+  state.SetItemsProcessed(state.iterations());
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&codec);
+  avformat_close_input(&format);
+}
+
 // Only the decoding: what OpenCV alone reaches on the same movie.
 void plainLoop(benchmark::State& state, const Movie* m) {
   cv::VideoCapture capture(moviePath(*m), cv::CAP_FFMPEG);
@@ -108,8 +178,16 @@ int main(int argc, char** argv) {
                                    &m)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
+      benchmark::RegisterBenchmark((std::string("Playback/ReadAndConvert/") + m.name).c_str(),
+                                   convertLoop, &m)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
       benchmark::RegisterBenchmark((std::string("Playback/PlainDecode/") + m.name).c_str(),
-                                   plainLoop, &m)
+                                   plainDecodeLoop, &m)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+      benchmark::RegisterBenchmark((std::string("Playback/OpenCV/") + m.name).c_str(), plainLoop,
+                                   &m)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
     }

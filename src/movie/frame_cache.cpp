@@ -2,20 +2,16 @@
 
 namespace movie {
 
-size_t pictureBytes(const cv::Mat& m) {
-  return m.total() * m.elemSize();
-}
-
-void FrameCache::put(long frame, const DecodedFrame& d, std::vector<cv::Mat>* freed) {
+void FrameCache::put(long frame, const DecodedFrame& d) {
   for (auto it = entries_.begin(); it != entries_.end(); ++it) {
     if (it->frame != frame) continue;
-    bytes_ -= pictureBytes(it->d.mat);
+    bytes_ -= it->d.bytes;
     entries_.erase(it);
     break;
   }
   entries_.push_front({frame, d});
-  bytes_ += pictureBytes(d.mat);
-  evict(freed);
+  bytes_ += d.bytes;
+  evict();
 }
 
 const DecodedFrame* FrameCache::find(long frame) {
@@ -27,17 +23,14 @@ const DecodedFrame* FrameCache::find(long frame) {
   return nullptr;
 }
 
-void FrameCache::evict(std::vector<cv::Mat>* freed) {
+void FrameCache::evict() {
   // From the least recent; the held frame and the one just put are passed over.
   auto it = entries_.end();
   while ((entries_.size() > maxFrames_ || bytes_ > maxBytes_) && it != entries_.begin()) {
     --it;
     if (it == entries_.begin() || it->frame == held_) continue;
-    bytes_ -= pictureBytes(it->d.mat);
-    cv::Mat pixels = std::move(it->d.mat);
+    bytes_ -= it->d.bytes;
     it = entries_.erase(it);
-    // Still shared (the frame in hand, a frame handed out): not ours to reuse.
-    if (freed && pixels.u && pixels.u->refcount == 1) freed->push_back(std::move(pixels));
   }
 }
 

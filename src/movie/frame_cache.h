@@ -5,26 +5,18 @@
 
 #include <cstddef>
 #include <list>
-#include <opencv2/core.hpp>
-#include <vector>
+
+#include "movie/movie_decoder.h"
 
 namespace movie {
-
-// One decoded picture with the reading position right after it was read.
-struct DecodedFrame {
-  cv::Mat mat;
-  bool ok = false;
-  double position[3] = {};  // milliseconds, frames, ratio
-};
 
 class FrameCache {
  public:
   FrameCache(size_t maxFrames, size_t maxBytes) : maxFrames_(maxFrames), maxBytes_(maxBytes) {}
 
-  // Keeps `d` (sharing its pixels) as frame number `frame`, the most recent. The least
-  // recent frames go while over budget; a buffer nothing else shares is handed back in
-  // *freed so that it can be decoded into again.
-  void put(long frame, const DecodedFrame& d, std::vector<cv::Mat>* freed);
+  // Keeps `d` (sharing its picture) as frame number `frame`, the most recent. The
+  // least recent frames go while over budget.
+  void put(long frame, const DecodedFrame& d);
   // The frame kept as number `frame`, made the most recent; null when it is not kept.
   const DecodedFrame* find(long frame);
   // Frame `frame` stays, even over budget, until another is held (-1: none).
@@ -39,7 +31,7 @@ class FrameCache {
     long frame;
     DecodedFrame d;
   };
-  void evict(std::vector<cv::Mat>* freed);
+  void evict();
 
   size_t maxFrames_;
   size_t maxBytes_;
@@ -47,8 +39,5 @@ class FrameCache {
   long held_ = -1;
   std::list<Entry> entries_;  // most recent first
 };
-
-// Bytes of pixels a decoded picture takes.
-size_t pictureBytes(const cv::Mat& m);
 
 }  // namespace movie

@@ -1,10 +1,12 @@
-// Frames from packed blue-green-red bytes into 32-bit words, once per frame while a
-// movie plays: a byte shuffle where the processor has one, shifts and masks elsewhere.
+// Frames into 32-bit words. Decoded pictures go through the scaler; packed
+// blue-green-red bytes by a byte shuffle where the processor has one, shifts and
+// masks elsewhere.
 #include <bit>
 #include <cstddef>
 #include <cstring>
 
 #include "movie/movie_capture.h"
+#include "movie/picture_convert.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -66,6 +68,10 @@ RowConverter bestRowConverter() {
 }  // namespace
 
 void convertFrameToImage(const MovieFrame& frame, uint32_t* dest, int destWidth, int destHeight) {
+  if (frame.picture) {
+    convertPictureToImage(*frame.picture, dest, destWidth, destHeight);
+    return;
+  }
   if (!frame.bgr || !dest || frame.width <= 0 || frame.height <= 0 || destWidth <= 0 ||
       destHeight <= 0)
     return;

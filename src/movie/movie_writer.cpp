@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -107,10 +108,11 @@ AVDictionary* encoderOptions(const MovieCodec& codec, const MovieEncoding& e) {
   return options;
 }
 
-// FFmpeg's informative lines (x264's statistics) are not the tool's to print.
+// FFmpeg's informative lines (x264's statistics) are not the tool's to print; a
+// quieter level set before (the programs keep the decoders silent) stays.
 void quietEncoders() {
   static std::once_flag once;
-  std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+  std::call_once(once, [] { av_log_set_level(std::min(av_log_get_level(), AV_LOG_ERROR)); });
 }
 
 }  // namespace
@@ -267,9 +269,10 @@ MovieWriteError MovieWriter::State::start(const MovieEncoding& e, double fps) {
     return MovieWriteError::CannotCreate;
   // A container may refuse a sound codec only here; the caller then tries without it,
   // so FFmpeg's own complaint is not shown.
-  if (s.sound) av_log_set_level(AV_LOG_FATAL);
+  const int level = av_log_get_level();
+  if (s.sound) av_log_set_level(std::min(level, AV_LOG_FATAL));
   const int header = avformat_write_header(s.format, nullptr);
-  if (s.sound) av_log_set_level(AV_LOG_ERROR);
+  av_log_set_level(level);
   if (header < 0) return MovieWriteError::NoEncoder;
   s.frame->format = c.pix_fmt;
   s.frame->width = s.width;

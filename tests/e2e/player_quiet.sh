@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The player on a damaged movie: FFmpeg's own complaints stay off the terminal. The
-# same movie played with FFmpeg's warnings let through (OPENCV_FFMPEG_LOGLEVEL set by
+# same movie played with FFmpeg's warnings let through (DIREVO_FFMPEG_LOGLEVEL set by
 # hand) shows that the damage does make FFmpeg complain.
 test_name=player_quiet
 source "$(dirname "$0")/player_session.sh"
@@ -14,9 +14,8 @@ for part in 1 2 3 4; do
   printf 'garbage%.0s' $(seq 120) | dd of=movie.avi bs=1 seek=$((size * part / 5)) conv=notrunc 2>/dev/null
 done
 
-# FFmpeg's lines name the part that speaks, "[mjpeg @ 0x55d0...] error count: 64", or
-# its level when OpenCV passes them on, "[OPENCV:FFMPEG:16] error count: 64".
-ffmpeg_lines() { grep -cE '^\[([A-Za-z0-9_]+ @ 0x|OPENCV:FFMPEG:)' "$1" || true; }
+# FFmpeg's lines name the part that speaks, "[mjpeg @ 0x55d0...] error count: 64".
+ffmpeg_lines() { grep -cE '^\[[A-Za-z0-9_]+ @ 0x' "$1" || true; }
 # play LOG [VAR=VALUE]: opens the movie in a new player, lets it play (round and round)
 # for three seconds, ends it, and leaves everything it wrote in LOG.
 play() {
@@ -33,7 +32,7 @@ play() {
   pid=""
 }
 
-play "$out/${test_name}_loud.txt" OPENCV_FFMPEG_LOGLEVEL=24
+play "$out/${test_name}_loud.txt" DIREVO_FFMPEG_LOGLEVEL=24
 loud=$(ffmpeg_lines "$out/${test_name}_loud.txt")
 [ "$loud" -gt 0 ] || fail "the damaged movie made FFmpeg say nothing even when let"
 play "$out/${test_name}_stdout.txt"

@@ -63,9 +63,14 @@ std::vector<uint8_t> BytesOf(const cv::Mat& m) {
   return bytes;
 }
 std::vector<uint8_t> BytesOf(const MovieFrame& f) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(f.width) * f.height);
+  movie::convertFrameToImage(f, pixels.data(), f.width, f.height);
   std::vector<uint8_t> bytes;
-  for (int y = 0; y < f.height; ++y)
-    bytes.insert(bytes.end(), f.bgr + y * f.stride, f.bgr + y * f.stride + f.width * 3);
+  for (const uint32_t p : pixels) {
+    bytes.push_back(p & 0xFF);
+    bytes.push_back(p >> 8 & 0xFF);
+    bytes.push_back(p >> 16 & 0xFF);
+  }
   return bytes;
 }
 
@@ -92,15 +97,18 @@ std::vector<Shot> PlainSeeks(const std::string& path, int count) {
   return shots;
 }
 
-// The time and the frame position are the decoder's own after a plain seek, but for
-// the frames it gives no time stamp (0 after the first frame), which have their time at
-// the movie's rate; the relative position is the frame position over the count (the
-// decoder's is no position at all for most movies).
+// The time and the frame position are OpenCV's after a plain seek, but for the frames
+// it gives no time stamp (0 after the first frame, the last of H.264 with B-frames),
+// which have their own stamp, the time at the movie's rate; the relative position is
+// the frame position over the count (OpenCV's is no position at all for most movies).
 void ExpectPositionsOf(const MovieCapture& movie, const Shot& want, double count) {
   const bool noStamp = want.ok && want.position[0] == 0 && want.position[1] > 1;
-  EXPECT_EQ(
-      movie.property(movie::kPosMsec),
-      noStamp ? (want.position[1] - 1) * 1000.0 / movie.property(movie::kFps) : want.position[0]);
+  if (noStamp) {
+    EXPECT_DOUBLE_EQ(movie.property(movie::kPosMsec),
+                     (want.position[1] - 1) * 1000.0 / movie.property(movie::kFps));
+  } else {
+    EXPECT_EQ(movie.property(movie::kPosMsec), want.position[0]);
+  }
   EXPECT_EQ(movie.property(movie::kPosFrames), want.position[1]);
   EXPECT_EQ(movie.property(movie::kPosAviRatio), std::clamp(want.position[1] / count, 0.0, 1.0));
 }
@@ -157,12 +165,16 @@ std::vector<int> Walk(int count) {
 
 // Follows the walk with the adapter, checking each frame against the plain seeks.
 MovieCapture::SeekCounts ExpectWalkLikePlainSeeks(const std::string& path,
-                                                  const std::vector<Shot>& plain,
-                                                  int forwardLimit) {
+                                                  const std::vector<Shot>& plain) {
+  // A frame cut through by a truncation is what the decoder makes of what is left of
+  // it, which need not be what another reader made of it.
+  int damaged = -1;
+  if (path.find("truncated") != std::string::npos) {
+    for (size_t n = 0; n < plain.size() && plain[n].ok; ++n) damaged = static_cast<int>(n);
+  }
   auto movie = MovieCapture::open(path);
   EXPECT_TRUE(movie);
   if (!movie) return {};
-  movie->setForwardLimit(forwardLimit);
   const int count = static_cast<int>(movie->property(movie::kFrameCount));
   EXPECT_EQ(static_cast<size_t>(count), plain.size());
   int expected = 0;
@@ -179,7 +191,7 @@ MovieCapture::SeekCounts ExpectWalkLikePlainSeeks(const std::string& path,
     }
     const Shot& want = plain[expected];
     EXPECT_EQ(f != nullptr, want.ok);
-    if (f && want.ok) {
+    if (f && want.ok && expected != damaged) {
       EXPECT_TRUE(BytesOf(*f) == want.bytes);
     }
     ExpectPositionsOf(*movie, want, count);
@@ -192,17 +204,20 @@ TEST_P(MovieSeek, EveryWayToAFrameGivesWhatAPlainSeekGives) {
   if (!std::filesystem::exists(Path())) GTEST_SKIP() << "no " << GetParam() << " (ffmpeg missing?)";
   const std::vector<Shot> plain = PlainSeeks(
       Path(), static_cast<int>(MovieCapture::open(Path())->property(movie::kFrameCount)));
-  // Always forward when ahead: the forward reads and the frames in memory are tried
-  // as often as they can be.
-  const MovieCapture::SeekCounts eager = ExpectWalkLikePlainSeeks(Path(), plain, 1000);
+  const MovieCapture::SeekCounts counts = ExpectWalkLikePlainSeeks(Path(), plain);
   const bool wholeMovieReads =
       std::all_of(plain.begin(), plain.end(), [](const Shot& s) { return s.ok; });
+  // Where every frame is a key frame, a seek never decodes a frame more than the one
+  // sought; elsewhere a frame ahead with no key frame before it is decoded forward to.
+  const bool everyFrameKey = std::string(GetParam()).find("h264") == std::string::npos;
   if (wholeMovieReads) {
-    EXPECT_GT(eager.forwardDecodes, 10);
+    if (everyFrameKey) {
+      EXPECT_EQ(counts.forwardDecodes, 0);
+    } else {
+      EXPECT_GT(counts.forwardDecodes, 10);
+    }
   }
-  EXPECT_GT(eager.fromMemory, 10);
-  // As it runs in the player: the limit learnt from the seeks.
-  ExpectWalkLikePlainSeeks(Path(), plain, -1);
+  EXPECT_GT(counts.fromMemory, 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(Movies, MovieSeek,
@@ -213,21 +228,18 @@ INSTANTIATE_TEST_SUITE_P(Movies, MovieSeek,
                            return name.substr(5, name.find('.') - 5);
                          });
 
-// A position asked for between a seek and its read is the decoder's own, and the
-// frame read after it is still the one sought.
-TEST_P(MovieSeek, PositionsReadBeforeTheFrameAreTheDecodersOwn) {
+// A position asked for between a seek and its read is that after the frame before,
+// as reading up to it gives, and the frame read after it is still the one sought.
+TEST_P(MovieSeek, PositionsReadBeforeTheFrameAreThoseAfterTheFrameBefore) {
   if (!std::filesystem::exists(Path())) GTEST_SKIP();
   auto movie = MovieCapture::open(Path());
   ASSERT_TRUE(movie);
-  movie->setForwardLimit(1000);
-  cv::VideoCapture cap(Path(), cv::CAP_FFMPEG);
   const std::vector<Shot> plain = PlainSeeks(Path(), 12);
   for (int t : {2, 6, 3}) {
     movie->queryFrame();  // the decoder stands before t, or after it
     movie->setProperty(movie::kPosFrames, t);
-    cap.set(cv::CAP_PROP_POS_FRAMES, t);
-    EXPECT_EQ(movie->property(movie::kPosFrames), cap.get(cv::CAP_PROP_POS_FRAMES));
-    EXPECT_EQ(movie->property(movie::kPosMsec), cap.get(cv::CAP_PROP_POS_MSEC));
+    EXPECT_EQ(movie->property(movie::kPosFrames), t);
+    EXPECT_EQ(movie->property(movie::kPosMsec), plain[t - 1].position[0]);
     const MovieFrame* f = movie->queryFrame();
     ASSERT_EQ(f != nullptr, plain[t].ok) << t;
     if (f) {
