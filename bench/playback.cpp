@@ -14,6 +14,7 @@
 
 #include "imagewin/imagewin.h"
 #include "movie/movie_capture.h"
+#include "movie/picture_convert.h"
 #include "platform/message.h"
 #include "platform/test.h"
 
@@ -104,6 +105,27 @@ void convertLoop(benchmark::State& state, const Movie* m) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// Converting one decoded frame over and over: in bands on several threads, or in one
+// piece on the caller's.
+void convertOnlyLoop(benchmark::State& state, const Movie* m, bool banded) {
+  auto movie = movie::MovieCapture::open(moviePath(*m));
+  const movie::MovieFrame* frame = movie ? movie->queryFrame() : nullptr;
+  if (!frame || !frame->picture) {
+    state.SkipWithError("movie does not open");
+    return;
+  }
+  std::vector<uint32_t> pixels(size_t{1} * m->width * m->height);
+  for (auto _ : state) {
+    if (banded) {
+      movie::convertPictureToImage(*frame->picture, pixels.data(), m->width, m->height);
+    } else {
+      movie::convertPictureToImageInOnePiece(*frame->picture, pixels.data(), m->width, m->height);
+    }
+    benchmark::DoNotOptimize(pixels.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
 // Only FFmpeg's demuxing and decoding, one thread per processor as the player's, no
 // conversion: the ceiling of the loops above.
 void plainDecodeLoop(benchmark::State& state, const Movie* m) {
@@ -180,6 +202,15 @@ int main(int argc, char** argv) {
           ->UseRealTime();
       benchmark::RegisterBenchmark((std::string("Playback/ReadAndConvert/") + m.name).c_str(),
                                    convertLoop, &m)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+      benchmark::RegisterBenchmark((std::string("Playback/ConvertOnly/") + m.name).c_str(),
+                                   convertOnlyLoop, &m, true)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+      benchmark::RegisterBenchmark(
+          (std::string("Playback/ConvertOnlyInOnePiece/") + m.name).c_str(), convertOnlyLoop, &m,
+          false)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
       benchmark::RegisterBenchmark((std::string("Playback/PlainDecode/") + m.name).c_str(),
