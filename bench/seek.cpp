@@ -109,6 +109,22 @@ void inOrder(benchmark::State& state, const Movie* m) {
   }
 }
 
+// The same stretch read in order through the movie reader, each frame converted.
+void readerInOrder(benchmark::State& state, const Movie* m) {
+  for (auto _ : state) {
+    const Clock::time_point start = Clock::now();
+    auto movie = movie::MovieCapture::open(moviePath(*m));
+    int read = 0;
+    while (read < kFrames && movie) {
+      const movie::MovieFrame* f = movie->queryFrame();
+      if (!f) break;
+      ++read;
+    }
+    state.SetIterationTime(secondsSince(start));
+    if (read != kFrames) state.SkipWithError("the movie is short");
+  }
+}
+
 // Single steps back ("<") from the middle, over frames shown before.
 void stepBack(benchmark::State& state, const Movie* m) {
   for (auto _ : state) {
@@ -187,6 +203,7 @@ int main(int argc, char** argv) {
           ->Iterations(iterations);
     };
     add("Seek/InOrder/" + n, inOrder, &m, 2);
+    add("Seek/ReaderInOrder/" + n, readerInOrder, &m, 2);
     add(
         "Seek/ViewsLeftToRight/" + n,
         [](benchmark::State& s, const Movie* mm) { views(s, mm, false); }, &m, 2);

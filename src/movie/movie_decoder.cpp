@@ -1,5 +1,6 @@
 #include "movie/movie_decoder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -194,15 +195,32 @@ struct MovieDecoder::State {
     }
   }
 
-  // Whether a key frame lies after frame `from` and at or before `to`, so that a seek
-  // would decode less than reading on; without an index, whether `to` is farther
-  // than a seek would back off.
+  // The index entry of the key frame frame n is decoded from; null without an index.
+  // Entries are stamped with decoding times, which run up to `video_delay` frames ahead
+  // of display times where frames are reordered: an entry that would display after n
+  // is another picture group's, so the one before it is taken.
+  const AVIndexEntry* keyFrameOf(long n) const {
+    const long reorder = std::max(0, stream->codecpar->video_delay);
+    int64_t stamp = stampOf(n);
+    for (int tries = 0; tries < 8; ++tries) {
+      const AVIndexEntry* key =
+          avformat_index_get_entry_from_timestamp(stream, stamp, AVSEEK_FLAG_BACKWARD);
+      if (!key || numberAt(key->timestamp) + reorder <= n) return key;
+      stamp = key->timestamp - 1;
+    }
+    return nullptr;
+  }
+  long displayNumberOf(const AVIndexEntry& key) const {
+    return numberAt(key.timestamp) + std::max(0, stream->codecpar->video_delay);
+  }
+
+  // Whether the key frame frame `to` is decoded from lies after frame `from`, so that a
+  // seek decodes less than reading on; without an index, whether `to` is farther than
+  // a seek would back off.
   bool keyFrameBetween(long from, long to) const {
-    const int entries = avformat_index_get_entries_count(stream);
-    if (entries <= 0) return to - from > kSeekBackoff;
-    const AVIndexEntry* key =
-        avformat_index_get_entry_from_timestamp(stream, stampOf(to), AVSEEK_FLAG_BACKWARD);
-    return key && key->timestamp > stampOf(from);
+    if (avformat_index_get_entries_count(stream) <= 0) return to - from > kSeekBackoff;
+    const AVIndexEntry* key = keyFrameOf(to);
+    return key && displayNumberOf(*key) > from;
   }
 
   void restartDecoding() {

@@ -214,7 +214,7 @@ TEST_P(MovieSeek, EveryWayToAFrameGivesWhatAPlainSeekGives) {
     if (everyFrameKey) {
       EXPECT_EQ(counts.forwardDecodes, 0);
     } else {
-      EXPECT_GT(counts.forwardDecodes, 10);
+      EXPECT_GT(counts.forwardDecodes, 0);
     }
   }
   EXPECT_GT(counts.fromMemory, 10);
@@ -247,6 +247,45 @@ TEST_P(MovieSeek, PositionsReadBeforeTheFrameAreThoseAfterTheFrameBefore) {
     }
     ExpectPositionsOf(*movie, plain[t], movie->property(movie::kFrameCount));
   }
+}
+
+// A frame ahead within the decoder's picture group is decoded on to; one past the
+// next key frame is sought, so decoding starts at that key frame (with B-frames the
+// index's decoding times run ahead of display times, which must not count the next
+// group's key frame as this one's).
+TEST(MovieSeekWay, ReadsOnWithinAPictureGroupAndSeeksPastAKeyFrame) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  const std::string path = TempPath("way_gop12.mp4");
+  ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25 "
+                         "-frames:v 60 -c:v libx264 -g 12 -bf 3 -sc_threshold 0 "
+                         "-pix_fmt yuv420p " +
+                         path)
+                            .c_str()),
+            0);
+  const std::vector<Shot> plain = PlainSeeks(path, 60);
+  const struct {
+    int from, to;
+    bool sought;
+  } cases[] = {
+      {3, 10, false},  {3, 11, false}, {3, 12, true},  // key frames at 0, 12, 24, ...
+      {13, 23, false}, {13, 30, true}, {40, 5, true},  // and back
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
+    auto movie = MovieCapture::open(path);
+    ASSERT_TRUE(movie);
+    movie->setProperty(movie::kPosFrames, c.from);
+    ASSERT_TRUE(movie->queryFrame());
+    const MovieCapture::SeekCounts before = movie->seekCounts();
+    movie->setProperty(movie::kPosFrames, c.to);
+    const MovieFrame* f = movie->queryFrame();
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(BytesOf(*f) == plain[c.to].bytes);
+    const MovieCapture::SeekCounts after = movie->seekCounts();
+    EXPECT_EQ(after.plainSeeks - before.plainSeeks, c.sought ? 1 : 0);
+    EXPECT_EQ(after.forwardDecodes - before.forwardDecodes, c.sought ? 0 : 1);
+  }
+  std::remove(path.c_str());
 }
 
 // Stepping back over frames already shown, and playing on from them: the frames come
