@@ -1,6 +1,7 @@
 #include "views/depth_views.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -321,9 +322,8 @@ bool warpRowTargetsFast(const uint32_t* colour, const float* z, int width, float
 
 // Every view of rows [begin, end), the fast way.
 void warpRowsFast(compose::ConstPixelBuffer picture, const DepthMap& depth, const DepthParams& p,
-                  int64_t begin, int64_t end, compose::MultiViewPicture& out) {
+                  int64_t begin, int64_t end, compose::MultiViewPicture& out, FastScratch& s) {
   const int w = picture.width;
-  FastScratch s(w);
   const float focus = static_cast<float>(p.focus);
   for (int64_t y = begin; y < end; ++y) {
     const uint32_t* colour = picture.pixels + y * w;
@@ -468,9 +468,14 @@ bool viewsFromDepthInto(compose::ConstPixelBuffer picture, const DepthMap& depth
   out.width = w * p.views;
   out.height = h;
   if (w <= 0) return true;
-  // Each thread makes every view of its rows.
-  compose::splitRows(h, int64_t{w} * p.views, [&](int64_t begin, int64_t end) {
-    warpRowsFast(picture, depth, p, begin, end, out);
+  // Each thread makes every view of the rows it takes, a few at a time until none are
+  // left: on a busy machine a thread that gets less time takes fewer rows.
+  constexpr int64_t kRowsPerTake = 8;
+  std::atomic<int64_t> nextRow{0};
+  compose::splitRows(h, int64_t{w} * p.views, [&](int64_t, int64_t) {
+    FastScratch s(w);
+    for (int64_t y = nextRow.fetch_add(kRowsPerTake); y < h; y = nextRow.fetch_add(kRowsPerTake))
+      warpRowsFast(picture, depth, p, y, std::min<int64_t>(y + kRowsPerTake, h), out, s);
   });
   return true;
 }

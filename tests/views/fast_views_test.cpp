@@ -37,13 +37,14 @@ views::DepthMap reliefOf(Relief kind, int w, int h, std::mt19937& rng) {
 }
 
 // The first pixel where two multi-view pictures differ, as text; empty when they agree.
-std::string firstDifference(const compose::MultiViewPicture& a, const compose::MultiViewPicture& b) {
+std::string firstDifference(const compose::MultiViewPicture& a,
+                            const compose::MultiViewPicture& b) {
   if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size())
     return "sizes differ";
   for (size_t i = 0; i < a.pixels.size(); ++i) {
     if (a.pixels[i] != b.pixels[i]) {
-      return "at (" + std::to_string(i % a.width) + ", " + std::to_string(i / a.width) + "): " +
-             std::to_string(a.pixels[i]) + " against " + std::to_string(b.pixels[i]);
+      return "at (" + std::to_string(i % a.width) + ", " + std::to_string(i / a.width) +
+             "): " + std::to_string(a.pixels[i]) + " against " + std::to_string(b.pixels[i]);
     }
   }
   return "";
@@ -62,11 +63,20 @@ TEST(FastViews, SameAsTheStraightWarpBitForBit) {
     double disparity, focus;
   };
   const Case cases[] = {
-      {1, 1, 2, 5.0, 0.5},    {2, 1, 3, -4.0, 0.0},   {3, 2, 8, 9.0, 1.0},
-      {4, 1, 5, 1.5, 0.5},    {5, 3, 8, 2.4, 0.5},    {7, 2, 9, -13.0, 0.37},
-      {64, 4, 8, 1.28, 0.5},  {97, 3, 5, -30.0, 0.2}, {131, 2, 8, 60.0, 0.8},
-      {256, 2, 2, 0.5, 1.0},  {33, 3, 8, 300.0, 0.5}, {50, 2, 4, 0.0, 0.5},
-      {120, 3, 6, -2.6, 0.6}, {9, 4, 7, 3.0, 0.25},
+      {1, 1, 2, 5.0, 0.5},
+      {2, 1, 3, -4.0, 0.0},
+      {3, 2, 8, 9.0, 1.0},
+      {4, 1, 5, 1.5, 0.5},
+      {5, 3, 8, 2.4, 0.5},
+      {7, 2, 9, -13.0, 0.37},
+      {64, 4, 8, 1.28, 0.5},
+      {97, 3, 5, -30.0, 0.2},
+      {131, 2, 8, 60.0, 0.8},
+      {256, 2, 2, 0.5, 1.0},
+      {33, 3, 8, 300.0, 0.5},
+      {50, 2, 4, 0.0, 0.5},
+      {120, 3, 6, -2.6, 0.6},
+      {9, 4, 7, 3.0, 0.25},
       // Whole-pixel shifts: neighbours at depths 1 and 0 land on one target.
       {24, 3, 3, 2.0, 0.0},
   };
@@ -81,8 +91,8 @@ TEST(FastViews, SameAsTheStraightWarpBitForBit) {
       EXPECT_EQ(firstDifference(views::viewsFromDepth(in, depth, p),
                                 views::viewsFromDepthStraight(in, depth, p)),
                 "")
-          << c.width << " x " << c.height << ", " << c.views << " views, disparity "
-          << c.disparity << ", focus " << c.focus << ", relief " << static_cast<int>(kind);
+          << c.width << " x " << c.height << ", " << c.views << " views, disparity " << c.disparity
+          << ", focus " << c.focus << ", relief " << static_cast<int>(kind);
     }
   }
 }
