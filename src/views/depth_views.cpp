@@ -96,14 +96,11 @@ void absorbTornPoints(const RowTargets& r, int width) {
 }
 
 // Every run of targets that are holes takes the colour of its farther neighbour (the
-// background the nearer surface moved off).
-template <typename IsHole>
-void fillRuns(uint32_t* out, const float* zbuf, int width, IsHole isHole) {
-  for (int t = 0; t < width;) {
-    if (!isHole(t)) {
-      ++t;
-      continue;
-    }
+// background the nearer surface moved off). nextHole(t) is the first hole at t or after
+// it, or width.
+template <typename IsHole, typename NextHole>
+void fillRuns(uint32_t* out, const float* zbuf, int width, IsHole isHole, NextHole nextHole) {
+  for (int t = nextHole(0); t < width; t = nextHole(t)) {
     int end = t;
     while (end < width && isHole(end)) ++end;
     const int left = t - 1, right = end < width ? end : -1;
@@ -111,6 +108,13 @@ void fillRuns(uint32_t* out, const float* zbuf, int width, IsHole isHole) {
     std::fill(out + t, out + end, from < 0 ? 0u : out[from]);
     t = end;
   }
+}
+template <typename IsHole>
+void fillRuns(uint32_t* out, const float* zbuf, int width, IsHole isHole) {
+  fillRuns(out, zbuf, width, isHole, [&](int t) {
+    while (t < width && !isHole(t)) ++t;
+    return t;
+  });
 }
 
 void fillHoles(const RowTargets& r, int width, bool anyPoint) {
@@ -287,6 +291,17 @@ int planSegments(const uint32_t* colour, const float* z, int width, FastScratch&
   return x;
 }
 
+// fillHoles, finding the holes with memchr: most targets are covered.
+void fillHolesFast(const RowTargets& r, int width, bool anyPoint) {
+  if (anyPoint) absorbTornPoints(r, width);
+  const auto nextHole = [&](int t) {
+    const void* hole = std::memchr(r.cover + t, kHole, static_cast<size_t>(width - t));
+    return hole ? static_cast<int>(static_cast<const Cover*>(hole) - r.cover) : width;
+  };
+  fillRuns(
+      r.out, r.zbuf, width, [&](int t) { return r.cover[t] == kHole; }, nextHole);
+}
+
 // Splats planned segment x's first target; the next target it covers, or -1.
 int splatPlanned(int x, const FastScratch& s, const RowTargets& r) {
   const int first = s.first[x], last = s.last[x];
@@ -337,7 +352,7 @@ void warpRowsFast(compose::ConstPixelBuffer picture, const DepthMap& depth, cons
         continue;
       }
       const bool anyPoint = warpRowTargetsFast(colour, z, w, shift, view, s);
-      fillHoles({s.row.zbuf.data(), s.row.cover.data(), view}, w, anyPoint);
+      fillHolesFast({s.row.zbuf.data(), s.row.cover.data(), view}, w, anyPoint);
     }
   }
 }
