@@ -183,6 +183,7 @@ float shiftOfView(const DepthParams& p, int k) {
 // segments at a time, lane by lane in the same arithmetic; the splats then follow in
 // order, and only a stretched segment's further targets are painted the straight way.
 
+// Four lanes in GCC's and Clang's vector extensions (SSE2 on x86-64, NEON on ARM).
 using Floats = float __attribute__((vector_size(16)));
 using Ints = int32_t __attribute__((vector_size(16)));
 using Words = uint32_t __attribute__((vector_size(16)));
@@ -298,8 +299,8 @@ void fillHolesFast(const RowTargets& r, int width, bool anyPoint) {
     const void* hole = std::memchr(r.cover + t, kHole, static_cast<size_t>(width - t));
     return hole ? static_cast<int>(static_cast<const Cover*>(hole) - r.cover) : width;
   };
-  fillRuns(
-      r.out, r.zbuf, width, [&](int t) { return r.cover[t] == kHole; }, nextHole);
+  const auto isHole = [&](int t) { return r.cover[t] == kHole; };
+  fillRuns(r.out, r.zbuf, width, isHole, nextHole);
 }
 
 // Splats planned segment x's first target; the next target it covers, or -1.
