@@ -37,6 +37,17 @@ DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int hei
 compose::MultiViewPicture viewsFromDepth(compose::ConstPixelBuffer picture, const DepthMap& depth,
                                          const DepthParams& p);
 
+// The same views into `out`, whose storage is kept when its size is already right, so a
+// caller making views frame after frame pays for the memory once. False, with `out`
+// empty, when memory fails.
+bool viewsFromDepthInto(compose::ConstPixelBuffer picture, const DepthMap& depth,
+                        const DepthParams& p, compose::MultiViewPicture& out);
+
+// The same views made the straight way, one row of one view at a time: the oracle the
+// fast way is held to, bit for bit.
+compose::MultiViewPicture viewsFromDepthStraight(compose::ConstPixelBuffer picture,
+                                                 const DepthMap& depth, const DepthParams& p);
+
 // One view, seen `shiftPerDepth` = D (0.5 - k / (V - 1)) pixels per unit of depth from
 // the focus, into `out` (the picture's size). Forward warping with sub-pixel accuracy:
 // neighbouring pixels on one surface are joined, so slopes leave no cracks; nearer
