@@ -287,7 +287,8 @@ MovieWriteError MovieWriter::State::start(const MovieEncoding& e, double fps) {
 void MovieWriter::write(const MovieFrame& frame) {
   State& s = *state_;
   if (frame.width != s.width || frame.height != s.height || s.committed || s.failed) return;
-  if (av_frame_make_writable(s.frame) < 0) {
+  // Only packed bytes are taken: a frame still in a decoder's layout is converted first.
+  if (!frame.bgr || av_frame_make_writable(s.frame) < 0) {
     s.failed = true;
     return;
   }

@@ -76,7 +76,8 @@ class MovieWriter {
   MovieWriter(const MovieWriter&) = delete;
   MovieWriter& operator=(const MovieWriter&) = delete;
 
-  // Appends one frame of the movie's size (packed blue-green-red bytes).
+  // Appends one frame of the movie's size (packed blue-green-red bytes; a frame without
+  // them fails the movie).
   void write(const MovieFrame& frame);
   // Finishes the movie and gives it the destination's name, replacing a file there.
   [[nodiscard]] MovieWriteError commit();

@@ -163,6 +163,13 @@ TEST_F(MovieWriterTest, RefusesWhatCannotBeWrittenAndLeavesNoFile) {
   EXPECT_EQ(blocked->commit(), movie::MovieWriteError::CannotFinish);
   blocked.reset();
   EXPECT_EQ(fileCount(), 1u);  // the folder alone
+  // A frame still in a decoder's layout (no packed bytes) fails the movie.
+  movie::MadeMovieWriter unpacked = movie::MovieWriter::open(path("c.mkv"), 8, 8, 25);
+  ASSERT_TRUE(unpacked);
+  unpacked->write({nullptr, 8, 8, 24});
+  EXPECT_EQ(unpacked->commit(), movie::MovieWriteError::CannotFinish);
+  unpacked.reset();
+  EXPECT_EQ(fileCount(), 1u);
 }
 
 }  // namespace
