@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/made.h"
 #include "platform/surface.h"
@@ -37,6 +38,10 @@ struct LoadedImage : Made<Surface, ImageFileError> {
   // their global colour table in the surface's palette the same way. 0 for every
   // other file.
   int paletteCount = 0;
+  // Pictures stored with 16 bits a channel: each pixel's luma at 16 bits, 0..65535,
+  // rows top-down ((19595 R + 38470 G + 7471 B) / 65536, rounded, as at 8 bits; the
+  // level itself for grey), which the 32-bit surface cannot hold. Empty for others.
+  std::vector<uint16_t> levels16;
 };
 // The largest picture read or written: what the encoders take (a side of at most 65535
 // pixels, 2^28 pixels in all, 1 GiB at 32 bits).

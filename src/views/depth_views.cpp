@@ -372,7 +372,7 @@ float sampleGrey(const std::vector<float>& g, int w, int h, double fx, double fy
 }  // namespace
 
 DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int height,
-                              std::string& refusal) {
+                              std::string& refusal, const uint16_t* levels16) {
   refusal.clear();
   const double shapes =
       static_cast<double>(grey.width) * height / (static_cast<double>(grey.height) * width);
@@ -394,8 +394,9 @@ DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int hei
           refusal = std::string("the depth map is not grey: its pixel ") + at;
           return {};
         }
-        levels[static_cast<size_t>(y) * grey.width + x] =
-            static_cast<float>(pixels::luma(c)) / 255.0f;
+        const size_t i = static_cast<size_t>(y) * grey.width + x;
+        levels[i] = levels16 ? static_cast<float>(levels16[i]) / 65535.0f
+                             : static_cast<float>(pixels::luma(c)) / 255.0f;
       }
     }
     if (grey.width == width && grey.height == height) return {std::move(levels), width, height};

@@ -29,9 +29,11 @@ struct DepthMap {
 
 // The depth map of a grey picture (words 0x00RRGGBB) at width x height, resized to it
 // when its own size differs with the same shape. Empty, with the reason in `refusal`,
-// for a picture that is not grey or whose shape differs.
+// for a picture that is not grey or whose shape differs. A picture stored with 16 bits
+// a channel gives its 16-bit levels too (one per pixel), which are used instead of
+// the words' 8 bits.
 DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int height,
-                              std::string& refusal);
+                              std::string& refusal, const uint16_t* levels16 = nullptr);
 
 // The V views side by side, each the picture's size; empty when memory fails.
 compose::MultiViewPicture viewsFromDepth(compose::ConstPixelBuffer picture, const DepthMap& depth,

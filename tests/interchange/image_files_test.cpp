@@ -421,6 +421,44 @@ TEST_F(ImageFiles, PicturesAreReadUpToTheLimitsOfSaving) {
   EXPECT_EQ(px(0, kWide - 1, kWide - 1), 0x123456u);
 }
 
+// Pictures stored with 16 bits a channel (depth maps often are) bring their levels at
+// 16 bits beside the 32-bit surface: exact for grey, the luma for colour; 8-bit
+// pictures bring none. The files are made by ffmpeg from raw big-endian samples.
+TEST_F(ImageFiles, SixteenBitPicturesBringTheirFineLevels) {
+  if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  const std::vector<uint16_t> grey = {0, 1, 257, 1000, 32768, 65534, 65535, 12345};
+  const std::vector<uint16_t> rgb = {65535, 0, 0, 0, 65535, 0, 0, 0, 65535, 1000, 2000, 3000};
+  const struct {
+    const char* pixFmt;
+    int width;
+    const std::vector<uint16_t>& samples;
+    std::vector<uint16_t> levels;
+  } cases[] = {
+      {"gray16be", 4, grey, grey},
+      {"rgb48be", 2, rgb, {19595, 38469, 7471, 1815}},
+      {"gray", 4, grey, {}},  // 8 bits: no fine levels
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pixFmt);
+    const bool eightBit = std::string(c.pixFmt) == "gray";
+    {
+      std::ofstream raw(path("in.raw"), std::ios::binary);
+      for (const uint16_t v : c.samples) {
+        raw.put(static_cast<char>(v >> 8));
+        if (!eightBit) raw.put(static_cast<char>(v & 0xFF));
+      }
+    }
+    const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt " + std::string(c.pixFmt) +
+                                " -s " + std::to_string(c.width) + "x2 -i " + path("in.raw") + " " +
+                                path("out.png");
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const plat::LoadedImage loaded = plat::loadImageFile(path("out.png"));
+    ASSERT_TRUE(loaded.object);
+    EXPECT_EQ(loaded.object->bits(), 32);
+    EXPECT_EQ(loaded.levels16, c.levels);
+  }
+}
+
 // The loads and saves a user asks for say why they failed, in one status line; the
 // results stay those of TAV_LoadImageFile and TAV_SaveImageFile.
 TEST_F(ImageFiles, FailuresAreToldInTheStatusLine) {

@@ -135,6 +135,14 @@ TEST(DepthViews, DepthMapsAreGreyAndOfThePicturesShape) {
   const views::DepthMap doubled = views::depthFromGreyPicture({grey.data(), 8, 4}, 16, 8, refusal);
   EXPECT_EQ(refusal, "");
   EXPECT_EQ(doubled.z.size(), 128u);
+  // A 16-bit map's levels are taken over its words' 8 bits.
+  std::vector<uint16_t> fine(8 * 4, 32960);
+  fine[31] = 65535;
+  const views::DepthMap sixteen =
+      views::depthFromGreyPicture({grey.data(), 8, 4}, 8, 4, refusal, fine.data());
+  ASSERT_EQ(sixteen.z.size(), 32u);
+  EXPECT_EQ(sixteen.z[0], 32960 / 65535.0f);
+  EXPECT_EQ(sixteen.z[31], 1.0f);
 
   views::depthFromGreyPicture({grey.data(), 8, 4}, 8, 8, refusal);
   EXPECT_EQ(refusal, "the depth map is 8 x 4 and the picture 8 x 8: not the same shape");

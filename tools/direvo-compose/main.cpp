@@ -63,9 +63,11 @@ std::unique_ptr<plat::Surface> pictureOf(const compose::MultiViewPicture& pictur
   return s;
 }
 
-std::unique_ptr<plat::Surface> readMultiView(const std::string& path) {
+std::unique_ptr<plat::Surface> readMultiView(const std::string& path,
+                                             std::vector<uint16_t>* levels16 = nullptr) {
   plat::LoadedImage loaded = plat::loadImageFile(path);
   if (!loaded.object) fail("cannot read " + path + ": " + plat::imageFileErrorText(loaded.reason));
+  if (levels16) *levels16 = std::move(loaded.levels16);
   std::unique_ptr<plat::Surface> multiView = toColour(std::move(loaded.object));
   if (!multiView) fail("not enough memory for " + path);
   return multiView;
@@ -107,11 +109,13 @@ std::string sizeText(const plat::Surface& s) {
 // The views made from the picture and its depth map.
 std::unique_ptr<plat::Surface> viewsFromDepthMap(const Options& o) {
   const std::unique_ptr<plat::Surface> picture = readMultiView(o.input);
-  const std::unique_ptr<plat::Surface> grey = readMultiView(o.depthMap);
+  std::vector<uint16_t> levels16;  // a 16-bit map keeps its fine levels
+  const std::unique_ptr<plat::Surface> grey = readMultiView(o.depthMap, &levels16);
   const int w = picture->width(), h = picture->height();
   std::string refusal;
   const views::DepthMap depth =
-      views::depthFromGreyPicture({grey->row32(0), grey->width(), grey->height()}, w, h, refusal);
+      views::depthFromGreyPicture({grey->row32(0), grey->width(), grey->height()}, w, h, refusal,
+                                  levels16.empty() ? nullptr : levels16.data());
   if (!refusal.empty()) fail(o.depthMap + ": " + refusal);
   const double disparity = std::isnan(o.disparity) ? 0.02 * w : o.disparity;
   if (std::fabs(disparity) > w) {

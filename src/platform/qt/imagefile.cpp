@@ -11,6 +11,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -119,6 +120,31 @@ LoadedImage fromColour(QImage image) {
   return r;
 }
 
+// The 16-bit levels of a picture stored with 16 bits a channel; empty for others.
+std::vector<uint16_t> levels16Of(const QImage& image) {
+  std::vector<uint16_t> levels;
+  if (image.format() == QImage::Format_Grayscale16) {
+    levels.resize(static_cast<size_t>(image.width()) * image.height());
+    for (int y = 0; y < image.height(); ++y) {
+      const auto* in = reinterpret_cast<const uint16_t*>(image.constScanLine(y));
+      std::copy_n(in, image.width(), levels.begin() + static_cast<ptrdiff_t>(y) * image.width());
+    }
+  } else if (image.depth() == 64) {
+    const QImage wide = image.convertToFormat(QImage::Format_RGBX64);
+    if (wide.isNull()) return levels;
+    levels.resize(static_cast<size_t>(image.width()) * image.height());
+    for (int y = 0; y < wide.height(); ++y) {
+      const auto* in = reinterpret_cast<const QRgba64*>(wide.constScanLine(y));
+      for (int x = 0; x < wide.width(); ++x) {
+        const uint64_t sum =
+            19595ull * in[x].red() + 38470ull * in[x].green() + 7471ull * in[x].blue() + 32768;
+        levels[static_cast<size_t>(y) * image.width() + x] = static_cast<uint16_t>(sum >> 16);
+      }
+    }
+  }
+  return levels;
+}
+
 // The global colour table of a GIF file (the reader's device), empty for other files.
 QList<QRgb> gifColourTable(QIODevice* device) {
   if (!device || !device->seek(0)) return {};
@@ -165,7 +191,14 @@ LoadedImage decode(QImageReader& reader, int64_t maxPixels) {
     if (image.isNull()) return fail(ImageFileError::OutOfMemory);
   }
   if (image.format() == QImage::Format_Indexed8) return fromIndexed(image);
+  std::vector<uint16_t> levels16;
+  try {
+    levels16 = levels16Of(image);
+  } catch (const std::bad_alloc&) {
+    return fail(ImageFileError::OutOfMemory);
+  }
   LoadedImage r = fromColour(std::move(image));
+  r.levels16 = std::move(levels16);
   // GIF pictures decode to colours; their global colour table comes along.
   const QList<QRgb> table = r.object ? gifColourTable(reader.device()) : QList<QRgb>{};
   for (qsizetype i = 0; i < table.size(); ++i) {
