@@ -158,10 +158,26 @@ void plainLoop(benchmark::State& state, const Movie* m) {
   state.SetItemsProcessed(state.iterations());
 }
 
-}  // namespace
-
 // Long enough that the frames kept in memory are recycled, as in a movie played on.
 constexpr double kSteadySeconds = 3.0;
+
+using Loop = void (*)(benchmark::State&, const Movie*);
+void convertBanded(benchmark::State& state, const Movie* m) {
+  convertOnlyLoop(state, m, true);
+}
+void convertInOnePiece(benchmark::State& state, const Movie* m) {
+  convertOnlyLoop(state, m, false);
+}
+const struct {
+  const char* name;
+  Loop loop;
+} kCases[] = {
+    {"Player", playerLoop},           {"ReadAndConvert", convertLoop},
+    {"ConvertOnly", convertBanded},   {"ConvertOnlyInOnePiece", convertInOnePiece},
+    {"PlainDecode", plainDecodeLoop}, {"OpenCV", plainLoop},
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   return plat::test::runHeadless(argc, argv, [argc, argv]() mutable {
@@ -170,37 +186,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ffmpeg could not make %s\n", m.name);
         return 1;
       }
-      benchmark::RegisterBenchmark((std::string("Playback/Player/") + m.name).c_str(), playerLoop,
-                                   &m)
-          ->Unit(benchmark::kMillisecond)
-          ->MinTime(kSteadySeconds)
-          ->UseRealTime();
-      benchmark::RegisterBenchmark((std::string("Playback/ReadAndConvert/") + m.name).c_str(),
-                                   convertLoop, &m)
-          ->Unit(benchmark::kMillisecond)
-          ->MinTime(kSteadySeconds)
-          ->UseRealTime();
-      benchmark::RegisterBenchmark((std::string("Playback/ConvertOnly/") + m.name).c_str(),
-                                   convertOnlyLoop, &m, true)
-          ->Unit(benchmark::kMillisecond)
-          ->MinTime(kSteadySeconds)
-          ->UseRealTime();
-      benchmark::RegisterBenchmark(
-          (std::string("Playback/ConvertOnlyInOnePiece/") + m.name).c_str(), convertOnlyLoop, &m,
-          false)
-          ->Unit(benchmark::kMillisecond)
-          ->MinTime(kSteadySeconds)
-          ->UseRealTime();
-      benchmark::RegisterBenchmark((std::string("Playback/PlainDecode/") + m.name).c_str(),
-                                   plainDecodeLoop, &m)
-          ->Unit(benchmark::kMillisecond)
-          ->MinTime(kSteadySeconds)
-          ->UseRealTime();
-      benchmark::RegisterBenchmark((std::string("Playback/OpenCV/") + m.name).c_str(), plainLoop,
-                                   &m)
-          ->Unit(benchmark::kMillisecond)
-          ->MinTime(kSteadySeconds)
-          ->UseRealTime();
+      for (const auto& c : kCases) {
+        const std::string name = std::string("Playback/") + c.name + "/" + m.name;
+        benchmark::RegisterBenchmark(name.c_str(), c.loop, &m)
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(kSteadySeconds)
+            ->UseRealTime();
+      }
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
