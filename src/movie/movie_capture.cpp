@@ -1,6 +1,7 @@
 #include "movie/movie_capture.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -269,7 +270,9 @@ bool MovieCapture::setProperty(int id, double value) {
   s.waitIdle(lock);
   s.dropReadAhead();
   s.lastWasQuery = false;
-  s.want = static_cast<long>(std::clamp(std::floor(frame), 0.0, std::max(f.frameCount, 0.0)));
+  // Past the end stands at the end; a movie that does not say its length is not cut.
+  const double last = f.frameCount > 0 ? f.frameCount : static_cast<double>(LONG_MAX / 2);
+  s.want = static_cast<long>(std::clamp(std::floor(frame), 0.0, last));
   s.seekPending = true;
   return true;
 }

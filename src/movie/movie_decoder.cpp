@@ -64,7 +64,6 @@ struct MovieDecoder::State {
   std::optional<DecodedFrame> held;  // read during a seek, handed out next
   long lastDecoded = -1;
   int seeks = 0;
-  int skipped = 0;
 
   ~State() { close(); }
   void close() {
@@ -191,7 +190,6 @@ struct MovieDecoder::State {
         held = std::move(d);
         return true;
       }
-      ++skipped;
     }
   }
 
@@ -231,14 +229,15 @@ struct MovieDecoder::State {
     nextNumber = -1;
   }
 
-  // Frame n through the container's seek: to the key frame at or before it, further
-  // back while the first frame there is past it.
+  // Frame n through the container's seek: to its key frame, further back while the
+  // first frame there is past it.
   bool seekInContainer(long n) {
+    const AVIndexEntry* key = keyFrameOf(n);
     for (long back = 0;; back = back == 0 ? kSeekBackoff : back * 3 / 2) {
       const long from = std::max(0L, n - back);
+      const int64_t stamp = back == 0 && key ? key->timestamp : stampOf(from);
       ++seeks;
-      if (av_seek_frame(format, stream->index, stampOf(from), AVSEEK_FLAG_BACKWARD) < 0)
-        return false;
+      if (av_seek_frame(format, stream->index, stamp, AVSEEK_FLAG_BACKWARD) < 0) return false;
       restartDecoding();
       DecodedFrame first;
       if (!read(first)) return false;
@@ -250,6 +249,7 @@ struct MovieDecoder::State {
 
   bool seekTo(long n) {
     if (n < 0 || (facts.frameCount > 0 && n >= facts.frameCount)) return false;
+    if (!stream) return reopenAndReadTo(n);  // an earlier opening anew failed
     const long at = next();
     if (at == n) return true;
     if (at >= 0 && at < n && !keyFrameBetween(at, n)) return readOnTo(n);
@@ -302,9 +302,6 @@ long MovieDecoder::lastDecoded() const {
 }
 int MovieDecoder::containerSeeks() const {
   return state_->seeks;
-}
-int MovieDecoder::framesSkipped() const {
-  return state_->skipped;
 }
 
 void silenceDecoderLog() {

@@ -50,9 +50,8 @@ class MovieDecoder {
   long next() const;
   // The number of the last frame the decoder made; -1 before the first.
   long lastDecoded() const;
-  // How many seeks in the container and how many frames decoded forward to a target.
+  // How many seeks the container has made.
   int containerSeeks() const;
-  int framesSkipped() const;
 
  private:
   struct State;

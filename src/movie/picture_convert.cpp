@@ -85,10 +85,11 @@ class ConverterPool {
     }
     return c;
   }
-  // Converters for other pictures go once idle: a movie keeps one kind of picture.
+  // Converters for other pictures go once idle: a movie keeps one kind of picture (its
+  // bands differ only in height).
   void dropIdleOthers(const ConverterKey& key) {
     std::erase_if(entries_, [&key](const Entry& e) {
-      if (e.busy || e.key.format == key.format) return false;
+      if (e.busy || (e.key.format == key.format && e.key.width == key.width)) return false;
       sws_freeContext(e.context);
       return true;
     });
