@@ -26,23 +26,28 @@ struct Job {
   int viewsHeight = 0;
   std::vector<uint32_t> output;
   std::vector<uint8_t> bgr;
+  // When the views are made from the frame: this job's own maker, and what it made.
+  FrameViews make;
+  compose::MultiViewPicture made;
 };
 
 // Fills a job's views with the next frame's; false at the end of the movie, with a
 // reason in *error when the run is to fail rather than end. Runs on one thread.
 using ReadViews = std::function<bool(Job&, std::string* error)>;
 
-void composeJob(Job& job, const MovieComposition& c) {
+// False, with the reason in `error`, when the views could not be made from the frame.
+bool composeJob(Job& job, const MovieComposition& c, std::string& error) {
   const compose::LentiParams& p = c.params;
+  compose::ConstPixelBuffer source{job.views.data(), job.viewsWidth, job.viewsHeight};
+  if (job.make) {
+    if (!job.make(source, job.made, error)) return false;
+    source = {job.made.pixels.data(), job.made.width, job.made.height};
+  }
   // Black first: the row-group method leaves the rows below its last group alone, and
   // the job's buffer still holds an earlier frame.
   job.output.assign(static_cast<size_t>(p.width) * static_cast<size_t>(p.height), 0);
-  const compose::WorkResampling views{{job.views.data(), job.viewsWidth, job.viewsHeight},
-                                      job.viewsWidth / p.views,
-                                      job.viewsHeight,
-                                      p.width,
-                                      p.height,
-                                      p.views};
+  const compose::WorkResampling views{
+      source, source.width / p.views, source.height, p.width, p.height, p.views};
   const compose::PixelBuffer output{job.output.data(), p.width, p.height};
   if (c.fine) {
     compose::FineParams f = *c.fine;
@@ -57,14 +62,16 @@ void composeJob(Job& job, const MovieComposition& c) {
     compose::composeStablePixels(views, output, p);
   }
   convertImageToFrame(job.output.data(), p.width, p.height, job.bgr);
+  return true;
 }
 
 // Reading on one thread, composing on `workers`, writing on the caller's, with a fixed
 // set of jobs going round so memory stays bounded however long the movie is.
 class Pipeline {
  public:
-  Pipeline(ReadViews read, MovieWriter& out, const MovieComposition& c)
-      : read_(std::move(read)), out_(out), c_(c) {}
+  Pipeline(ReadViews read, MovieWriter& out, const MovieComposition& c,
+           FrameViewsMaker makeViews = {})
+      : read_(std::move(read)), out_(out), c_(c), makeViews_(std::move(makeViews)) {}
 
   MovieResult run(int64_t total) {
     const int workers = c_.workers > 0
@@ -73,6 +80,7 @@ class Pipeline {
     jobs_.resize(static_cast<size_t>(workers) + 3);
     for (auto& j : jobs_) {
       j = std::make_unique<Job>();
+      if (makeViews_) j->make = makeViews_();
       free_.push_back(j.get());
     }
     const auto start = std::chrono::steady_clock::now();
@@ -151,8 +159,12 @@ class Pipeline {
         toCompose_.pop_front();
         ++composing_;
       }
+      std::string error;
       try {
-        composeJob(*job, c_);
+        if (!composeJob(*job, c_, error)) {
+          fail("frame " + std::to_string(job->index + 1) + ": " + error);
+          return;
+        }
       } catch (const std::bad_alloc&) {
         fail("not enough memory for the composed frames");
         return;
@@ -208,6 +220,7 @@ class Pipeline {
   ReadViews read_;
   MovieWriter& out_;
   const MovieComposition& c_;
+  FrameViewsMaker makeViews_;
   std::vector<std::unique_ptr<Job>> jobs_;
 
   std::mutex m_;
@@ -244,12 +257,13 @@ bool settingsUsable(const MovieComposition& c, MovieResult& r) {
 
 }  // namespace
 
-MovieResult composeViewsMovie(MovieCapture& in, MovieWriter& out, const MovieComposition& c) {
+MovieResult composeViewsMovie(MovieCapture& in, MovieWriter& out, const MovieComposition& c,
+                              const FrameViewsMaker& makeViews) {
   MovieResult refused;
   if (!settingsUsable(c, refused)) return refused;
   const FrameSize size = frameSizeOf(in);
   const int V = c.params.views;
-  if (size.width < V || size.height < 1) {
+  if (size.width < (makeViews ? 1 : V) || size.height < 1) {
     refused.error = "its frames (" + std::to_string(size.width) + " x " +
                     std::to_string(size.height) + ") cannot hold " + std::to_string(V) +
                     " views side by side";
@@ -264,7 +278,7 @@ MovieResult composeViewsMovie(MovieCapture& in, MovieWriter& out, const MovieCom
     convertFrameToImage(*f, job.views.data(), size.width, size.height);
     return true;
   };
-  Pipeline pipeline(std::move(read), out, c);
+  Pipeline pipeline(std::move(read), out, c, makeViews);
   MovieResult r = pipeline.run(compose::truncToInt64(in.property(kFrameCount)));
   if (r.finished && r.frames == 0) {
     r.finished = false;

@@ -44,9 +44,20 @@ struct MovieResult {
   int64_t announced = 0;  // the output frames the input's own frame count promises
 };
 
+// Makes the V views side by side from one frame as read (words 0x00RRGGBB, rows
+// top-down) into `views`, whose storage is kept from the frame it held before. Runs on
+// a composing thread; false, with the reason for people in `error`, ends the run.
+using FrameViews = std::function<bool(compose::ConstPixelBuffer frame,
+                                      compose::MultiViewPicture& views, std::string& error)>;
+// Gives each job going round the pipeline its own FrameViews, with storage of its own.
+using FrameViewsMaker = std::function<FrameViews()>;
+
 // Each frame of `in` holds V views side by side, trunc(frame width / V) columns each;
 // each becomes one output frame. Refused when the frame is narrower than V columns.
-MovieResult composeViewsMovie(MovieCapture& in, MovieWriter& out, const MovieComposition& c);
+// With `makeViews`, each frame is what the views are made from instead (a picture and
+// its depth map, a stereo pair), on the composing threads.
+MovieResult composeViewsMovie(MovieCapture& in, MovieWriter& out, const MovieComposition& c,
+                              const FrameViewsMaker& makeViews = {});
 
 // Output frame k (from 0) is composed from the V + 1 frames numbered (from 1)
 // k + 1 + trunc((i span + 0.5) / V), i = 0 .. V, laid side by side as make> lays them,

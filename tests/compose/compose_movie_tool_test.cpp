@@ -144,6 +144,125 @@ TEST_F(ComposeTool, SpanMovieFrameKIsThePictureOfTheMarksAtK) {
   EXPECT_EQ(ReadMovie(path("zero.mkv")).size(), 30u);
 }
 
+// A lossless movie of the frames given, 10 a second.
+void WriteFramesMovie(const std::string& path, const std::vector<cv::Mat>& frames) {
+  cv::VideoWriter out(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('F', 'F', 'V', '1'), 10,
+                      frames.front().size());
+  ASSERT_TRUE(out.isOpened());
+  for (const cv::Mat& m : frames) out.write(m);
+}
+
+// Frames of noise beside what `right` makes of them, pixel by pixel, for frame n.
+template <typename Right>
+std::vector<cv::Mat> SideBySideFrames(int frames, int half, int height, Right right) {
+  std::mt19937 rng(3);
+  std::vector<cv::Mat> made;
+  for (int n = 0; n < frames; ++n) {
+    cv::Mat m(height, 2 * half, CV_8UC3);
+    for (size_t i = 0; i < m.total() * 3; ++i) m.data[i] = static_cast<uint8_t>(rng());
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < half; ++x) m.at<cv::Vec3b>(y, half + x) = right(m, x, y, n);
+    }
+    made.push_back(m);
+  }
+  return made;
+}
+
+// A depth converter's frames: grey slopes with a near square that moves, so every frame
+// has edges of its own.
+std::vector<cv::Mat> DepthFrames(int frames, int half, int height) {
+  return SideBySideFrames(frames, half, height, [](const cv::Mat&, int x, int y, int n) {
+    const bool square = y >= 4 && y < 12 && x >= 6 + 4 * n && x < 16 + 4 * n;
+    const auto z = static_cast<uint8_t>(square ? 250 : (7 * x + 3 * y + 40 * n) % 200);
+    return cv::Vec3b(z, z, z);
+  });
+}
+
+// Stereo pairs: the right eye's noise moved 3 columns, a near square 7.
+std::vector<cv::Mat> PairFrames(int frames, int half, int height) {
+  return SideBySideFrames(frames, half, height, [half](const cv::Mat& m, int x, int y, int n) {
+    const bool square = y >= 6 && y < 18 && x >= 20 + 5 * n && x < 36 + 5 * n;
+    return m.at<cv::Vec3b>(y, std::min(half - 1, x + (square ? 7 : 3)));
+  });
+}
+
+// Frame k of a movie made from a depth movie or a stereo movie is the picture --depth or
+// --sbs makes from frame k, with the same settings: the movie is the picture, per frame.
+TEST_F(ComposeTool, DepthAndStereoMovieFramesAreThePicturesOfTheirFrames) {
+  WriteFramesMovie(path("depth.mkv"), DepthFrames(3, 32, 16));
+  WriteFramesMovie(path("pairs.mkv"), PairFrames(2, 64, 24));
+  const struct {
+    std::string movie, settings;
+    bool depth;
+  } cases[] = {
+      {"--depth-movie " + path("depth.mkv"),
+       " --views 4 --disparity 6 --focus 0.3 --pitch 5.3 --width 40 --height 20", true},
+      {"--depth-movie " + path("depth.mkv"),
+       " --views 5 --method fine --slant -0.2222 --pitch 4.5 --width 42 --height 16", true},
+      {"--sbs-movie " + path("pairs.mkv"), " --views 5 --pitch 4.5 --width 40 --height 12", false},
+      {"--sbs-movie " + path("pairs.mkv"),
+       " --sbs-cross --views 3 --method beta --pitch 6.1 --width 40 --height 12", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.movie + c.settings);
+    ASSERT_EQ(run(c.movie + c.settings + " --out " + path("out.mkv")), 0);
+    double fps = 0;
+    const std::vector<cv::Mat> out = ReadMovie(path("out.mkv"), &fps);
+    const std::vector<cv::Mat> in = ReadMovie(c.depth ? path("depth.mkv") : path("pairs.mkv"));
+    EXPECT_EQ(fps, 10);
+    ASSERT_EQ(out.size(), c.depth ? 3u : 2u);
+    ASSERT_EQ(in.size(), out.size());
+    for (size_t k = 0; k < in.size(); ++k) {
+      const int half = in[k].cols / 2;
+      std::string picture;
+      if (c.depth) {
+        SavePicture(in[k].colRange(0, half).clone(), path("picture.png"));
+        SavePicture(in[k].colRange(half, 2 * half).clone(), path("z.png"));
+        picture = "--depth " + path("picture.png") + " " + path("z.png");
+      } else {
+        SavePicture(in[k], path("pair.png"));
+        picture = "--sbs " + path("pair.png");
+      }
+      ASSERT_EQ(run(picture + c.settings + " --out " + path("one.png")), 0);
+      ExpectSamePixels(out[k], path("one.png"), "frame " + std::to_string(k));
+    }
+  }
+}
+
+TEST_F(ComposeTool, DepthAndStereoMoviesRefuseBadInputWithOneLine) {
+  WriteFramesMovie(path("depth.mkv"), DepthFrames(2, 24, 16));
+  // OpenCV rounds a frame width down to even; FFmpeg keeps 49 in RGB.
+  ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i color=gray:s=50x16:d=0.2,format=bgr0,"
+                         "crop=49:16 -c:v ffv1 " +
+                         path("odd.mkv"))
+                            .c_str()),
+            0);
+  WriteViewsMovie(path("noise.mkv"), 2, 3);  // colour where the depth map should be
+  const std::string dm = "--depth-movie " + path("depth.mkv");
+  const std::string out = " --out " + path("out.mkv");
+  const struct {
+    std::string args, refusal;
+  } cases[] = {
+      {"--depth-movie " + path("odd.mkv") + out, "are 49 x 16: their halves differ in size"},
+      {"--sbs-movie " + path("odd.mkv") + out, "are 49 x 16: their halves differ in size"},
+      {"--depth-movie " + path("noise.mkv") + out, "the depth map is not grey: its pixel"},
+      {"--depth-movie " + path("none.mkv") + out, "cannot read the movie"},
+      {dm + " --sbs-movie " + path("depth.mkv") + out, "give one of"},
+      {dm + " --views-movie " + path("depth.mkv") + out, "give one of"},
+      {dm + " --disparity 24.5" + out, "--disparity must be from -24 to 24"},
+      {dm + " --focus 1.5" + out, "--focus must be a number from 0 to 1"},
+      {dm + " --focus inf" + out, "--focus must be a finite number"},
+      {"--sbs-movie " + path("depth.mkv") + " --disparity 4" + out,
+       "--disparity and --focus go with --depth"},
+      {dm + " --sbs-cross" + out, "--sbs-cross goes with --sbs PAIR"},
+      {"--sbs-movie " + path("depth.mkv") + " --depth-out " + path("d.png") + out,
+       "--depth-out goes with --stereo, --sbs or --mpo"},
+      {dm + " --multiview-out " + path("v.png") + out, "--multiview-out go with a picture"},
+      {dm + " --out " + path("out.png"), "cannot write " + path("out.png")},
+  };
+  for (const auto& c : cases) expectRefused(c.args, c.refusal, {"out.mkv", "out.png", "d.png"});
+}
+
 TEST_F(ComposeTool, CalibrationViewsAreSolidNumberedAndComposedAsAnyViews) {
   const int V = 12, W = 60, H = 40;
   ASSERT_EQ(

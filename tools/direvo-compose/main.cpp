@@ -30,9 +30,6 @@ namespace {
 using tool::fail;
 using tool::Options;
 
-// The views made from a depth map are held to what a picture may have.
-constexpr int64_t kMaxViewsPixels = int64_t{1} << 28;
-
 // The views as 32-bit pixels; an indexed file goes through its palette.
 std::unique_ptr<plat::Surface> toColour(std::unique_ptr<plat::Surface> s) {
   if (!s || s->bits() == 32) return s;
@@ -95,13 +92,6 @@ std::unique_ptr<plat::Surface> multiViewFromMovie(const Options& o) {
   return pictureOf(picture);
 }
 
-void checkViewsFit(const Options& o, int w, int h) {
-  if (int64_t{w} * h * o.views > kMaxViewsPixels) {
-    fail(std::to_string(o.views) + " views of " + std::to_string(w) + " x " + std::to_string(h) +
-         " are more than 2^28 pixels");
-  }
-}
-
 std::string sizeText(const plat::Surface& s) {
   return std::to_string(s.width()) + " x " + std::to_string(s.height());
 }
@@ -117,12 +107,8 @@ std::unique_ptr<plat::Surface> viewsFromDepthMap(const Options& o) {
       views::depthFromGreyPicture({grey->row32(0), grey->width(), grey->height()}, w, h, refusal,
                                   levels16.empty() ? nullptr : levels16.data());
   if (!refusal.empty()) fail(o.depthMap + ": " + refusal);
-  const double disparity = std::isnan(o.disparity) ? 0.02 * w : o.disparity;
-  if (std::fabs(disparity) > w) {
-    fail("--disparity must be from -" + std::to_string(w) + " to " + std::to_string(w) +
-         ", the picture's width");
-  }
-  checkViewsFit(o, w, h);
+  const double disparity = tool::disparityFor(o, w);
+  tool::checkViewsFit(o, w, h);
   const compose::MultiViewPicture made =
       views::viewsFromDepth({picture->row32(0), w, h}, depth, {o.views, disparity, o.focus});
   if (made.pixels.empty()) fail("not enough memory for the views");
@@ -203,7 +189,7 @@ std::unique_ptr<plat::Surface> viewsFromStereo(const Options& o,
                                                std::string& note) {
   const Pair pair = readPair(o);
   const int w = pair.left->width(), h = pair.left->height();
-  checkViewsFit(o, w, h);
+  tool::checkViewsFit(o, w, h);
   const compose::ConstPixelBuffer left{pair.left->row32(0), w, h};
   const compose::ConstPixelBuffer right{pair.right->row32(0), w, h};
   const views::DisparityMaps maps = views::disparityOfPair(left, right);

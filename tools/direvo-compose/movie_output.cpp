@@ -2,17 +2,21 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "compose/compose_pixels.h"
 #include "movie/movie_capture.h"
 #include "movie/movie_compose.h"
 #include "movie/movie_writer.h"
+#include "views/depth_views.h"
+#include "views/stereo_views.h"
 
 namespace tool {
 
@@ -86,6 +90,63 @@ class ProgressLine {
   double lastSeconds_ = -1;
 };
 
+// Copies the half of a side-by-side frame from column `from` into `half`.
+compose::ConstPixelBuffer halfOf(compose::ConstPixelBuffer frame, int from,
+                                 std::vector<uint32_t>& half) {
+  const int w = frame.width / 2;
+  half.resize(static_cast<size_t>(w) * static_cast<size_t>(frame.height));
+  for (int y = 0; y < frame.height; ++y) {
+    std::copy_n(frame.pixels + static_cast<size_t>(y) * frame.width + from, w,
+                half.data() + static_cast<size_t>(y) * w);
+  }
+  return {half.data(), w, frame.height};
+}
+
+// The views of each frame as --depth and --sbs make them from a picture: each job's own
+// maker keeps the halves it copies (and the views) from one frame to the next.
+movie::FrameViewsMaker frameViewsMaker(const Options& o, int halfWidth, int height) {
+  tool::checkViewsFit(o, halfWidth, height);
+  const int V = o.views;
+  if (o.mode == Mode::DepthMovie) {
+    const views::DepthParams p{V, disparityFor(o, halfWidth), o.focus};
+    return [p]() -> movie::FrameViews {
+      auto picture = std::make_shared<std::vector<uint32_t>>();
+      auto grey = std::make_shared<std::vector<uint32_t>>();
+      return [p, picture, grey](compose::ConstPixelBuffer frame, compose::MultiViewPicture& made,
+                                std::string& error) {
+        const compose::ConstPixelBuffer colour = halfOf(frame, 0, *picture);
+        const compose::ConstPixelBuffer depthHalf = halfOf(frame, frame.width / 2, *grey);
+        const views::DepthMap depth =
+            views::depthFromGreyPicture(depthHalf, colour.width, colour.height, error);
+        if (!error.empty()) return false;
+        if (!views::viewsFromDepthInto(colour, depth, p, made)) {
+          error = "not enough memory for the views";
+          return false;
+        }
+        return true;
+      };
+    };
+  }
+  const bool crossed = o.crossed;
+  return [V, crossed]() -> movie::FrameViews {
+    auto left = std::make_shared<std::vector<uint32_t>>();
+    auto right = std::make_shared<std::vector<uint32_t>>();
+    return [V, crossed, left, right](compose::ConstPixelBuffer frame,
+                                     compose::MultiViewPicture& made, std::string& error) {
+      const int w = frame.width / 2;
+      const compose::ConstPixelBuffer l = halfOf(frame, crossed ? w : 0, *left);
+      const compose::ConstPixelBuffer r = halfOf(frame, crossed ? 0 : w, *right);
+      const views::DisparityMaps maps = views::disparityOfPair(l, r);
+      if (!maps.empty()) made = views::viewsFromPair(l, r, maps, V);
+      if (maps.empty() || made.pixels.empty()) {
+        error = "not enough memory for the views";
+        return false;
+      }
+      return true;
+    };
+  };
+}
+
 }  // namespace
 
 int composeMovie(const Options& o) {
@@ -93,6 +154,16 @@ int composeMovie(const Options& o) {
   movie::MadeMovieCapture in = movie::MovieCapture::open(o.input);
   const std::string& why = in.reason.text;
   if (!in) fail("cannot read the movie " + o.input + (why.empty() ? "" : ": " + why));
+  movie::FrameViewsMaker makeViews;
+  if (o.mode == Mode::DepthMovie || o.mode == Mode::SbsMovie) {
+    const auto width = static_cast<int>(compose::truncToInt64(in->property(movie::kFrameWidth)));
+    const auto height = static_cast<int>(compose::truncToInt64(in->property(movie::kFrameHeight)));
+    if (width < 2 || width % 2 != 0 || height < 1) {
+      fail(o.input + "'s frames are " + std::to_string(width) + " x " + std::to_string(height) +
+           ": their halves differ in size at an odd width");
+    }
+    makeViews = frameViewsMaker(o, width / 2, height);
+  }
   double fps = in->property(movie::kFps);
   if (!std::isfinite(fps) || fps <= 0) {
     fps = 25;
@@ -119,9 +190,9 @@ int composeMovie(const Options& o) {
   if (o.fine()) c.fine = o.fineParams();
   c.cancel = &interrupted;
   c.progress = [&progress](const movie::MovieProgress& p) { progress.update(p); };
-  const movie::MovieResult r = o.mode == Mode::ViewsMovie
-                                   ? movie::composeViewsMovie(*in, *out, c)
-                                   : movie::composeSpanMovie(*in, o.span, o.rightToLeft, *out, c);
+  const movie::MovieResult r = o.mode == Mode::MovieSpan
+                                   ? movie::composeSpanMovie(*in, o.span, o.rightToLeft, *out, c)
+                                   : movie::composeViewsMovie(*in, *out, c, makeViews);
   progress.clear();
   if (!r.finished) {
     out.reset();  // removes what was written

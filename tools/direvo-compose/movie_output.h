@@ -1,4 +1,5 @@
-// direvo-compose's movie outputs: --views-movie and --movie --span.
+// direvo-compose's movie outputs: --views-movie, --depth-movie, --sbs-movie and --movie
+// --span.
 #pragma once
 
 #include "options.h"

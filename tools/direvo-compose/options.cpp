@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -26,6 +28,9 @@ constexpr const char* kUsage =
     "       direvo-compose --stereo LEFT RIGHT | --sbs PAIR [--sbs-cross] | --mpo FILE\n"
     "                      [--depth-out DEPTH] [--views V] [OPTIONS] --out OUT\n"
     "       direvo-compose --views-movie IN --views V [OPTIONS] --out MOVIE\n"
+    "       direvo-compose --depth-movie IN [--disparity D] [--focus F] [--views V]\n"
+    "                      [OPTIONS] --out MOVIE\n"
+    "       direvo-compose --sbs-movie IN [--sbs-cross] [--views V] [OPTIONS] --out MOVIE\n"
     "       direvo-compose --movie FILE --span S [--order ltr|rtl] [--views V] [OPTIONS]\n"
     "                      --out MOVIE\n"
     "OPTIONS: [--pitch P] [--width W] [--height H] [--method stable|beta|fine]\n"
@@ -145,6 +150,8 @@ struct Given {
   CLI::Option* multiview;
   CLI::Option* movie;
   CLI::Option* viewsMovie;
+  CLI::Option* depthMovie;
+  CLI::Option* sbsMovie;
   CLI::Option* calibration;
   CLI::Option* depth;
   CLI::Option* stereo;
@@ -274,8 +281,9 @@ void checkMethod(const Given& g, const Options& o) {
 // range depends on the picture, so it is checked once the picture is read.
 void checkDepth(const Given& g, Options& o, const std::string& disparity,
                 const std::string& focus) {
-  if ((g.disparity->count() > 0 || g.focus->count() > 0) && g.depth->count() == 0) {
-    fail("--disparity and --focus go with --depth (see --help)");
+  if ((g.disparity->count() > 0 || g.focus->count() > 0) && g.depth->count() == 0 &&
+      g.depthMovie->count() == 0) {
+    fail("--disparity and --focus go with --depth or --depth-movie (see --help)");
   }
   if (!disparity.empty()) o.disparity = finiteValue(disparity);
   if (!focus.empty()) o.focus = finiteValue(focus);
@@ -287,7 +295,8 @@ void checkDepth(const Given& g, Options& o, const std::string& disparity,
 void checkCombination(const Given& g, Options& o) {
   const size_t pairs = (g.stereo->count() > 0 ? 1 : 0) + g.sbs->count() + g.mpo->count();
   const size_t inputs = g.multiview->count() + g.movie->count() + g.viewsMovie->count() +
-                        g.calibration->count() + (g.depth->count() > 0 ? 1 : 0) + pairs;
+                        g.calibration->count() + (g.depth->count() > 0 ? 1 : 0) + pairs +
+                        g.depthMovie->count() + g.sbsMovie->count();
   const bool viewsGiven = g.views->count() > 0 || g.viewsFromPanel;
   if (inputs == 0 && g.savePanel->count() > 0 && o.out.empty()) {
     o.mode = Mode::PanelOnly;
@@ -297,7 +306,8 @@ void checkCombination(const Given& g, Options& o) {
   if (inputs != 1) {
     fail(
         "give one of --multiview IN, --movie FILE, --views-movie IN, --calibration, --depth "
-        "PICTURE DEPTH, --stereo LEFT RIGHT, --sbs PAIR and --mpo FILE (see --help)");
+        "PICTURE DEPTH, --stereo LEFT RIGHT, --sbs PAIR, --mpo FILE, --depth-movie IN and "
+        "--sbs-movie IN (see --help)");
   }
   const bool marks = g.left->count() > 0 || g.right->count() > 0;
   if (g.movie->count() > 0) {
@@ -316,12 +326,20 @@ void checkCombination(const Given& g, Options& o) {
              : g.viewsMovie->count() > 0 ? Mode::ViewsMovie
              : g.depth->count() > 0      ? Mode::Depth
              : pairs > 0                 ? Mode::Stereo
+             : g.depthMovie->count() > 0 ? Mode::DepthMovie
+             : g.sbsMovie->count() > 0   ? Mode::SbsMovie
                                          : Mode::Calibration;
-    const bool madeViews = o.mode == Mode::Depth || o.mode == Mode::Stereo;
+    const bool madeViews = o.mode == Mode::Depth || o.mode == Mode::Stereo ||
+                           o.mode == Mode::DepthMovie || o.mode == Mode::SbsMovie;
     if (!viewsGiven && madeViews) o.views = compose::kDefaultViews;
     if (!viewsGiven && !madeViews) fail("--views V is required (see --help)");
   }
   if (o.out.empty()) fail("--out OUT is required (see --help)");
+  if (g.sbsCross->count() > 0 && g.sbs->count() == 0 && g.sbsMovie->count() == 0)
+    fail("--sbs-cross goes with --sbs PAIR or --sbs-movie IN");
+  if (g.depthOut->count() > 0 && o.mode != Mode::Stereo) {
+    fail("--depth-out goes with --stereo, --sbs or --mpo: it writes the depth found");
+  }
   if (o.writesMovie()) {
     if (!o.work.empty() || !o.multiviewOut.empty()) {
       fail("--work and --multiview-out go with a picture, not a movie (see --help)");
@@ -331,10 +349,6 @@ void checkCombination(const Given& g, Options& o) {
            movie::movieWriteErrorText(movie::MovieWriteError::UnknownExtension, nullptr));
     }
     return;
-  }
-  if (g.sbsCross->count() > 0 && g.sbs->count() == 0) fail("--sbs-cross goes with --sbs PAIR");
-  if (g.depthOut->count() > 0 && o.mode != Mode::Stereo) {
-    fail("--depth-out goes with --stereo, --sbs or --mpo: it writes the depth found");
   }
   for (const std::string* path : {&o.out, &o.work, &o.multiviewOut, &o.depthOut}) {
     if (!path->empty() && !plat::isSavableImageName(*path)) {
@@ -351,12 +365,30 @@ void fail(const std::string& message) {
   std::exit(2);
 }
 
+double disparityFor(const Options& o, int width) {
+  const double disparity = std::isnan(o.disparity) ? 0.02 * width : o.disparity;
+  if (std::fabs(disparity) > width) {
+    fail("--disparity must be from -" + std::to_string(width) + " to " + std::to_string(width) +
+         ", the picture's width");
+  }
+  return disparity;
+}
+
+void checkViewsFit(const Options& o, int width, int height) {
+  // The views made from a depth map or a pair are held to what a picture may have.
+  constexpr int64_t kMaxViewsPixels = int64_t{1} << 28;
+  if (int64_t{width} * height * o.views > kMaxViewsPixels) {
+    fail(std::to_string(o.views) + " views of " + std::to_string(width) + " x " +
+         std::to_string(height) + " are more than 2^28 pixels");
+  }
+}
+
 Options parseOptions(int argc, char** argv) {
   Options o;
   o.pitch = compose::kDefaultPitch;
   o.width = compose::kDefaultWidth;
   o.height = compose::kDefaultHeight;
-  std::string multiview, movie, viewsMovie, order = "ltr", method, panel;
+  std::string multiview, movie, viewsMovie, depthMovie, sbsMovie, order = "ltr", method, panel;
   std::vector<std::string> depth, stereo;
   std::string sbs, mpo;
   std::string disparityText, focusText;
@@ -427,14 +459,26 @@ Options parseOptions(int argc, char** argv) {
               ->type_name("PAIR")
               ->group(input);
   g.sbsCross = cli.add_flag("--sbs-cross", o.crossed,
-                            "with --sbs: the left half is the right eye (a\n"
-                            "pair for crossed eyes)")
+                            "with --sbs or --sbs-movie: the left half is the\n"
+                            "right eye (a pair for crossed eyes)")
                    ->group(input);
   g.mpo = cli.add_option("--mpo", mpo,
                          "a 3D camera's MPO file: its first picture the left\n"
                          "eye, its second the right")
               ->type_name("FILE")
               ->group(input);
+  g.depthMovie = cli.add_option("--depth-movie", depthMovie,
+                                "a movie whose every frame holds a picture (left\n"
+                                "half) and its depth map (right half): OUT is a\n"
+                                "movie of their views composed, as with --depth")
+                     ->type_name("IN")
+                     ->group(input);
+  g.sbsMovie = cli.add_option("--sbs-movie", sbsMovie,
+                              "a movie whose every frame is a stereo pair side by\n"
+                              "side: OUT is a movie of its views composed, as with\n"
+                              "--sbs (and --sbs-cross)")
+                   ->type_name("IN")
+                   ->group(input);
   g.disparity = cli.add_option("--disparity", disparityText,
                                "with --depth: pixels a point at depth 1 moves from\n"
                                "view 0 to view V - 1 (default 2 % of the width)")
@@ -522,7 +566,7 @@ Options parseOptions(int argc, char** argv) {
   const char* output = "Output";
   cli.add_option("--out", o.out,
                  "the composed picture (W x H), or the movie with\n"
-                 "--views-movie and --span")
+                 "--views-movie, --depth-movie, --sbs-movie and --span")
       ->type_name("OUT")
       ->group(output);
   cli.add_option("--work", o.work,
@@ -617,13 +661,15 @@ Options parseOptions(int argc, char** argv) {
     fail("--crf must be a number from 0 to 51 (got \"" + crfText + "\")");
   if (chroma == "420") o.encoding.chroma = movie::Chroma::Quarter;
   checkCombination(g, o);
-  o.input = !multiview.empty() ? multiview
-            : !movie.empty()   ? movie
-            : !depth.empty()   ? depth.front()
-            : !stereo.empty()  ? stereo.front()
-            : !sbs.empty()     ? sbs
-            : !mpo.empty()     ? mpo
-                               : viewsMovie;
+  o.input = !multiview.empty()    ? multiview
+            : !movie.empty()      ? movie
+            : !depth.empty()      ? depth.front()
+            : !stereo.empty()     ? stereo.front()
+            : !sbs.empty()        ? sbs
+            : !mpo.empty()        ? mpo
+            : !depthMovie.empty() ? depthMovie
+            : !sbsMovie.empty()   ? sbsMovie
+                                  : viewsMovie;
   checkMovieCodec(g, o, codec);
   checkMethod(g, o);
   if (depth.size() == 2) o.depthMap = depth.back();

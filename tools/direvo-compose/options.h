@@ -22,6 +22,8 @@ enum class Mode {
   Depth,        // --depth PICTURE DEPTH: views made from a picture and its depth map
   Stereo,       // --stereo LEFT RIGHT, --sbs PAIR, --mpo FILE: views made from a stereo pair
   PanelOnly,    // --save-panel FILE alone: only the panel profile is written
+  DepthMovie,   // --depth-movie IN: a movie, each frame a picture beside its depth map
+  SbsMovie,     // --sbs-movie IN: a movie, each frame a side-by-side stereo pair
 };
 
 using compose::Method;
@@ -77,7 +79,10 @@ struct Options {
   compose::PanelProfile panelProfile() const {
     return {width, height, views, pitch, slant, offset, order, method};
   }
-  bool writesMovie() const { return mode == Mode::MovieSpan || mode == Mode::ViewsMovie; }
+  bool writesMovie() const {
+    return mode == Mode::MovieSpan || mode == Mode::ViewsMovie || mode == Mode::DepthMovie ||
+           mode == Mode::SbsMovie;
+  }
 };
 
 // The options of argv; bad arguments end the program with one line on stderr and status
@@ -86,5 +91,13 @@ Options parseOptions(int argc, char** argv);
 
 // Ends the program with "direvo-compose: <message>" on stderr and status 2.
 [[noreturn]] void fail(const std::string& message);
+
+// D for views made from a picture `width` wide: --disparity, or 2 % of the width;
+// ends the program when it is out of range for that width.
+double disparityFor(const Options& o, int width);
+
+// Ends the program when the views made from a width x height picture are more than a
+// picture may hold.
+void checkViewsFit(const Options& o, int width, int height);
 
 }  // namespace tool
