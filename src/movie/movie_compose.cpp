@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "compose/panel_compose.h"
 #include "compose/view_frames.h"
 
 namespace movie {
@@ -43,24 +44,16 @@ bool composeJob(Job& job, const MovieComposition& c, std::string& error) {
     if (!job.make(source, job.made, error)) return false;
     source = {job.made.pixels.data(), job.made.width, job.made.height};
   }
-  // Black first: the row-group method leaves the rows below its last group alone, and
-  // the job's buffer still holds an earlier frame.
-  job.output.assign(static_cast<size_t>(p.width) * static_cast<size_t>(p.height), 0);
-  const compose::WorkResampling views{
-      source, source.width / p.views, source.height, p.width, p.height, p.views};
-  const compose::PixelBuffer output{job.output.data(), p.width, p.height};
-  if (c.fine) {
-    compose::FineParams f = *c.fine;
-    f.pitch = p.pitch;
-    f.views = p.views;
-    f.width = p.width;
-    f.height = p.height;
-    compose::composeFinePixels(views.multiView, output, f);
-  } else if (c.beta) {
-    compose::composeBetaPixels(views, output, p);
-  } else {
-    compose::composeStablePixels(views, output, p);
-  }
+  job.output.resize(static_cast<size_t>(p.width) * static_cast<size_t>(p.height));
+  compose::FineParams panel = c.fine.value_or(compose::FineParams{});
+  panel.pitch = p.pitch;
+  panel.views = p.views;
+  panel.width = p.width;
+  panel.height = p.height;
+  const compose::Method method = c.fine   ? compose::Method::Fine
+                                 : c.beta ? compose::Method::Beta
+                                          : compose::Method::Stable;
+  compose::composeForPanel(method, source, {job.output.data(), p.width, p.height}, panel);
   convertImageToFrame(job.output.data(), p.width, p.height, job.bgr);
   return true;
 }

@@ -1,7 +1,5 @@
 #include "movie_output.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -15,6 +13,7 @@
 #include "movie/movie_capture.h"
 #include "movie/movie_compose.h"
 #include "movie/movie_writer.h"
+#include "terminal_line.h"
 #include "views/depth_views.h"
 #include "views/stereo_views.h"
 
@@ -48,45 +47,27 @@ void catchInterrupts() {
   std::_Exit(128 + sig);
 }
 
-std::string clockText(double seconds) {
-  const long s = std::lround(std::max(0.0, seconds));
-  char text[32];
-  if (s >= 3600) {
-    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-  } else {
-    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
-  }
-  return text;
-}
-
-// One line on a terminal, rewritten in place a few times a second.
+// The frames made so far, how fast, and the time left, a few times a second.
 class ProgressLine {
  public:
-  ProgressLine() : shown_(::isatty(STDERR_FILENO) == 1) {}
   void update(const movie::MovieProgress& p) {
-    if (!shown_ || (p.seconds - lastSeconds_ < 0.2 && p.done != p.total)) return;
+    if (!line_.shown() || (p.seconds - lastSeconds_ < 0.2 && p.done != p.total)) return;
     lastSeconds_ = p.seconds;
     const double fps = p.seconds > 0 ? static_cast<double>(p.done) / p.seconds : 0;
-    std::string line = "frame " + std::to_string(p.done);
-    if (p.total > 0) line += " of " + std::to_string(p.total);
+    std::string text = "frame " + std::to_string(p.done);
+    if (p.total > 0) text += " of " + std::to_string(p.total);
     char rate[32];
     std::snprintf(rate, sizeof rate, ", %.1f frames/s", fps);
-    line += rate;
+    text += rate;
     if (p.total > p.done && fps > 0) {
-      line += ", " + clockText(static_cast<double>(p.total - p.done) / fps) + " left";
+      text += ", " + clockText(static_cast<double>(p.total - p.done) / fps) + " left";
     }
-    std::fprintf(stderr, "\r\x1b[2K%s", line.c_str());
-    std::fflush(stderr);
-    drawn_ = true;
+    line_.show(text);
   }
-  void clear() {
-    if (drawn_) std::fputs("\r\x1b[2K", stderr);
-    drawn_ = false;
-  }
+  void clear() { line_.clear(); }
 
  private:
-  bool shown_;
-  bool drawn_ = false;
+  TerminalLine line_;
   double lastSeconds_ = -1;
 };
 

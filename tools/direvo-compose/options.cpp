@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "cli_words.h"
 #include "compose/compose_pixels.h"
-#include "compose/typed_number.h"
 #include "movie/movie_writer.h"
 #include "platform/imagefile.h"
 
@@ -46,45 +46,6 @@ constexpr const char* kDescription =
     "take them, or drawn as a calibration picture; or composes a whole movie, frame by\n"
     "frame, from a multi-view movie or from a movie shot by a moving camera.";
 
-// The usage lines come first, in place of CLI11's own one-line summary, then what the
-// tool does.
-class UsageFormatter : public CLI::Formatter {
- public:
-  std::string make_usage(const CLI::App*, std::string) const override {
-    return std::string(kUsage) + "\n" + kDescription + "\n";
-  }
-  std::string make_description(const CLI::App*) const override { return {}; }
-};
-
-// A decimal whole number in [low, high]. The text is handed on in plain decimal, since
-// CLI11 itself would read "010" as octal. The help shows the range unless told not to.
-CLI::Validator wholeNumber(int low, int high, bool rangeInHelp = true) {
-  const std::string range = "from " + std::to_string(low) + " to " + std::to_string(high);
-  return CLI::Validator(
-      [low, high, range](std::string& text) -> std::string {
-        errno = 0;
-        char* end = nullptr;
-        const long v = std::strtol(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || errno == ERANGE || v < low || v > high) {
-          return "must be a whole number " + range + " (got \"" + text + "\")";
-        }
-        text = std::to_string(v);
-        return {};
-      },
-      rangeInHelp ? range : "");
-}
-
-CLI::Validator oneOf(const char* a, const char* b, const char* c = nullptr) {
-  return CLI::Validator(
-      [a, b, c](std::string& text) -> std::string {
-        if (text == a || text == b || (c && text == c)) return {};
-        const std::string choices =
-            c ? std::string(a) + ", " + b + " or " + c : std::string(a) + " or " + b;
-        return "must be " + choices + " (got \"" + text + "\")";
-      },
-      std::string(a) + "|" + b + (c ? std::string("|") + c : std::string()));
-}
-
 // One of x264's presets.
 CLI::Validator presetName() {
   return CLI::Validator(
@@ -99,51 +60,10 @@ CLI::Validator presetName() {
       "");
 }
 
-// A finite number and nothing else, read as the player reads a typed Pitch.
-CLI::Validator finiteNumber() {
-  return CLI::Validator(
-      [](std::string& text) -> std::string {
-        const compose::TypedNumber n =
-            compose::readFiniteNumber(text.c_str(), compose::NumberReading::Whole);
-        if (!n) return compose::refusalWords(n.refusal) + " (got \"" + text + "\")";
-        return {};
-      },
-      "");
-}
-
-// The number an option's text holds, once its validator has passed it.
-double finiteValue(const std::string& text) {
-  return compose::readFiniteNumber(text.c_str(), compose::NumberReading::Whole).value;
-}
-
 std::string shortReal(double v) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", v);
   return text;
-}
-
-// CLI11's refusals in this tool's words: "--views is given twice", not its own.
-std::string refusalText(const CLI::ParseError& e, CLI::App& app) {
-  const std::string what = e.what();
-  const size_t colon = what.find(": ");
-  const std::string name =
-      what.rfind("--", 0) == 0 && colon != std::string::npos ? what.substr(0, colon) : "";
-  if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
-    const std::vector<std::string> rest = app.remaining();
-    return "unknown argument \"" + (rest.empty() ? std::string() : rest.front()) +
-           "\" (see --help)";
-  }
-  if (!name.empty() && dynamic_cast<const CLI::ValidationError*>(&e)) {
-    return name + " " + what.substr(colon + 2);
-  }
-  if (!name.empty() && dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
-    const CLI::Option* opt = app.get_option_no_throw(name);
-    if (name == "--depth") return "--depth needs two files: PICTURE DEPTH";
-    if (name == "--stereo")
-      return "--stereo needs two files: LEFT RIGHT (an MPO file goes with --mpo)";
-    return name + (opt && opt->count() > 1 ? " is given twice" : " needs a value");
-  }
-  return what;
 }
 
 struct Given {
@@ -216,9 +136,8 @@ void checkMovieCodec(const Given& g, Options& o, const std::string& codec) {
 // "default" names the profile's usual place; the tool ends with one line when there is
 // none.
 std::string panelPath(const std::string& name) {
-  if (name != "default") return name;
-  const std::string path = compose::defaultPanelProfilePath();
-  if (path.empty()) fail("the default panel profile needs XDG_CONFIG_HOME or HOME to be set");
+  const std::string path = panelProfilePath(name);
+  if (path.empty()) fail(kNoDefaultPanel);
   return path;
 }
 
@@ -398,7 +317,7 @@ Options parseOptions(int argc, char** argv) {
   bool calibration = false;
 
   CLI::App cli(kDescription, "direvo-compose");
-  cli.formatter(std::make_shared<UsageFormatter>());
+  cli.formatter(std::make_shared<UsageFormatter>(kUsage, kDescription));
   cli.get_formatter()->column_width(26);
   cli.footer("Pictures are written as " + plat::imageExtensionList() + ".\nMovies as " +
              movie::movieExtensionList() +
@@ -637,7 +556,10 @@ Options parseOptions(int argc, char** argv) {
       std::fputs(cli.help().c_str(), stdout);
       std::exit(0);
     }
-    fail(refusalText(e, cli));
+    fail(refusalText(
+        e, cli,
+        {{"--depth", "--depth needs two files: PICTURE DEPTH"},
+         {"--stereo", "--stereo needs two files: LEFT RIGHT (an MPO file goes with --mpo)"}}));
   }
   if (!panel.empty()) applyPanel(panel, g, o);
   if (!o.savePanel.empty()) o.savePanel = panelPath(o.savePanel);
