@@ -33,6 +33,8 @@ struct FineParams {
   int views = kDefaultViews;    // V
   int width = kDefaultWidth;    // W
   int height = kDefaultHeight;  // H
+
+  bool operator==(const FineParams&) const = default;
 };
 
 // The view that sub-pixel column s of row y shows. A NaN phase (a zero or infinite

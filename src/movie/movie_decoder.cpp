@@ -58,7 +58,8 @@ struct MovieDecoder::State {
   StreamFacts facts;
   int64_t start = 0;  // the stream's first time stamp
   double timeBase = 0;
-  long nextNumber = 0;  // the number the next frame read gets; -1: from its time stamp
+  long nextNumber = 0;   // the number the next frame read gets; -1: from its time stamp
+  long damagedData = 0;  // packets and pictures the decoder refused
   bool draining = false;
   bool ended = false;
   std::optional<DecodedFrame> held;  // read during a seek, handed out next
@@ -128,6 +129,7 @@ struct MovieDecoder::State {
       const int got = avcodec_receive_frame(codec, frame);
       if (got == 0) return true;
       if (got == AVERROR_EOF) break;
+      if (got != AVERROR(EAGAIN)) ++damagedData;
       if (got != AVERROR(EAGAIN) && ++refusals > kRefusalsInARow) break;
       if (got == AVERROR(EAGAIN) && draining) break;
       if (got == AVERROR(EAGAIN)) feedPacket(refusals);
@@ -148,6 +150,7 @@ struct MovieDecoder::State {
       av_packet_unref(packet);
       if (!ours) continue;
       // Damaged data the decoder refuses is passed over; the next packet is tried.
+      if (sent < 0) ++damagedData;
       if (sent < 0 && ++refusals <= kRefusalsInARow) continue;
       return;
     }
@@ -164,6 +167,9 @@ struct MovieDecoder::State {
     std::shared_ptr<const AVFrame> owned(frame, freeFrame);
     if (!decodeNext(frame)) return false;
     const int64_t stamp = frame->best_effort_timestamp;
+    // A picture made with parts missing (concealed by the decoder) is shown, and counted.
+    if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0)
+      ++damagedData;
     out.bytes = bytesOf(*frame);
     out.picture = std::move(owned);
     out.number =
@@ -300,6 +306,10 @@ long MovieDecoder::next() const {
 long MovieDecoder::lastDecoded() const {
   return state_->lastDecoded;
 }
+long MovieDecoder::damagedData() const {
+  return state_->damagedData;
+}
+
 int MovieDecoder::containerSeeks() const {
   return state_->seeks;
 }

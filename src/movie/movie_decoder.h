@@ -52,6 +52,9 @@ class MovieDecoder {
   long lastDecoded() const;
   // How many seeks the container has made.
   int containerSeeks() const;
+  // How often damaged data was met: packets the decoder refused, pictures it made with
+  // parts missing.
+  long damagedData() const;
 
  private:
   struct State;

@@ -1,0 +1,99 @@
+// Reading and composing ahead: one thread reads the source's frames, lays out their
+// views and composes each for the panel, into a small fixed pool of frames, while the
+// viewer's own thread shows them. A frame already late when read is not composed.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "compose/compose_pixels.h"
+#include "panel_tuning.h"
+#include "playback_clock.h"
+#include "view_source.h"
+
+namespace viewer {
+
+// One frame of the pool: its views, the panel's picture composed from them, and with
+// what tuning.
+struct ViewerFrame {
+  compose::MultiViewPicture views;
+  std::vector<uint32_t> panel;  // W x H
+  std::vector<uint32_t> scratch;
+  long number = -1;       // the movie's own frame number
+  double msec = 0;        // when it shows, counting the laps a loop went round
+  uint64_t generation = 0;
+  uint64_t tuningVersion = 0;
+};
+
+// Composes `frame`'s panel picture with the tuning.
+void composeFrame(ViewerFrame& frame, const SharedTuning::Snapshot& tuning);
+
+class FramePipeline {
+ public:
+  static constexpr int kPoolSize = 4;
+  struct Settings {
+    bool loop = false;
+    double slackMsec = 0;  // late by more than this: not composed
+    // Called on the reading thread when a frame is ready or the source has ended, to
+    // wake the thread that shows them.
+    std::function<void()> wake = [] {};
+  };
+  FramePipeline(ViewSource& source, const SharedTuning& tuning, const PlaybackClock& clock,
+                Settings settings);
+  ~FramePipeline();
+  FramePipeline(const FramePipeline&) = delete;
+  FramePipeline& operator=(const FramePipeline&) = delete;
+
+  // The first frame ready to show, or null. It stays the pipeline's until taken.
+  const ViewerFrame* peek() const;
+  std::unique_ptr<ViewerFrame> take();
+  // A frame shown (or dropped) goes back to the pool.
+  void recycle(std::unique_ptr<ViewerFrame> frame);
+  // Drops whatever is ready and goes on from frame n with a new generation.
+  void seek(long n);
+  uint64_t generation() const;
+  // Whether the source has ended for this generation and every frame was taken.
+  bool ended() const;
+  // Frames read but not composed because they were late already.
+  int64_t skipped() const { return skipped_.load(); }
+  // How often the source met damaged data, and the frame read after the first time.
+  long damaged() const { return damaged_.load(); }
+  long firstDamagedFrame() const { return firstDamagedFrame_.load(); }
+
+ private:
+  void run();
+  // Marks the source ended for `generation`, unless a seek came since.
+  void endGeneration(uint64_t generation);
+
+  ViewSource& source_;
+  const SharedTuning& tuning_;
+  const PlaybackClock& clock_;
+  const Settings settings_;
+
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  std::vector<std::unique_ptr<ViewerFrame>> free_;
+  std::deque<std::unique_ptr<ViewerFrame>> ready_;
+  uint64_t generation_ = 1;
+  long seekTarget_ = -1;  // a seek the reading thread has not made yet
+  bool ended_ = false;    // for generation_
+  bool stopping_ = false;
+  std::atomic<int64_t> skipped_{0};
+  std::atomic<long> damaged_{0};
+  std::atomic<long> firstDamagedFrame_{-1};
+  // The reading thread's own: the time the laps a loop went round take, the time of the
+  // last frame read in this lap, and how many frames it has read.
+  double lapMsec_ = 0;
+  double lastMsec_ = 0;
+  long framesThisLap_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace viewer

@@ -1,0 +1,51 @@
+// What the viewer shows: a movie, frame by frame, or a picture, each frame laid out as V
+// views side by side.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "compose/compose_pixels.h"
+#include "view_layout.h"
+
+namespace movie {
+class MovieDecoder;
+}
+
+namespace viewer {
+
+class ViewSource {
+ public:
+  // The movie or picture at `path`; null with the reason for people when it is neither,
+  // or when its frames cannot hold the views as laid out.
+  static std::unique_ptr<ViewSource> open(const std::string& path, const ViewLayout& layout,
+                                          std::string* why);
+  ~ViewSource();
+
+  bool isStill() const { return decoder_ == nullptr; }
+  double fps() const;        // 0 when the movie does not say (and for a picture)
+  long frameCount() const;   // as the movie announces it; 1 for a picture
+  ViewsSize viewsSize() const { return size_; }
+  const ViewLayout& layout() const { return layout_; }
+
+  // The next frame's views into `views` (resized to viewsSize), its number and time;
+  // false at the end. A picture gives one frame.
+  bool read(compose::MultiViewPicture& views, long& number, double& msec);
+  // Goes on from frame n; false when the movie has no such frame.
+  bool seekTo(long n);
+  // How often damaged data has been passed over so far.
+  long damagedData() const;
+
+ private:
+  ViewSource() = default;
+  ViewLayout layout_;
+  ViewsSize size_;
+  int frameWidth_ = 0;
+  int frameHeight_ = 0;
+  std::unique_ptr<movie::MovieDecoder> decoder_;
+  std::vector<uint32_t> frame_;  // a frame as read, for layouts that are not read as is
+  bool stillGiven_ = false;
+};
+
+}  // namespace viewer
