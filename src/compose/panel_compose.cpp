@@ -16,8 +16,8 @@ void composeForPanel(Method method, ConstPixelBuffer multiView, PixelBuffer outp
               0u);
   if (panel.views < 1) return;
   const LentiParams p{panel.pitch, panel.views, panel.width, panel.height};
-  const WorkResampling views{multiView, multiView.width / p.views, multiView.height,
-                             p.width,   p.height,                  p.views};
+  const WorkResampling views{
+      multiView, multiView.width / p.views, multiView.height, p.width, p.height, p.views};
   if (method == Method::Beta) {
     composeBetaPixels(views, output, p);
   } else {

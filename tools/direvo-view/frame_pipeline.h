@@ -26,8 +26,8 @@ struct ViewerFrame {
   compose::MultiViewPicture views;
   std::vector<uint32_t> panel;  // W x H
   std::vector<uint32_t> scratch;
-  long number = -1;       // the movie's own frame number
-  double msec = 0;        // when it shows, counting the laps a loop went round
+  long number = -1;  // the movie's own frame number
+  double msec = 0;   // when it shows, counting the laps a loop went round
   uint64_t generation = 0;
   uint64_t tuningVersion = 0;
 };

@@ -15,7 +15,8 @@ constexpr int kMargin = 8;  // between the box's edge and the text, unscaled
 void fillBox(compose::PixelBuffer p, int x0, int y0, int x1, int y1) {
   x1 = std::min(x1, p.width);
   y1 = std::min(y1, p.height);
-  for (int y = y0; y < y1; ++y) std::fill(p.pixels + size_t(y) * p.width + x0, p.pixels + size_t(y) * p.width + x1, kBox);
+  for (int y = y0; y < y1; ++y)
+    std::fill(p.pixels + size_t(y) * p.width + x0, p.pixels + size_t(y) * p.width + x1, kBox);
 }
 
 void drawGlyph(compose::PixelBuffer p, int x0, int y0, char c, int scale) {

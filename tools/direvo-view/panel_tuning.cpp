@@ -69,13 +69,11 @@ PanelTuning tuned(const PanelTuning& t, const TuningKey& key) {
   PanelTuning n = t;
   compose::FineParams& g = n.geometry;
   switch (key.what) {
-    case Tuning::Pitch: {
-      // A step of the pitch's own size: the same share of a lens on any panel. A pitch
-      // never crosses 0 (it would reverse the views); 'i' does that.
-      const double next = g.pitch + key.step * std::abs(g.pitch);
-      if (next != 0 && (next > 0) == (g.pitch > 0)) g.pitch = next;
+    case Tuning::Pitch:
+      // A share of the pitch itself: the same share of a lens on any panel, and the
+      // same way (wider or narrower) whichever way the views run.
+      g.pitch += key.step * std::abs(g.pitch);
       break;
-    }
     case Tuning::Offset:
       g.offset += key.step;
       break;

@@ -14,7 +14,8 @@ namespace viewer {
 
 struct PanelTuning {
   compose::Method method = compose::Method::Fine;
-  compose::FineParams geometry;  // pitch (negative: the views reversed), slant, offset, order, V, W x H
+  compose::FineParams
+      geometry;  // pitch (negative: the views reversed), slant, offset, order, V, W x H
 
   compose::PanelProfile profile() const;
   bool operator==(const PanelTuning&) const = default;

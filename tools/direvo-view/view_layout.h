@@ -17,7 +17,9 @@ struct ViewLayout {
   bool crossed = false;       // a stereo pair with the right eye on the left
 
   // Whether the frame already is the V views side by side, as the composition reads them.
-  bool readAsIs() const { return kind == Kind::SideBySide || (kind == Kind::StereoPair && !crossed); }
+  bool readAsIs() const {
+    return kind == Kind::SideBySide || (kind == Kind::StereoPair && !crossed);
+  }
 };
 
 // Why a frame of this size cannot hold the views (for people), or empty.

@@ -74,7 +74,8 @@ void readTexts(const Texts& t, ViewerOptions& o) {
   if (!t.pitch.empty()) g.pitch = tool::finiteValue(t.pitch);
   if (!t.slant.empty()) g.slant = tool::finiteValue(t.slant);
   if (!t.offset.empty()) g.offset = tool::finiteValue(t.offset);
-  if (!t.subpixels.empty()) g.order = t.subpixels == "bgr" ? SubpixelOrder::Bgr : SubpixelOrder::Rgb;
+  if (!t.subpixels.empty())
+    g.order = t.subpixels == "bgr" ? SubpixelOrder::Bgr : SubpixelOrder::Rgb;
   if (!t.method.empty()) {
     o.tuning.method = t.method == "stable" ? Method::Stable
                       : t.method == "beta" ? Method::Beta
@@ -106,8 +107,9 @@ void chooseLayout(const Texts& t, bool sbs, bool crossed, ViewerOptions& o) {
     l.views = 2;
     l.crossed = crossed;
     if (t.views > 0 && t.views != 2) {
-      fail("views are not made from a stereo pair while it plays: --sbs shows its two views "
-           "(make more with direvo-compose --sbs-movie)");
+      fail(
+          "views are not made from a stereo pair while it plays: --sbs shows its two views "
+          "(make more with direvo-compose --sbs-movie)");
     }
   } else {
     l.kind = ViewLayout::Kind::SideBySide;
@@ -199,7 +201,8 @@ ViewerOptions parseViewerOptions(int argc, char** argv) {
       ->type_name("S")
       ->check(tool::finiteNumber())
       ->group(panel);
-  cli.add_option("--offset", t.offset, "sub-pixel columns the pattern starts to the right\n(default 0)")
+  cli.add_option("--offset", t.offset,
+                 "sub-pixel columns the pattern starts to the right\n(default 0)")
       ->type_name("O")
       ->check(tool::finiteNumber())
       ->group(panel);

@@ -1,6 +1,7 @@
 #include "view_source.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "movie/movie_decoder.h"
 #include "movie/picture_convert.h"
@@ -71,7 +72,7 @@ long ViewSource::frameCount() const {
 }
 
 long ViewSource::damagedData() const {
-  return decoder_ ? decoder_->damagedData() : 0;
+  return decoder_ ? decoder_->damagedData() + missing_ : 0;
 }
 
 bool ViewSource::read(compose::MultiViewPicture& views, long& number, double& msec) {
@@ -93,22 +94,29 @@ bool ViewSource::read(compose::MultiViewPicture& views, long& number, double& ms
     if (!decoder_->read(decoded)) return false;
     bool converted = false;
     if (layout_.readAsIs()) {
-      converted = movie::convertPictureToImage(*decoded.picture, into.pixels, into.width,
-                                               into.height);
+      converted =
+          movie::convertPictureToImage(*decoded.picture, into.pixels, into.width, into.height);
     } else {
       frame_.resize(static_cast<size_t>(frameWidth_) * static_cast<size_t>(frameHeight_));
-      converted = movie::convertPictureToImage(*decoded.picture, frame_.data(), frameWidth_,
-                                               frameHeight_);
+      converted =
+          movie::convertPictureToImage(*decoded.picture, frame_.data(), frameWidth_, frameHeight_);
       if (converted) arrangeViews(layout_, {frame_.data(), frameWidth_, frameHeight_}, into);
     }
     if (converted) break;
   }
   number = decoded.number;
   msec = decoded.msec;
+  // Frames a damaged container lost leave a gap in the times.
+  const double frameMsec = fps() > 0 ? 1000.0 / fps() : 0;
+  if (lastMsec_ >= 0 && frameMsec > 0 && msec - lastMsec_ > 1.5 * frameMsec) {
+    missing_ += std::lround((msec - lastMsec_) / frameMsec) - 1;
+  }
+  lastMsec_ = msec;
   return true;
 }
 
 bool ViewSource::seekTo(long n) {
+  lastMsec_ = -1;
   if (!decoder_) {
     stillGiven_ = false;
     return n == 0;

@@ -24,8 +24,8 @@ class ViewSource {
   ~ViewSource();
 
   bool isStill() const { return decoder_ == nullptr; }
-  double fps() const;        // 0 when the movie does not say (and for a picture)
-  long frameCount() const;   // as the movie announces it; 1 for a picture
+  double fps() const;       // 0 when the movie does not say (and for a picture)
+  long frameCount() const;  // as the movie announces it; 1 for a picture
   ViewsSize viewsSize() const { return size_; }
   const ViewLayout& layout() const { return layout_; }
 
@@ -34,7 +34,8 @@ class ViewSource {
   bool read(compose::MultiViewPicture& views, long& number, double& msec);
   // Goes on from frame n; false when the movie has no such frame.
   bool seekTo(long n);
-  // How often damaged data has been passed over so far.
+  // How often damaged data has been passed over so far, counting each frame missing
+  // from the run of time stamps as once.
   long damagedData() const;
 
  private:
@@ -46,6 +47,8 @@ class ViewSource {
   std::unique_ptr<movie::MovieDecoder> decoder_;
   std::vector<uint32_t> frame_;  // a frame as read, for layouts that are not read as is
   bool stillGiven_ = false;
+  double lastMsec_ = -1;  // the last frame's time, -1 after a seek
+  long missing_ = 0;
 };
 
 }  // namespace viewer

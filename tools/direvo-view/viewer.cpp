@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli_words.h"
 #include "imagewin/imagewin.h"
 #include "imagewin/presentation.h"
-#include "cli_words.h"
 #include "overlay.h"
 #include "platform/full_screen.h"
 #include "platform/message.h"
@@ -88,8 +88,10 @@ int Viewer::run() {
     pumpMessages();
     if (quit_ || !ImageTable[kWindow].inUse) break;
     updateStatus(false);
-    // A tuning changed while paused shows at once.
-    if (shown_ && tuning_.get().version != shownVersion_ && clock_.paused()) present();
+    // A tuning changed shows at once where no next frame would show it soon: while
+    // paused, on a picture, at the end.
+    const bool standing = clock_.paused() || source_.isStill() || pipeline_->ended();
+    if (shown_ && standing && tuning_.get().version != shownVersion_) present();
     const ViewerFrame* next = pipeline_->peek();
     if (!next) {
       // The end: the last frame stays its time, then the viewer closes.
@@ -238,12 +240,12 @@ void Viewer::present() {
 std::vector<std::string> Viewer::overlayLines() const {
   std::vector<std::string> lines{describe(tuning_.get().tuning)};
   char line[160];
-  std::snprintf(line, sizeof line, "frame %ld  %s / %s  %.1f frames/s  %lld dropped%s",
-                shown_ ? shown_->number : 0L,
-                tool::clockText(shown_ ? shown_->msec / 1000 : 0).c_str(),
-                tool::clockText(static_cast<double>(source_.frameCount()) * frameMsec() / 1000).c_str(),
-                fpsShown_, static_cast<long long>(stats_.dropped + (pipeline_ ? pipeline_->skipped() : 0)),
-                clock_.paused() ? "  paused" : "");
+  std::snprintf(
+      line, sizeof line, "frame %ld  %s / %s  %.1f frames/s  %lld dropped%s",
+      shown_ ? shown_->number : 0L, tool::clockText(shown_ ? shown_->msec / 1000 : 0).c_str(),
+      tool::clockText(static_cast<double>(source_.frameCount()) * frameMsec() / 1000).c_str(),
+      fpsShown_, static_cast<long long>(stats_.dropped + (pipeline_ ? pipeline_->skipped() : 0)),
+      clock_.paused() ? "  paused" : "");
   lines.push_back(line);
   lines.insert(lines.end(), std::begin(kHelp), std::end(kHelp));
   return lines;
