@@ -372,7 +372,8 @@ float sampleGrey(const std::vector<float>& g, int w, int h, double fx, double fy
 }  // namespace
 
 DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int height,
-                              std::string& refusal, const uint16_t* levels16) {
+                              std::string& refusal, const uint16_t* levels16,
+                              double colouredShare) {
   refusal.clear();
   const double shapes =
       static_cast<double>(grey.width) * height / (static_cast<double>(grey.height) * width);
@@ -384,20 +385,25 @@ DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int hei
   }
   try {
     std::vector<float> levels(static_cast<size_t>(grey.width) * grey.height);
+    size_t coloured = 0;
+    char firstColoured[64] = "";
     for (int y = 0; y < grey.height; ++y) {
       for (int x = 0; x < grey.width; ++x) {
         const uint32_t c = grey.pixels[static_cast<size_t>(y) * grey.width + x];
         const int r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
-        if (std::abs(r - g) > kGreyTolerance || std::abs(g - b) > kGreyTolerance) {
-          char at[64];
-          std::snprintf(at, sizeof at, "(%d, %d) is #%06X", x, y, c & 0xFFFFFF);
-          refusal = std::string("the depth map is not grey: its pixel ") + at;
-          return {};
+        if ((std::abs(r - g) > kGreyTolerance || std::abs(g - b) > kGreyTolerance) &&
+            coloured++ == 0) {
+          std::snprintf(firstColoured, sizeof firstColoured, "(%d, %d) is #%06X", x, y,
+                        c & 0xFFFFFF);
         }
         const size_t i = static_cast<size_t>(y) * grey.width + x;
         levels[i] = levels16 ? static_cast<float>(levels16[i]) / 65535.0f
                              : static_cast<float>(pixels::luma(c)) / 255.0f;
       }
+    }
+    if (static_cast<double>(coloured) > colouredShare * static_cast<double>(levels.size())) {
+      refusal = std::string("the depth map is not grey: its pixel ") + firstColoured;
+      return {};
     }
     if (grey.width == width && grey.height == height) return {std::move(levels), width, height};
     DepthMap resized{std::vector<float>(static_cast<size_t>(width) * height), width, height};

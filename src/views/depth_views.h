@@ -31,9 +31,11 @@ struct DepthMap {
 // when its own size differs with the same shape. Empty, with the reason in `refusal`,
 // for a picture that is not grey or whose shape differs. A picture stored with 16 bits
 // a channel gives its 16-bit levels too (one per pixel), which are used instead of
-// the words' 8 bits.
+// the words' 8 bits. Up to `colouredShare` of the pixels may be coloured (their luma is
+// the depth): a movie's frames carry some colour into the depth half across the seam.
 DepthMap depthFromGreyPicture(compose::ConstPixelBuffer grey, int width, int height,
-                              std::string& refusal, const uint16_t* levels16 = nullptr);
+                              std::string& refusal, const uint16_t* levels16 = nullptr,
+                              double colouredShare = 0);
 
 // The V views side by side, each the picture's size; empty when memory fails.
 compose::MultiViewPicture viewsFromDepth(compose::ConstPixelBuffer picture, const DepthMap& depth,

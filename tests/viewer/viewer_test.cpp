@@ -12,6 +12,7 @@
 #include "playback_clock.h"
 #include "view_layout.h"
 #include "view_source.h"
+#include "views/frame_views.h"
 
 namespace {
 
@@ -33,10 +34,10 @@ TEST(TuningKeys, EachKeyMovesItsOwnSettingByItsStep) {
     double pitch, slant, offset;
   };
   const Row rows[] = {
-      {u'[', 19.98, 0.5, 1.0},  {u']', 20.02, 0.5, 1.0},  {u'{', 19.8, 0.5, 1.0},
-      {u'}', 20.2, 0.5, 1.0},   {u',', 20, 0.5, 0.9},     {u'.', 20, 0.5, 1.1},
-      {u'<', 20, 0.5, 0.0},     {u'>', 20, 0.5, 2.0},     {u';', 20, 0.499, 1.0},
-      {u'\'', 20, 0.501, 1.0},  {u':', 20, 0.49, 1.0},    {u'"', 20, 0.51, 1.0},
+      {u'[', 19.98, 0.5, 1.0}, {u']', 20.02, 0.5, 1.0}, {u'{', 19.8, 0.5, 1.0},
+      {u'}', 20.2, 0.5, 1.0},  {u',', 20, 0.5, 0.9},    {u'.', 20, 0.5, 1.1},
+      {u'<', 20, 0.5, 0.0},    {u'>', 20, 0.5, 2.0},    {u';', 20, 0.499, 1.0},
+      {u'\'', 20, 0.501, 1.0}, {u':', 20, 0.49, 1.0},   {u'"', 20, 0.51, 1.0},
       {u'i', -20, 0.5, 1.0},
   };
   for (const Row& r : rows) {
@@ -80,7 +81,8 @@ std::vector<uint32_t> cellFrame(int w, int h, int cellW, int cellH) {
   std::vector<uint32_t> f(static_cast<size_t>(w) * h);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      f[size_t(y) * w + x] = uint32_t((x / cellW) << 20 | (y / cellH) << 16 | (x % cellW) << 8 | (y % cellH));
+      f[size_t(y) * w + x] =
+          uint32_t((x / cellW) << 20 | (y / cellH) << 16 | (x % cellW) << 8 | (y % cellH));
     }
   }
   return f;
@@ -96,13 +98,22 @@ TEST(ViewLayouts, ViewsComeOutSideBySideFromWhereTheLayoutKeepsThem) {
   };
   using K = ViewLayout::Kind;
   const Row rows[] = {
-      {"grid from the top", {K::Grid, 6, 3, 2, false, false}, 9, 4,
+      {"grid from the top",
+       {K::Grid, 6, 3, 2, false, false},
+       9,
+       4,
        {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}}},
-      {"grid from the bottom", {K::Grid, 6, 3, 2, true, false}, 9, 4,
+      {"grid from the bottom",
+       {K::Grid, 6, 3, 2, true, false},
+       9,
+       4,
        {{0, 1}, {1, 1}, {2, 1}, {0, 0}, {1, 0}, {2, 0}}},
       {"crossed pair", {K::StereoPair, 2, 0, 0, false, true}, 10, 3, {{1, 0}, {0, 0}}},
       {"pair", {K::StereoPair, 2, 0, 0, false, false}, 11, 3, {{0, 0}, {1, 0}}},
-      {"side by side, a column over", {K::SideBySide, 4, 0, 0, false, false}, 13, 2,
+      {"side by side, a column over",
+       {K::SideBySide, 4, 0, 0, false, false},
+       13,
+       2,
        {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
   };
   for (const Row& r : rows) {
@@ -122,7 +133,8 @@ TEST(ViewLayouts, ViewsComeOutSideBySideFromWhereTheLayoutKeepsThem) {
         for (int x = 0; x < cellW; ++x) {
           const auto [col, row] = r.cells[size_t(k)];
           const uint32_t want = uint32_t(col << 20 | row << 16 | x << 8 | y);
-          ASSERT_EQ(views[size_t(y) * size.width + k * cellW + x], want) << k << " " << x << "," << y;
+          ASSERT_EQ(views[size_t(y) * size.width + k * cellW + x], want)
+              << k << " " << x << "," << y;
         }
       }
     }
@@ -156,14 +168,18 @@ bool haveFfmpeg() {
   return std::system("ffmpeg -version >/dev/null 2>&1") == 0;
 }
 
-// A movie of 4 views of 24 x 16 side by side, 12 frames at 25 frames/s, lossless.
-std::string smallMovie() {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "direvo_viewer_test.mkv").string();
+// A movie of 96 x 16, 12 frames at 25 frames/s, lossless: 4 views of 24 x 16 side by
+// side, or with `depth` a picture of 48 x 16 beside its grey depth map.
+std::string smallMovie(bool depth = false) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            (depth ? "direvo_viewer_depth.mkv" : "direvo_viewer_test.mkv"))
+                               .string();
   if (!std::filesystem::exists(path)) {
+    const std::string input = depth ? "testsrc2=size=48x16:rate=25 -filter_complex "
+                                      "'[0]split[a][b];[b]format=gray,format=bgr0[g];[a][g]hstack'"
+                                    : "testsrc2=size=96x16:rate=25";
     const std::string command =
-        "ffmpeg -v error -y -f lavfi -i testsrc2=size=96x16:rate=25 -frames:v 12 -c:v ffv1 "
-        "-pix_fmt bgr0 " + path;
+        "ffmpeg -v error -y -f lavfi -i " + input + " -frames:v 12 -c:v ffv1 -pix_fmt bgr0 " + path;
     if (std::system(command.c_str()) != 0) return {};
   }
   return path;
@@ -175,15 +191,18 @@ struct Pipeline {
   viewer::PlaybackClock clock;
   std::unique_ptr<viewer::FramePipeline> pipeline;
 
-  explicit Pipeline(bool loop) {
+  explicit Pipeline(bool loop, views::FrameViews makeViews = {}) {
     std::string why;
     PanelTuning t = panel(40, 30);
     t.geometry.views = 4;
     tuning.set(t);
-    source = viewer::ViewSource::open(smallMovie(), {ViewLayout::Kind::SideBySide, 4}, &why);
+    const ViewLayout layout = makeViews ? ViewLayout{ViewLayout::Kind::StereoPair, 2}
+                                        : ViewLayout{ViewLayout::Kind::SideBySide, 4};
+    source = viewer::ViewSource::open(smallMovie(bool(makeViews)), layout, &why);
     clock.setPaused(true);  // nothing is late: every frame is composed
     pipeline = std::make_unique<viewer::FramePipeline>(
-        *source, tuning, clock, viewer::FramePipeline::Settings{loop, 40, [] {}});
+        *source, tuning, clock,
+        viewer::FramePipeline::Settings{loop, 40, [] {}, std::move(makeViews)});
   }
   // The next frame ready, waiting for it; null at the end.
   std::unique_ptr<viewer::ViewerFrame> next() {
@@ -251,6 +270,25 @@ TEST(FramePipeline, ALoopGoesRoundWithTimesThatRunOn) {
     EXPECT_NEAR(f->msec, i * 40.0, 0.5);
     EXPECT_GT(f->msec, lastMsec);
     lastMsec = f->msec;
+    p.pipeline->recycle(std::move(f));
+  }
+}
+
+TEST(FramePipeline, ViewsMadeFromEachFrameAreTheOnesComposed) {
+  if (!haveFfmpeg() || smallMovie(true).empty()) GTEST_SKIP() << "no ffmpeg";
+  const views::DepthParams depth{4, 3.0, 0.25};
+  Pipeline p(false, views::depthFrameViews(depth));
+  ASSERT_TRUE(p.source);
+  views::FrameViews oracle = views::depthFrameViews(depth);
+  for (long n = 0; n < 3; ++n) {
+    std::unique_ptr<viewer::ViewerFrame> f = p.next();
+    ASSERT_TRUE(f);
+    compose::MultiViewPicture want;
+    std::string error;
+    ASSERT_TRUE(oracle({f->read.pixels.data(), f->read.width, f->read.height}, want, error));
+    EXPECT_EQ(f->views.width, 4 * 48);
+    EXPECT_EQ(f->views.pixels, want.pixels) << n;
+    EXPECT_EQ(f->panel, expectedPanel(*f, p.tuning.get().tuning)) << n;
     p.pipeline->recycle(std::move(f));
   }
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "pixels/pixels.h"
+
 namespace {
 
 constexpr int kW = 60, kH = 4;
@@ -150,6 +152,15 @@ TEST(DepthViews, DepthMapsAreGreyAndOfThePicturesShape) {
   const views::DepthMap colour = views::depthFromGreyPicture({grey.data(), 8, 4}, 8, 4, refusal);
   EXPECT_EQ(refusal, "the depth map is not grey: its pixel (1, 1) is #80A080");
   EXPECT_TRUE(colour.z.empty());
+  // A movie's depth half may have a little colour (its luma is the depth), not more.
+  const views::DepthMap bled =
+      views::depthFromGreyPicture({grey.data(), 8, 4}, 8, 4, refusal, nullptr, 1.0 / 32);
+  EXPECT_EQ(refusal, "");
+  ASSERT_EQ(bled.z.size(), 32u);
+  EXPECT_FLOAT_EQ(bled.z[9], pixels::luma(0x80A080) / 255.0f);
+  grey[10] = 0x80A080;
+  views::depthFromGreyPicture({grey.data(), 8, 4}, 8, 4, refusal, nullptr, 1.0 / 32);
+  EXPECT_EQ(refusal, "the depth map is not grey: its pixel (1, 1) is #80A080");
 }
 
 }  // namespace

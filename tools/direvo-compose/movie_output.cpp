@@ -15,6 +15,7 @@
 #include "movie/movie_writer.h"
 #include "terminal_line.h"
 #include "views/depth_views.h"
+#include "views/frame_views.h"
 #include "views/stereo_views.h"
 
 namespace tool {
@@ -71,61 +72,13 @@ class ProgressLine {
   double lastSeconds_ = -1;
 };
 
-// Copies the half of a side-by-side frame from column `from` into `half`.
-compose::ConstPixelBuffer halfOf(compose::ConstPixelBuffer frame, int from,
-                                 std::vector<uint32_t>& half) {
-  const int w = frame.width / 2;
-  half.resize(static_cast<size_t>(w) * static_cast<size_t>(frame.height));
-  for (int y = 0; y < frame.height; ++y) {
-    std::copy_n(frame.pixels + static_cast<size_t>(y) * frame.width + from, w,
-                half.data() + static_cast<size_t>(y) * w);
-  }
-  return {half.data(), w, frame.height};
-}
-
-// The views of each frame as --depth and --sbs make them from a picture: each job's own
-// maker keeps the halves it copies (and the views) from one frame to the next.
 movie::FrameViewsMaker frameViewsMaker(const Options& o, int halfWidth, int height) {
   tool::checkViewsFit(o, halfWidth, height);
-  const int V = o.views;
   if (o.mode == Mode::DepthMovie) {
-    const views::DepthParams p{V, disparityFor(o, halfWidth), o.focus};
-    return [p]() -> movie::FrameViews {
-      auto picture = std::make_shared<std::vector<uint32_t>>();
-      auto grey = std::make_shared<std::vector<uint32_t>>();
-      return [p, picture, grey](compose::ConstPixelBuffer frame, compose::MultiViewPicture& made,
-                                std::string& error) {
-        const compose::ConstPixelBuffer colour = halfOf(frame, 0, *picture);
-        const compose::ConstPixelBuffer depthHalf = halfOf(frame, frame.width / 2, *grey);
-        const views::DepthMap depth =
-            views::depthFromGreyPicture(depthHalf, colour.width, colour.height, error);
-        if (!error.empty()) return false;
-        if (!views::viewsFromDepthInto(colour, depth, p, made)) {
-          error = "not enough memory for the views";
-          return false;
-        }
-        return true;
-      };
-    };
+    const views::DepthParams p{o.views, disparityFor(o, halfWidth), o.focus};
+    return [p] { return views::depthFrameViews(p); };
   }
-  const bool crossed = o.crossed;
-  return [V, crossed]() -> movie::FrameViews {
-    auto left = std::make_shared<std::vector<uint32_t>>();
-    auto right = std::make_shared<std::vector<uint32_t>>();
-    return [V, crossed, left, right](compose::ConstPixelBuffer frame,
-                                     compose::MultiViewPicture& made, std::string& error) {
-      const int w = frame.width / 2;
-      const compose::ConstPixelBuffer l = halfOf(frame, crossed ? w : 0, *left);
-      const compose::ConstPixelBuffer r = halfOf(frame, crossed ? 0 : w, *right);
-      const views::DisparityMaps maps = views::disparityOfPair(l, r);
-      if (!maps.empty()) made = views::viewsFromPair(l, r, maps, V);
-      if (maps.empty() || made.pixels.empty()) {
-        error = "not enough memory for the views";
-        return false;
-      }
-      return true;
-    };
-  };
+  return [V = o.views, crossed = o.crossed] { return views::stereoFrameViews(V, crossed); };
 }
 
 }  // namespace

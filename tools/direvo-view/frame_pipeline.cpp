@@ -1,6 +1,7 @@
 #include "frame_pipeline.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "compose/panel_compose.h"
 
@@ -107,6 +108,30 @@ void FramePipeline::endGeneration(uint64_t generation) {
   settings_.wake();
 }
 
+bool FramePipeline::read(ViewerFrame& f, long& number, double& msec) {
+  return source_.read(settings_.makeViews ? f.read : f.views, number, msec);
+}
+
+bool FramePipeline::make(ViewerFrame& f) {
+  if (!settings_.makeViews) return true;
+  const auto start = std::chrono::steady_clock::now();
+  std::string error;
+  const bool made =
+      settings_.makeViews({f.read.pixels.data(), f.read.width, f.read.height}, f.views, error);
+  makeMsec_.store(
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  if (!made) {
+    std::lock_guard lock(mutex_);
+    if (unmadeViews_.empty()) unmadeViews_ = "frame " + std::to_string(f.number) + ": " + error;
+  }
+  return made;
+}
+
+std::string FramePipeline::unmadeViews() const {
+  std::lock_guard lock(mutex_);
+  return unmadeViews_;
+}
+
 void FramePipeline::run() {
   std::unique_ptr<ViewerFrame> f;
   const double fps = source_.fps();
@@ -137,7 +162,7 @@ void FramePipeline::run() {
     }
     long number = 0;
     double msec = 0;
-    if (!source_.read(f->views, number, msec)) {
+    if (!read(*f, number, msec)) {
       // Round again from the first frame, the next lap's times after this one's.
       if (settings_.loop && !source_.isStill() && framesThisLap_ > 0 && source_.seekTo(0)) {
         lapMsec_ += lastMsec_ + frameMsec;
@@ -156,11 +181,18 @@ void FramePipeline::run() {
     f->number = number;
     f->msec = msec + lapMsec_;
     f->generation = generation;
-    if (clock_.isLate(f->msec, generation, settings_.slackMsec)) {
+    // A frame that would be late once made and composed is passed over here, so that
+    // the time goes to one that will be on time.
+    if (clock_.isLate(f->msec - workMsec_, generation, settings_.slackMsec)) {
       ++skipped_;
       continue;  // the frame is kept for the next one
     }
+    const auto start = std::chrono::steady_clock::now();
+    if (!make(*f)) continue;
     composeFrame(*f, tuning_.get());
+    const double took =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    workMsec_ = workMsec_ == 0 ? took : 0.8 * workMsec_ + 0.2 * took;
     {
       std::lock_guard lock(mutex_);
       if (generation != generation_) continue;

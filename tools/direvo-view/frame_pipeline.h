@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -17,12 +18,14 @@
 #include "panel_tuning.h"
 #include "playback_clock.h"
 #include "view_source.h"
+#include "views/frame_views.h"
 
 namespace viewer {
 
 // One frame of the pool: its views, the panel's picture composed from them, and with
 // what tuning.
 struct ViewerFrame {
+  compose::MultiViewPicture read;  // the frame as read, where the views are made from it
   compose::MultiViewPicture views;
   std::vector<uint32_t> panel;  // W x H
   std::vector<uint32_t> scratch;
@@ -40,10 +43,13 @@ class FramePipeline {
   static constexpr int kPoolSize = 4;
   struct Settings {
     bool loop = false;
-    double slackMsec = 0;  // late by more than this: not composed
+    double slackMsec = 0;  // late by more than this once composed: not composed
     // Called on the reading thread when a frame is ready or the source has ended, to
     // wake the thread that shows them.
     std::function<void()> wake = [] {};
+    // Makes the views from each frame read (a stereo pair, a picture and its depth);
+    // empty: the frame holds them.
+    views::FrameViews makeViews;
   };
   FramePipeline(ViewSource& source, const SharedTuning& tuning, const PlaybackClock& clock,
                 Settings settings);
@@ -66,9 +72,19 @@ class FramePipeline {
   // How often the source met damaged data, and the frame read after the first time.
   long damaged() const { return damaged_.load(); }
   long firstDamagedFrame() const { return firstDamagedFrame_.load(); }
+  // How long making the views from the last frame took, milliseconds (0: not made).
+  double makeMsec() const { return makeMsec_.load(); }
+  // Why the views could not be made from a frame, the first time (such frames are passed
+  // over); empty when they always could.
+  std::string unmadeViews() const;
 
  private:
   void run();
+  // Reads the next frame into `f`; false at the end.
+  bool read(ViewerFrame& f, long& number, double& msec);
+  // Makes its views from the frame read, where they are made; false (the reason kept)
+  // when they cannot be.
+  bool make(ViewerFrame& f);
   // Marks the source ended for `generation`, unless a seek came since.
   void endGeneration(uint64_t generation);
 
@@ -88,11 +104,14 @@ class FramePipeline {
   std::atomic<int64_t> skipped_{0};
   std::atomic<long> damaged_{0};
   std::atomic<long> firstDamagedFrame_{-1};
+  std::atomic<double> makeMsec_{0};
+  std::string unmadeViews_;  // under mutex_
   // The reading thread's own: the time the laps a loop went round take, the time of the
   // last frame read in this lap, and how many frames it has read.
   double lapMsec_ = 0;
   double lastMsec_ = 0;
   long framesThisLap_ = 0;
+  double workMsec_ = 0;  // making and composing a frame takes about this long
   std::thread thread_;
 };
 

@@ -1,6 +1,7 @@
 // direvo-view: plays a multi-view or stereo movie on a slanted lenticular panel,
 // composing every frame for the panel as it shows it, full screen, with the panel's
 // geometry tuned by keys.
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -65,6 +66,13 @@ int main(int argc, char** argv) {
   std::unique_ptr<viewer::ViewSource> source =
       viewer::ViewSource::open(options.source, options.layout, &why);
   if (!source) viewer::fail(why);
+  if (options.made == ViewerOptions::Made::FromDepth) {
+    const int half = source->viewsSize().width / 2;
+    if (std::fabs(viewer::disparityOf(options, half)) > half) {
+      viewer::fail("--disparity must be from -" + std::to_string(half) + " to " +
+                   std::to_string(half) + ", the picture's width");
+    }
+  }
   const int code = plat::runApplication(argc, argv, [&] {
     const int screen = chooseScreen(options);
     if (screen < 0 || !settleSize(options, screen)) return 2;

@@ -18,7 +18,8 @@ using compose::SubpixelOrder;
 constexpr const char* kUsage =
     "usage: direvo-view SOURCE --views V [OPTIONS]          (V views side by side)\n"
     "       direvo-view SOURCE --grid CxR [--grid-origin top-left|bottom-left] [OPTIONS]\n"
-    "       direvo-view SOURCE --sbs [--sbs-cross] [OPTIONS]   (a stereo pair side by side)\n"
+    "       direvo-view SOURCE --sbs [--sbs-cross] [--views V] [OPTIONS]   (a stereo pair)\n"
+    "       direvo-view SOURCE --depth [--views V] [--disparity D] [--focus F] [OPTIONS]\n"
     "OPTIONS: [--panel FILE|default] [--width W] [--height H] [--pitch P] [--slant S]\n"
     "         [--offset O] [--subpixels rgb|bgr] [--method fine|stable|beta]\n"
     "         [--screen N | --window] [--mute] [--loop] [--osd]\n";
@@ -51,6 +52,7 @@ bool readGrid(const std::string& text, int& columns, int& rows) {
 
 struct Texts {
   std::string panel, width, height, pitch, slant, offset, subpixels, method, grid, origin;
+  std::string disparity, focus;
   int views = 0;
 };
 
@@ -84,12 +86,16 @@ void readTexts(const Texts& t, ViewerOptions& o) {
   if (t.views > 0) g.views = t.views;
 }
 
-// The layout the options name, and the number of views it holds.
-void chooseLayout(const Texts& t, bool sbs, bool crossed, ViewerOptions& o) {
+// The layout the options name, the number of views it holds, and the views made from it.
+void chooseLayout(const Texts& t, bool sbs, bool crossed, bool depth, ViewerOptions& o) {
   ViewLayout& l = o.layout;
-  if (!t.grid.empty() && sbs) fail("--grid and --sbs do not go together");
+  if ((t.grid.empty() ? 0 : 1) + (sbs ? 1 : 0) + (depth ? 1 : 0) > 1)
+    fail("--grid, --sbs and --depth do not go together");
   if (!t.origin.empty() && t.grid.empty()) fail("--grid-origin goes with --grid");
   if (crossed && !sbs) fail("--sbs-cross goes with --sbs");
+  if ((!t.disparity.empty() || !t.focus.empty()) && !depth)
+    fail("--disparity and --focus go with --depth");
+  int& views = o.tuning.geometry.views;
   if (!t.grid.empty()) {
     l.kind = ViewLayout::Kind::Grid;
     if (!readGrid(t.grid, l.columns, l.rows)) {
@@ -97,27 +103,35 @@ void chooseLayout(const Texts& t, bool sbs, bool crossed, ViewerOptions& o) {
            t.grid + "\")");
     }
     l.views = l.columns * l.rows;
-    l.bottomUp = t.origin == "bottom-left";
     if (t.views > 0 && t.views != l.views) {
       fail("--views must be the grid's " + std::to_string(l.views) + " views (got " +
            std::to_string(t.views) + ")");
     }
-  } else if (sbs) {
+    l.bottomUp = t.origin == "bottom-left";
+    views = l.views;
+  } else if (sbs || depth) {
+    // Two halves: a stereo pair (the left eye first once read) or a picture and its depth.
     l.kind = ViewLayout::Kind::StereoPair;
     l.views = 2;
     l.crossed = crossed;
-    if (t.views > 0 && t.views != 2) {
-      fail(
-          "views are not made from a stereo pair while it plays: --sbs shows its two views "
-          "(make more with direvo-compose --sbs-movie)");
+    if (depth) {
+      o.made = ViewerOptions::Made::FromDepth;
+      if (views == 0) views = compose::kDefaultViews;
+    } else {
+      // Views are made from a pair only when asked on the line: they cost much.
+      views = t.views > 0 ? t.views : 2;
+      if (views > 2) o.made = ViewerOptions::Made::FromPair;
     }
   } else {
     l.kind = ViewLayout::Kind::SideBySide;
-    l.views = o.tuning.geometry.views;
-    if (t.views == 0 && o.tuning.geometry.views == 0)
-      fail("say how many views SOURCE holds side by side: --views V (or --grid, --sbs)");
+    if (views == 0)
+      fail("say how many views SOURCE holds side by side: --views V (or --grid, --sbs, --depth)");
+    l.views = views;
   }
-  o.tuning.geometry.views = l.views;
+  if (!t.disparity.empty()) o.disparity = tool::finiteValue(t.disparity);
+  if (!t.focus.empty()) o.focus = tool::finiteValue(t.focus);
+  if (!(o.focus >= 0 && o.focus <= 1))
+    fail("--focus must be a number from 0 to 1 (got \"" + t.focus + "\")");
 }
 
 // What the methods hold the panel to.
@@ -151,6 +165,7 @@ ViewerOptions parseViewerOptions(int argc, char** argv) {
   Texts t;
   bool sbs = false;
   bool crossed = false;
+  bool depth = false;
 
   CLI::App cli(kDescription, "direvo-view");
   cli.formatter(std::make_shared<tool::UsageFormatter>(kUsage, kDescription));
@@ -174,9 +189,26 @@ ViewerOptions parseViewerOptions(int argc, char** argv) {
       ->type_name("O")
       ->check(tool::oneOf("top-left", "bottom-left"))
       ->group(views);
-  cli.add_flag("--sbs", sbs, "a stereo pair side by side: two views, the left\nhalf the left eye")
+  cli.add_flag("--sbs", sbs,
+               "a stereo pair side by side, the left half the left\neye: its two views, or V "
+               "made from them with\n--views V (when that keeps up)")
       ->group(views);
   cli.add_flag("--sbs-cross", crossed, "with --sbs: the left half is the right eye")->group(views);
+  cli.add_flag("--depth", depth,
+               "a picture in the left half, its depth map (white\nnear) in the right: V views "
+               "made from them\n(--views, default 7)")
+      ->group(views);
+  cli.add_option("--disparity", t.disparity,
+                 "with --depth: pixels a point at depth 1 moves from\nview 0 to view V - 1 "
+                 "(default 2 % of the width)")
+      ->type_name("D")
+      ->check(tool::finiteNumber())
+      ->group(views);
+  cli.add_option("--focus", t.focus,
+                 "with --depth: the depth that stays in place, 0 to 1\n(default 0.5)")
+      ->type_name("F")
+      ->check(tool::finiteNumber())
+      ->group(views);
 
   const char* panel = "Panel";
   cli.add_option("--panel", t.panel,
@@ -249,7 +281,7 @@ ViewerOptions parseViewerOptions(int argc, char** argv) {
   o.sizeGiven = o.tuning.geometry.width > 0 && o.tuning.geometry.height > 0;
   if ((o.tuning.geometry.width > 0) != (o.tuning.geometry.height > 0))
     fail("--width and --height go together (or neither: the screen's size)");
-  chooseLayout(t, sbs, crossed, o);
+  chooseLayout(t, sbs, crossed, depth, o);
   checkPanel(o);
   return o;
 }

@@ -2,6 +2,7 @@
 // out, the panel (a profile and the options that override it), and how it is shown.
 #pragma once
 
+#include <limits>
 #include <string>
 
 #include "panel_tuning.h"
@@ -13,6 +14,12 @@ struct ViewerOptions {
   std::string source;
   ViewLayout layout;
   PanelTuning tuning;
+  // Views made from each frame: a stereo pair (--sbs --views V) or a picture beside its
+  // depth map (--depth); the frame's own views otherwise.
+  enum class Made { None, FromPair, FromDepth };
+  Made made = Made::None;
+  double disparity = std::numeric_limits<double>::quiet_NaN();  // D; NaN: 2 % of the width
+  double focus = 0.5;                                           // F
   // Whether the panel's size was given (else it is the screen's).
   bool sizeGiven = false;
   // Where Ctrl+S saves the tuning: the profile read, else the default place (empty when
@@ -23,6 +30,7 @@ struct ViewerOptions {
   bool mute = false;
   bool loop = false;
   bool osd = false;
+  bool statusLine = true;  // on stderr, when it is a terminal
 };
 
 // The options of argv; bad arguments end the program with one line on stderr and status

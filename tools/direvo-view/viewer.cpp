@@ -36,7 +36,25 @@ const char* const kHelp[] = {
     "m method   i reverse views   b rgb/bgr   Ctrl+S save profile   ? overlay   q quit",
 };
 
+// What makes the views from each frame read, when they are made.
+views::FrameViews viewMaker(const ViewerOptions& o, ViewsSize read) {
+  const int views = o.tuning.geometry.views;
+  switch (o.made) {
+    case ViewerOptions::Made::None:
+      break;
+    case ViewerOptions::Made::FromPair:
+      return views::stereoFrameViews(views, false);  // the source has the left eye first
+    case ViewerOptions::Made::FromDepth:
+      return views::depthFrameViews({views, disparityOf(o, read.width / 2), o.focus});
+  }
+  return {};
+}
+
 }  // namespace
+
+double disparityOf(const ViewerOptions& o, int width) {
+  return std::isnan(o.disparity) ? 0.02 * width : o.disparity;
+}
 
 Viewer::Viewer(ViewSource& source, const ViewerOptions& o, int screen)
     : source_(source), options_(o), screen_(screen), tuning_(o.tuning), overlay_(o.osd) {}
@@ -83,6 +101,7 @@ int Viewer::run() {
     m.kind = plat::Msg::User;
     plat::postMessage(m);
   };
+  settings.makeViews = viewMaker(options_, source_.viewsSize());
   pipeline_ = std::make_unique<FramePipeline>(source_, tuning_, clock_, settings);
   while (!quit_) {
     pumpMessages();
@@ -132,6 +151,7 @@ int Viewer::run() {
   stats_.dropped += pipeline_->skipped();
   pipeline_.reset();
   status_.clear();
+  TAV_DestroyImage(kWindow);
   return 0;
 }
 
@@ -262,6 +282,36 @@ void Viewer::saveProfile() {
                   : "cannot save the panel profile: " + why);
 }
 
+// Says once what the pipeline met: damaged data, frames the views could not be made
+// from, views made slower than the frames come.
+void Viewer::nameTroubles() {
+  if (!pipeline_) return;
+  const long damaged = pipeline_->damaged();
+  if (damaged > 0 && !damageNamed_) {
+    damageNamed_ = true;
+    say("damaged data near frame " + std::to_string(pipeline_->firstDamagedFrame()) +
+        " was passed over; playing on");
+  }
+  stats_.damaged = damaged;
+  if (!unmadeNamed_) {
+    const std::string unmade = pipeline_->unmadeViews();
+    if (!unmade.empty()) {
+      unmadeNamed_ = true;
+      say("no views could be made from " + unmade + "; such frames are passed over");
+    }
+  }
+  const double makeMsec = pipeline_->makeMsec();
+  if (!slowViewsNamed_ && !source_.isStill() && makeMsec > frameMsec()) {
+    slowViewsNamed_ = true;
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "making %d views from a frame takes %.0f ms here, more than the %.0f ms a frame "
+                  "has: frames will drop (direvo-compose makes such movies ahead)",
+                  tuning_.get().tuning.geometry.views, makeMsec, frameMsec());
+    say(line);
+  }
+}
+
 void Viewer::updateStatus(bool force) {
   const int64_t now = nowMicros();
   if (!force && now - lastStatusMicros_ < kStatusMicros) return;
@@ -271,16 +321,8 @@ void Viewer::updateStatus(bool force) {
   }
   lastStatusMicros_ = now;
   shownAtLastStatus_ = stats_.shown;
-  if (pipeline_) {
-    const long damaged = pipeline_->damaged();
-    if (damaged > 0 && !damageNamed_) {
-      damageNamed_ = true;
-      say("damaged data near frame " + std::to_string(pipeline_->firstDamagedFrame()) +
-          " was passed over; playing on");
-    }
-    stats_.damaged = damaged;
-  }
-  if (!status_.shown()) return;
+  nameTroubles();
+  if (!status_.shown() || !options_.statusLine) return;
   const std::vector<std::string> lines = overlayLines();
   status_.show(lines[1]);
 }

@@ -22,6 +22,9 @@ struct PlayStats {
   long damaged = 0;     // times damaged data was passed over
 };
 
+// D for views made from a picture `width` wide: --disparity, or 2 % of the width.
+double disparityOf(const ViewerOptions& o, int width);
+
 class Viewer {
  public:
   // `o`'s tuning has the panel's size already (the screen's where none was given).
@@ -45,6 +48,7 @@ class Viewer {
   std::vector<std::string> overlayLines() const;
   void say(const std::string& line);
   double frameMsec() const;
+  void nameTroubles();
 
   ViewSource& source_;
   ViewerOptions options_;
@@ -59,6 +63,8 @@ class Viewer {
   bool stepForward_ = false;
   bool overlay_ = false;
   bool damageNamed_ = false;
+  bool unmadeNamed_ = false;
+  bool slowViewsNamed_ = false;
   PlayStats stats_;
   tool::TerminalLine status_;
   int64_t lastStatusMicros_ = 0;
