@@ -57,8 +57,8 @@ bool makeMovie(const Source& s) {
 
 viewer::PanelTuning panelFor(const Source& s) {
   viewer::PanelTuning t;
-  t.geometry = {19.6, 0.3333, 0, compose::SubpixelOrder::Rgb, s.columns * s.rows, kPanelWidth,
-                kPanelHeight};
+  t.geometry = {19.6,        0.3333,      0, compose::SubpixelOrder::Rgb, s.columns * s.rows,
+                kPanelWidth, kPanelHeight};
   return t;
 }
 
@@ -179,7 +179,8 @@ int main(int argc, char** argv) {
       }
       const std::string n = s.name;
       auto add = [](const std::string& name, auto fn, const Source* source) {
-        return benchmark::RegisterBenchmark(name.c_str(), fn, source)->Unit(benchmark::kMillisecond);
+        return benchmark::RegisterBenchmark(name.c_str(), fn, source)
+            ->Unit(benchmark::kMillisecond);
       };
       add("View/Read/" + n, readViews, &s)->MinTime(2);
       add("View/Compose/" + n, composePanel, &s)->MinTime(2);

@@ -172,8 +172,8 @@ struct MovieDecoder::State {
       ++damagedData;
     out.bytes = bytesOf(*frame);
     out.picture = std::move(owned);
-    out.number =
-        nextNumber >= 0 || stamp == AV_NOPTS_VALUE ? std::max(nextNumber, 0L) : numberAt(stamp);
+    const bool counted = nextNumber >= 0 && codec->skip_frame != AVDISCARD_NONREF;
+    out.number = counted || stamp == AV_NOPTS_VALUE ? std::max(nextNumber, 0L) : numberAt(stamp);
     out.msec = stamp != AV_NOPTS_VALUE ? secondsAt(stamp) * 1000
                : facts.fps > 0         ? out.number * 1000.0 / facts.fps
                                        : 0;
@@ -306,6 +306,10 @@ long MovieDecoder::next() const {
 long MovieDecoder::lastDecoded() const {
   return state_->lastDecoded;
 }
+void MovieDecoder::passOverUnreferenced(bool on) {
+  state_->codec->skip_frame = on ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+}
+
 long MovieDecoder::damagedData() const {
   return state_->damagedData;
 }

@@ -52,6 +52,9 @@ class MovieDecoder {
   long lastDecoded() const;
   // How many seeks the container has made.
   int containerSeeks() const;
+  // While on, the frames no other frame is decoded from are passed over, not decoded: a
+  // player that has fallen behind catches up. The frames given keep their own numbers.
+  void passOverUnreferenced(bool on);
   // How often damaged data was met: packets the decoder refused, pictures it made with
   // parts missing.
   long damagedData() const;

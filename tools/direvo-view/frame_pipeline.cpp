@@ -9,6 +9,9 @@ namespace viewer {
 
 namespace {
 
+// However late the frames are, one is composed at least this often.
+constexpr auto kStall = std::chrono::milliseconds(250);
+
 // The views in the opposite order, for the methods whose pitch cannot say so.
 void reverseViews(const compose::MultiViewPicture& views, int count, std::vector<uint32_t>& into) {
   const int w = views.width / count;
@@ -181,13 +184,21 @@ void FramePipeline::run() {
     f->number = number;
     f->msec = msec + lapMsec_;
     f->generation = generation;
+    // Late already when read: the decoder passes over what it can until it catches up.
+    source_.passOverUnreferenced(clock_.isLate(f->msec, generation, settings_.slackMsec));
+    skipped_ += source_.passedOver() - passedOver_;
+    passedOver_ = source_.passedOver();
     // A frame that would be late once made and composed is passed over here, so that
-    // the time goes to one that will be on time.
-    if (clock_.isLate(f->msec - workMsec_, generation, settings_.slackMsec)) {
+    // the time goes to one that will be on time; but something shows at least a few
+    // times a second, however far behind the reading is.
+    const auto now = std::chrono::steady_clock::now();
+    const bool stalled = now - lastComposed_ > kStall;
+    if (!stalled && clock_.isLate(f->msec - workMsec_, generation, settings_.slackMsec)) {
       ++skipped_;
       continue;  // the frame is kept for the next one
     }
-    const auto start = std::chrono::steady_clock::now();
+    lastComposed_ = now;
+    const auto start = now;
     if (!make(*f)) continue;
     composeFrame(*f, tuning_.get());
     const double took =

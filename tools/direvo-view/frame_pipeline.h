@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -67,7 +68,8 @@ class FramePipeline {
   uint64_t generation() const;
   // Whether the source has ended for this generation and every frame was taken.
   bool ended() const;
-  // Frames read but not composed because they were late already.
+  // Frames read but not composed because they were late already, and frames the
+  // decoder passed over to catch up.
   int64_t skipped() const { return skipped_.load(); }
   // How often the source met damaged data, and the frame read after the first time.
   long damaged() const { return damaged_.load(); }
@@ -112,6 +114,8 @@ class FramePipeline {
   double lastMsec_ = 0;
   long framesThisLap_ = 0;
   double workMsec_ = 0;  // making and composing a frame takes about this long
+  long passedOver_ = 0;  // the source's count, as far as skipped_ has it
+  std::chrono::steady_clock::time_point lastComposed_;
   std::thread thread_;
 };
 

@@ -106,13 +106,23 @@ bool ViewSource::read(compose::MultiViewPicture& views, long& number, double& ms
   }
   number = decoded.number;
   msec = decoded.msec;
-  // Frames a damaged container lost leave a gap in the times.
+  // Frames passed over leave a gap in the times, as do frames a damaged container lost.
   const double frameMsec = fps() > 0 ? 1000.0 / fps() : 0;
   if (lastMsec_ >= 0 && frameMsec > 0 && msec - lastMsec_ > 1.5 * frameMsec) {
-    missing_ += std::lround((msec - lastMsec_) / frameMsec) - 1;
+    (passingOver_ ? passedOver_ : missing_) += std::lround((msec - lastMsec_) / frameMsec) - 1;
+  } else if (!skipping_) {
+    // The frames decoded while passing over have all come out.
+    passingOver_ = false;
   }
   lastMsec_ = msec;
   return true;
+}
+
+void ViewSource::passOverUnreferenced(bool on) {
+  if (!decoder_ || on == skipping_) return;
+  decoder_->passOverUnreferenced(on);
+  skipping_ = on;
+  if (on) passingOver_ = true;
 }
 
 bool ViewSource::seekTo(long n) {

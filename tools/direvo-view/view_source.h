@@ -34,6 +34,11 @@ class ViewSource {
   bool read(compose::MultiViewPicture& views, long& number, double& msec);
   // Goes on from frame n; false when the movie has no such frame.
   bool seekTo(long n);
+  // While on, a movie's frames that no other is decoded from are passed over: the
+  // reading catches up when it has fallen behind.
+  void passOverUnreferenced(bool on);
+  // The frames passed over so, until now.
+  long passedOver() const { return passedOver_; }
   // How often damaged data has been passed over so far, counting each frame missing
   // from the run of time stamps as once.
   long damagedData() const;
@@ -49,6 +54,9 @@ class ViewSource {
   bool stillGiven_ = false;
   double lastMsec_ = -1;  // the last frame's time, -1 after a seek
   long missing_ = 0;
+  bool skipping_ = false;     // the decoder passes over unreferenced frames
+  bool passingOver_ = false;  // gaps come from that, not from damage
+  long passedOver_ = 0;
 };
 
 }  // namespace viewer
