@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "movie/movie_capture.h"
+#include "movie/movie_decoder.h"
 #include "movie/movie_views.h"
 
 namespace {
@@ -365,6 +367,43 @@ TEST(TakeViewFrames, ReadsAscendingAndEndsWhereTheOrderEnds) {
     // No seek went back: the last view's frame came again from memory.
     EXPECT_EQ(movie->seekCounts().fromMemory, rightToLeft ? 2 : 1);
   }
+  std::remove(path.c_str());
+}
+
+// A reader that has fallen behind passes over the frames no other is decoded from:
+// fewer frames come, each with the number its time gives, and the numbers count on
+// from there once it stops.
+TEST(MovieDecoderCatchingUp, PassedOverFramesKeepTheNumbersTheirTimesGive) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  const std::string path = TempPath("catch_up.mp4");
+  ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25 "
+                         "-frames:v 60 -c:v libx264 -g 12 -bf 3 -b-pyramid none "
+                         "-pix_fmt yuv420p " +
+                         path)
+                            .c_str()),
+            0);
+  int why = 0;
+  auto decoder = movie::MovieDecoder::open(path, &why);
+  ASSERT_TRUE(decoder);
+  decoder->passOverUnreferenced(true);
+  movie::DecodedFrame f;
+  std::vector<long> numbers;
+  while (numbers.size() < 40 && decoder->read(f)) {
+    EXPECT_EQ(f.number, std::lround(f.msec * 25 / 1000)) << f.msec;
+    numbers.push_back(f.number);
+  }
+  ASSERT_FALSE(numbers.empty());
+  EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
+  EXPECT_LT(numbers.size(), 40u) << "no frame was passed over";
+  EXPECT_LT(numbers.back(), 60);
+  decoder->passOverUnreferenced(false);
+  long last = numbers.back();
+  while (decoder->read(f)) {
+    EXPECT_GT(f.number, last);
+    EXPECT_EQ(f.number, std::lround(f.msec * 25 / 1000)) << f.msec;
+    last = f.number;
+  }
+  EXPECT_EQ(last, 59);
   std::remove(path.c_str());
 }
 
