@@ -99,9 +99,9 @@ PanelTuning tuned(const PanelTuning& t, const TuningKey& key) {
 std::string describe(const PanelTuning& t) {
   const compose::FineParams& g = t.geometry;
   char line[200];
-  std::snprintf(line, sizeof line, "%s  pitch %.6g  slant %.6g  offset %.6g  %s  %d views",
+  std::snprintf(line, sizeof line, "%s  pitch %.6g  slant %.6g  offset %.6g  %s  %d views  %d x %d",
                 compose::methodName(t.method), g.pitch, g.slant, g.offset,
-                compose::subpixelOrderName(g.order), g.views);
+                compose::subpixelOrderName(g.order), g.views, g.width, g.height);
   return line;
 }
 

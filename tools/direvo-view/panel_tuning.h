@@ -38,7 +38,7 @@ const TuningKey* findTuningKey(char16_t key);
 // The tuning after `key`; the same tuning when the key changes nothing.
 PanelTuning tuned(const PanelTuning& t, const TuningKey& key);
 
-// One line for people: "fine  pitch 17.319  slant 1  offset 0  rgb  8 views".
+// One line for people: "fine  pitch 17.319  slant 1  offset 0  rgb  8 views  1920 x 1080".
 std::string describe(const PanelTuning& t);
 
 // The tuning shared by the thread that composes ahead and the one that shows and

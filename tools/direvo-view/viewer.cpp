@@ -260,6 +260,13 @@ void Viewer::present() {
 std::vector<std::string> Viewer::overlayLines() const {
   std::vector<std::string> lines{describe(tuning_.get().tuning)};
   char line[160];
+  if (source_.isStill()) {
+    const ViewsSize v = source_.viewsSize();
+    std::snprintf(line, sizeof line, "a picture of %d x %d", v.width, v.height);
+    lines.push_back(line);
+    lines.insert(lines.end(), std::begin(kHelp), std::end(kHelp));
+    return lines;
+  }
   std::snprintf(
       line, sizeof line, "frame %ld  %s / %s  %.1f frames/s  %lld dropped%s",
       shown_ ? shown_->number : 0L, tool::clockText(shown_ ? shown_->msec / 1000 : 0).c_str(),
