@@ -177,6 +177,7 @@ void FramePipeline::run() {
     }
     ++framesThisLap_;
     lastMsec_ = msec;
+    lastNumber_.store(std::max(lastNumber_.load(), number));
     if (const long damaged = source_.damagedData(); damaged != damaged_.load()) {
       if (firstDamagedFrame_.load() < 0) firstDamagedFrame_.store(number);
       damaged_.store(damaged);

@@ -74,6 +74,8 @@ class FramePipeline {
   // How often the source met damaged data, and the frame read after the first time.
   long damaged() const { return damaged_.load(); }
   long firstDamagedFrame() const { return firstDamagedFrame_.load(); }
+  // The highest frame number read so far; -1 before the first.
+  long lastNumber() const { return lastNumber_.load(); }
   // How long making the views from the last frame took, milliseconds (0: not made).
   double makeMsec() const { return makeMsec_.load(); }
   // Why the views could not be made from a frame, the first time (such frames are passed
@@ -107,6 +109,7 @@ class FramePipeline {
   std::atomic<long> damaged_{0};
   std::atomic<long> firstDamagedFrame_{-1};
   std::atomic<double> makeMsec_{0};
+  std::atomic<long> lastNumber_{-1};
   std::string unmadeViews_;  // under mutex_
   // The reading thread's own: the time the laps a loop went round take, the time of the
   // last frame read in this lap, and how many frames it has read.

@@ -115,7 +115,10 @@ int Viewer::run() {
     if (!next) {
       // The end: the last frame stays its time, then the viewer closes.
       const bool ended = pipeline_->ended() && !clock_.paused() && !source_.isStill() && shown_;
-      if (ended && clock_.nowMsec() >= shown_->msec + frameMsec()) break;
+      if (ended && clock_.nowMsec() >= shown_->msec + frameMsec()) {
+        sayWhereAnEarlyEndIs();
+        break;
+      }
       plat::waitForMessage(ended ? static_cast<int>(std::ceil(frameMsec()))
                                  : static_cast<int>(kStatusMicros / 1000));
       continue;
@@ -287,6 +290,17 @@ void Viewer::saveProfile() {
       compose::writePanelProfileFile(options_.profilePath, tuning_.get().tuning.profile());
   say(why.empty() ? "panel profile saved to " + options_.profilePath
                   : "cannot save the panel profile: " + why);
+}
+
+// A movie cut short (or whose container announces more than it holds) ends before the
+// frames it announces: said in one line.
+void Viewer::sayWhereAnEarlyEndIs() {
+  const long announced = source_.frameCount();
+  const long read = pipeline_->lastNumber() + 1;
+  if (announced > 0 && read + 1 < announced) {
+    say("the movie ends at frame " + std::to_string(read) + " of the " + std::to_string(announced) +
+        " it announces");
+  }
 }
 
 // Says once what the pipeline met: damaged data, frames the views could not be made

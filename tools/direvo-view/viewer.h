@@ -49,6 +49,7 @@ class Viewer {
   void say(const std::string& line);
   double frameMsec() const;
   void nameTroubles();
+  void sayWhereAnEarlyEndIs();
 
   ViewSource& source_;
   ViewerOptions options_;
