@@ -287,8 +287,4 @@ void MovieCapture::keepFrame(int frame) {
   state_->cache.hold(frame);
 }
 
-const StreamFacts& MovieCapture::facts() const {
-  return state_->decoder->facts();
-}
-
 }  // namespace movie

@@ -14,8 +14,6 @@
 #include "movie/movie_decoder.h"
 #include "platform/made.h"
 
-struct AVFrame;
-
 namespace movie {
 
 // Capture property numbers, as the player prints and sets them.
@@ -92,9 +90,6 @@ class MovieCapture {
   // (41 frames of 1920 x 1080).
   static constexpr size_t kCacheFrames = 64;
   static constexpr size_t kCacheBytes = size_t{256} << 20;
-
-  // The picture stream's description, as the container gives it.
-  const StreamFacts& facts() const;
 
  private:
   struct Reader;  // the decoder, its read-ahead thread and the frames kept
