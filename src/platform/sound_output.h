@@ -1,6 +1,8 @@
 // The default sound output device, playing 16-bit samples that one thread queues, with
 // the clock of what is heard now. The samples wait in a queue of our own, which the
-// display thread hands to the device as it takes them; queuing never blocks.
+// display thread hands to the device as it takes them; queuing never blocks. One thread
+// (not the display thread) makes all the calls of an output, and destroys it before the
+// program's entry returns (closing the device is the display thread's work).
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 // The sound output on Qt Multimedia's audio sink. The sink belongs to the display thread:
 // a timer there moves samples from our queue into it as it takes them and notes how much
-// of what it was given is still waiting in it, which is what the clock subtracts.
+// of what it was given it has processed, which is the clock.
 #include "platform/sound_output.h"
 
 #include <QAudioDevice>
@@ -91,10 +91,16 @@ struct SoundOutput::State {
   QIODevice* io = nullptr;
   QTimer* timer = nullptr;
 
-  // The frames waiting in the device; display thread.
-  int64_t inDevice() const {
-    const qsizetype waiting = sink->bufferSize() - sink->bytesFree();
-    return std::max<qsizetype>(waiting, 0) / static_cast<qsizetype>(frameBytes);
+  qint64 processedAtStart = 0;  // the sink's count when it was last started
+
+  // The frames the device has played of those handed to it; display thread. Qt counts
+  // them as processed: on PulseAudio the stream's playing position, which lags what was
+  // handed over by what the server still holds (measured on a null sink: it ends exactly
+  // at the last sample handed over). Qt's count of free bytes is no measure of that: it
+  // stays at nothing for long stretches while the stream plays.
+  int64_t playedByDevice() const {
+    const qint64 us = std::max<qint64>(sink->processedUSecs() - processedAtStart, 0);
+    return us * rate / 1000000;
   }
 
   // Hands the device what it takes of the queue and notes what it has played; display
@@ -125,13 +131,13 @@ struct SoundOutput::State {
                         static_cast<qint64>(chunk.size() * sizeof(int16_t)));
     }
     const int64_t frames = std::max<qint64>(taken, 0) / static_cast<qint64>(frameBytes);
-    const int64_t waiting = inDevice();
+    const int64_t played = playedByDevice();
     const bool playing = sink->state() == QAudio::ActiveState;
     std::lock_guard lock(m);
     head = (head + frames) % capacity;
     queued -= frames;
     handed += frames;
-    const int64_t nowHeard = std::clamp<int64_t>(handed - waiting, 0, handed);
+    const int64_t nowHeard = std::clamp<int64_t>(played, 0, handed);
     if (nowHeard != heard) {
       heard = nowHeard;
       heardAt = Clock::now();
@@ -205,6 +211,7 @@ std::unique_ptr<SoundOutput> SoundOutput::open(int sampleRate, int channels, std
     state->sink->setBufferSize(static_cast<qsizetype>(state->frameBytes) * sampleRate *
                                kDeviceMsec / 1000);
     state->io = state->sink->start();
+    state->processedAtStart = state->sink->processedUSecs();
     if (!state->io || state->sink->error() != QAudio::NoError) {
       failed = "the sound device (" + name + ") cannot be opened";
       state->close();
@@ -292,6 +299,7 @@ void SoundOutput::clear() {
     // Stopping drops what the device holds; it starts again empty.
     s.sink->stop();
     s.io = s.sink->start();
+    s.processedAtStart = s.sink->processedUSecs();
     if (!s.io) {
       std::lock_guard lock(s.m);
       s.failed = true;
