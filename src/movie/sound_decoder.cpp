@@ -71,7 +71,7 @@ struct SoundDecoder::State {
     const AVCodec* decoder = nullptr;
     const int index =
         av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, std::max(picture, -1), &decoder, 0);
-    if (index == AVERROR_STREAM_NOT_FOUND) return "it has no sound";
+    if (index == AVERROR_STREAM_NOT_FOUND) return kNoSound;
     if (index < 0 || !decoder) {
       const AVStream* any = nullptr;
       for (unsigned i = 0; i < format->nb_streams && !any; ++i) {

@@ -20,6 +20,10 @@ struct SoundBlock {
   size_t frames(int channels) const { return channels > 0 ? samples.size() / channels : 0; }
 };
 
+// Why a movie without a sound stream has no sound decoder: the one reason that is no
+// fault.
+inline constexpr const char* kNoSound = "it has no sound";
+
 class SoundDecoder {
  public:
   // The movie's main sound stream (the one FFmpeg's own programs play) at `path`, converted to

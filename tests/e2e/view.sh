@@ -83,6 +83,36 @@ timeout 20 "$view" damaged.mp4 --views 4 --window --width 320 --height 240 >dama
 [ "$(grep -c 'damaged data near frame' damaged.txt)" = 1 ] || fail "damaged: $(cat damaged.txt)"
 echo "damaged: $(head -n 1 damaged.txt)"
 
+# With a sound device (a PulseAudio server of the test's own, playing into nothing) the
+# movie's sound plays and the frames follow its clock: the movie takes its own time.
+if command -v pulseaudio >/dev/null; then
+  mkdir -p pulse/runtime
+  HOME=$work/pulse XDG_RUNTIME_DIR=$work/pulse/runtime pulseaudio --daemonize=no -n \
+    --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes --log-target=file:/dev/null \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
+    -L "module-null-sink sink_name=direvo_null rate=48000 channels=2" &
+  pids+=($!)
+  wait_for test -S pulse/native || fail "PulseAudio did not start"
+  ffmpeg -v error -y -f lavfi -i testsrc2=size=320x60:rate=25 -f lavfi -i sine=frequency=440 \
+    -t 3 -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest sound.mp4
+  start=$(date +%s%N)
+  PULSE_SERVER=unix:$work/pulse/native PULSE_CLIENTCONFIG=/dev/null timeout 30 "$view" sound.mp4 \
+    --views 4 --window --width 320 --height 240 >sound.txt 2>&1 || fail "sound: status $?: $(cat sound.txt)"
+  took=$(( ($(date +%s%N) - start) / 1000000 ))
+  grep -q "without sound" sound.txt && fail "sound: $(cat sound.txt)"
+  read -r shown dropped < <(sed -n 's/.* \([0-9]*\) frames shown, \([0-9]*\) dropped.*/\1 \2/p' sound.txt)
+  [ "$((shown + dropped))" = 75 ] || fail "sound: $(cat sound.txt)"
+  [ "$took" -ge 2800 ] && [ "$took" -le 8000 ] || fail "sound: the 3 s movie took $took ms"
+  echo "sound: the 3 s movie played with its sound in $took ms"
+  PULSE_SERVER=unix:$work/nowhere timeout 30 "$view" sound.mp4 --views 4 --window --width 320 \
+    --height 240 >nosound.txt 2>&1 || fail "no device: status $?"
+  grep -q "playing without sound: there is no sound output device" nosound.txt ||
+    fail "no device: $(cat nosound.txt)"
+  echo "no device: $(head -n 1 nosound.txt)"
+else
+  echo "sound: skipped, PulseAudio is not installed"
+fi
+
 # A movie cut short ends where its frames do, and says so.
 ffmpeg -v error -y -f lavfi -i testsrc2=size=320x60:rate=25 -frames:v 50 -c:v mjpeg -q:v 3 cut.avi
 head -c $(($(stat -c %s cut.avi) / 2)) cut.avi >short.avi

@@ -102,6 +102,7 @@ int Viewer::run() {
     plat::postMessage(m);
   };
   settings.makeViews = viewMaker(options_, source_.viewsSize());
+  openSound();
   pipeline_ = std::make_unique<FramePipeline>(source_, tuning_, clock_, settings);
   while (!quit_) {
     pumpMessages();
@@ -126,6 +127,7 @@ int Viewer::run() {
     // The first frame after a start or a seek sets the clock.
     if (!clock_.anchoredFor(next->generation)) {
       clock_.anchor(next->msec, next->generation);
+      if (sound_ && !clock_.paused()) sound_->setPlaying(true);
       show(pipeline_->take());
       continue;
     }
@@ -153,6 +155,7 @@ int Viewer::run() {
   }
   stats_.dropped += pipeline_->skipped();
   pipeline_.reset();
+  sound_.reset();  // before the display goes
   status_.clear();
   TAV_DestroyImage(kWindow);
   return 0;
@@ -185,7 +188,7 @@ void Viewer::onKey(int key, const std::u16string& text, bool ctrl) {
   } else if (key == plat::vk::Escape || c == u'q') {
     quit_ = true;
   } else if (key == plat::vk::Space) {
-    clock_.setPaused(!clock_.paused());
+    setPaused(!clock_.paused());
   } else if (key == plat::vk::Left || key == plat::vk::Right) {
     const long sign = key == plat::vk::Left ? -1 : 1;
     if (clock_.paused()) {
@@ -230,8 +233,31 @@ void Viewer::stepBy(long frames) {
 
 void Viewer::seekTo(long frame) {
   if (source_.isStill()) return;
-  const long last = std::max(0L, source_.frameCount() - 1);
-  pipeline_->seek(std::clamp(frame, 0L, last));
+  const long to = std::clamp(frame, 0L, std::max(0L, source_.frameCount() - 1));
+  pipeline_->seek(to);
+  // The sound waits at the frame's time until the frame shows.
+  if (sound_) sound_->seekToMsec(static_cast<double>(to) * frameMsec());
+}
+
+void Viewer::setPaused(bool paused) {
+  clock_.setPaused(paused);
+  // After a seek the sound starts with the first frame shown.
+  if (sound_ && (paused || clock_.anchoredFor(pipeline_->generation()))) {
+    sound_->setPlaying(!paused);
+  }
+}
+
+// The movie's sound on the default device, whose clock the frames then follow; without
+// one (or muted) the platform's counter.
+void Viewer::openSound() {
+  if (options_.mute || source_.isStill()) return;
+  std::string why;
+  sound_ = SoundPlayer::open(options_.source, options_.loop, &why);
+  if (!sound_) {
+    if (!why.empty()) say("playing without sound: " + why);
+    return;
+  }
+  clock_.setSource([sound = sound_.get()] { return sound->clockMicros(); });
 }
 
 void Viewer::show(std::unique_ptr<ViewerFrame> frame) {

@@ -10,6 +10,7 @@
 #include "frame_pipeline.h"
 #include "panel_tuning.h"
 #include "playback_clock.h"
+#include "sound_player.h"
 #include "terminal_line.h"
 #include "view_options.h"
 #include "view_source.h"
@@ -44,6 +45,8 @@ class Viewer {
   void show(std::unique_ptr<ViewerFrame> frame);
   void present();
   void saveProfile();
+  void openSound();
+  void setPaused(bool paused);
   void updateStatus(bool force);
   std::vector<std::string> overlayLines() const;
   void say(const std::string& line);
@@ -56,6 +59,7 @@ class Viewer {
   int screen_;
   SharedTuning tuning_;
   PlaybackClock clock_;
+  std::unique_ptr<SoundPlayer> sound_;  // null: silent, muted or no device
   std::unique_ptr<FramePipeline> pipeline_;
   std::unique_ptr<ViewerFrame> shown_;
   uint64_t shownVersion_ = 0;  // the tuning the picture on the panel was composed with

@@ -25,9 +25,6 @@ using Clock = std::chrono::steady_clock;
 // How often the display thread feeds the device, and how much the queue holds.
 constexpr int kFeedMsec = 10;
 constexpr int kQueueMsec = 250;
-// What we ask the device to hold: enough not to run dry between feeds on a busy display
-// thread, little enough that a pause or a seek is heard soon.
-constexpr int kDeviceMsec = 120;
 
 // Qt Multimedia says on the terminal that there is no sound server or no device; the
 // programs say it in their own words. Messages made on the display thread while it works
@@ -207,9 +204,9 @@ std::unique_ptr<SoundOutput> SoundOutput::open(int sampleRate, int channels, std
                std::to_string(sampleRate) + " Hz with " + std::to_string(channels) + " channels";
       return;
     }
+    // The device's own buffer size: a smaller one asked for (120 ms) made PulseAudio
+    // hold the stream for a second before it started to play.
     state->sink = new QAudioSink(device, format);
-    state->sink->setBufferSize(static_cast<qsizetype>(state->frameBytes) * sampleRate *
-                               kDeviceMsec / 1000);
     state->io = state->sink->start();
     state->processedAtStart = state->sink->processedUSecs();
     if (!state->io || state->sink->error() != QAudio::NoError) {
