@@ -12,6 +12,8 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include "movie/packet_feed.h"
+
 namespace movie {
 
 namespace {
@@ -20,7 +22,6 @@ namespace {
 // many again each time, before the movie is read from its start.
 constexpr long kSeekBackoff = 16;
 // Frames in a row the decoder may refuse before the stream counts as ended.
-constexpr int kRefusalsInARow = 64;
 
 void freeFrame(const AVFrame* f) {
   AVFrame* owned = const_cast<AVFrame*>(f);
@@ -139,21 +140,8 @@ struct MovieDecoder::State {
   }
   // Hands the decoder the stream's next packet, or the end of the stream.
   void feedPacket(int& refusals) {
-    for (;;) {
-      if (av_read_frame(format, packet) < 0) {
-        avcodec_send_packet(codec, nullptr);
-        draining = true;
-        return;
-      }
-      const bool ours = packet->stream_index == stream->index;
-      const int sent = ours ? avcodec_send_packet(codec, packet) : 0;
-      av_packet_unref(packet);
-      if (!ours) continue;
-      // Damaged data the decoder refuses is passed over; the next packet is tried.
-      if (sent < 0) ++damagedData;
-      if (sent < 0 && ++refusals <= kRefusalsInARow) continue;
-      return;
-    }
+    if (!feedNextPacket(format, codec, packet, stream->index, refusals, damagedData))
+      draining = true;
   }
 
   bool read(DecodedFrame& out) {

@@ -12,12 +12,12 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "movie/packet_feed.h"
+
 namespace movie {
 
 namespace {
 
-// Packets or frames in a row the decoder may refuse before the sound counts as ended.
-constexpr int kRefusalsInARow = 64;
 // A seek lands this far before the time asked for and decodes up to it, so that codecs
 // whose frames overlap (AAC, MP3, Vorbis, Opus) give the asked-for sample whole.
 constexpr double kPrerollMsec = 250;
@@ -47,6 +47,7 @@ struct SoundDecoder::State {
   bool swrTimed = false;     // the converter has been given a time stamp
   double originSeconds = 0;  // the time the blocks' clock counts from
   bool draining = false;     // the decoder has been told the stream ended
+  long damagedPackets = 0;   // refused by the decoder and passed over
   bool ended = false;
   std::optional<SoundBlock> held;  // read during a seek, handed out next
 
@@ -173,20 +174,8 @@ struct SoundDecoder::State {
 
   // Hands the decoder the stream's next packet, or the end of the stream.
   void feedPacket(int& refusals) {
-    for (;;) {
-      if (av_read_frame(format, packet) < 0) {
-        avcodec_send_packet(codec, nullptr);
-        draining = true;
-        return;
-      }
-      const bool ours = packet->stream_index == stream->index;
-      const int sent = ours ? avcodec_send_packet(codec, packet) : 0;
-      av_packet_unref(packet);
-      if (!ours) continue;
-      // Damaged data the decoder refuses is passed over; the next packet is tried.
-      if (sent < 0 && sent != AVERROR(EAGAIN) && ++refusals <= kRefusalsInARow) continue;
-      return;
-    }
+    if (!feedNextPacket(format, codec, packet, stream->index, refusals, damagedPackets))
+      draining = true;
   }
 
   bool read(SoundBlock& out) {

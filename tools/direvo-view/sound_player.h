@@ -49,11 +49,11 @@ class SoundPlayer {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  double seekTo_ = -1;  // a seek the sound thread has not made yet
+  double seekTo_ = -1;    // a seek the sound thread has not made yet
   bool seeking_ = false;  // the sound thread is making one
   bool playing_ = false;  // asked to play
   bool stopping_ = false;
-  int64_t base_ = 0;  // the clock where the device's own restarted at the last seek
+  int64_t base_ = 0;                // the clock where the device's own restarted at the last seek
   std::atomic<bool> ended_{false};  // nothing more will be written until a seek
   // The clock past the end: the last time heard, and when.
   int64_t lastHeard_ = 0;

@@ -107,7 +107,7 @@ int Viewer::run() {
   while (!quit_) {
     pumpMessages();
     if (quit_ || !ImageTable[kWindow].inUse) break;
-    updateStatus(false);
+    updateStatus();
     // A tuning changed shows at once where no next frame would show it soon: while
     // paused, on a picture, at the end.
     const bool standing = clock_.paused() || source_.isStill() || pipeline_->ended();
@@ -153,6 +153,7 @@ int Viewer::run() {
     }
     show(pipeline_->take());
   }
+  nameTroubles();  // what came since the last status
   stats_.dropped += pipeline_->skipped();
   pipeline_.reset();
   sound_.reset();  // before the display goes
@@ -359,9 +360,9 @@ void Viewer::nameTroubles() {
   }
 }
 
-void Viewer::updateStatus(bool force) {
+void Viewer::updateStatus() {
   const int64_t now = nowMicros();
-  if (!force && now - lastStatusMicros_ < kStatusMicros) return;
+  if (now - lastStatusMicros_ < kStatusMicros) return;
   if (lastStatusMicros_ > 0) {
     fpsShown_ = static_cast<double>(stats_.shown - shownAtLastStatus_) * 1e6 /
                 static_cast<double>(now - lastStatusMicros_);

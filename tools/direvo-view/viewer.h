@@ -47,7 +47,7 @@ class Viewer {
   void saveProfile();
   void openSound();
   void setPaused(bool paused);
-  void updateStatus(bool force);
+  void updateStatus();
   std::vector<std::string> overlayLines() const;
   void say(const std::string& line);
   double frameMsec() const;
