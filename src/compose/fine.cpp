@@ -169,34 +169,68 @@ RowTurns rowTurns(const RowViews& r, int64_t count) {
   return turns;
 }
 
-// The multi-view columns of a row from its turns, eight sub-pixels at a time: the view
-// is the top 32 bits of phase V. Eight whose phase V lies within the margin of a whole
-// number (a view boundary, or a lens boundary) are worked out again by rowViewsVector.
+// Phase V of eight sub-pixels as fixed-point numbers of views, 2^22 to a view, so that a
+// view is its top bits (180 views of 2^22 twice over stay below 2^31), stepped eight
+// sub-pixels at a time by adding one vector and taking V away where that passes V: no lane
+// multiplies. Each step truncates less than 2 2^-22 of a view, so the margin grows by two a
+// step.
+struct PhaseLanes {
+  static constexpr int kBits = 22;
+  __m256i phase, step, lens, margin, twoMargins, fraction;
+};
+
+__attribute__((target("avx2"))) PhaseLanes phaseLanes(const RowViews& r, const RowTurns& turns,
+                                                      int64_t count) {
+  // A turn's top 32 bits times V, in 2^-22 of a view: less than two of them truncated.
+  const auto viewsOf = [&r](uint64_t turn) {
+    return static_cast<int32_t>(((turn >> 32) * static_cast<uint64_t>(r.viewCount)) >>
+                                (32 - PhaseLanes::kBits));
+  };
+  alignas(32) int32_t first[8];
+  for (int j = 0; j < 8; ++j) first[j] = viewsOf(turns.start + j * turns.step);
+  const int32_t margin = static_cast<int32_t>(turns.margin >> (32 - PhaseLanes::kBits)) + 4 +
+                         static_cast<int32_t>(count / 4);
+  return {_mm256_load_si256(reinterpret_cast<const __m256i*>(first)),
+          _mm256_set1_epi32(viewsOf(8 * turns.step)),
+          _mm256_set1_epi32(r.viewCount << PhaseLanes::kBits),
+          _mm256_set1_epi32(margin),
+          _mm256_set1_epi32(2 * margin),
+          _mm256_set1_epi32((1 << PhaseLanes::kBits) - 1)};
+}
+
+// The lanes whose phase V lies within the margin of a whole number: a view boundary, or a
+// lens boundary, where the fixed point may differ from the doubles.
+__attribute__((target("avx2"), always_inline)) inline __m256i nearWhole(const PhaseLanes& l,
+                                                                        __m256i phase) {
+  const __m256i shifted = _mm256_and_si256(_mm256_add_epi32(phase, l.margin), l.fraction);
+  return _mm256_cmpgt_epi32(l.twoMargins, shifted);
+}
+
+// The next eight sub-pixels' phases, V less where they pass it (phase - V wraps above
+// phase below V).
+__attribute__((target("avx2"), always_inline)) inline __m256i nextEight(const PhaseLanes& l,
+                                                                        __m256i phase) {
+  phase = _mm256_add_epi32(phase, l.step);
+  return _mm256_min_epu32(phase, _mm256_sub_epi32(phase, l.lens));
+}
+
+// The multi-view columns of a row from its turns, eight sub-pixels at a time. Eight with
+// a phase near a whole number are worked out again by rowViewsVector.
 __attribute__((target("avx2"))) void rowViewsTurns(const RowViews& r, const RowTurns& turns,
                                                    int64_t count, int32_t* out) {
-  const __m256i stepHigh = _mm256_set1_epi32(static_cast<int32_t>(turns.step >> 32));
-  const __m256i laneTurns = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), stepHigh);
-  const __m256i views = _mm256_set1_epi32(r.viewCount);
+  const PhaseLanes lanes = phaseLanes(r, turns, count);
   const __m256i width = _mm256_set1_epi32(r.viewWidth);
-  const __m256i margin = _mm256_set1_epi32(static_cast<int32_t>(turns.margin));
-  const __m256i nearLimit = _mm256_set1_epi32(static_cast<int32_t>(2 * turns.margin - 1));
+  const int32_t* viewColumn = r.viewColumn;  // not read again after each store
+  __m256i phase = lanes.phase;
   int64_t s = 0;
   for (; s + 8 <= count; s += 8) {
-    const uint64_t base = turns.start + static_cast<uint64_t>(s) * turns.step;
-    const __m256i q =
-        _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(base >> 32)), laneTurns);
-    // q V, 64 bits: the even lanes, then the odd ones.
-    const __m256i even = _mm256_mul_epu32(q, views);
-    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(q, 32), views);
-    const __m256i view = _mm256_blend_epi32(_mm256_srli_epi64(even, 32), odd, 0xAA);
-    const __m256i low = _mm256_blend_epi32(even, _mm256_slli_epi64(odd, 32), 0xAA);
-    // Near a whole number: (low + margin) mod 2^32 below 2 margin.
-    const __m256i shifted = _mm256_add_epi32(low, margin);
-    const __m256i near = _mm256_cmpeq_epi32(_mm256_min_epu32(shifted, nearLimit), shifted);
-    const __m256i column = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.viewColumn + s));
+    const __m256i view = _mm256_srli_epi32(phase, PhaseLanes::kBits);
+    const __m256i column = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(viewColumn + s));
     const __m256i source = _mm256_add_epi32(_mm256_mullo_epi32(view, width), column);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + s), source);
+    const __m256i near = nearWhole(lanes, phase);
     if (!_mm256_testz_si256(near, near)) rowViewsVector(r, s, s + 8, out);
+    phase = nextEight(lanes, phase);
   }
   rowViewsVector(r, s, count, out);
 }
@@ -223,6 +257,21 @@ void rowViews(const RowViews& r, int64_t count, int32_t* out) {
     return;
   }
   for (int64_t s = 0; s < count; ++s) out[s] = sourceAt(s, r);
+}
+
+// Sub-pixel k of a pixel carries channel c: the masks in physical order.
+struct SubpixelMasks {
+  uint32_t m0, m1, m2;
+};
+
+// One output row from its multi-view columns. The masks come by value, so that they stay
+// in registers rather than being read again after every pixel written.
+void readRow(const uint32_t* in, const int32_t* source, int64_t cols, SubpixelMasks masks,
+             uint32_t* out) {
+  const uint32_t m0 = masks.m0, m1 = masks.m1, m2 = masks.m2;
+  for (int64_t x = 0; x < cols; ++x, source += 3) {
+    out[x] = (in[source[0]] & m0) | (in[source[1]] & m1) | (in[source[2]] & m2);
+  }
 }
 
 }  // namespace
@@ -281,9 +330,8 @@ void composeFinePixels(ConstPixelBuffer multiView, PixelBuffer output, const Fin
     viewColumn[s] =
         static_cast<int32_t>(std::min(g.vw - 1, truncToInt64(static_cast<double>(s) * g.sx)));
   }
-  // Sub-pixel k of a pixel carries channel c: the masks in physical order.
   const bool rgb = p.order == SubpixelOrder::Rgb;
-  const uint32_t m0 = channelMask(rgb ? 0 : 2), m1 = channelMask(1), m2 = channelMask(rgb ? 2 : 0);
+  const SubpixelMasks masks{channelMask(rgb ? 0 : 2), channelMask(1), channelMask(rgb ? 2 : 0)};
   const int32_t vw = static_cast<int32_t>(g.vw);
   splitRows(rows, cols, [&](int64_t begin, int64_t end) {
     std::vector<int32_t> source(static_cast<size_t>(subpixels));
@@ -300,10 +348,7 @@ void composeFinePixels(ConstPixelBuffer multiView, PixelBuffer output, const Fin
       const int64_t vy = std::min(g.vh - 1, truncToInt64(static_cast<double>(y) * g.sy));
       const uint32_t* in = multiView.pixels + vy * multiView.width;
       uint32_t* out = output.pixels + y * output.width;
-      const int32_t* src = source.data();
-      for (int64_t x = 0; x < cols; ++x, src += 3) {
-        out[x] = (in[src[0]] & m0) | (in[src[1]] & m1) | (in[src[2]] & m2);
-      }
+      readRow(in, source.data(), cols, masks, out);
     }
   });
 }

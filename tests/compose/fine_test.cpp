@@ -180,6 +180,26 @@ TEST_P(FineInstructions, FastMatchesFormulaAtAFullPanel) {
   EXPECT_EQ(compose(mv, p, true), compose(mv, p, false));
 }
 
+TEST_P(FineInstructions, FastMatchesFormulaAlongAnEightKRow) {
+  // The fast version steps its phases along a row in fixed point, a little further off at
+  // each step; the widest rows take the most steps.
+  struct Case {
+    int views;
+    double pitch;
+  } cases[] = {{8, 17.319}, {180, -4.0001}, {45, 123.456789}};
+  for (const Case& c : cases) {
+    FineParams p;
+    p.views = c.views;
+    p.width = compose::kFineMaxWidth;
+    p.height = 6;
+    p.pitch = c.pitch;
+    p.slant = 1.0 / 3;
+    p.offset = 0.25;
+    const Picture mv = noise(c.views * 40, 3, c.views);
+    EXPECT_EQ(compose(mv, p, true), compose(mv, p, false)) << c.views << " views, P " << c.pitch;
+  }
+}
+
 TEST_P(FineInstructions, FastMatchesFormulaOnBoundariesAndFarPhases) {
   // Whole-number pitches and slants put phase V exactly on view and lens boundaries on
   // whole rows, where the fast version works the views out again; tiny pitches and far
