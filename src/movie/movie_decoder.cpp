@@ -237,8 +237,23 @@ struct MovieDecoder::State {
       if (!read(first)) return false;
       held = std::move(first);
       if (held->number <= n) return readOnTo(n);
-      if (from == 0) return false;
+      if (from == 0) return seekToStart(n);
     }
+  }
+
+  // Frame n decoded from the stream's first packet, where the index names a key frame:
+  // the frames counted from 0, as when the movie is opened, without opening it anew.
+  // Wanted where the first frames' time stamps say nothing of their place (a movie of
+  // reordered frames with decoding times only, as H.264 in AVI), at every rewind.
+  bool seekToStart(long n) {
+    const AVIndexEntry* first = avformat_index_get_entry(stream, 0);
+    if (!first || !(first->flags & AVINDEX_KEYFRAME)) return false;
+    ++seeks;
+    if (av_seek_frame(format, stream->index, first->timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+      return false;
+    restartDecoding();
+    nextNumber = 0;
+    return readOnTo(n);
   }
 
   bool seekTo(long n) {

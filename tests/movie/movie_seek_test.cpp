@@ -408,3 +408,32 @@ TEST(MovieDecoderCatchingUp, PassedOverFramesKeepTheNumbersTheirTimesGive) {
 }
 
 }  // namespace
+
+// H.264 in AVI has decoding times only: the first frames' stamps, guessed through the
+// reordering, say nothing of their place. Going back to them after the frames kept in
+// memory have moved on is a seek to the start, and the frame sought is the one read in
+// order, at its place.
+TEST(MovieSeekWay, FramesOfReorderedAviAreThoseReadInOrder) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  const std::string path = TempPath("reordered_h264.avi");
+  const int count = static_cast<int>(MovieCapture::kCacheFrames) + 20;
+  const std::string cmd = "ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25 -frames:v " +
+                          std::to_string(count) + " -c:v libx264 -bf 3 -pix_fmt yuv420p " + path;
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  std::vector<std::vector<uint8_t>> inOrder;
+  auto movie = MovieCapture::open(path);
+  ASSERT_TRUE(movie);
+  while (const MovieFrame* f = movie->queryFrame()) inOrder.push_back(BytesOf(*f));
+  ASSERT_EQ(inOrder.size(), static_cast<size_t>(count));
+  for (int n : {0, 1, 2}) {
+    movie->setProperty(movie::kPosFrames, count - 1);  // the frames kept move past n
+    while (movie->queryFrame()) {
+    }
+    movie->setProperty(movie::kPosFrames, n);
+    const MovieFrame* f = movie->queryFrame();
+    ASSERT_TRUE(f) << n;
+    EXPECT_TRUE(BytesOf(*f) == inOrder[static_cast<size_t>(n)]) << n;
+    EXPECT_EQ(movie->property(movie::kPosFrames), n + 1);
+  }
+  std::remove(path.c_str());
+}
