@@ -294,3 +294,29 @@ TEST(FramePipeline, ViewsMadeFromEachFrameAreTheOnesComposed) {
 }
 
 }  // namespace
+
+// A seek made while the reading passes over unreferenced frames still lands on the
+// frame sought, though it is one of those (a B-frame here).
+TEST(ViewSourceSeek, LandsOnTheFrameSoughtWhilePassingOver) {
+  if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "direvo_viewer_bframes.mp4").string();
+  const std::string command =
+      "ffmpeg -v error -y -f lavfi -i testsrc2=size=96x16:rate=25 -frames:v 30 -c:v libx264 "
+      "-g 10 -bf 2 -b-pyramid none -pix_fmt yuv420p " +
+      path;
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::string why;
+  auto source = viewer::ViewSource::open(path, {ViewLayout::Kind::SideBySide, 4}, &why);
+  ASSERT_TRUE(source) << why;
+  compose::MultiViewPicture views;
+  long number = -1;
+  double msec = 0;
+  for (long n : {13L, 22L, 5L}) {
+    source->passOverUnreferenced(true);
+    ASSERT_TRUE(source->seekTo(n));
+    ASSERT_TRUE(source->read(views, number, msec));
+    EXPECT_EQ(number, n);
+  }
+  std::filesystem::remove(path);
+}

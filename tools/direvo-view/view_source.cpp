@@ -131,6 +131,10 @@ bool ViewSource::seekTo(long n) {
     stillGiven_ = false;
     return n == 0;
   }
+  // A seek decodes up to frame n, which passing over might leave out: every frame
+  // counts there, and the frames after it are judged late or not anew.
+  passOverUnreferenced(false);
+  passingOver_ = false;
   return decoder_->seekTo(n);
 }
 
