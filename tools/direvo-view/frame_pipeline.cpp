@@ -1,7 +1,6 @@
 #include "frame_pipeline.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "compose/panel_compose.h"
 
@@ -10,7 +9,7 @@ namespace viewer {
 namespace {
 
 // However late the frames are, one is composed at least this often.
-constexpr auto kStall = std::chrono::milliseconds(250);
+constexpr int64_t kStallMicros = 250'000;
 
 // The views in the opposite order, for the methods whose pitch cannot say so.
 void reverseViews(const compose::MultiViewPicture& views, int count, std::vector<uint32_t>& into) {
@@ -117,12 +116,11 @@ bool FramePipeline::read(ViewerFrame& f, long& number, double& msec) {
 
 bool FramePipeline::make(ViewerFrame& f) {
   if (!settings_.makeViews) return true;
-  const auto start = std::chrono::steady_clock::now();
+  const int64_t start = counterMicros();
   std::string error;
   const bool made =
       settings_.makeViews({f.read.pixels.data(), f.read.width, f.read.height}, f.views, error);
-  makeMsec_.store(
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  makeMsec_.store(static_cast<double>(counterMicros() - start) / 1000);
   if (!made) {
     std::lock_guard lock(mutex_);
     if (unmadeViews_.empty()) unmadeViews_ = "frame " + std::to_string(f.number) + ": " + error;
@@ -192,18 +190,16 @@ void FramePipeline::run() {
     // A frame that would be late once made and composed is passed over here, so that
     // the time goes to one that will be on time; but something shows at least a few
     // times a second, however far behind the reading is.
-    const auto now = std::chrono::steady_clock::now();
-    const bool stalled = now - lastComposed_ > kStall;
+    const int64_t now = counterMicros();
+    const bool stalled = now - lastComposedMicros_ > kStallMicros;
     if (!stalled && clock_.isLate(f->msec - workMsec_, generation, settings_.slackMsec)) {
       ++skipped_;
       continue;  // the frame is kept for the next one
     }
-    lastComposed_ = now;
-    const auto start = now;
+    lastComposedMicros_ = now;
     if (!make(*f)) continue;
     composeFrame(*f, tuning_.get());
-    const double took =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double took = static_cast<double>(counterMicros() - now) / 1000;
     workMsec_ = workMsec_ == 0 ? took : 0.8 * workMsec_ + 0.2 * took;
     {
       std::lock_guard lock(mutex_);

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -118,7 +117,7 @@ class FramePipeline {
   long framesThisLap_ = 0;
   double workMsec_ = 0;  // making and composing a frame takes about this long
   long passedOver_ = 0;  // the source's count, as far as skipped_ has it
-  std::chrono::steady_clock::time_point lastComposed_;
+  int64_t lastComposedMicros_ = 0;
   std::thread thread_;
 };
 

@@ -4,15 +4,11 @@
 
 namespace viewer {
 
-namespace {
-
 int64_t counterMicros() {
   const int64_t f = plat::performanceFrequency();
   const int64_t c = plat::performanceCounter();
   return c / f * 1000000 + c % f * 1000000 / f;
 }
-
-}  // namespace
 
 PlaybackClock::PlaybackClock() : source_(counterMicros) {}
 

@@ -9,6 +9,10 @@
 
 namespace viewer {
 
+// The platform's counter in microseconds: the one clock the viewer's threads measure
+// their work and waits with.
+int64_t counterMicros();
+
 class PlaybackClock {
  public:
   // The microseconds of the clock that drives it; by default the platform's counter.

@@ -1,9 +1,11 @@
 #include "sound_player.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "movie/sound_decoder.h"
 #include "platform/sound_output.h"
+#include "playback_clock.h"
 
 namespace viewer {
 
@@ -49,17 +51,16 @@ SoundPlayer::~SoundPlayer() {
 }
 
 int64_t SoundPlayer::clockMicros() {
-  const auto now = std::chrono::steady_clock::now();
+  const int64_t now = counterMicros();
   std::lock_guard lock(mutex_);
   const int64_t heard = base_ + output_->playedMicroseconds();
   const bool silent = (ended_.load() && output_->pending() == 0) || !output_->ok();
   if (!silent || heard != lastHeard_) {
     lastHeard_ = heard;
-    lastHeardAt_ = now;
+    lastHeardAtMicros_ = now;
     return heard;
   }
-  return lastHeard_ +
-         std::chrono::duration_cast<std::chrono::microseconds>(now - lastHeardAt_).count();
+  return lastHeard_ + (now - lastHeardAtMicros_);
 }
 
 void SoundPlayer::setPlaying(bool playing) {

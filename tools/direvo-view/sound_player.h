@@ -3,7 +3,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -57,7 +56,7 @@ class SoundPlayer {
   std::atomic<bool> ended_{false};  // nothing more will be written until a seek
   // The clock past the end: the last time heard, and when.
   int64_t lastHeard_ = 0;
-  std::chrono::steady_clock::time_point lastHeardAt_;
+  int64_t lastHeardAtMicros_ = 0;
   std::thread thread_;
 };
 

@@ -10,7 +10,6 @@
 #include "overlay.h"
 #include "platform/full_screen.h"
 #include "platform/message.h"
-#include "platform/thread.h"
 
 namespace viewer {
 
@@ -23,12 +22,6 @@ constexpr double kLateFrames = 1.0;
 constexpr int64_t kStallMicros = 250'000;
 constexpr int64_t kStatusMicros = 250'000;
 constexpr double kSeekSeconds = 5;
-
-int64_t nowMicros() {
-  const int64_t f = plat::performanceFrequency();
-  const int64_t c = plat::performanceCounter();
-  return c / f * 1000000 + c % f * 1000000 / f;
-}
 
 const char* const kHelp[] = {
     "Space pause/play   Left/Right frame (paused), 5 s (playing)   Home/End",
@@ -145,7 +138,7 @@ int Viewer::run() {
       plat::waitForMessage(std::clamp(static_cast<int>(std::ceil(next->msec - now)), 1, 250));
       continue;
     }
-    const bool stalled = nowMicros() - lastShownMicros_ > kStallMicros;
+    const bool stalled = counterMicros() - lastShownMicros_ > kStallMicros;
     if (now > next->msec + kLateFrames * frameMsec() && !stalled) {
       ++stats_.dropped;
       pipeline_->recycle(pipeline_->take());
@@ -266,7 +259,7 @@ void Viewer::show(std::unique_ptr<ViewerFrame> frame) {
   pipeline_->recycle(std::move(shown_));
   shown_ = std::move(frame);
   ++stats_.shown;
-  lastShownMicros_ = nowMicros();
+  lastShownMicros_ = counterMicros();
   present();
 }
 
@@ -361,7 +354,7 @@ void Viewer::nameTroubles() {
 }
 
 void Viewer::updateStatus() {
-  const int64_t now = nowMicros();
+  const int64_t now = counterMicros();
   if (now - lastStatusMicros_ < kStatusMicros) return;
   if (lastStatusMicros_ > 0) {
     fpsShown_ = static_cast<double>(stats_.shown - shownAtLastStatus_) * 1e6 /
