@@ -407,8 +407,6 @@ TEST(MovieDecoderCatchingUp, PassedOverFramesKeepTheNumbersTheirTimesGive) {
   std::remove(path.c_str());
 }
 
-}  // namespace
-
 // H.264 in AVI has decoding times only: the first frames' stamps, guessed through the
 // reordering, say nothing of their place. Going back to them after the frames kept in
 // memory have moved on is a seek to the start, and the frame sought is the one read in
@@ -437,3 +435,5 @@ TEST(MovieSeekWay, FramesOfReorderedAviAreThoseReadInOrder) {
   }
   std::remove(path.c_str());
 }
+
+}  // namespace
